@@ -1,0 +1,32 @@
+// What is known of one satellite. The 32-byte layout is a storage format:
+// settings keep each record byte for byte.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace vantrel {
+
+struct SatelliteRecord {
+  double frequency = 0.0;  // downlink, MHz
+  double longitude = 0.0;  // degrees east
+  double latitude = 0.0;   // degrees north
+  std::int32_t positionTime = 0;  // seconds since 1970 UTC, 0 = none
+  std::uint32_t reserved = 0;
+
+  // A satellite counts as heard when its frequency lies strictly inside 137..138 MHz.
+  bool Heard() const { return frequency > 137.0 && frequency < 138.0; }
+};
+static_assert(sizeof(SatelliteRecord) == 32, "satellite record is a 32-byte storage format");
+
+constexpr int kSatelliteCount = 36;  // FM-01 .. FM-36; record 0 is never written by the decoder
+using SatelliteTable = std::array<SatelliteRecord, kSatelliteCount + 1>;
+
+// The Satellites screen's row for record k (1..36), Windows-1252 (degree sign 0xB0).
+std::string FormatSatelliteRow(int k, const SatelliteRecord& record);
+
+// "%y-%m-%d %H:%M:%S"-style formatting of a time in UTC.
+std::string FormatUtc(std::int64_t seconds, const char* format);
+
+}  // namespace vantrel

@@ -1,0 +1,17 @@
+#include "document/vantrel_doc.h"
+
+#include <utility>
+
+namespace vantrel {
+
+CVantrelDoc::CVantrelDoc(const Clock& clock, std::string programDir)
+    : ring(kRingLength, 0),
+      programDirectory(std::move(programDir)),
+      processingBuffer(kRingLength, 128),
+      clock_(&clock) {
+  deviceId.fill(-1);
+  if (programDirectory.empty() || programDirectory.back() != '/') programDirectory += '/';
+  logDirectory = programDirectory + "Log files/";
+}
+
+}  // namespace vantrel

@@ -1,0 +1,104 @@
+// The receiver document: owns every piece of receiver state as plain members.
+// The decoder operations (packet search, interpretation, logs) are member
+// operations defined under src/core/decoder; the rest of the program reads
+// and writes these members directly.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "document/clock.h"
+#include "document/host.h"
+#include "document/satellite_record.h"
+
+namespace vantrel {
+
+enum class PacketOutcome { Accepted, Abandoned };
+
+// Filter flag order as stored: 0x1A, 0x1B, 0x1C, 0x1D, 0x1E, 0x1F, 0x22, 0x65.
+enum FilterIndex { kFilterMessage, kFilterUplink, kFilterDownlink, kFilterNetwork,
+                   kFilterFill, kFilterEphemeris, kFilterElements, kFilterSync, kFilterCount };
+
+class CVantrelDoc {
+ public:
+  static constexpr int kRingLength = 48000;
+  static constexpr int kMessageRingSize = 100;
+  static constexpr int kSoundCardSlots = 5;
+  static constexpr const char* kVersionText = "Vantrel version 1.3";
+
+  // programDirectory is the executable's directory ending in '/'; the
+  // default log directory is derived from it.
+  CVantrelDoc(const Clock& clock, std::string programDirectory);
+  CVantrelDoc(const CVantrelDoc&) = delete;
+  CVantrelDoc& operator=(const CVantrelDoc&) = delete;
+  virtual ~CVantrelDoc() = default;
+
+  // --- packet search (decoder/packet_search.cpp) ---
+  void FeedSample(std::uint8_t sample);
+  // Feeds the 48000 bytes of the processing buffer, guarded by the busy flag.
+  void FeedBuffer();
+  void WatchPolarity();
+
+  // --- interpretation (decoder/interpret.cpp, decoder/ephemeris.cpp) ---
+  PacketOutcome InterpretPacket(const std::uint8_t* packet);
+  PacketOutcome DecodeEphemeris(const std::uint8_t* packet);
+  void DecodeElements(const std::uint8_t* packet);
+  // Message ring, then last decode time (when setsTime), then the log file.
+  void PostLine(const std::string& line, bool setsTime);
+  void WriteRawRecord(const std::uint8_t* packet, int length);
+
+  // --- log files (decoder/log_files.cpp) ---
+  void WriteLog(const std::string& line);
+  void WriteRawLog(const std::string& text);
+
+  // Message ring lines in arrival order, oldest first (empty slots left out).
+  std::vector<std::string> MessagesInArrivalOrder() const;
+
+  const Clock& clock() const { return *clock_; }
+  void SetClock(const Clock& clock) { clock_ = &clock; }
+  // The window system; a NullHost until the desktop program attaches one.
+  DocumentHost& host() const { return *host_; }
+  void SetHost(DocumentHost* host) { host_ = host != nullptr ? host : &nullHost_; }
+
+  // --- members, in the order the receiver keeps them ---
+  int captureRunning = 0;
+  int soundCardSlot = 0;
+  std::array<int, kSoundCardSlots> deviceId{};
+  std::array<std::string, kSoundCardSlots> deviceName;
+  std::uint32_t refreshTimerId = 0;
+  std::uint32_t pollTimerId = 0;
+  int decodingBusy = 0;
+  int ringWriteIndex = 0;
+  std::vector<std::int32_t> ring;  // kRingLength entries, sample - 128
+  std::string programDirectory;
+  std::string logDirectory;
+  int skipCounter = 0;
+  int viewState = 0;
+  int logFlag = 1;
+  int rawFlag = 0;
+  std::array<std::string, kMessageRingSize> messages;
+  int messageHead = 0;
+  double homeLatitude = -34.5;
+  double homeLongitude = 139.0;
+  int projectionDirty = 1;
+  SatelliteTable satellites{};
+  CTime lastDecodeTime = 0;
+  int polarity = 1;
+  int trackHistory = 0;
+  std::array<int, kFilterCount> filters{1, 1, 1, 1, 0, 1, 1, 1};
+  int tleEnable = 0;
+  std::string tleFile;
+  int lastSatellite = 0;
+
+  // The copy of the last completed capture buffer that FeedBuffer decodes.
+  std::vector<std::uint8_t> processingBuffer;
+
+ private:
+  const Clock* clock_;
+  NullHost nullHost_;
+  DocumentHost* host_ = &nullHost_;
+};
+
+}  // namespace vantrel
