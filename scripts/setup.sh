@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Installs everything Vantrel needs to build, run and test on Debian 12.
+set -euo pipefail
+packages=(
+  # build
+  build-essential cmake ninja-build pkg-config
+  qt6-base-dev qt6-multimedia-dev libsndfile1-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  # headless test services: display, audio server, session bus, clipboard, pictures
+  xvfb xauth pulseaudio pulseaudio-utils dbus libglib2.0-bin xclip imagemagick
+  poppler-utils fonts-liberation2
+  # fuzzing
+  clang libclang-rt-14-dev
+)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  sudo=""; [ "$(id -u)" -eq 0 ] || sudo=sudo
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
