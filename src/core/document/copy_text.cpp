@@ -1,0 +1,29 @@
+#include "document/copy_text.h"
+
+namespace vantrel {
+
+namespace {
+
+constexpr int kMessagesState = 1;
+constexpr int kSatellitesState = 3;
+
+}  // namespace
+
+std::string BuildCopyText(const CVantrelDoc& doc) {
+  std::string text;
+  if (doc.viewState == kMessagesState) {
+    for (const std::string& line : doc.MessagesInArrivalOrder()) {
+      text += line;
+      text += "\r\n";
+    }
+  } else if (doc.viewState == kSatellitesState) {
+    for (int k = 1; k <= kSatelliteCount; ++k) {
+      text += FormatSatelliteRow(k, doc.satellites[static_cast<std::size_t>(k)]);
+      text += "\r\n";
+    }
+  }
+  if (text.size() > kCopyTextLimit) text.resize(kCopyTextLimit);
+  return text;
+}
+
+}  // namespace vantrel

@@ -1,0 +1,114 @@
+#include "view/vantrel_view.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QPaintEvent>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QTimerEvent>
+
+#include "document/copy_text.h"
+#include "view/screens.h"
+
+namespace vantrel {
+
+CVantrelView::CVantrelView(CVantrelDoc& doc, QWidget* parent) : QWidget(parent), doc_(doc) {
+  // Every pixel is painted by each frame: no erase before painting.
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  setAttribute(Qt::WA_NoSystemBackground);
+  setAutoFillBackground(false);
+}
+
+CVantrelView::~CVantrelView() = default;
+
+void CVantrelView::OnUpdate() { update(); }
+
+QImage CVantrelView::RenderFrame(QSize client) {
+  if (client.isEmpty()) return {};
+  QImage frame(client, QImage::Format_RGB32);
+  frame.fill(kBackgroundColour);
+
+  QPainter painter(&frame);
+  painter.setFont(QGuiApplication::font());
+  painter.setPen(Qt::black);
+  painter.setBackgroundMode(Qt::OpaqueMode);
+  painter.setBackground(kBackgroundColour);
+  switch (doc_.viewState) {
+    case kSignalScreen:
+      DrawSignalScreen(painter, doc_);
+      break;
+    case kMessagesScreen:
+      DrawMessagesScreen(painter, doc_);
+      break;
+    case kSatellitesScreen:
+      DrawSatellitesScreen(painter, doc_);
+      break;
+    default:
+      // The chart arrives with its renderer; any other state shows the background.
+      break;
+  }
+  return frame;
+}
+
+void CVantrelView::OnDraw(QPainter& painter, QSize client) {
+  const QImage frame = RenderFrame(client);
+  if (!frame.isNull()) painter.drawImage(QPoint(0, 0), frame);
+}
+
+void CVantrelView::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  OnDraw(painter, size());
+}
+
+std::uint32_t CVantrelView::SetTimer(int, int milliseconds) {
+  const int id = startTimer(milliseconds);
+  return id > 0 ? static_cast<std::uint32_t>(id) : 0;
+}
+
+void CVantrelView::KillTimer(std::uint32_t id) {
+  if (id != 0) killTimer(static_cast<int>(id));
+}
+
+void CVantrelView::timerEvent(QTimerEvent* event) {
+  OnTimer(static_cast<std::uint32_t>(event->timerId()));
+}
+
+void CVantrelView::OnTimer(std::uint32_t id) {
+  if (id == 0) return;  // 0 is "no timer" in the document
+  if (id == doc_.refreshTimerId) {
+    doc_.host().UpdateAllViews();
+    doc_.WatchPolarity();
+  }
+  if (id == doc_.pollTimerId && pollHook_) pollHook_();
+}
+
+QString CVantrelView::PolarityText() const {
+  return doc_.polarity != 0 ? QStringLiteral("Signal inverted") : QStringLiteral("Signal upright");
+}
+
+void CVantrelView::OnEditCopy() {
+  const std::string text = BuildCopyText(doc_);
+  if (text.empty()) return;
+  // QClipboard reports no failure, so there is no failure message to show.
+  QGuiApplication::clipboard()->setText(FromCp1252(text));
+}
+
+bool CVantrelView::Print(QPrinter& printer) {
+  const QImage frame = RenderFrame(size());
+  QPainter painter;
+  if (!painter.begin(&printer)) return false;
+  // The painter works in printer device pixels: the frame lands 1:1.
+  if (!frame.isNull()) painter.drawImage(QPoint(0, 0), frame);
+  return painter.end();
+}
+
+void CVantrelView::OnFilePrint() {
+  QPrinter printer;
+  QPrintDialog dialog(&printer, this);
+  if (dialog.exec() == QDialog::Accepted) Print(printer);
+}
+
+void CVantrelView::ClearTrackHistory() {}
+
+}  // namespace vantrel

@@ -1,0 +1,79 @@
+// The one view of the main window. Each frame is drawn off-screen into an
+// image of the client-area size and shown with a single drawImage, so the
+// window never shows a half-drawn screen; the screen drawn is chosen by the
+// document's view state. The view also receives the capture timers, supplies
+// the polarity pane's text, copies the text screens to the clipboard and
+// prints the frame.
+#pragma once
+
+#include <QImage>
+#include <QString>
+#include <QWidget>
+#include <cstdint>
+#include <functional>
+
+#include "document/vantrel_doc.h"
+
+class QPainter;
+class QPrinter;
+
+namespace vantrel {
+
+// View states of the document.
+enum ViewState : int { kSignalScreen = 0, kMessagesScreen = 1, kChartScreen = 2, kSatellitesScreen = 3 };
+
+class CVantrelView : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit CVantrelView(CVantrelDoc& doc, QWidget* parent = nullptr);
+  ~CVantrelView() override;
+
+  CVantrelDoc& document() const { return doc_; }
+
+  // Every UpdateAllViews of the document lands here: repaint the whole client
+  // area without erasing it first.
+  void OnUpdate();
+
+  // Draws one whole frame of the given client size onto the painter's device
+  // at (0, 0). Needs no window: tests and printing call it directly.
+  void OnDraw(QPainter& painter, QSize client);
+  // The frame itself, background RGB(200, 200, 255) plus the current screen.
+  QImage RenderFrame(QSize client);
+
+  // The capture's timers on this view; the returned id is what OnTimer gets.
+  std::uint32_t SetTimer(int eventId, int milliseconds);
+  void KillTimer(std::uint32_t id);
+  // Refresh timer: repaint all views, then the polarity watch. Poll timer:
+  // the capture poll.
+  void OnTimer(std::uint32_t id);
+  // Called on every poll tick.
+  void SetPollHook(std::function<void()> hook) { pollHook_ = std::move(hook); }
+
+  // Text of the status bar's polarity pane.
+  QString PolarityText() const;
+
+  // Edit > Copy: the Messages or Satellites screen's text as UTF-8 on the
+  // clipboard; nothing on the other screens or when there is no text.
+  void OnEditCopy();
+
+  // Draws the current frame on the printer's page, one printer pixel per
+  // screen pixel, at the top-left of the printable area. False when the
+  // printer could not be opened.
+  bool Print(QPrinter& printer);
+  // File > Print: the print dialog, then Print.
+  void OnFilePrint();
+
+  // Options > Track History cleared: forget the chart's plotted positions.
+  void ClearTrackHistory();
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void timerEvent(QTimerEvent* event) override;
+
+ private:
+  CVantrelDoc& doc_;
+  std::function<void()> pollHook_;
+};
+
+}  // namespace vantrel
