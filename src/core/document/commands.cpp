@@ -1,0 +1,162 @@
+#include "document/commands.h"
+
+#include "document/home_location.h"
+
+namespace vantrel {
+namespace {
+
+constexpr const char* kBadLatitude =
+    "The latitude must be a letter N or S, whole degrees and minutes, for example N37 11.1.";
+constexpr const char* kBadLongitude =
+    "The longitude must be a letter E or W, whole degrees and minutes, for example W8 36.0.";
+
+int Not(int flag) { return flag == 0 ? 1 : 0; }
+
+void ShowScreen(CVantrelDoc& doc, int viewState) {
+  doc.viewState = viewState;
+  doc.host().UpdateAllViews();
+}
+
+}  // namespace
+
+void OnViewSignal(CVantrelDoc& doc) { ShowScreen(doc, 0); }
+void OnViewMessages(CVantrelDoc& doc) { ShowScreen(doc, 1); }
+void OnViewSatellites(CVantrelDoc& doc) { ShowScreen(doc, 3); }
+void OnViewChart(CVantrelDoc& doc) { ShowScreen(doc, 2); }
+
+void OnOutputLog(CVantrelDoc& doc) { doc.logFlag = Not(doc.logFlag); }
+void OnOutputRaw(CVantrelDoc& doc) { doc.rawFlag = Not(doc.rawFlag); }
+
+void OnHome(CVantrelDoc& doc, CommandDialogs& dialogs) {
+  std::string latitude = FormatHomeCoordinate(doc.homeLatitude, 'N', 'S');
+  std::string longitude = FormatHomeCoordinate(doc.homeLongitude, 'E', 'W');
+  for (;;) {
+    if (!dialogs.RunHomeLocation(latitude, longitude)) return;
+    // Text without a letter and degrees would silently move home to 0; say
+    // so and offer the dialog again with what was typed.
+    if (!HomeCoordinateReadable(latitude)) {
+      doc.host().ShowMessage(kBadLatitude);
+    } else if (!HomeCoordinateReadable(longitude)) {
+      doc.host().ShowMessage(kBadLongitude);
+    } else {
+      break;
+    }
+  }
+  doc.homeLongitude = ParseHomeLongitude(longitude);
+  doc.homeLatitude = ParseHomeLatitude(latitude);
+  doc.projectionDirty = 1;
+  doc.host().ClearTrackHistory();
+  doc.host().UpdateAllViews();
+}
+
+std::string WithOneTrailingSlash(std::string directory) {
+  while (directory.size() > 1 && directory.back() == '/' && directory[directory.size() - 2] == '/')
+    directory.pop_back();
+  if (directory.empty() || directory.back() != '/') directory += '/';
+  return directory;
+}
+
+void OnLogDirectory(CVantrelDoc& doc, CommandDialogs& dialogs) {
+  if (auto chosen = dialogs.ChooseDirectory(kLogDirectoryChooserTitle, doc.logDirectory))
+    doc.logDirectory = *chosen;
+  doc.logDirectory = WithOneTrailingSlash(doc.logDirectory);
+}
+
+void OnMixer(CVantrelDoc& doc, CommandDialogs& dialogs) {
+  if (!dialogs.LaunchMixer(doc.soundCardSlot)) doc.host().ShowMessage(kNoMixerMessage);
+}
+
+void OnSource(CVantrelDoc& doc, int slot) { doc.soundCardSlot = slot; }
+
+void OnFilter(CVantrelDoc& doc, CommandDialogs& dialogs) {
+  std::array<int, 8> flags = doc.filters;
+  if (dialogs.RunMessageFilter(flags)) doc.filters = flags;
+}
+
+void OnTrackHistory(CVantrelDoc& doc) {
+  doc.trackHistory = Not(doc.trackHistory);
+  doc.host().UpdateAllViews();
+}
+
+void OnTleDefine(CVantrelDoc& doc, CommandDialogs& dialogs) {
+  if (auto chosen = dialogs.ChooseExistingFile(kTleChooserTitle, doc.logDirectory + "*.tle")) {
+    doc.tleFile = *chosen;
+    doc.tleEnable = 1;
+  }
+}
+
+void OnTleEnable(CVantrelDoc& doc) { doc.tleEnable = Not(doc.tleEnable); }
+
+bool RunDocumentCommand(CVantrelDoc& doc, CommandDialogs& dialogs, int id) {
+  switch (id) {
+    case cmd::kViewSignal: OnViewSignal(doc); return true;
+    case cmd::kViewMessages: OnViewMessages(doc); return true;
+    case cmd::kViewSatellites: OnViewSatellites(doc); return true;
+    case cmd::kViewChart: OnViewChart(doc); return true;
+    case cmd::kOutputLog: OnOutputLog(doc); return true;
+    case cmd::kOutputRaw: OnOutputRaw(doc); return true;
+    case cmd::kHome: OnHome(doc, dialogs); return true;
+    case cmd::kLogDirectory: OnLogDirectory(doc, dialogs); return true;
+    case cmd::kMixer: OnMixer(doc, dialogs); return true;
+    case cmd::kFilter: OnFilter(doc, dialogs); return true;
+    case cmd::kTrackHistory: OnTrackHistory(doc); return true;
+    case cmd::kTleDefine: OnTleDefine(doc, dialogs); return true;
+    case cmd::kTleEnable: OnTleEnable(doc); return true;
+    default: break;
+  }
+  if (id >= cmd::kSource1 && id <= cmd::kSource4) {
+    OnSource(doc, id - cmd::kSource1);
+    return true;
+  }
+  return false;
+}
+
+CommandState UpdateDocumentCommand(const CVantrelDoc& doc, int id) {
+  CommandState state;
+  switch (id) {
+    case cmd::kViewSignal: state.checked = doc.viewState == 0; break;
+    case cmd::kViewMessages: state.checked = doc.viewState == 1; break;
+    case cmd::kViewSatellites: state.checked = doc.viewState == 3; break;
+    case cmd::kViewChart: state.checked = doc.viewState == 2; break;
+    case cmd::kStart: state.enabled = doc.captureRunning == 0; break;
+    case cmd::kStop: state.enabled = doc.captureRunning != 0; break;
+    case cmd::kOutputLog: state.checked = doc.logFlag != 0; break;
+    case cmd::kOutputRaw: state.checked = doc.rawFlag != 0; break;
+    case cmd::kTrackHistory: state.checked = doc.trackHistory != 0; break;
+    case cmd::kTleEnable:
+      state.enabled = !doc.tleFile.empty();
+      state.checked = state.enabled && doc.tleEnable != 0;
+      break;
+    default:
+      if (id >= cmd::kSource1 && id <= cmd::kSource4) {
+        const int slot = id - cmd::kSource1;
+        state.text = doc.deviceName[static_cast<std::size_t>(slot)];
+        state.setsText = true;
+        // While capture runs the choice is frozen; it takes effect at Start.
+        state.enabled = doc.captureRunning == 0;
+        state.checked = doc.soundCardSlot == slot;
+      }
+      break;
+  }
+  return state;
+}
+
+bool IsCheckableCommand(int id) {
+  switch (id) {
+    case cmd::kViewSignal:
+    case cmd::kViewMessages:
+    case cmd::kViewSatellites:
+    case cmd::kViewChart:
+    case cmd::kOutputLog:
+    case cmd::kOutputRaw:
+    case cmd::kTrackHistory:
+    case cmd::kTleEnable:
+    case cmd::kViewToolbar:
+    case cmd::kViewStatusBar:
+      return true;
+    default:
+      return id >= cmd::kSource1 && id <= cmd::kSource4;
+  }
+}
+
+}  // namespace vantrel

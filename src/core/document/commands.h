@@ -1,0 +1,56 @@
+// The receiver's command handlers and their update handlers. Each handler
+// works on the document's members; what it needs from the desktop (dialogs,
+// choosers, the mixer) comes through CommandDialogs, redraws and messages
+// through the document's host.
+#pragma once
+
+#include <string>
+
+#include "document/command_ids.h"
+#include "document/dialogs.h"
+#include "document/vantrel_doc.h"
+
+namespace vantrel {
+
+// What an update handler says about a menu item or toolbar button.
+struct CommandState {
+  bool enabled = true;
+  bool checked = false;
+  std::string text;
+  bool setsText = false;  // only the Source items take their text from here
+};
+
+inline constexpr const char* kNoMixerMessage =
+    "No audio mixer program is installed. Install pavucontrol to set the input level.";
+
+void OnViewSignal(CVantrelDoc& doc);
+void OnViewMessages(CVantrelDoc& doc);
+void OnViewSatellites(CVantrelDoc& doc);
+void OnViewChart(CVantrelDoc& doc);
+void OnOutputLog(CVantrelDoc& doc);
+void OnOutputRaw(CVantrelDoc& doc);
+void OnHome(CVantrelDoc& doc, CommandDialogs& dialogs);
+void OnLogDirectory(CVantrelDoc& doc, CommandDialogs& dialogs);
+void OnMixer(CVantrelDoc& doc, CommandDialogs& dialogs);
+// slot 0..3 for Source 1..4
+void OnSource(CVantrelDoc& doc, int slot);
+void OnFilter(CVantrelDoc& doc, CommandDialogs& dialogs);
+void OnTrackHistory(CVantrelDoc& doc);
+void OnTleDefine(CVantrelDoc& doc, CommandDialogs& dialogs);
+void OnTleEnable(CVantrelDoc& doc);
+
+// Runs the receiver command with this id. Start and Stop belong to capture
+// and are not handled here; returns false for them and for unknown ids.
+bool RunDocumentCommand(CVantrelDoc& doc, CommandDialogs& dialogs, int id);
+
+// Update handler of the command with this id; commands without one are
+// enabled and unchecked.
+CommandState UpdateDocumentCommand(const CVantrelDoc& doc, int id);
+
+// True for the commands whose menu items carry a check mark.
+bool IsCheckableCommand(int id);
+
+// The directory with exactly one '/' at its end.
+std::string WithOneTrailingSlash(std::string directory);
+
+}  // namespace vantrel

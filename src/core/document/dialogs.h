@@ -1,0 +1,57 @@
+// What the receiver's commands need from the desktop: its dialogs, file
+// choosers and the volume-control launch. The desktop program implements
+// this with Qt widgets; tests use a scripted fake.
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+
+namespace vantrel {
+
+inline constexpr const char* kLogDirectoryChooserTitle = "Choose the directory for log and wave files";
+inline constexpr const char* kTleChooserTitle = "Choose the two-line element file for the Orbcomm satellites";
+
+class CommandDialogs {
+ public:
+  virtual ~CommandDialogs() = default;
+
+  // Home location dialog, shown with the two texts; true on OK, with the
+  // texts as the user left them.
+  virtual bool RunHomeLocation(std::string& latitude, std::string& longitude) = 0;
+
+  // Message filter dialog over the eight flags in filter order (message,
+  // uplink, downlink, network control, fill, ephemeris, elements, sync);
+  // true on OK with the flags as left, false on Cancel with flags untouched.
+  virtual bool RunMessageFilter(std::array<int, 8>& flags) = 0;
+
+  // Directory chooser starting at startDirectory; an existing directory, or
+  // nothing on Cancel.
+  virtual std::optional<std::string> ChooseDirectory(const std::string& title,
+                                                     const std::string& startDirectory) = 0;
+
+  // Chooser of one existing file; initialPath is a directory followed by a
+  // name pattern such as "*.tle". The full path, or nothing on Cancel.
+  virtual std::optional<std::string> ChooseExistingFile(const std::string& title,
+                                                        const std::string& initialPath) = 0;
+
+  // Starts the desktop's input volume control for the sound-card slot;
+  // false when no such program could be started.
+  virtual bool LaunchMixer(int soundCardSlot) = 0;
+};
+
+// Every dialog cancelled and no mixer; for tools and tests that do not care.
+class CancelledDialogs final : public CommandDialogs {
+ public:
+  bool RunHomeLocation(std::string&, std::string&) override { return false; }
+  bool RunMessageFilter(std::array<int, 8>&) override { return false; }
+  std::optional<std::string> ChooseDirectory(const std::string&, const std::string&) override {
+    return std::nullopt;
+  }
+  std::optional<std::string> ChooseExistingFile(const std::string&, const std::string&) override {
+    return std::nullopt;
+  }
+  bool LaunchMixer(int) override { return false; }
+};
+
+}  // namespace vantrel
