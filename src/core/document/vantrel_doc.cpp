@@ -9,6 +9,7 @@ CVantrelDoc::CVantrelDoc(const Clock& clock, std::string programDir)
       programDirectory(std::move(programDir)),
       processingBuffer(kRingLength, 128),
       clock_(&clock) {
+  for (auto& buffer : captureBuffers) buffer.assign(kCaptureBufferBytes, 128);
   deviceId.fill(-1);
   if (programDirectory.empty() || programDirectory.back() != '/') programDirectory += '/';
   logDirectory = programDirectory + "Log files/";

@@ -6,9 +6,11 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "audio/wave_in.h"
 #include "document/clock.h"
 #include "document/host.h"
 #include "document/satellite_record.h"
@@ -26,6 +28,7 @@ class CVantrelDoc {
   static constexpr int kRingLength = 48000;
   static constexpr int kMessageRingSize = 100;
   static constexpr int kSoundCardSlots = 5;
+  static constexpr int kCaptureBuffers = 4;
   static constexpr const char* kVersionText = "Vantrel version 1.3";
 
   // programDirectory is the executable's directory ending in '/'; the
@@ -55,6 +58,16 @@ class CVantrelDoc {
 
   // Message ring lines in arrival order, oldest first (empty slots left out).
   std::vector<std::string> MessagesInArrivalOrder() const;
+
+  // --- sound-card capture (audio/capture.cpp) ---
+  void StartCapture();
+  void PollCapture();
+  void StopCapture();
+  void ShowWaveError(const std::string& prefix, int code);
+  // Fills the first four sound-card slots from waveIn's devices.
+  void EnumerateSoundCards();
+  // The open device failed on its own while recording: stop, then say so.
+  void OnCaptureFailure(int code);
 
   const Clock& clock() const { return *clock_; }
   void SetClock(const Clock& clock) { clock_ = &clock; }
@@ -91,9 +104,19 @@ class CVantrelDoc {
   int tleEnable = 0;
   std::string tleFile;
   int lastSatellite = 0;
+  // Non-zero while the document is entered for other programs (document/automation.h).
+  std::uint32_t registrationCookie = 0;
 
   // The copy of the last completed capture buffer that FeedBuffer decodes.
   std::vector<std::uint8_t> processingBuffer;
+
+  // Capture state. waveIn is the wave-input handle (not owned; null when
+  // the program has no audio system); the headers exist from a successful
+  // open to the next stop; the buffers live as long as the document.
+  WaveIn* waveIn = nullptr;
+  std::array<std::unique_ptr<WaveHeader>, kCaptureBuffers> captureHeaders;
+  std::array<std::vector<std::uint8_t>, kCaptureBuffers> captureBuffers;
+  int currentCaptureBuffer = 0;
 
  private:
   const Clock* clock_;

@@ -1,0 +1,156 @@
+// Sound-card capture: four one-second buffers kept queued at the wave-input
+// device, polled in turn by the 500 ms timer; each completed buffer is
+// copied to the processing buffer, queued again at once and then decoded.
+#include <algorithm>
+#include <cstring>
+
+#include "document/vantrel_doc.h"
+
+namespace vantrel {
+
+namespace {
+
+constexpr const char* kTitleRunning = "Vantrel from Brennick - processing live signals";
+constexpr const char* kTitleStopped = "Vantrel from Brennick - processing stopped";
+constexpr int kPollTimerEvent = 1;
+constexpr int kPollMilliseconds = 500;
+constexpr int kRefreshTimerEvent = 2;
+constexpr int kRefreshMilliseconds = 2000;
+
+}  // namespace
+
+std::string WaveErrorText(int code) {
+  static constexpr const char* kTexts[] = {
+      "unspecified error",
+      "device ID out of range",
+      "driver failed enable",
+      "device already allocated",
+      "device handle is invalid",
+      "no device driver present",
+      "memory allocation error",
+      "function isn't supported",
+      "error value out of range",
+      "invalid flag passed",
+      "invalid parameter passed",
+      "handle being used simultaneously on another thread (eg callback)",
+      "specified alias not found",
+      "bad registry database",
+      "registry key not found",
+      "registry read error",
+      "registry write error",
+      "registry delete error",
+      "registry value not found",
+      "driver does not call DriverCallback",
+  };
+  if (code < 1 || code > 20) return "Unknown error";
+  return kTexts[code - 1];
+}
+
+void CVantrelDoc::ShowWaveError(const std::string& prefix, int code) {
+  host().ShowMessage(prefix + WaveErrorText(code));
+}
+
+void CVantrelDoc::EnumerateSoundCards() {
+  if (waveIn == nullptr) return;
+  // The count is asked again after every device, as devices may come and go.
+  for (int d = 0; d < waveIn->DeviceCount(); ++d) {
+    WaveInCaps caps;
+    if (waveIn->GetDeviceCaps(d, caps) == kWaveOk && d < 4) {
+      deviceName[d] = caps.productName;
+      deviceId[d] = d;
+    }
+  }
+}
+
+// Gives the buffers back and closes the device: used by stop, and by a start
+// that failed after opening, so that a later start finds the device closed
+// and no headers are left behind.
+static void ReleaseDevice(WaveIn& waveIn,
+                          std::array<std::unique_ptr<WaveHeader>, CVantrelDoc::kCaptureBuffers>& headers) {
+  waveIn.Reset();
+  for (auto& header : headers) {
+    if (header && (header->flags & kWaveHeaderPrepared) != 0) waveIn.UnprepareHeader(*header);
+  }
+  waveIn.Close();
+  for (auto& header : headers) header.reset();
+}
+
+void CVantrelDoc::StartCapture() {
+  if (waveIn == nullptr) {
+    ShowWaveError("On opening the wave device..", kWaveNoDriver);
+    return;
+  }
+  waveIn->SetFailureHandler([this](int code) { OnCaptureFailure(code); });
+
+  // A slot outside the four menu slots (a damaged setting) opens the default input.
+  const int slot = soundCardSlot;
+  const int device = slot >= 0 && slot < kSoundCardSlots ? deviceId[slot] : kWaveMapper;
+  int result = waveIn->Open(device, WaveFormat{});
+  if (result != kWaveOk) {
+    ShowWaveError("On opening the wave device..", result);
+    return;
+  }
+
+  bool lastAddFailed = false;
+  for (int i = 0; i < kCaptureBuffers; ++i) {
+    captureHeaders[i] = std::make_unique<WaveHeader>();
+    captureHeaders[i]->data = captureBuffers[i].data();
+    captureHeaders[i]->bufferLength = kCaptureBufferBytes;
+    result = waveIn->PrepareHeader(*captureHeaders[i]);
+    if (result != kWaveOk) ShowWaveError("On preparing buffer ..", result);
+    result = waveIn->AddBuffer(*captureHeaders[i]);
+    if (result != kWaveOk) ShowWaveError("On adding buffer ..", result);
+    lastAddFailed = result != kWaveOk;
+  }
+  if (lastAddFailed) {
+    ReleaseDevice(*waveIn, captureHeaders);
+    return;
+  }
+
+  result = waveIn->Start();
+  if (result != kWaveOk) {
+    ShowWaveError("On starting recording..", result);
+    ReleaseDevice(*waveIn, captureHeaders);
+    return;
+  }
+
+  currentCaptureBuffer = 0;
+  captureRunning = 1;
+  host().SetMainWindowTitle(kTitleRunning);
+  pollTimerId = host().SetViewTimer(kPollTimerEvent, kPollMilliseconds);
+  refreshTimerId = host().SetViewTimer(kRefreshTimerEvent, kRefreshMilliseconds);
+  host().UpdateAllViews();
+  ringWriteIndex = 0;
+}
+
+void CVantrelDoc::PollCapture() {
+  // A tick already queued when stop killed the timers finds no headers.
+  if (!captureRunning || waveIn == nullptr) return;
+  WaveHeader* header = captureHeaders[currentCaptureBuffer].get();
+  if (header == nullptr || (header->flags & kWaveHeaderDone) == 0) return;
+
+  const std::size_t count = std::min<std::size_t>(header->bytesRecorded, processingBuffer.size());
+  std::memcpy(processingBuffer.data(), header->data, count);
+  waveIn->AddBuffer(*header);
+  currentCaptureBuffer = (currentCaptureBuffer + 1) % kCaptureBuffers;
+  FeedBuffer();
+}
+
+void CVantrelDoc::StopCapture() {
+  if (captureRunning) {
+    captureRunning = 0;
+    if (captureHeaders[0] && waveIn != nullptr) ReleaseDevice(*waveIn, captureHeaders);
+    host().KillViewTimer(refreshTimerId);
+    host().KillViewTimer(pollTimerId);
+  }
+  host().SetMainWindowTitle(kTitleStopped);
+}
+
+void CVantrelDoc::OnCaptureFailure(int code) {
+  if (!captureRunning) return;
+  // Stop first: the message box waits for the user while timers still run.
+  StopCapture();
+  ShowWaveError("On recording..", code);
+}
+
+}  // namespace vantrel
