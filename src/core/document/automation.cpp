@@ -1,0 +1,50 @@
+#include "document/automation.h"
+
+#include <cstdio>
+
+#include "document/vantrel_doc.h"
+
+namespace vantrel {
+
+int ChosenSatellite(const CVantrelDoc& doc, int satellite) {
+  if (satellite >= 1 && satellite <= kSatelliteCount) return satellite;
+  // The last satellite is only ever set to 1..36 by the decoder; anything
+  // else would index outside the table, so it counts as none.
+  const int last = doc.lastSatellite;
+  return last >= 0 && last <= kSatelliteCount ? last : 0;
+}
+
+AutomationValue GetSatData(const CVantrelDoc& doc, int satellite, int item) {
+  const int chosen = ChosenSatellite(doc, satellite);
+  const SatelliteRecord& record = doc.satellites[static_cast<std::size_t>(chosen)];
+  switch (item) {
+    case kItemName: {
+      char name[16];
+      std::snprintf(name, sizeof name, "FM-%02d", chosen);
+      return std::string(name);
+    }
+    case kItemLatitude:
+      return record.latitude;
+    case kItemLongitude:
+      return record.longitude;
+    case kItemReserved1:
+    case kItemReserved2:
+      return 0.0;
+    case kItemTime:
+      return FormatUtc(record.positionTime, "%Y-%m-%d %H:%M:%SUTC");
+    default:
+      return {};
+  }
+}
+
+void RegisterRunningObject(CVantrelDoc& doc, ObjectRegistry* registry) {
+  doc.registrationCookie = 0;
+  if (registry != nullptr) doc.registrationCookie = registry->Register(doc);
+}
+
+void RevokeRunningObject(CVantrelDoc& doc, ObjectRegistry* registry) {
+  if (doc.registrationCookie != 0 && registry != nullptr) registry->Revoke(doc.registrationCookie);
+  doc.registrationCookie = 0;
+}
+
+}  // namespace vantrel
