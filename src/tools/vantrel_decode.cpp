@@ -1,1 +1,103 @@
-int main() { return 0; }
+// vantrel-decode: decodes a recording of discriminator audio with the same
+// document code as the desktop program and prints the decoded lines.
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <iostream>
+
+#include "decode_options.h"
+#include "document/text_encoding.h"
+#include "document/vantrel_doc.h"
+#include "recording_decoder.h"
+#include "recording_input.h"
+
+namespace {
+
+using namespace vantrel;
+using namespace vantrel::tools;
+
+constexpr int kUsageOrInputError = 2;
+
+int Fail(const std::string& message) {
+  std::cerr << "vantrel-decode: " << message << '\n';
+  return kUsageOrInputError;
+}
+
+std::string ProgramDirectory() {
+  std::error_code ec;
+  const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+  return ec ? std::string("./") : exe.parent_path().string() + "/";
+}
+
+void PrintLines(const std::vector<std::string>& lines) {
+  for (const std::string& line : lines) std::cout << Cp1252ToUtf8(line) << '\n';
+  std::cout.flush();  // a live receiver piped in shows each second's lines at once
+}
+
+// Applies the command line to a freshly built document.
+void Configure(const DecodeOptions& options, CVantrelDoc& doc) {
+  for (int i = 0; i < kFilterCount; ++i) {
+    if (options.filters[i] >= 0) doc.filters[i] = options.filters[i];
+  }
+  doc.logFlag = options.logDir.empty() ? 0 : 1;
+  doc.rawFlag = options.rawLog ? 1 : 0;
+  if (!options.logDir.empty()) {
+    doc.logDirectory = options.logDir;
+    if (doc.logDirectory.back() != '/') doc.logDirectory += '/';
+    struct stat info {};
+    if (stat(options.logDir.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
+      std::cerr << "vantrel-decode: warning: log directory " << options.logDir
+                << " does not exist; no log records are written\n";
+    }
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  DecodeOptions options;
+  std::string error;
+  if (!ParseDecodeOptions(argc, argv, &options, &error)) return Fail(error);
+  if (options.help) {
+    std::cout << kDecodeUsage;
+    return 0;
+  }
+
+  RecordingInput input;
+  if (!input.Open(options.input, options.rawInput, &error)) return Fail(error);
+
+  const CTime start = options.startTime ? *options.startTime : SystemClock().Now();
+  HeldClock clock(start);
+  CVantrelDoc doc(clock, ProgramDirectory());
+  Configure(options, doc);
+
+  RecordingDecoder decoder(doc, clock, start, options.polarity);
+  std::vector<std::uint8_t> second(CVantrelDoc::kRingLength);
+  while (true) {
+    // Fill a whole second: pipes hand data over in smaller pieces.
+    std::size_t filled = 0;
+    std::vector<std::uint8_t> piece(second.size());
+    while (filled < second.size()) {
+      piece.resize(second.size() - filled);
+      const std::size_t n = input.Read(&piece);
+      if (n == 0) break;
+      std::copy_n(piece.begin(), n, second.begin() + static_cast<std::ptrdiff_t>(filled));
+      filled += n;
+    }
+    if (filled == 0) break;
+    second.resize(filled);
+    PrintLines(decoder.FeedSecond(second));
+    if (filled < CVantrelDoc::kRingLength) break;
+    second.resize(CVantrelDoc::kRingLength);
+  }
+  PrintLines(decoder.Finish());
+
+  if (options.table) {
+    for (int k = 1; k <= kSatelliteCount; ++k) {
+      std::cout << Cp1252ToUtf8(FormatSatelliteRow(k, doc.satellites[k])) << '\n';
+    }
+  }
+  std::cout.flush();
+  if (!input.error().empty()) return Fail(input.error());
+  return std::cout ? 0 : Fail("cannot write to standard output");
+}

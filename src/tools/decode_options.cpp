@@ -1,0 +1,178 @@
+#include "decode_options.h"
+
+#include <getopt.h>
+#include <strings.h>
+
+#include <cstdio>
+#include <ctime>
+#include <sstream>
+
+namespace vantrel::tools {
+
+namespace {
+
+// Filter flag names in the document's order.
+constexpr const char* kFilterNames[kFilterCount] = {"b1A", "b1B", "b1C", "b1D",
+                                                    "b1E", "b1F", "b22", "b65"};
+
+// CTime is kept in 32 bits by the satellite table and the settings.
+constexpr CTime kLatestTime = 2147483647;
+
+bool ParseFilters(const std::string& list, DecodeOptions* options, std::string* error) {
+  std::stringstream items(list);
+  std::string item;
+  while (std::getline(items, item, ',')) {
+    const auto eq = item.find('=');
+    const std::string name = item.substr(0, eq);
+    const std::string value = eq == std::string::npos ? "" : item.substr(eq + 1);
+    int index = -1;
+    for (int i = 0; i < kFilterCount; ++i) {
+      if (strcasecmp(name.c_str(), kFilterNames[i]) == 0) index = i;
+    }
+    if (index < 0 || (value != "0" && value != "1")) {
+      *error = "bad filter '" + item + "': use NAME=0 or NAME=1 with NAME one of " +
+               "b1A b1B b1C b1D b1E b1F b22 b65";
+      return false;
+    }
+    options->filters[index] = value == "1" ? 1 : 0;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::optional<CTime> ParseIsoUtc(const std::string& text) {
+  std::tm tm{};
+  char separator = 0;
+  int consumed = 0;
+  if (std::sscanf(text.c_str(), "%4d-%2d-%2d%c%2d:%2d:%2d%n", &tm.tm_year, &tm.tm_mon, &tm.tm_mday,
+                  &separator, &tm.tm_hour, &tm.tm_min, &tm.tm_sec, &consumed) != 7 ||
+      (separator != 'T' && separator != 't' && separator != ' ')) {
+    return std::nullopt;
+  }
+  const std::string zone = text.substr(static_cast<std::size_t>(consumed));
+  if (!zone.empty() && zone != "Z" && zone != "z" && zone != "+00:00") return std::nullopt;
+  const std::tm fields = tm;
+  tm.tm_year -= 1900;
+  tm.tm_mon -= 1;
+  const std::time_t t = timegm(&tm);
+  // timegm normalises out-of-range fields; a real date comes back unchanged.
+  if (tm.tm_year != fields.tm_year - 1900 || tm.tm_mon != fields.tm_mon - 1 ||
+      tm.tm_mday != fields.tm_mday || tm.tm_hour != fields.tm_hour ||
+      tm.tm_min != fields.tm_min || tm.tm_sec != fields.tm_sec) {
+    return std::nullopt;
+  }
+  if (t <= 0 || t > kLatestTime) return std::nullopt;
+  return static_cast<CTime>(t);
+}
+
+bool ParseDecodeOptions(int argc, char** argv, DecodeOptions* options, std::string* error) {
+  enum { kRawInput = 256, kStartTime, kPolarity, kFilter, kTable, kLogDir, kRaw, kHelp };
+  static const option kLongOptions[] = {
+      {"raw-input", no_argument, nullptr, kRawInput},
+      {"start-time", required_argument, nullptr, kStartTime},
+      {"polarity", required_argument, nullptr, kPolarity},
+      {"filter", required_argument, nullptr, kFilter},
+      {"table", no_argument, nullptr, kTable},
+      {"log-dir", required_argument, nullptr, kLogDir},
+      {"raw", no_argument, nullptr, kRaw},
+      {"help", no_argument, nullptr, kHelp},
+      {nullptr, 0, nullptr, 0},
+  };
+  optind = 1;
+  opterr = 0;
+  while (true) {
+    const int previous = optind;
+    const int c = getopt_long(argc, argv, "+:h", kLongOptions, nullptr);
+    if (c == -1) break;
+    const std::string arg = optarg != nullptr ? optarg : "";
+    switch (c) {
+      case kRawInput: options->rawInput = true; break;
+      case kStartTime:
+        options->startTime = ParseIsoUtc(arg);
+        if (!options->startTime) {
+          *error = "bad --start-time '" + arg +
+                   "': use ISO 8601 UTC such as 2007-05-12T10:11:12Z (1970 to 2038)";
+          return false;
+        }
+        break;
+      case kPolarity:
+        if (arg == "upright") options->polarity = PolarityMode::Upright;
+        else if (arg == "inverted") options->polarity = PolarityMode::Inverted;
+        else if (arg == "auto") options->polarity = PolarityMode::Auto;
+        else {
+          *error = "bad --polarity '" + arg + "': use upright, inverted or auto";
+          return false;
+        }
+        break;
+      case kFilter:
+        if (!ParseFilters(arg, options, error)) return false;
+        break;
+      case kTable: options->table = true; break;
+      case kLogDir:
+        if (arg.empty()) {
+          *error = "--log-dir needs a directory";
+          return false;
+        }
+        options->logDir = arg;
+        break;
+      case kRaw: options->rawLog = true; break;
+      case 'h':
+      case kHelp: options->help = true; return true;
+      case ':':
+        *error = std::string("option '") + (previous < argc ? argv[previous] : "") +
+                 "' needs a value; see --help";
+        return false;
+      default:
+        *error = std::string("unknown option '") + (previous < argc ? argv[previous] : "") +
+                 "'; see --help";
+        return false;
+    }
+  }
+  if (argc - optind != 1) {
+    *error = argc - optind == 0 ? "no input file given; see --help"
+                                : "more than one input file given; see --help";
+    return false;
+  }
+  options->input = argv[optind];
+  if (options->input == "-" && !options->rawInput) {
+    *error = "standard input can only be read as raw samples: add --raw-input";
+    return false;
+  }
+  if (options->rawLog && options->logDir.empty()) {
+    *error = "--raw needs --log-dir";
+    return false;
+  }
+  return true;
+}
+
+const char* const kDecodeUsage =
+    "Usage: vantrel-decode [OPTION]... INPUT\n"
+    "Decodes the downlink packets in a recording of a receiver's discriminator audio\n"
+    "and prints one line per decoded packet, as the desktop program would show them.\n"
+    "\n"
+    "INPUT is a WAV file (8-bit unsigned or 16-bit signed PCM, 48000 Hz, mono or the\n"
+    "first channel of several), or with --raw-input unsigned 8-bit samples at 48000 Hz\n"
+    "from a file or from '-' (standard input, e.g. a live receiver piped in).\n"
+    "\n"
+    "Options:\n"
+    "  --raw-input            read INPUT as raw unsigned 8-bit samples at 48000 Hz\n"
+    "  --start-time TIME      UTC time of the recording's first sample, ISO 8601,\n"
+    "                         e.g. 2007-05-12T10:11:12Z (default: now); the clock\n"
+    "                         reads TIME + k + 1 s while second k is decoded\n"
+    "  --polarity MODE        upright, inverted or auto (default auto: start inverted\n"
+    "                         and flip every 2 s while nothing is decoded for 5 s)\n"
+    "  --filter NAME=0|1,...  switch the lines of a packet type off or on; NAME is\n"
+    "                         b1A message, b1B uplink, b1C downlink, b1D network\n"
+    "                         control, b1E fill, b1F ephemeris, b22 elements, b65 sync;\n"
+    "                         all are on but b1E; may be given more than once\n"
+    "  --table                print the 36 rows of the satellite table after the lines\n"
+    "  --log-dir DIR          append the daily decoded log orbcommYYMMDD.log in DIR\n"
+    "                         (Windows-1252, CR LF; DIR must exist)\n"
+    "  --raw                  with --log-dir, also the raw log orbcomm_rawYYMMDD.log\n"
+    "  -h, --help             show this help and exit\n"
+    "\n"
+    "Output is UTF-8 on standard output. Exit status: 0 on success, 2 when the\n"
+    "command line or the input is unusable (one line on standard error says why).\n";
+
+}  // namespace vantrel::tools

@@ -1,0 +1,36 @@
+// Command line of vantrel-decode.
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+
+#include "document/clock.h"
+#include "document/vantrel_doc.h"
+
+namespace vantrel::tools {
+
+enum class PolarityMode { Upright, Inverted, Auto };
+
+struct DecodeOptions {
+  std::string input;                 // file path, or "-" for standard input (raw only)
+  bool rawInput = false;             // unsigned 8-bit samples at 48000 Hz, no header
+  std::optional<CTime> startTime;    // clock at the start of the recording; now when unset
+  PolarityMode polarity = PolarityMode::Auto;
+  std::array<int, kFilterCount> filters{-1, -1, -1, -1, -1, -1, -1, -1};  // -1: default
+  bool table = false;                // print the satellite table after the lines
+  std::string logDir;                // append daily log files here when set
+  bool rawLog = false;               // also the raw packet log
+  bool help = false;
+};
+
+// Parses argv into options. On a mistake returns false with a one-line
+// description in *error.
+bool ParseDecodeOptions(int argc, char** argv, DecodeOptions* options, std::string* error);
+
+// "2007-05-12T10:11:12Z" (also with a space, without the Z, or "+00:00").
+std::optional<CTime> ParseIsoUtc(const std::string& text);
+
+extern const char* const kDecodeUsage;
+
+}  // namespace vantrel::tools

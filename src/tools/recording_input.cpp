@@ -1,0 +1,84 @@
+#include "recording_input.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
+
+namespace vantrel::tools {
+
+RecordingInput::~RecordingInput() {
+  if (sound_ != nullptr) sf_close(sound_);
+  if (raw_ != nullptr && ownsRaw_) std::fclose(raw_);
+}
+
+bool RecordingInput::Open(const std::string& path, bool raw, std::string* error) {
+  name_ = path == "-" ? "standard input" : path;
+  struct stat info {};
+  if (path != "-" && stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+    *error = path + ": is a directory, not a recording";
+    return false;
+  }
+  if (raw) {
+    raw_ = path == "-" ? stdin : std::fopen(path.c_str(), "rb");
+    ownsRaw_ = path != "-";
+    if (raw_ == nullptr) {
+      *error = path + ": cannot open: " + std::strerror(errno);
+      return false;
+    }
+    return true;
+  }
+  SF_INFO format{};
+  sound_ = sf_open(path.c_str(), SFM_READ, &format);
+  if (sound_ == nullptr) {
+    if (FILE* probe = std::fopen(path.c_str(), "rb")) {
+      std::fclose(probe);
+      *error = path + ": not a readable audio file (" + sf_strerror(nullptr) + ")";
+    } else {
+      *error = path + ": cannot open: " + std::strerror(errno);
+    }
+    return false;
+  }
+  const int subtype = format.format & SF_FORMAT_SUBMASK;
+  if (subtype != SF_FORMAT_PCM_U8 && subtype != SF_FORMAT_PCM_16) {
+    *error = path + ": samples are not 8-bit unsigned or 16-bit signed PCM";
+    return false;
+  }
+  if (format.samplerate != kSampleRate) {
+    *error = path + ": sample rate is " + std::to_string(format.samplerate) + " Hz, " +
+             std::to_string(kSampleRate) + " Hz needed";
+    return false;
+  }
+  channels_ = format.channels;
+  return true;
+}
+
+std::size_t RecordingInput::Read(std::vector<std::uint8_t>* samples) {
+  if (raw_ != nullptr) {
+    std::size_t total = 0;
+    while (total < samples->size()) {
+      const std::size_t n = std::fread(samples->data() + total, 1, samples->size() - total, raw_);
+      total += n;
+      if (n == 0) {
+        if (std::ferror(raw_)) error_ = name_ + ": read error: " + std::strerror(errno);
+        break;
+      }
+    }
+    return total;
+  }
+  if (sound_ == nullptr) return 0;
+  frames_.resize(samples->size() * static_cast<std::size_t>(channels_));
+  const sf_count_t n = sf_readf_short(sound_, frames_.data(), static_cast<sf_count_t>(samples->size()));
+  if (n <= 0) {
+    if (sf_error(sound_) != SF_ERR_NO_ERROR) error_ = name_ + ": read error: " + sf_strerror(sound_);
+    return 0;
+  }
+  // Back to the sound card's 8-bit unsigned scale, rounding 16-bit samples.
+  for (sf_count_t i = 0; i < n; ++i) {
+    const int value = (frames_[static_cast<std::size_t>(i) * channels_] + 128) >> 8;
+    (*samples)[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(std::min(value, 127) + 128);
+  }
+  return static_cast<std::size_t>(n);
+}
+
+}  // namespace vantrel::tools

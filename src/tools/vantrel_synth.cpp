@@ -1,0 +1,194 @@
+// vantrel-synth: renders a list of downlink packets as discriminator audio
+// (8-bit unsigned, 48000 Hz, mono), for demos and for trying the decoder
+// without a receiver.
+#include <getopt.h>
+
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <numbers>
+#include <sstream>
+
+#include "support/packet_builder.h"
+#include "support/signal_synth.h"
+
+namespace {
+
+using vantrel::test::Packet;
+
+constexpr int kExit = 2;
+
+const char* const kUsage =
+    "Usage: vantrel-synth [OPTION]... SCRIPT OUTPUT\n"
+    "Renders the packets listed in SCRIPT as a receiver's discriminator audio and\n"
+    "writes OUTPUT as a WAV file (8-bit unsigned, 48000 Hz, mono), or with --raw as\n"
+    "raw unsigned 8-bit samples ('-' for standard output).\n"
+    "\n"
+    "SCRIPT lines ('#' starts a comment):\n"
+    "  65 A8 F9 0C 00 C8 30 00 00 00   packet bytes in hexadecimal; 10 or 22 bytes get\n"
+    "                                  their two check bytes added, 12 or 24 are kept\n"
+    "  ephemeris FM LAT LON ALT WEEK SEC\n"
+    "                                  ephemeris packet of satellite FM at LAT, LON\n"
+    "                                  (degrees) and ALT km, GPS week and second\n"
+    "  pause SECONDS                   idle carrier (mid level and noise)\n"
+    "\n"
+    "Options:\n"
+    "  --amplitude A    peak pulse height in sample units (default 60)\n"
+    "  --noise S        standard deviation of Gaussian noise (default 0)\n"
+    "  --inverted       flip the discriminator polarity\n"
+    "  --idle-bits N    idle bits after every packet (default 0)\n"
+    "  --length SECONDS pad the end with idle carrier up to this length\n"
+    "  --seed N         noise seed (default 1)\n"
+    "  --raw            write raw samples instead of WAV\n"
+    "  -h, --help       show this help\n";
+
+int Fail(const std::string& message) {
+  std::cerr << "vantrel-synth: " << message << '\n';
+  return kExit;
+}
+
+// Earth-centred coordinates in metres of a geodetic position (WGS 84), as the
+// 20-bit fields of an ephemeris packet carry them in units of 16 m.
+Packet EphemerisPacket(int fm, double lat, double lon, double altKm, int week, int seconds) {
+  constexpr double kA = 6378137.0, kE2 = 6.69437999014e-3;
+  const double phi = lat * std::numbers::pi / 180, lambda = lon * std::numbers::pi / 180;
+  const double n = kA / std::sqrt(1 - kE2 * std::sin(phi) * std::sin(phi));
+  const double h = altKm * 1000;
+  const double xyz[3] = {(n + h) * std::cos(phi) * std::cos(lambda),
+                         (n + h) * std::cos(phi) * std::sin(lambda),
+                         (n * (1 - kE2) + h) * std::sin(phi)};
+  std::uint64_t field = 0;
+  for (int i = 0; i < 3; ++i) {
+    const auto v = static_cast<std::int64_t>(std::lround(xyz[i] / 16)) + 0x80000;
+    field |= static_cast<std::uint64_t>(v & 0xFFFFF) << (20 * i);
+  }
+  Packet p(22, 0);
+  p[0] = 0x1F;
+  p[1] = static_cast<std::uint8_t>(fm);
+  for (int i = 0; i < 8; ++i) p[2 + i] = static_cast<std::uint8_t>(field >> (8 * i));
+  for (int i = 0; i < 3; ++i) p[17 + i] = static_cast<std::uint8_t>(seconds >> (8 * i));
+  p[20] = static_cast<std::uint8_t>(week);
+  p[21] = static_cast<std::uint8_t>(week >> 8);
+  return vantrel::test::WithChecksum(p);
+}
+
+struct Segment {
+  std::vector<Packet> packets;  // a run of packets, or
+  int pauseSamples = 0;         // an idle stretch
+};
+
+bool ReadScript(const std::string& path, std::vector<Segment>* segments, std::string* error) {
+  std::ifstream in(path);
+  if (!in) {
+    *error = path + ": cannot open";
+    return false;
+  }
+  std::string line;
+  for (int number = 1; std::getline(in, line); ++number) {
+    line = line.substr(0, line.find('#'));
+    std::istringstream words(line);
+    std::string first;
+    if (!(words >> first)) continue;
+    const std::string where = path + ":" + std::to_string(number) + ": ";
+    if (first == "pause") {
+      double seconds = 0;
+      if (!(words >> seconds) || seconds < 0) return *error = where + "pause needs seconds", false;
+      segments->push_back({{}, static_cast<int>(seconds * vantrel::test::kSampleRate)});
+      continue;
+    }
+    Packet packet;
+    if (first == "ephemeris") {
+      int fm = 0, week = 0, sec = 0;
+      double lat = 0, lon = 0, alt = 0;
+      if (!(words >> fm >> lat >> lon >> alt >> week >> sec)) {
+        return *error = where + "ephemeris needs FM LAT LON ALT WEEK SEC", false;
+      }
+      packet = EphemerisPacket(fm, lat, lon, alt, week, sec);
+    } else {
+      words.clear();
+      words.str(line);
+      std::string hex;
+      while (words >> hex) {
+        char* end = nullptr;
+        const unsigned long byte = std::strtoul(hex.c_str(), &end, 16);
+        if (*end != '\0' || hex.size() > 2) return *error = where + "bad byte '" + hex + "'", false;
+        packet.push_back(static_cast<std::uint8_t>(byte));
+      }
+      if (packet.size() == 10 || packet.size() == 22) {
+        packet = vantrel::test::WithChecksum(packet);
+      } else if (packet.size() != 12 && packet.size() != 24) {
+        return *error = where + "a packet has 10, 12, 22 or 24 bytes", false;
+      }
+    }
+    if (segments->empty() || segments->back().pauseSamples > 0) segments->push_back({});
+    segments->back().packets.push_back(packet);
+  }
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  vantrel::test::SynthOptions options;
+  double length = 0;
+  bool raw = false;
+  static const option kLong[] = {
+      {"amplitude", required_argument, nullptr, 'a'}, {"noise", required_argument, nullptr, 'n'},
+      {"inverted", no_argument, nullptr, 'i'},        {"idle-bits", required_argument, nullptr, 'b'},
+      {"length", required_argument, nullptr, 'l'},    {"seed", required_argument, nullptr, 's'},
+      {"raw", no_argument, nullptr, 'r'},             {"help", no_argument, nullptr, 'h'},
+      {nullptr, 0, nullptr, 0}};
+  opterr = 0;
+  for (int c; (c = getopt_long(argc, argv, "+h", kLong, nullptr)) != -1;) {
+    switch (c) {
+      case 'a': options.amplitude = std::atof(optarg); break;
+      case 'n': options.noise = std::atof(optarg); break;
+      case 'i': options.inverted = true; break;
+      case 'b': options.idleBits = std::atoi(optarg); break;
+      case 'l': length = std::atof(optarg); break;
+      case 's': options.seed = static_cast<std::uint32_t>(std::strtoul(optarg, nullptr, 10)); break;
+      case 'r': raw = true; break;
+      case 'h': std::cout << kUsage; return 0;
+      default: return Fail(std::string("bad option '") + argv[optind - 1] + "'; see --help");
+    }
+  }
+  if (argc - optind != 2) return Fail("need SCRIPT and OUTPUT; see --help");
+  std::vector<Segment> segments;
+  std::string error;
+  if (!ReadScript(argv[optind], &segments, &error)) return Fail(error);
+
+  std::vector<std::uint8_t> audio;
+  std::uint32_t seed = options.seed;
+  for (const Segment& segment : segments) {
+    // Every segment gets its own noise, drawn from the seed in order.
+    const auto part = segment.pauseSamples > 0
+                          ? vantrel::test::SynthesizeNoise(segment.pauseSamples, options.noise, seed)
+                          : vantrel::test::SynthesizePackets(segment.packets, [&] {
+                              auto o = options;
+                              o.seed = seed;
+                              return o;
+                            }());
+    audio.insert(audio.end(), part.begin(), part.end());
+    ++seed;
+  }
+  const auto target = static_cast<std::size_t>(length * vantrel::test::kSampleRate);
+  if (audio.size() < target) {
+    const auto pad = vantrel::test::SynthesizeNoise(static_cast<int>(target - audio.size()),
+                                                    options.noise, seed);
+    audio.insert(audio.end(), pad.begin(), pad.end());
+  }
+
+  const std::string out = argv[optind + 1];
+  if (raw) {
+    std::FILE* file = out == "-" ? stdout : std::fopen(out.c_str(), "wb");
+    if (file == nullptr) return Fail(out + ": cannot write");
+    const bool ok = std::fwrite(audio.data(), 1, audio.size(), file) == audio.size();
+    if (file != stdout ? std::fclose(file) != 0 || !ok : std::fflush(file) != 0 || !ok) {
+      return Fail(out + ": write failed");
+    }
+    return 0;
+  }
+  if (!vantrel::test::WriteWav(out, audio, {}, &error)) return Fail(out + ": " + error);
+  return 0;
+}
