@@ -127,7 +127,15 @@ void CVantrelDoc::PollCapture() {
   // A tick already queued when stop killed the timers finds no headers.
   if (!captureRunning || waveIn == nullptr) return;
   WaveHeader* header = captureHeaders[currentCaptureBuffer].get();
-  if (header == nullptr || (header->flags & kWaveHeaderDone) == 0) return;
+  if (header == nullptr) return;
+  // A buffer whose queueing failed at start is never filled; waiting for it
+  // would stall capture for good, so pass over it to the next queued one.
+  for (int skipped = 0; skipped < kCaptureBuffers && (header->flags & (kWaveHeaderDone | kWaveHeaderInQueue)) == 0;
+       ++skipped) {
+    currentCaptureBuffer = (currentCaptureBuffer + 1) % kCaptureBuffers;
+    header = captureHeaders[currentCaptureBuffer].get();
+  }
+  if ((header->flags & kWaveHeaderDone) == 0) return;
 
   const std::size_t count = std::min<std::size_t>(header->bytesRecorded, processingBuffer.size());
   std::memcpy(processingBuffer.data(), header->data, count);
