@@ -80,7 +80,7 @@ void CVantrelView::OnTimer(std::uint32_t id) {
     doc_.host().UpdateAllViews();
     doc_.WatchPolarity();
   }
-  if (id == doc_.pollTimerId && pollHook_) pollHook_();
+  if (id == doc_.pollTimerId) doc_.PollCapture();
 }
 
 QString CVantrelView::PolarityText() const {
@@ -98,7 +98,9 @@ bool CVantrelView::Print(QPrinter& printer) {
   const QImage frame = RenderFrame(size());
   QPainter painter;
   if (!painter.begin(&printer)) return false;
-  // The painter works in printer device pixels: the frame lands 1:1.
+  // The painter works in printer device pixels: the frame lands 1:1. Lossless,
+  // so a PDF keeps the screen's exact pixels rather than JPEG artefacts.
+  painter.setRenderHint(QPainter::LosslessImageRendering);
   if (!frame.isNull()) painter.drawImage(QPoint(0, 0), frame);
   return painter.end();
 }

@@ -10,7 +10,6 @@
 #include <QString>
 #include <QWidget>
 #include <cstdint>
-#include <functional>
 
 #include "document/vantrel_doc.h"
 
@@ -47,8 +46,6 @@ class CVantrelView : public QWidget {
   // Refresh timer: repaint all views, then the polarity watch. Poll timer:
   // the capture poll.
   void OnTimer(std::uint32_t id);
-  // Called on every poll tick.
-  void SetPollHook(std::function<void()> hook) { pollHook_ = std::move(hook); }
 
   // Text of the status bar's polarity pane.
   QString PolarityText() const;
@@ -73,7 +70,6 @@ class CVantrelView : public QWidget {
 
  private:
   CVantrelDoc& doc_;
-  std::function<void()> pollHook_;
 };
 
 }  // namespace vantrel
