@@ -19,6 +19,8 @@ namespace vantrel {
 
 enum class PacketOutcome { Accepted, Abandoned };
 
+class SettingsStore;
+
 // Filter flag order as stored: 0x1A, 0x1B, 0x1C, 0x1D, 0x1E, 0x1F, 0x22, 0x65.
 enum FilterIndex { kFilterMessage, kFilterUplink, kFilterDownlink, kFilterNetwork,
                    kFilterFill, kFilterEphemeris, kFilterElements, kFilterSync, kFilterCount };
@@ -58,6 +60,13 @@ class CVantrelDoc {
 
   // Message ring lines in arrival order, oldest first (empty slots left out).
   std::vector<std::string> MessagesInArrivalOrder() const;
+
+  // --- settings (document/settings.cpp) ---
+  // Replaces defaults with the stored values that read and lie in range;
+  // false when the store could not be opened (the defaults then stand).
+  bool LoadSettings(SettingsStore& store);
+  // Writes all 54 values; false when they could not be stored.
+  bool SaveSettings(SettingsStore& store);
 
   // --- sound-card capture (audio/capture.cpp) ---
   void StartCapture();

@@ -1,0 +1,152 @@
+// Loading and saving the receiver's settings: 54 values, visited in one
+// fixed order by both operations. A value that is missing, malformed or out
+// of range leaves its member at the default, silently; settings must never
+// keep the receiver from starting.
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "document/settings_store.h"
+#include "document/vantrel_doc.h"
+
+namespace vantrel {
+
+namespace {
+
+constexpr const char* kFilterNames[kFilterCount] = {"b1A", "b1B", "b1C", "b1D",
+                                                    "b1E", "b1F", "b22", "b65"};
+
+std::string SatelliteName(int n) {
+  char name[8];
+  std::snprintf(name, sizeof name, "Sat%02d", n);
+  return name;
+}
+
+// Calls the visitor for each stored member, in the stored order. The ranges
+// are what the program itself produces: a screen 0..3, a slot 0..3, flags
+// that the menus toggle between 0 and 1. The track history and TLE switches
+// only ever test non-zero, so any integer is kept for them.
+template <class Visitor>
+void VisitSettings(CVantrelDoc& doc, Visitor& visit) {
+  visit.Integer("ViewState", doc.viewState, 0, 3);
+  visit.Integer("Soundcardoption", doc.soundCardSlot, 0, 3);
+  visit.Double("HomeLat", doc.homeLatitude);
+  visit.Double("HomeLon", doc.homeLongitude);
+  visit.Integer("Logflag", doc.logFlag, 0, 1);
+  visit.Integer("Rawflag", doc.rawFlag, 0, 1);
+  visit.Integer("TrackHistory", doc.trackHistory, INT_MIN, INT_MAX);
+  for (int i = 0; i < kFilterCount; ++i) visit.Integer(kFilterNames[i], doc.filters[i], 0, 1);
+  visit.Integer("TleFlag", doc.tleEnable, INT_MIN, INT_MAX);
+  for (int n = 1; n <= kSatelliteCount; ++n) visit.Record(SatelliteName(n), doc.satellites[n]);
+  visit.Text("LogDirectory", doc.logDirectory);
+  visit.Text("TleFile", doc.tleFile);
+}
+
+class Loader {
+ public:
+  explicit Loader(SettingsStore& store) : store_(store) {}
+
+  void Integer(const std::string& name, int& member, int min, int max) {
+    const auto bytes = store_.ReadBytes(name, SettingKind::Integer);
+    if (!bytes || bytes->size() != sizeof(std::int32_t)) return;
+    std::int32_t value;
+    std::memcpy(&value, bytes->data(), sizeof value);
+    if (value >= min && value <= max) member = value;
+  }
+
+  // Any finite angle is kept, as the home dialog can produce it; a NaN or
+  // infinity would break every distance on the chart.
+  void Double(const std::string& name, double& member) {
+    const auto bytes = store_.ReadBytes(name, SettingKind::Double);
+    if (!bytes || bytes->size() != sizeof(double)) return;
+    double value;
+    std::memcpy(&value, bytes->data(), sizeof value);
+    if (std::isfinite(value)) member = value;
+  }
+
+  void Record(const std::string& name, SatelliteRecord& record) {
+    const auto bytes = store_.ReadBytes(name, SettingKind::Record);
+    if (!bytes || bytes->size() != sizeof(SatelliteRecord)) return;
+    std::memcpy(&record, bytes->data(), sizeof record);
+  }
+
+  // Texts are taken whole, however long. A zero byte cannot be part of a
+  // path, so a text holding one is damaged.
+  void Text(const std::string& name, std::string& member) {
+    auto text = store_.ReadText(name);
+    if (!text || text->find('\0') != std::string::npos) return;
+    member = std::move(*text);
+  }
+
+ private:
+  SettingsStore& store_;
+};
+
+class Saver {
+ public:
+  explicit Saver(SettingsStore& store) : store_(store) {}
+
+  void Integer(const std::string& name, int& member, int, int) {
+    const std::int32_t value = member;
+    Write(name, SettingKind::Integer, &value, sizeof value);
+  }
+  void Double(const std::string& name, double& member) {
+    Write(name, SettingKind::Double, &member, sizeof member);
+  }
+  void Record(const std::string& name, SatelliteRecord& record) {
+    Write(name, SettingKind::Record, &record, sizeof record);
+  }
+  void Text(const std::string& name, std::string& member) { store_.WriteText(name, member); }
+
+ private:
+  void Write(const std::string& name, SettingKind kind, const void* data, std::size_t size) {
+    store_.WriteBytes(name, kind, std::span(static_cast<const std::uint8_t*>(data), size));
+  }
+  SettingsStore& store_;
+};
+
+// Records the names only, to list them.
+class NameCollector {
+ public:
+  std::vector<std::string> names;
+  void Integer(const std::string& name, int&, int, int) { names.push_back(name); }
+  void Double(const std::string& name, double&) { names.push_back(name); }
+  void Record(const std::string& name, SatelliteRecord&) { names.push_back(name); }
+  void Text(const std::string& name, std::string&) { names.push_back(name); }
+};
+
+}  // namespace
+
+const std::vector<std::string>& SettingNames() {
+  static const std::vector<std::string> names = [] {
+    const HeldClock clock;
+    CVantrelDoc doc(clock, "/");
+    NameCollector collector;
+    VisitSettings(doc, collector);
+    return collector.names;
+  }();
+  return names;
+}
+
+bool CVantrelDoc::LoadSettings(SettingsStore& store) {
+  bool existed = false;
+  if (!store.Open(existed)) return false;
+  // A key created just now holds nothing to read.
+  if (existed) {
+    Loader loader(store);
+    VisitSettings(*this, loader);
+  }
+  store.Close();
+  return true;
+}
+
+bool CVantrelDoc::SaveSettings(SettingsStore& store) {
+  bool existed = false;
+  if (!store.Open(existed)) return false;
+  Saver saver(store);
+  VisitSettings(*this, saver);
+  return store.Close();
+}
+
+}  // namespace vantrel
