@@ -1,0 +1,92 @@
+// The running document on the D-Bus session bus. While a document is
+// registered the program owns the well-known name Vantrel.Document and
+// exports the document at /Vantrel/Document with the interface
+// Vantrel.Document and its one method GetSatData(nn) -> v:
+//   item 0 and 5 give a string, 1 to 4 a double, any other item the empty
+//   value, which is sent as an empty array of variants (av []), because
+//   D-Bus has no empty variant.
+// A second instance queues for the name and takes it over when the owner
+// exits. No session bus, or a refused name, is silent: the program runs on.
+#pragma once
+
+#include <QDBusConnection>
+#include <QDBusContext>
+#include <QDBusVariant>
+#include <QObject>
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+
+#include "document/automation.h"
+
+namespace vantrel {
+
+inline constexpr char kDBusServiceName[] = "Vantrel.Document";
+inline constexpr char kDBusObjectPath[] = "/Vantrel/Document";
+inline constexpr char kDBusInterface[] = "Vantrel.Document";
+
+// GetSatData's value as it travels on the bus; texts become UTF-8.
+QDBusVariant ToDBusVariant(const AutomationValue& value);
+
+class DBusObjectRegistry;
+
+// The object exported at /Vantrel/Document.
+class DBusDocumentObject : public QObject, protected QDBusContext {
+  Q_OBJECT
+  Q_CLASSINFO("D-Bus Interface", "Vantrel.Document")
+
+ public:
+  explicit DBusDocumentObject(DBusObjectRegistry& registry) : registry_(registry) {}
+
+ public slots:
+  QDBusVariant GetSatData(short satellite, short item);
+
+ private:
+  DBusObjectRegistry& registry_;
+};
+
+class DBusObjectRegistry : public QObject, public ObjectRegistry {
+  Q_OBJECT
+
+ public:
+  explicit DBusObjectRegistry(QDBusConnection connection = QDBusConnection::sessionBus(),
+                              QObject* parent = nullptr);
+  ~DBusObjectRegistry() override;
+
+  // Exports the document and asks for the name (owned or queued: success).
+  std::uint32_t Register(CVantrelDoc& doc) override;
+  void Revoke(std::uint32_t cookie) override;
+
+  // Start for automation: takes the name before any document exists; the
+  // first call to arrive runs createDocument, whose construction registers
+  // the document here, and is then answered from it.
+  bool ListenForActivation(std::function<void()> createDocument);
+
+  // True while this program is the name's primary owner (not just queued).
+  bool ownsName() const { return ownsName_; }
+  CVantrelDoc* document() const { return doc_; }
+
+ signals:
+  // The name became ours, at once or when the instance before us exited.
+  void nameAcquired();
+
+ private:
+  friend class DBusDocumentObject;
+  CVantrelDoc* DocumentForCall();
+  bool Export();
+  void Withdraw();
+  void OnServiceRegistered(const QString& name);
+  void OnServiceUnregistered(const QString& name);
+
+  QDBusConnection connection_;
+  DBusDocumentObject object_{*this};
+  CVantrelDoc* doc_ = nullptr;
+  std::uint32_t cookie_ = 0;
+  std::uint32_t lastCookie_ = 0;
+  bool exported_ = false;
+  bool ownsName_ = false;
+  std::function<void()> createDocument_;
+};
+
+}  // namespace vantrel
