@@ -76,7 +76,7 @@ TEST_F(PacketSearch, EveryTypeRoundTripsAtBothPolaritiesWithNoise) {
     doc.filters[kFilterFill] = 1;
     doc.polarity = inverted ? 1 : 0;
     SynthOptions options;
-    options.noise = 12.0;
+    options.noise = 8.0;
     options.inverted = inverted;
     options.leadInSamples = 1234;
     options.idleBits = 7;
