@@ -1,61 +1,108 @@
 // The sample ring and the packet search: every sample position is tried as a
 // packet start; a cheap test of the type byte rejects almost all of them and
 // the checksum decides for the rest.
+//
+// The bit decisions are not recomputed for each start position. The raw sign
+// of each ten-sample window depends only on ring entries, and a position's
+// type byte is eight such signs 80 samples long, so the signs are computed
+// once per sample (see search_cache.h) and the polarity is applied when a
+// byte is assembled. The packets found, their positions and the skip and
+// polarity behaviour are the same as reading 80 ring entries per position.
+#include <algorithm>
+
 #include "decoder/packet_types.h"
+#include "decoder/window_bits.h"
 #include "document/vantrel_doc.h"
 
 namespace vantrel {
 
+static_assert(SearchCache::kRingLength == CVantrelDoc::kRingLength);
+
 namespace {
 
-// Correlation of one bit window against the pulse shape - - + + + + + - - -.
-inline int BitCorrelation(const std::int32_t* ring, int start) {
-  static constexpr int kWeights[kSamplesPerBit] = {-1, -1, 1, 1, 1, 1, 1, -1, -1, -1};
-  int r = 0;
-  for (int j = 0; j < kSamplesPerBit; ++j) {
-    r += kWeights[j] * ring[(start + j) % CVantrelDoc::kRingLength];
+std::uint8_t InvertMask(int polarity) { return polarity == 0 ? 0x00 : 0xFF; }
+
+// Reads the packet whose first bit window has its raw sign at signs[0],
+// checks it and hands it to interpretation; an accepted packet makes the
+// search skip the rest of its samples.
+void TryPacket(CVantrelDoc& doc, const std::uint8_t* signs) {
+  std::uint8_t packet[kLongPacketBytes];
+  const int length = ReadPacketBits(signs, InvertMask(doc.polarity), packet);
+  if (length == 0 || PacketChecksum(packet, length) != 0) return;
+  if (doc.InterpretPacket(packet) == PacketOutcome::Accepted) {
+    doc.skipCounter = length * kSamplesPerByte - 1;
   }
-  return r;
 }
 
-// Byte n of the stream starting at ring position p, least significant bit first.
-inline std::uint8_t ReadByte(const std::int32_t* ring, int p, int n, int polarity) {
-  unsigned acc = 0;
-  for (int k = 0; k < 8; ++k) {
-    const int r = BitCorrelation(ring, p + kSamplesPerByte * n + kSamplesPerBit * k);
-    const bool one = polarity == 0 ? r > 0 : r <= 0;
-    acc >>= 1;
-    if (one) acc |= 0x80;
+// Stores samples[from .. to) at ring positions start + from onward.
+void StoreSamples(CVantrelDoc& doc, int start, const std::uint8_t* samples, int from, int to) {
+  int index = (start + from) % CVantrelDoc::kRingLength;
+  while (from < to) {
+    const int run = std::min(to - from, CVantrelDoc::kRingLength - index);
+    std::int32_t* out = doc.ring.data() + index;
+    for (int i = 0; i < run; ++i) out[i] = static_cast<std::int32_t>(samples[from + i]) - 128;
+    from += run;
+    index = 0;
   }
-  return static_cast<std::uint8_t>(acc);
+}
+
+// Feeds count <= kRingLength samples as FeedSample would one by one. The
+// ring and write index are brought up to date before each interpretation,
+// so they read as they would there.
+void FeedChunk(CVantrelDoc& doc, const std::uint8_t* samples, int count) {
+  const int start = doc.ringWriteIndex;
+  SearchCache& cache = doc.searchCache;
+  cache.PrepareStream(doc.ring, start, samples, count);
+  const std::uint8_t* signs = cache.StreamSigns();
+  int stored = 0;
+  int i = 0;  // next sample to feed
+  while (i < count) {
+    if (doc.skipCounter > 0) {
+      const int skipped = std::min(doc.skipCounter, count - i);
+      doc.skipCounter -= skipped;
+      i += skipped;
+      continue;
+    }
+    // The search after storing sample i starts at stream entry i + 1.
+    const std::uint8_t flag = doc.polarity == 0 ? kCandidateUpright : kCandidateInverted;
+    const int k = cache.NextCandidate(i + 1, count + 1, flag);
+    if (k > count) break;
+    i = k - 1;
+    StoreSamples(doc, start, samples, stored, i + 1);
+    stored = i + 1;
+    doc.ringWriteIndex = (start + stored) % CVantrelDoc::kRingLength;
+    TryPacket(doc, signs + k);
+    ++i;
+  }
+  StoreSamples(doc, start, samples, stored, count);
+  doc.ringWriteIndex = (start + count) % CVantrelDoc::kRingLength;
+  cache.Invalidate();
 }
 
 }  // namespace
 
 void CVantrelDoc::FeedSample(std::uint8_t sample) {
-  ring[ringWriteIndex] = static_cast<std::int32_t>(sample) - 128;
-  ringWriteIndex = (ringWriteIndex + 1) % kRingLength;
+  const int w = ringWriteIndex;
+  ring[w] = static_cast<std::int32_t>(sample) - 128;
+  ringWriteIndex = (w + 1) % kRingLength;
+  searchCache.Stored(ring, w);
   const int p = ringWriteIndex;
   if (skipCounter > 0) {
     --skipCounter;
     return;
   }
-  std::uint8_t packet[kLongPacketBytes];
-  packet[0] = ReadByte(ring.data(), p, 0, polarity);
-  if (!IsPacketType(packet[0])) return;
-  const int length = PacketLength(packet[0]);
-  for (int n = 1; n < length; ++n) packet[n] = ReadByte(ring.data(), p, n, polarity);
-  if (PacketChecksum(packet, length) != 0) return;
-  if (InterpretPacket(packet) == PacketOutcome::Accepted) {
-    skipCounter = length * kSamplesPerByte - 1;
-  }
+  TryPacket(*this, searchCache.RingSigns() + p);
 }
 
 void CVantrelDoc::FeedBuffer() {
   if (decodingBusy) return;
   decodingBusy = 1;
   if (captureRunning) {
-    for (std::uint8_t sample : processingBuffer) FeedSample(sample);
+    const std::uint8_t* samples = processingBuffer.data();
+    const int total = static_cast<int>(processingBuffer.size());
+    for (int done = 0; done < total; done += kRingLength) {
+      FeedChunk(*this, samples + done, std::min(kRingLength, total - done));
+    }
   }
   decodingBusy = 0;
 }

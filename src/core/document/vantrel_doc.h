@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "audio/wave_in.h"
+#include "decoder/search_cache.h"
 #include "document/clock.h"
 #include "document/host.h"
 #include "document/satellite_record.h"
@@ -47,7 +48,8 @@ class CVantrelDoc {
   void WatchPolarity();
 
   // --- interpretation (decoder/interpret.cpp, decoder/ephemeris.cpp) ---
-  PacketOutcome InterpretPacket(const std::uint8_t* packet);
+  // Virtual so that tests can watch every checked packet the search finds.
+  virtual PacketOutcome InterpretPacket(const std::uint8_t* packet);
   PacketOutcome DecodeEphemeris(const std::uint8_t* packet);
   void DecodeElements(const std::uint8_t* packet);
   // Message ring, then last decode time (when setsTime), then the log file.
@@ -118,6 +120,12 @@ class CVantrelDoc {
 
   // The copy of the last completed capture buffer that FeedBuffer decodes.
   std::vector<std::uint8_t> processingBuffer;
+
+  // Window signs derived from ring, so the search does not re-read 80 ring
+  // entries per sample. Kept in step by FeedSample and FeedBuffer and rebuilt
+  // when ringWriteIndex is moved; after writing ring entries directly, call
+  // searchCache.Invalidate() before the next FeedSample.
+  SearchCache searchCache;
 
   // Capture state. waveIn is the wave-input handle (not owned; null when
   // the program has no audio system); the headers exist from a successful

@@ -1,0 +1,110 @@
+#include "decoder/search_cache.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+
+#include "decoder/window_bits.h"
+
+namespace vantrel {
+
+namespace {
+
+constexpr int kWindow = 10;
+// Word-at-a-time scanning of the candidate flags reads up to 8 bytes past
+// the last flag.
+constexpr int kFlagPadding = 8;
+
+// Appends entries to a running prefix sum; returns the new sum.
+template <typename Value>
+std::uint32_t AppendPrefix(std::uint32_t sum, const Value* values, int count, std::int32_t offset,
+                           std::uint32_t* out) {
+  for (int i = 0; i < count; ++i) {
+    sum += static_cast<std::uint32_t>(static_cast<std::int32_t>(values[i]) + offset);
+    out[i] = sum;
+  }
+  return sum;
+}
+
+}  // namespace
+
+SearchCache::SearchCache()
+    : ringSigns_(kRingLength + kReach, 0),
+      prefix_(kRingLength + kReach + kWindow + 1, 0),
+      streamSigns_(kRingLength + kReach, 0),
+      flags_(kRingLength + 1 + kFlagPadding, 0) {}
+
+void SearchCache::Rebuild(const std::vector<std::int32_t>& ring) {
+  // The stream ring[0 ..] followed by the first kReach + 9 entries again.
+  std::uint32_t* prefix = prefix_.data();
+  prefix[0] = 0;
+  const std::uint32_t sum = AppendPrefix(0u, ring.data(), kRingLength, 0, prefix + 1);
+  AppendPrefix(sum, ring.data(), kReach + kWindow - 1, 0, prefix + 1 + kRingLength);
+  WindowSigns(prefix, kRingLength + kReach, ringSigns_.data());
+}
+
+void SearchCache::Stored(const std::vector<std::int32_t>& ring, int index) {
+  if (index != next_) {
+    Rebuild(ring);
+  } else {
+    // The window that ends at the new sample is now complete; the windows
+    // that also cover older-than-oldest entries are only read after those
+    // entries have been stored, which updates them in turn.
+    int q = index - (kWindow - 1);
+    if (q < 0) q += kRingLength;
+    bool sign;
+    if (q <= kRingLength - kWindow) {
+      sign = WindowSign(ring.data() + q);
+    } else {
+      std::int32_t window[kWindow];
+      for (int j = 0; j < kWindow; ++j) window[j] = ring[(q + j) % kRingLength];
+      sign = WindowSign(window);
+    }
+    ringSigns_[q] = sign ? 1 : 0;
+    if (q < kReach) ringSigns_[q + kRingLength] = ringSigns_[q];
+  }
+  next_ = index + 1 == kRingLength ? 0 : index + 1;
+}
+
+void SearchCache::PrepareStream(const std::vector<std::int32_t>& ring, int start,
+                                const std::uint8_t* samples, int count) {
+  // The searches after new samples 0 .. count - 1 read stream entries
+  // 1 .. count + kReach - 1.
+  const int needed = count + kReach;
+  std::uint32_t* prefix = prefix_.data();
+  prefix[0] = 0;
+  std::uint32_t sum = 0;
+  int filled = 0;
+  const int tail = std::min(kRingLength - start, needed);
+  sum = AppendPrefix(sum, ring.data() + start, tail, 0, prefix + 1);
+  filled += tail;
+  const int head = std::min(start, needed - filled);
+  sum = AppendPrefix(sum, ring.data(), head, 0, prefix + 1 + filled);
+  filled += head;
+  AppendPrefix(sum, samples, needed - filled, -128, prefix + 1 + filled);
+
+  WindowSigns(prefix, needed - (kWindow - 1), streamSigns_.data());
+  CandidateFlags(streamSigns_.data(), count + 1, flags_.data());
+  std::memset(flags_.data() + count + 1, 0, kFlagPadding);
+}
+
+int SearchCache::NextCandidate(int from, int end, std::uint8_t flag) const {
+  const std::uint8_t* flags = flags_.data();
+  if constexpr (std::endian::native == std::endian::little) {
+    const std::uint64_t pattern = 0x0101010101010101ull * flag;
+    for (int k = from; k < end; k += 8) {
+      std::uint64_t word;
+      std::memcpy(&word, flags + k, sizeof word);
+      word &= pattern;
+      if (word != 0) return std::min(end, k + std::countr_zero(word) / 8);
+    }
+    return end;
+  } else {
+    for (int k = from; k < end; ++k) {
+      if (flags[k] & flag) return k;
+    }
+    return end;
+  }
+}
+
+}  // namespace vantrel

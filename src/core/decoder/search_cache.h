@@ -1,0 +1,59 @@
+// What the packet search keeps beside the sample ring so that it does not
+// need 80 ring reads for every sample position:
+//  - for single samples (FeedSample), the raw sign of the bit window that
+//    starts at every ring position, updated by one window per stored sample;
+//  - for whole buffers (FeedBuffer), scratch space for searching the stream
+//    "old ring content, then the new samples" in a few linear passes.
+// Everything here is derived from the ring. The per-position signs follow
+// the ring as long as samples are stored one after the other at the write
+// index; when the write index moves any other way (capture start resets it
+// to 0) they are rebuilt from the ring. Code that writes ring entries
+// directly must call Invalidate() before the next FeedSample.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace vantrel {
+
+class SearchCache {
+ public:
+  static constexpr int kRingLength = 48000;
+  // Samples read by the longest packet (24 bytes of 80 samples).
+  static constexpr int kReach = 1920;
+
+  SearchCache();
+
+  // --- single samples ---
+  // Call after storing a sample at ring[index].
+  void Stored(const std::vector<std::int32_t>& ring, int index);
+  // Raw signs by ring position; entries up to kRingLength + kReach - 1 repeat
+  // the start of the ring so that a packet read never wraps.
+  const std::uint8_t* RingSigns() const { return ringSigns_.data(); }
+  // Forget the per-position signs; the next Stored() rebuilds them.
+  void Invalidate() { next_ = -1; }
+
+  // --- whole buffers ---
+  // The stream is the ring's content from position start on (oldest first),
+  // followed by count <= kRingLength new samples (unsigned, stored as sample
+  // - 128). The search that follows storing new sample i starts at stream
+  // entry i + 1.
+  void PrepareStream(const std::vector<std::int32_t>& ring, int start,
+                     const std::uint8_t* samples, int count);
+  // Raw signs by stream entry, for entries 0 .. count + kReach - 10.
+  const std::uint8_t* StreamSigns() const { return streamSigns_.data(); }
+  // First stream entry k in [from, end) whose candidate flags (bits of
+  // window_bits.h) include flag, or end; end <= count + 1.
+  int NextCandidate(int from, int end, std::uint8_t flag) const;
+
+ private:
+  void Rebuild(const std::vector<std::int32_t>& ring);
+
+  std::vector<std::uint8_t> ringSigns_;
+  int next_ = -1;  // write index Stored() expects next; -1: rebuild
+  std::vector<std::uint32_t> prefix_;
+  std::vector<std::uint8_t> streamSigns_;
+  std::vector<std::uint8_t> flags_;
+};
+
+}  // namespace vantrel

@@ -1,0 +1,61 @@
+#include "support/reference_search.h"
+
+#include "decoder/packet_types.h"
+
+namespace vantrel::test {
+
+namespace {
+
+constexpr int kRing = CVantrelDoc::kRingLength;
+
+// Correlation of one bit window against the pulse shape - - + + + + + - - -.
+int BitCorrelation(const std::int32_t* ring, int start) {
+  static constexpr int kWeights[kSamplesPerBit] = {-1, -1, 1, 1, 1, 1, 1, -1, -1, -1};
+  int r = 0;
+  for (int j = 0; j < kSamplesPerBit; ++j) r += kWeights[j] * ring[(start + j) % kRing];
+  return r;
+}
+
+// Byte n of the stream starting at ring position p, least significant bit first.
+std::uint8_t ReadByte(const std::int32_t* ring, int p, int n, int polarity) {
+  unsigned acc = 0;
+  for (int k = 0; k < 8; ++k) {
+    const int r = BitCorrelation(ring, p + kSamplesPerByte * n + kSamplesPerBit * k);
+    const bool one = polarity == 0 ? r > 0 : r <= 0;
+    acc >>= 1;
+    if (one) acc |= 0x80;
+  }
+  return static_cast<std::uint8_t>(acc);
+}
+
+}  // namespace
+
+void ReferenceFeedSample(CVantrelDoc& doc, std::uint8_t sample) {
+  doc.ring[doc.ringWriteIndex] = static_cast<std::int32_t>(sample) - 128;
+  doc.ringWriteIndex = (doc.ringWriteIndex + 1) % kRing;
+  const int p = doc.ringWriteIndex;
+  if (doc.skipCounter > 0) {
+    --doc.skipCounter;
+    return;
+  }
+  std::uint8_t packet[kLongPacketBytes];
+  packet[0] = ReadByte(doc.ring.data(), p, 0, doc.polarity);
+  if (!IsPacketType(packet[0])) return;
+  const int length = PacketLength(packet[0]);
+  for (int n = 1; n < length; ++n) packet[n] = ReadByte(doc.ring.data(), p, n, doc.polarity);
+  if (PacketChecksum(packet, length) != 0) return;
+  if (doc.InterpretPacket(packet) == PacketOutcome::Accepted) {
+    doc.skipCounter = length * kSamplesPerByte - 1;
+  }
+}
+
+void ReferenceFeedBuffer(CVantrelDoc& doc) {
+  if (doc.decodingBusy) return;
+  doc.decodingBusy = 1;
+  if (doc.captureRunning) {
+    for (std::uint8_t sample : doc.processingBuffer) ReferenceFeedSample(doc, sample);
+  }
+  doc.decodingBusy = 0;
+}
+
+}  // namespace vantrel::test

@@ -1,0 +1,19 @@
+// The packet search in its plain form: for every sample position, 80 ring
+// reads with a modulo each for the type byte, and a full read and checksum
+// when it is a packet type. It works on the document's own members (ring,
+// write index, skip counter, polarity, busy and capture flags) and hands
+// checked packets to the document's InterpretPacket, so it is the yardstick
+// for the document's FeedSample and FeedBuffer in tests and benchmarks.
+#pragma once
+
+#include <cstdint>
+
+#include "document/vantrel_doc.h"
+
+namespace vantrel::test {
+
+void ReferenceFeedSample(CVantrelDoc& doc, std::uint8_t sample);
+// Feeds doc.processingBuffer, guarded by the busy and capture flags.
+void ReferenceFeedBuffer(CVantrelDoc& doc);
+
+}  // namespace vantrel::test
