@@ -21,13 +21,15 @@ dbus-daemon --session --fork --nopidfile --address="unix:path=$XDG_RUNTIME_DIR/b
 pids+=("$(cat "$root/dbus.pid")")
 export DBUS_SESSION_BUS_ADDRESS=unix:path=$XDG_RUNTIME_DIR/bus
 
-mkfifo "$VANTREL_AUDIO_FIFO"
+# The pipe source creates its FIFO itself and refuses one that exists.
+rm -f "$VANTREL_AUDIO_FIFO"
 pulseaudio -n --daemonize=no --exit-idle-time=-1 --log-target=file:"$root/pulse.log" \
   --load=module-native-protocol-unix \
   --load="module-pipe-source source_name=test_in file=$VANTREL_AUDIO_FIFO format=u8 rate=48000 channels=1 source_properties=device.description=TestInput" \
   > /dev/null 2>&1 &
 pids+=($!)
 for _ in $(seq 100); do pactl info > /dev/null 2>&1 && break; sleep 0.1; done
-pactl set-default-source test_in > /dev/null 2>&1 || true
+pactl set-default-source test_in > /dev/null 2>&1 ||
+  echo "with-services.sh: no PulseAudio pipe source (see $root/pulse.log)" >&2
 
 "$@"
