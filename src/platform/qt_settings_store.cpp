@@ -1,14 +1,15 @@
-#include "qt_settings_store.h"
+#include "platform/qt_settings_store.h"
 
 #include <QByteArray>
 #include <QFile>
+#include <QDir>
 #include <QFileInfo>
+#include <QSaveFile>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QStringDecoder>
+#include <QTemporaryDir>
 #include <QVariant>
-
-#include <sys/stat.h>
 
 #include <charconv>
 #include <cstring>
@@ -67,20 +68,6 @@ bool IsUtf8(const std::string& text) {
   return !decoder.hasError();
 }
 
-// Which file a path names now; a committed save puts a new file in place.
-struct FileIdentity {
-  bool exists = false;
-  dev_t device = 0;
-  ino_t inode = 0;
-  bool operator==(const FileIdentity&) const = default;
-};
-
-FileIdentity Identify(const QString& path) {
-  struct stat info {};
-  if (::stat(QFile::encodeName(path).constData(), &info) != 0) return {};
-  return {true, info.st_dev, info.st_ino};
-}
-
 }  // namespace
 
 QString QtSettingsStore::DefaultPath() {
@@ -96,12 +83,10 @@ QtSettingsStore::~QtSettingsStore() = default;
 bool QtSettingsStore::Open(bool& existed) {
   existed = false;
   settings_.reset();
-  written_ = false;
+  pending_.clear();
   if (filePath_.isEmpty()) return false;
   existed = QFileInfo::exists(filePath_);
   settings_ = std::make_unique<QSettings>(filePath_, QSettings::IniFormat);
-  // Write a new file and rename it over the old one, never in place.
-  settings_->setAtomicSyncRequired(true);
   switch (settings_->status()) {
     case QSettings::NoError:
       break;
@@ -173,43 +158,64 @@ void QtSettingsStore::WriteBytes(const std::string& name, SettingKind kind,
       WriteText(name, std::string(bytes.begin(), bytes.end()));
       return;
   }
-  settings_->setValue(Key(name), text);
-  written_ = true;
+  pending_.append({Key(name), text});
 }
 
 void QtSettingsStore::WriteText(const std::string& name, const std::string& text) {
   if (!settings_) return;
   if (IsUtf8(text))
-    settings_->setValue(Key(name), QString::fromStdString(text));
+    pending_.append({Key(name), QString::fromStdString(text)});
   else
-    settings_->setValue(Key(name), QByteArray(text.data(), qsizetype(text.size())));
-  written_ = true;
+    pending_.append({Key(name), QByteArray(text.data(), qsizetype(text.size()))});
 }
 
 bool QtSettingsStore::Close() {
   if (!settings_) return false;
-  bool ok = true;
-  if (written_) {
-    const FileIdentity before = Identify(filePath_);
-    settings_->sync();
-    switch (settings_->status()) {
-      case QSettings::NoError:
-        break;
-      case QSettings::AccessError:
-        ok = false;
-        break;
-      case QSettings::FormatError: {
-        // A damaged file read during the sync sets this status for good and
-        // hides a failed write; the save took only if a new file is in place.
-        const FileIdentity after = Identify(filePath_);
-        ok = after.exists && !(after == before);
-        break;
-      }
-    }
-  }
+  // Nothing was ever written into the file's own QSettings, so dropping it
+  // writes nothing.
   settings_.reset();
-  written_ = false;
+  const bool ok = pending_.isEmpty() || Commit();
+  pending_.clear();
   return ok;
+}
+
+// The file holds exactly the written values: whatever else a damaged or
+// edited file held is not carried on. QSettings formats them into a scratch
+// file, which is read back and checked, because QSettings (Qt 6.4) reports
+// success for a file cut short by a full disk, and answers a second open of
+// the same path from memory; hence the check under a name it has not seen.
+// The checked bytes then replace the settings file through QSaveFile, which
+// writes a new file and renames it over the old one only when every byte
+// was written.
+bool QtSettingsStore::Commit() {
+  QTemporaryDir scratch;
+  if (!scratch.isValid()) return false;
+  const QString written = scratch.filePath(QStringLiteral("written.conf"));
+  {
+    QSettings out(written, QSettings::IniFormat);
+    for (const auto& [key, value] : pending_) out.setValue(key, value);
+    out.sync();
+    if (out.status() != QSettings::NoError) return false;
+  }
+  const QString checked = scratch.filePath(QStringLiteral("checked.conf"));
+  if (!QFile::rename(written, checked)) return false;
+  {
+    QSettings in(checked, QSettings::IniFormat);
+    if (in.status() != QSettings::NoError || in.allKeys().size() != pending_.size()) return false;
+    for (const auto& [key, value] : pending_)
+      if (in.value(key) != value) return false;
+  }
+  QFile source(checked);
+  if (!source.open(QIODevice::ReadOnly)) return false;
+  const QByteArray bytes = source.readAll();
+
+  if (!QDir().mkpath(QFileInfo(filePath_).absolutePath())) return false;
+  QSaveFile target(filePath_);
+  // Unbuffered, so that a short write shows in write()'s count; a buffered
+  // QSaveFile commits a file cut short as well.
+  if (!target.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return false;
+  if (target.write(bytes) != bytes.size()) return false;  // discarded unread
+  return target.commit();
 }
 
 }  // namespace vantrel

@@ -8,11 +8,14 @@
 //   records   the 32 bytes as 64 hex digits     Sat12=0000000000306140...
 //   texts     as they are (UTF-8); a text that is not UTF-8 is kept as
 //             QSettings' @ByteArray(...) so that no byte is lost
-// Saving goes through QSettings' atomic replacement (a new file renamed
-// over the old), so a failed or interrupted save keeps the previous file.
+// Saving writes a new file and renames it over the old one only once every
+// byte is written, so a failed or interrupted save keeps the previous file.
 #pragma once
 
+#include <QList>
+#include <QPair>
 #include <QString>
+#include <QVariant>
 
 #include <memory>
 
@@ -35,7 +38,7 @@ class QtSettingsStore final : public SettingsStore {
 
   // A file that QSettings finds damaged is copied beside itself as
   // "Vantrel.conf.damaged" before anything is read, since the next save
-  // rewrites it with only what could be read.
+  // replaces it with the values alone.
   bool Open(bool& existed) override;
   std::optional<std::vector<std::uint8_t>> ReadBytes(const std::string& name,
                                                      SettingKind kind) override;
@@ -46,9 +49,11 @@ class QtSettingsStore final : public SettingsStore {
   bool Close() override;
 
  private:
+  bool Commit();
+
   QString filePath_;
-  std::unique_ptr<QSettings> settings_;
-  bool written_ = false;
+  std::unique_ptr<QSettings> settings_;  // the file as it was when opened
+  QList<QPair<QString, QVariant>> pending_;  // written values, in order
 };
 
 }  // namespace vantrel
