@@ -1,0 +1,59 @@
+#!/usr/bin/env bash
+# Screenshots of the four screens for the README: runs the built program on a
+# private X display, decoding the demo recording, once per screen, and saves
+# docs/signal.png, docs/messages.png, docs/satellites.png and docs/chart.png.
+# Usage: tools/screenshots.sh [BUILD_DIR]   (default build)
+# Needs xvfb, imagemagick and x11-utils (scripts/setup.sh installs them).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${1:-build}
+program=$build/bin/vantrel
+wait_seconds=${VANTREL_SHOT_SECONDS:-15}
+[ -x "$program" ] || { echo "no program at $program: build it first" >&2; exit 1; }
+
+root=$(mktemp -d /tmp/vantrel-shots.XXXXXX)
+export HOME=$root/home XDG_RUNTIME_DIR=$root/run XDG_CONFIG_HOME=$root/config
+mkdir -p "$HOME" "$XDG_CONFIG_HOME/Vantrel" && mkdir -m 700 "$XDG_RUNTIME_DIR"
+unset QT_QPA_PLATFORM
+
+# A free display number.
+n=90
+while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+export DISPLAY=:$n
+Xvfb "$DISPLAY" -screen 0 1280x1024x24 -nolisten tcp > "$root/xvfb.log" 2>&1 &
+xvfb=$!
+program_pid=
+cleanup() {
+  [ -n "$program_pid" ] && kill "$program_pid" 2>/dev/null || true
+  kill "$xvfb" 2>/dev/null || true
+  wait 2>/dev/null || true
+  rm -rf "$root"
+}
+trap cleanup EXIT
+for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+
+# The id of the program's main window (the top-level whose name has "Vantrel").
+main_window() {
+  xwininfo -root -children 2>/dev/null | awk '/"[^"]*Vantrel[^"]*"/ {print $1; exit}'
+}
+
+mkdir -p docs
+# View states: 0 Signal, 1 Messages, 2 Chart, 3 Satellites. The screen shown at
+# start is the stored one, so each run starts with its own settings file.
+for shot in 0:signal 1:messages 3:satellites 2:chart; do
+  state=${shot%%:*} name=${shot#*:}
+  rm -rf "$XDG_CONFIG_HOME/Vantrel" && mkdir -p "$XDG_CONFIG_HOME/Vantrel"
+  printf '[General]\nViewState=%s\nTrackHistory=1\n' "$state" > "$XDG_CONFIG_HOME/Vantrel/Vantrel.conf"
+  "$program" --input data/demo.wav --start > "$root/$name.log" 2>&1 &
+  program_pid=$!
+  sleep "$wait_seconds"
+  window=$(main_window)
+  if [ -z "$window" ]; then
+    echo "no window for $name; program output:" >&2; cat "$root/$name.log" >&2; exit 1
+  fi
+  import -window "$window" "docs/$name.png"
+  kill "$program_pid" 2>/dev/null || true
+  wait "$program_pid" 2>/dev/null || true
+  program_pid=
+  echo "docs/$name.png"
+done
