@@ -1,0 +1,28 @@
+// The program's command line: an optional recording to decode instead of the
+// sound card, an immediate Start, and the start mode for automation clients.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace vantrel {
+
+struct CommandLineOptions {
+  QString inputFile;        // --input FILE.wav; empty = the sound card
+  bool start = false;       // --start: Process > Start once the window shows
+  bool automation = false;  // --automation: started by an automation client
+};
+
+struct CommandLineResult {
+  std::optional<CommandLineOptions> options;  // empty: exit with exitCode
+  QString output;                             // help, version or error text
+  int exitCode = 0;
+};
+
+// Parses the arguments (argv[0] first). --help and --version give their text
+// and exit code 0; an unknown option or a missing value gives an error text
+// and exit code 2.
+CommandLineResult ParseCommandLine(const QStringList& arguments);
+
+}  // namespace vantrel

@@ -1,0 +1,44 @@
+// The receiver document's construction and destruction steps, in order.
+// Construction: the document with its defaults, the sound cards, the stored
+// settings, the version text, the automation registration. Destruction: the
+// settings saved, the registration withdrawn, the document deleted.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "app/command_line.h"
+#include "document/clock.h"
+#include "document/vantrel_doc.h"
+
+namespace vantrel {
+
+class DocumentLifetime {
+ public:
+  // programDirectory: the executable's directory, ending in '/'.
+  DocumentLifetime(const Clock& clock, std::string programDirectory,
+                   const CommandLineOptions& options);
+  ~DocumentLifetime();
+  DocumentLifetime(const DocumentLifetime&) = delete;
+  DocumentLifetime& operator=(const DocumentLifetime&) = delete;
+
+  CVantrelDoc& doc() { return *doc_; }
+  // "Vantrel version 1.3", for the About box.
+  const std::string& versionText() const { return versionText_; }
+
+ private:
+  // Construction steps, called in this order by the constructor.
+  void AttachSoundCards();       // the wave input and the Source slots
+  void LoadStoredSettings();     // stored values replace the defaults
+  void SetVersionText();
+  void RegisterAutomation();     // entry for other programs (GetSatData)
+  // Destruction steps, called in this order by the destructor.
+  void SaveStoredSettings();
+  void RevokeAutomation();
+
+  CommandLineOptions options_;
+  std::unique_ptr<CVantrelDoc> doc_;
+  std::string versionText_;
+};
+
+}  // namespace vantrel

@@ -1,0 +1,173 @@
+#include "app/main_frame.h"
+
+#include <QAction>
+#include <QDesktopServices>
+#include <QLabel>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+
+#include "app/command_strings.h"
+#include "app/icons.h"
+#include "app/qt_command_dialogs.h"
+#include "app/qt_document_host.h"
+#include "document/command_ids.h"
+#include "document/commands.h"
+#include "view/vantrel_view.h"
+
+namespace vantrel {
+namespace {
+
+// Update handlers run this often for the toolbar buttons and the polarity
+// pane; menus are also refreshed just before they open.
+constexpr int kIdleUpdateMs = 200;
+
+}  // namespace
+
+CMainFrame::CMainFrame(CVantrelDoc& doc, QString versionText, QWidget* parent)
+    : QMainWindow(parent),
+      doc_(doc),
+      versionText_(std::move(versionText)),
+      ownDialogs_(std::make_unique<QtCommandDialogs>(this)),
+      dialogs_(ownDialogs_.get()),
+      openUrl_([](const QUrl& url) { return QDesktopServices::openUrl(url); }) {
+  setObjectName("mainFrame");
+  setWindowTitle(kUntitledTitle);
+  setWindowIcon(ProgramIcon());
+  view_ = new CVantrelView(doc_, this);
+  view_->setObjectName("view");
+  setCentralWidget(view_);
+  host_ = std::make_unique<QtDocumentHost>(this, view_);
+  CreateMenus();
+  CreateToolBar();
+  CreateStatusBar();
+  CreateAccelerators();
+  resize(660, 560);
+
+  auto* idle = new QTimer(this);
+  connect(idle, &QTimer::timeout, this, &CMainFrame::UpdateCommandStates);
+  idle->start(kIdleUpdateMs);
+  UpdateCommandStates();
+}
+
+CMainFrame::~CMainFrame() = default;
+
+void CMainFrame::SetDialogs(CommandDialogs* dialogs) {
+  dialogs_ = dialogs != nullptr ? dialogs : ownDialogs_.get();
+}
+
+QAction* CMainFrame::MakeAction(int id, const QString& text) {
+  auto* a = new QAction(text, this);
+  a->setData(id);
+  a->setStatusTip(CommandPrompt(id));
+  a->setWhatsThis(CommandPrompt(id));
+  if (!CommandTooltip(id).isEmpty()) a->setToolTip(CommandTooltip(id));
+  a->setCheckable(IsCheckableCommand(id));
+  const QPixmap icon = ToolbarPixmap(id);
+  if (!icon.isNull()) a->setIcon(QIcon(icon));
+  connect(a, &QAction::triggered, this, [this, id] { RunCommand(id); });
+  actions_.insert(id, a);
+  return a;
+}
+
+void CMainFrame::CreateMenus() {
+  QMenuBar* bar = menuBar();
+  auto addMenu = [this](QMenuBar* b, const QString& title) {
+    QMenu* m = b->addMenu(title);
+    connect(m, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandStates);
+    return m;
+  };
+  auto addSub = [this](QMenu* parent, const QString& title) {
+    QMenu* m = parent->addMenu(title);
+    connect(m, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandStates);
+    return m;
+  };
+
+  addMenu(bar, "&File")->addAction(MakeAction(cmd::kAppExit, "E&xit"));
+
+  QAction* copy = MakeAction(cmd::kEditCopy, "&Copy");
+  copy->setShortcuts({QKeySequence("Ctrl+C"), QKeySequence("Ctrl+Insert")});
+  addMenu(bar, "&Edit")->addAction(copy);
+
+  QMenu* view = addMenu(bar, "&View");
+  view->addAction(MakeAction(cmd::kViewSignal, "Signal"));
+  view->addAction(MakeAction(cmd::kViewMessages, "Messages"));
+  view->addAction(MakeAction(cmd::kViewSatellites, "Satellites"));
+  view->addAction(MakeAction(cmd::kViewChart, "Chart"));
+  view->addAction(MakeAction(cmd::kViewToolbar, "&Toolbar"));
+  view->addAction(MakeAction(cmd::kViewStatusBar, "&Status Bar"));
+
+  QMenu* process = addMenu(bar, "Process");
+  process->addAction(MakeAction(cmd::kStart, "Start"));
+  process->addAction(MakeAction(cmd::kStop, "Stop"));
+
+  QMenu* options = addMenu(bar, "Options");
+  QMenu* output = addSub(options, "Output");
+  output->addAction(MakeAction(cmd::kOutputLog, "Log file"));
+  output->addAction(MakeAction(cmd::kOutputRaw, "Raw file"));
+  options->addAction(MakeAction(cmd::kHome, "Home"));
+  addSub(options, "Directories")->addAction(MakeAction(cmd::kLogDirectory, "Log file"));
+  QMenu* audio = addSub(options, "Audio");
+  audio->addAction(MakeAction(cmd::kMixer, "Mixer"));
+  QMenu* source = addSub(audio, "Source");
+  for (int n = 1; n <= 4; ++n)
+    source->addAction(MakeAction(cmd::kSource1 + n - 1, QString("Source %1").arg(n)));
+  options->addAction(MakeAction(cmd::kFilter, "Filter"));
+  options->addAction(MakeAction(cmd::kTrackHistory, "Track History"));
+  QMenu* tle = addSub(options, "TLE");
+  tle->addAction(MakeAction(cmd::kTleDefine, "Define"));
+  tle->addAction(MakeAction(cmd::kTleEnable, "Enable"));
+
+  QMenu* help = addMenu(bar, "&Help");
+  help->addAction(MakeAction(cmd::kHelpTopics, "&Help Topics"));
+  help->addSeparator();
+  help->addAction(MakeAction(cmd::kAppAbout, "&About Vantrel..."));
+}
+
+void CMainFrame::CreateToolBar() {
+  toolBar_ = addToolBar("Toolbar");
+  toolBar_->setObjectName("toolBar");
+  toolBar_->setIconSize(QSize(kButtonWidth, kButtonHeight));
+  toolBar_->addAction(action(cmd::kStart));
+  toolBar_->addAction(action(cmd::kStop));
+  toolBar_->addSeparator();
+  for (int id : {cmd::kViewSignal, cmd::kViewMessages, cmd::kViewSatellites, cmd::kViewChart})
+    toolBar_->addAction(action(id));
+  toolBar_->addSeparator();
+  toolBar_->addAction(action(cmd::kAppAbout));
+  QAction* contextHelp = MakeAction(cmd::kContextHelp, "Help");
+  contextHelp->setShortcut(QKeySequence("Shift+F1"));
+  toolBar_->addAction(contextHelp);
+}
+
+void CMainFrame::CreateStatusBar() {
+  QStatusBar* bar = statusBar();
+  bar->setObjectName("statusBar");
+  polarityPane_ = new QLabel(this);
+  polarityPane_->setObjectName("polarityPane");
+  polarityPane_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  polarityPane_->setMinimumWidth(polarityPane_->fontMetrics().horizontalAdvance("Signal upright") + 12);
+  bar->addPermanentWidget(polarityPane_);
+  // Between prompts the message pane shows the idle text.
+  connect(bar, &QStatusBar::messageChanged, this, [bar](const QString& text) {
+    if (text.isEmpty()) bar->showMessage(kIdleStatusText);
+  });
+  bar->showMessage(kIdleStatusText);
+}
+
+void CMainFrame::CreateAccelerators() {
+  // Keys that have no menu item of their own.
+  const struct {
+    int id;
+    const char* keys;
+  } keys[] = {{cmd::kFileNew, "Ctrl+N"}, {cmd::kFilePrint, "Ctrl+P"}, {cmd::kHelp, "F1"}};
+  for (const auto& k : keys) {
+    QAction* a = MakeAction(k.id, QString());
+    a->setShortcut(QKeySequence(k.keys));
+    a->setShortcutContext(Qt::WindowShortcut);
+    addAction(a);
+  }
+}
+
+}  // namespace vantrel

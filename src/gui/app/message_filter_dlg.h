@@ -1,0 +1,29 @@
+// Options > Filter: which packet types produce decoded lines.
+#pragma once
+
+#include <QDialog>
+#include <array>
+
+class QCheckBox;
+
+namespace vantrel {
+
+class CMessageFilterDlg : public QDialog {
+  Q_OBJECT
+
+ public:
+  explicit CMessageFilterDlg(QWidget* parent = nullptr);
+
+  // Flags in the document's filter order: message, uplink, downlink,
+  // network control, fill, ephemeris, elements, sync.
+  void SetFlags(const std::array<int, 8>& flags);
+  std::array<int, 8> Flags() const;
+
+  // The Default button: every type on but fill packets; the dialog stays open.
+  void OnDefault();
+
+ private:
+  std::array<QCheckBox*, 8> boxes_{};
+};
+
+}  // namespace vantrel

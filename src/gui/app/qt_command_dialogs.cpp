@@ -1,0 +1,82 @@
+#include "app/qt_command_dialogs.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+
+#include "app/home_location_dlg.h"
+#include "app/message_filter_dlg.h"
+
+namespace vantrel {
+
+MixerCommand FindMixerProgram() {
+  const struct {
+    const char* program;
+    QStringList arguments;
+  } candidates[] = {
+      {"pavucontrol", {"--tab=4"}},  // tab 4: input devices
+      {"pavucontrol-qt", {}},
+      {"gnome-control-center", {"sound"}},
+      {"kcmshell6", {"kcm_pulseaudio"}},
+      {"kcmshell5", {"kcm_pulseaudio"}},
+  };
+  for (const auto& c : candidates) {
+    const QString path = QStandardPaths::findExecutable(QString::fromLatin1(c.program));
+    if (!path.isEmpty()) return {path, c.arguments};
+  }
+  return {};
+}
+
+bool QtCommandDialogs::RunHomeLocation(std::string& latitude, std::string& longitude) {
+  CHomeLocationDlg dlg(parent_);
+  dlg.setLatitude(QString::fromStdString(latitude));
+  dlg.setLongitude(QString::fromStdString(longitude));
+  if (dlg.exec() != QDialog::Accepted) return false;
+  latitude = dlg.latitude().toStdString();
+  longitude = dlg.longitude().toStdString();
+  return true;
+}
+
+bool QtCommandDialogs::RunMessageFilter(std::array<int, 8>& flags) {
+  CMessageFilterDlg dlg(parent_);
+  dlg.SetFlags(flags);
+  if (dlg.exec() != QDialog::Accepted) return false;
+  flags = dlg.Flags();
+  return true;
+}
+
+std::optional<std::string> QtCommandDialogs::ChooseDirectory(const std::string& title,
+                                                             const std::string& startDirectory) {
+  QFileDialog dlg(parent_, QString::fromStdString(title), QString::fromStdString(startDirectory));
+  dlg.setObjectName("directoryChooser");
+  dlg.setFileMode(QFileDialog::Directory);
+  dlg.setOption(QFileDialog::ShowDirsOnly);
+  if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return std::nullopt;
+  const QFileInfo chosen(dlg.selectedFiles().first());
+  if (!chosen.isDir()) return std::nullopt;  // only directories that exist
+  return chosen.absoluteFilePath().toStdString();
+}
+
+std::optional<std::string> QtCommandDialogs::ChooseExistingFile(const std::string& title,
+                                                                const std::string& initialPath) {
+  // initialPath is a directory followed by a name pattern such as "*.tle".
+  const QFileInfo initial(QString::fromStdString(initialPath));
+  QFileDialog dlg(parent_, QString::fromStdString(title), initial.path());
+  dlg.setObjectName("fileChooser");
+  dlg.setFileMode(QFileDialog::ExistingFile);
+  dlg.setAcceptMode(QFileDialog::AcceptOpen);
+  dlg.setDefaultSuffix("tle");
+  dlg.setNameFilters({"Two-line element files (" + initial.fileName() + ")", "All files (*)"});
+  if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return std::nullopt;
+  const QFileInfo chosen(dlg.selectedFiles().first());
+  if (!chosen.isFile()) return std::nullopt;
+  return chosen.absoluteFilePath().toStdString();
+}
+
+bool QtCommandDialogs::LaunchMixer(int) {
+  const MixerCommand mixer = FindMixerProgram();
+  return !mixer.program.isEmpty() && QProcess::startDetached(mixer.program, mixer.arguments);
+}
+
+}  // namespace vantrel

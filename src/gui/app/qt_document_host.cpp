@@ -1,0 +1,44 @@
+#include "app/qt_document_host.h"
+
+#include <QMessageBox>
+
+#include "document/text_encoding.h"
+#include "view/vantrel_view.h"
+
+namespace vantrel {
+
+QtDocumentHost::QtDocumentHost(QWidget* frame, CVantrelView* view) : frame_(frame), view_(view) {}
+
+void QtDocumentHost::UpdateAllViews() {
+  if (view_) view_->OnUpdate();
+}
+
+void QtDocumentHost::SetMainWindowTitle(const std::string& title) {
+  if (frame_) frame_->setWindowTitle(QString::fromStdString(Cp1252ToUtf8(title)));
+}
+
+std::uint32_t QtDocumentHost::SetViewTimer(int eventId, int milliseconds) {
+  return view_ ? view_->SetTimer(eventId, milliseconds) : 0;
+}
+
+void QtDocumentHost::KillViewTimer(std::uint32_t id) {
+  if (view_) view_->KillTimer(id);
+}
+
+void QtDocumentHost::ShowMessage(const std::string& text) {
+  ShowText(QString::fromStdString(Cp1252ToUtf8(text)));
+}
+
+void QtDocumentHost::ShowText(const QString& message) {
+  if (sink_) {
+    sink_(message);
+    return;
+  }
+  QMessageBox::warning(frame_, "Vantrel", message, QMessageBox::Ok);
+}
+
+void QtDocumentHost::ClearTrackHistory() {
+  if (view_) view_->ClearTrackHistory();
+}
+
+}  // namespace vantrel

@@ -1,0 +1,38 @@
+// The document's window system on Qt: repaints and timers go to the view,
+// titles to the main frame, messages to a modal message box.
+#pragma once
+
+#include <QPointer>
+#include <functional>
+
+#include "document/host.h"
+
+class QWidget;
+
+namespace vantrel {
+
+class CVantrelView;
+
+class QtDocumentHost final : public DocumentHost {
+ public:
+  QtDocumentHost(QWidget* frame, CVantrelView* view);
+
+  void UpdateAllViews() override;
+  void SetMainWindowTitle(const std::string& title) override;
+  std::uint32_t SetViewTimer(int eventId, int milliseconds) override;
+  void KillViewTimer(std::uint32_t id) override;
+  void ShowMessage(const std::string& text) override;
+  void ClearTrackHistory() override;
+  // The same message box for the program's own (UTF-8) texts.
+  void ShowText(const QString& text);
+
+  // Tests see each message here instead of a modal box (UTF-8 text).
+  void SetMessageSink(std::function<void(const QString&)> sink) { sink_ = std::move(sink); }
+
+ private:
+  QPointer<QWidget> frame_;
+  QPointer<CVantrelView> view_;
+  std::function<void(const QString&)> sink_;
+};
+
+}  // namespace vantrel

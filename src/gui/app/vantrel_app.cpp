@@ -1,0 +1,60 @@
+#include "app/vantrel_app.h"
+
+#include <QApplication>
+#include <QTimer>
+
+#include "app/document_lifetime.h"
+#include "app/icons.h"
+#include "app/main_frame.h"
+#include "app/qt_document_host.h"
+#include "app/termination_signals.h"
+#include "document/command_ids.h"
+
+namespace vantrel {
+
+CVantrelApp::CVantrelApp(CommandLineOptions options, QObject* parent)
+    : QObject(parent), options_(std::move(options)) {}
+
+CVantrelApp::~CVantrelApp() { CloseDocument(); }
+
+bool CVantrelApp::InitInstance() {
+  QApplication::setApplicationName("Vantrel");
+  QApplication::setApplicationVersion("1.3");
+  QApplication::setWindowIcon(ProgramIcon());
+
+  // SIGTERM and SIGINT take the File > Exit path: capture stopped, then the
+  // document destroyed with its settings saved.
+  signals_ = std::make_unique<TerminationSignals>();
+  connect(signals_.get(), &TerminationSignals::terminationRequested, this, [this] {
+    if (frame_) frame_->close();
+    else QApplication::quit();
+  });
+
+  if (options_.automation) return InitForAutomation();
+
+  // The program directory is the executable's, letter case kept.
+  std::string programDirectory = QApplication::applicationDirPath().toStdString() + '/';
+  document_ = std::make_unique<DocumentLifetime>(clock_, programDirectory, options_);
+  frame_ = std::make_unique<CMainFrame>(document_->doc(), QString::fromStdString(document_->versionText()));
+  document_->doc().SetHost(&frame_->host());
+  frame_->show();
+
+  // Capture is stopped at start unless asked for on the command line.
+  if (options_.start)
+    QTimer::singleShot(0, frame_.get(), [this] { frame_->RunCommand(cmd::kStart); });
+  return true;
+}
+
+bool CVantrelApp::InitForAutomation() {
+  // Started by an automation client: no window and no document until the
+  // client asks for the object. The D-Bus object factory is registered here.
+  return false;
+}
+
+void CVantrelApp::CloseDocument() {
+  if (document_) document_->doc().SetHost(nullptr);
+  frame_.reset();
+  document_.reset();
+}
+
+}  // namespace vantrel

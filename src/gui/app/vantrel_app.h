@@ -1,0 +1,44 @@
+// The application: start-up sequence and the lifetimes of the document and
+// the main frame.
+#pragma once
+
+#include <QObject>
+#include <memory>
+
+#include "app/command_line.h"
+#include "document/clock.h"
+
+namespace vantrel {
+
+class CMainFrame;
+class DocumentLifetime;
+class TerminationSignals;
+
+class CVantrelApp : public QObject {
+  Q_OBJECT
+
+ public:
+  // The QApplication must exist already.
+  explicit CVantrelApp(CommandLineOptions options, QObject* parent = nullptr);
+  // Frame first, then the document (which saves the settings).
+  ~CVantrelApp() override;
+
+  // Builds the document, frame and view and shows the window; false when
+  // the program should end at once.
+  bool InitInstance();
+
+  CMainFrame* mainFrame() const { return frame_.get(); }
+  const CommandLineOptions& options() const { return options_; }
+
+ private:
+  bool InitForAutomation();
+  void CloseDocument();
+
+  CommandLineOptions options_;
+  SystemClock clock_;
+  std::unique_ptr<DocumentLifetime> document_;
+  std::unique_ptr<CMainFrame> frame_;
+  std::unique_ptr<TerminationSignals> signals_;
+};
+
+}  // namespace vantrel
