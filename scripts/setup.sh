@@ -8,7 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   # headless test services: display, audio server, session bus, clipboard, pictures
   xvfb xauth pulseaudio pulseaudio-utils dbus libglib2.0-bin xclip imagemagick
-  poppler-utils fonts-liberation2
+  poppler-utils fonts-liberation2 x11-utils
   # fuzzing
   clang libclang-rt-14-dev
 )
