@@ -195,20 +195,32 @@ TEST_F(FastSearchEquivalence, SkippedBuffersAndCaptureRestart) {
   ExpectSame();
 }
 
-// Processing buffers of any size, including ones longer than the ring and
-// ones that end in the middle of a packet or of a skip.
+// Processing buffers of any size, including ones longer than the ring, ones
+// that end in the middle of a packet or of a skip, and ones whose last or
+// first sample is the one whose search finds a packet.
 TEST_F(FastSearchEquivalence, BuffersOfAnySize) {
   const Audio audio = DenseStream(31, 4.0, true, 10.0);
-  std::mt19937 rng(31);
+  WatchedDoc probe(clock_);
+  for (const std::uint8_t sample : audio) {
+    ++probe.label;
+    test::ReferenceFeedSample(probe, sample);
+  }
+  ASSERT_GT(probe.found.size(), 20u);
+  std::vector<int> cuts;
+  for (int k = 0; k < 6; ++k) cuts.push_back(probe.found[static_cast<std::size_t>(k)].buffer - k % 2);
+  for (const int size : {1, 7, 959, 960, 961, 1919, 1920, 1921, 47999, 48001}) {
+    cuts.push_back(cuts.back() + size);
+  }
+  cuts.push_back(cuts.back() + 100003);
   std::size_t at = 0;
-  for (const int size : {1, 7, 959, 960, 961, 1919, 1920, 1921, 47999, 48001, 100003}) {
-    const auto end = std::min(audio.size(), at + static_cast<std::size_t>(size));
+  for (const int cut : cuts) {
+    const auto end = std::min(audio.size(), static_cast<std::size_t>(cut));
     FeedBuffer(Audio(audio.begin() + static_cast<std::ptrdiff_t>(at),
                      audio.begin() + static_cast<std::ptrdiff_t>(end)));
     at = end;
   }
   FeedBuffers(Audio(audio.begin() + static_cast<std::ptrdiff_t>(at), audio.end()), 5000);
-  EXPECT_GT(fast_.found.size(), 20u);
+  EXPECT_EQ(fast_.found.size(), probe.found.size());
   ExpectSame();
 }
 

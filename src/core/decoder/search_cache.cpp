@@ -44,23 +44,27 @@ void SearchCache::Rebuild(const std::vector<std::int32_t>& ring) {
 }
 
 void SearchCache::Stored(const std::vector<std::int32_t>& ring, int index) {
+  const auto at = [&](int back) {
+    const int i = index - back;
+    return static_cast<std::uint32_t>(ring[i < 0 ? i + kRingLength : i]);
+  };
   if (index != next_) {
     Rebuild(ring);
+    sum10_ = 0;
+    for (int back = 0; back < kWindow; ++back) sum10_ += at(back);
+    sum5_ = 0;
+    for (int back = 3; back < 8; ++back) sum5_ += at(back);
   } else {
-    // The window that ends at the new sample is now complete; the windows
-    // that also cover older-than-oldest entries are only read after those
-    // entries have been stored, which updates them in turn.
+    // Slide both sums by one sample. Scalar reads of recently stored entries
+    // keep the store-to-load path fast. The window that ends at the new
+    // sample is now complete; the windows that also cover entries older
+    // than the oldest are only read after those entries have been stored,
+    // which updates them in turn.
+    sum10_ += at(0) - at(kWindow);
+    sum5_ += at(3) - at(8);
     int q = index - (kWindow - 1);
     if (q < 0) q += kRingLength;
-    bool sign;
-    if (q <= kRingLength - kWindow) {
-      sign = WindowSign(ring.data() + q);
-    } else {
-      std::int32_t window[kWindow];
-      for (int j = 0; j < kWindow; ++j) window[j] = ring[(q + j) % kRingLength];
-      sign = WindowSign(window);
-    }
-    ringSigns_[q] = sign ? 1 : 0;
+    ringSigns_[q] = RawSign((sum5_ << 1) - sum10_) ? 1 : 0;
     if (q < kReach) ringSigns_[q + kRingLength] = ringSigns_[q];
   }
   next_ = index + 1 == kRingLength ? 0 : index + 1;

@@ -51,6 +51,10 @@ class SearchCache {
 
   std::vector<std::uint8_t> ringSigns_;
   int next_ = -1;  // write index Stored() expects next; -1: rebuild
+  // Sums (modulo 2^32) of the last ten stored entries and of the five in
+  // the middle of them: the window ending at the last stored entry.
+  std::uint32_t sum10_ = 0;
+  std::uint32_t sum5_ = 0;
   std::vector<std::uint32_t> prefix_;
   std::vector<std::uint8_t> streamSigns_;
   std::vector<std::uint8_t> flags_;
