@@ -1,6 +1,6 @@
-// The document on a real session bus (the test command starts a private
-// one), read by real clients: gdbus and dbus-send as separate programs, and
-// a QtDBus client on its own connection.
+// The document on a real session bus (a private dbus-daemon for each test),
+// read by real clients: gdbus and dbus-send as separate programs, and a
+// QtDBus client on its own connection.
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -19,6 +19,7 @@
 
 #include "document/vantrel_doc.h"
 #include "platform/dbus_service.h"
+#include "support/private_bus.h"
 #include "support/signal_synth.h"
 
 namespace vantrel {
@@ -33,19 +34,18 @@ QCoreApplication& App() {
   return app ? *app : *QCoreApplication::instance();
 }
 
-bool HaveSessionBus() {
-  App();
-  return QDBusConnection::sessionBus().isConnected();
-}
-
 // Runs a client program while this process keeps answering calls.
 struct ClientResult {
   int exitCode = -1;
   QString out;
   QString err;
 };
+// The bus the clients use: the current test's private one.
+QProcessEnvironment gClientEnvironment;
+
 ClientResult RunClient(const QString& program, const QStringList& args) {
   QProcess p;
+  p.setProcessEnvironment(gClientEnvironment);
   p.start(program, args);
   const QDeadlineTimer deadline(10000);
   while (p.state() != QProcess::NotRunning && !deadline.hasExpired()) {
@@ -83,7 +83,31 @@ bool WaitFor(const std::function<bool()>& condition, int ms = 5000) {
   return true;
 }
 
-class DBusService : public ::testing::Test {
+// Each test has a bus of its own and a connection to it named after the test.
+class OnPrivateBus : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    App();
+    ASSERT_TRUE(bus_.ok()) << "dbus-daemon did not start";
+    gClientEnvironment = bus_.Environment();
+    connectionName_ = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    connection_ = std::make_unique<QDBusConnection>(
+        QDBusConnection::connectToBus(bus_.address(), connectionName_));
+    ASSERT_TRUE(connection_->isConnected());
+  }
+  void TearDown() override {
+    connection_.reset();
+    QDBusConnection::disconnectFromBus(connectionName_);
+  }
+  bool NameHeld() {
+    return connection_->interface()->isServiceRegistered(kDBusServiceName).value();
+  }
+  test::PrivateBus bus_;
+  QString connectionName_;
+  std::unique_ptr<QDBusConnection> connection_;
+};
+
+class DBusService : public OnPrivateBus {
  protected:
   DBusService() : clock_(1178964672), doc_(clock_, "/nonexistent/") {
     doc_.logFlag = 0;
@@ -92,14 +116,17 @@ class DBusService : public ::testing::Test {
     doc_.lastSatellite = 12;
   }
   void SetUp() override {
-    if (!HaveSessionBus()) GTEST_SKIP() << "no session bus (run under scripts/with-services.sh)";
-    registry_ = std::make_unique<DBusObjectRegistry>();
+    OnPrivateBus::SetUp();
+    if (HasFatalFailure()) return;
+    registry_ = std::make_unique<DBusObjectRegistry>(*connection_);
     RegisterRunningObject(doc_, registry_.get());
     ASSERT_NE(doc_.registrationCookie, 0u);
     ASSERT_TRUE(WaitFor([&] { return registry_->ownsName(); }));
   }
   void TearDown() override {
     if (registry_) RevokeRunningObject(doc_, registry_.get());
+    registry_.reset();
+    OnPrivateBus::TearDown();
   }
   HeldClock clock_;
   CVantrelDoc doc_;
@@ -161,7 +188,7 @@ TEST_F(DBusService, BadCallsGetAnErrorAndTheServiceAnswersOn) {
 }
 
 TEST_F(DBusService, BurstOfCallsFromAnotherConnection) {
-  QDBusConnection client = QDBusConnection::connectToBus(QDBusConnection::SessionBus, "burst");
+  QDBusConnection client = QDBusConnection::connectToBus(bus_.address(), "burst");
   ASSERT_TRUE(client.isConnected());
   std::vector<QDBusPendingCall> calls;
   for (int i = 0; i < 300; ++i) {
@@ -195,7 +222,7 @@ TEST_F(DBusService, BurstOfCallsFromAnotherConnection) {
 }
 
 TEST_F(DBusService, SecondInstanceQueuesAndTakesOverWhenTheFirstLeaves) {
-  QDBusConnection second = QDBusConnection::connectToBus(QDBusConnection::SessionBus, "second");
+  QDBusConnection second = QDBusConnection::connectToBus(bus_.address(), "second");
   ASSERT_TRUE(second.isConnected());
   HeldClock clock(0);
   CVantrelDoc doc(clock, "/nonexistent/");
@@ -213,9 +240,7 @@ TEST_F(DBusService, SecondInstanceQueuesAndTakesOverWhenTheFirstLeaves) {
     RevokeRunningObject(doc, &registry);
   }
   // Both gone: nobody holds the name any more.
-  EXPECT_TRUE(WaitFor([] {
-    return !QDBusConnection::sessionBus().interface()->isServiceRegistered(kDBusServiceName).value();
-  }));
+  EXPECT_TRUE(WaitFor([&] { return !NameHeld(); }));
   QDBusConnection::disconnectFromBus("second");
 }
 
@@ -233,11 +258,10 @@ TEST(DBusServiceWithoutBus, RegistrationFailsSilently) {
   QDBusConnection::disconnectFromBus("nowhere");
 }
 
-TEST(DBusActivation, FirstCallCreatesTheDocument) {
-  if (!HaveSessionBus()) GTEST_SKIP() << "no session bus";
+TEST_F(OnPrivateBus, FirstCallCreatesTheDocument) {
   HeldClock clock(0);
   std::unique_ptr<CVantrelDoc> doc;
-  DBusObjectRegistry registry;
+  DBusObjectRegistry registry(*connection_);
   int created = 0;
   ASSERT_TRUE(registry.ListenForActivation([&] {
     ++created;
@@ -252,6 +276,7 @@ TEST(DBusActivation, FirstCallCreatesTheDocument) {
   EXPECT_EQ(created, 1);
   RevokeRunningObject(*doc, &registry);
   EXPECT_FALSE(registry.ownsName());
+  EXPECT_TRUE(WaitFor([&] { return !NameHeld(); }));
 }
 
 }  // namespace
