@@ -1,5 +1,11 @@
 #include "app/document_lifetime.h"
 
+#include <QFile>
+#include <QFileInfo>
+
+#include "platform/qt_wave_in.h"
+#include "platform/recording_file.h"
+
 namespace vantrel {
 
 DocumentLifetime::DocumentLifetime(const Clock& clock, std::string programDirectory,
@@ -7,6 +13,8 @@ DocumentLifetime::DocumentLifetime(const Clock& clock, std::string programDirect
     : options_(options), doc_(std::make_unique<CVantrelDoc>(clock, std::move(programDirectory))) {
   AttachSoundCards();
   LoadStoredSettings();
+  // A recording named on the command line is what the user wants to hear.
+  if (!options_.inputFile.isEmpty()) doc_->soundCardSlot = 0;
   SetVersionText();
   RegisterAutomation();
 }
@@ -20,8 +28,16 @@ DocumentLifetime::~DocumentLifetime() {
 }
 
 void DocumentLifetime::AttachSoundCards() {
-  // The wave input (the sound card, or options_.inputFile when given) is set
-  // on doc_->waveIn here; then the first four inputs fill the Source slots.
+  // The sound cards through Qt Multimedia; a recording given with --input
+  // becomes device 0 and so fills Source 1, named after its file.
+  waveIn_ = std::make_unique<QtWaveIn>();
+  if (!options_.inputFile.isEmpty()) {
+    std::vector<std::uint8_t> samples;
+    std::string error;
+    if (LoadRecording(QFile::encodeName(options_.inputFile).toStdString(), &samples, &error))
+      waveIn_->SetRecording(std::move(samples), QFileInfo(options_.inputFile).fileName().toLatin1().toStdString());
+  }
+  doc_->waveIn = waveIn_.get();
   doc_->EnumerateSoundCards();
 }
 

@@ -13,6 +13,8 @@
 
 namespace vantrel {
 
+class QtWaveIn;
+
 class DocumentLifetime {
  public:
   // programDirectory: the executable's directory, ending in '/'.
@@ -37,6 +39,7 @@ class DocumentLifetime {
   void RevokeAutomation();
 
   CommandLineOptions options_;
+  std::unique_ptr<QtWaveIn> waveIn_;  // the document's wave input; outlives it
   std::unique_ptr<CVantrelDoc> doc_;
   std::string versionText_;
 };

@@ -1,9 +1,14 @@
 // vantrel: the desktop receiver.
 #include <QApplication>
+#include <QFile>
+#include <cstdint>
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include "app/command_line.h"
 #include "app/vantrel_app.h"
+#include "platform/recording_file.h"
 
 int main(int argc, char* argv[]) {
   // --help, --version and mistakes answer on the terminal, display or not.
@@ -13,6 +18,15 @@ int main(int argc, char* argv[]) {
   if (!parsed.options) {
     std::fputs(parsed.output.toLocal8Bit().constData(), parsed.exitCode == 0 ? stdout : stderr);
     return parsed.exitCode;
+  }
+  if (!parsed.options->inputFile.isEmpty()) {
+    // A recording that cannot be played is refused before any window opens.
+    std::vector<std::uint8_t> samples;
+    std::string error;
+    if (!vantrel::LoadRecording(QFile::encodeName(parsed.options->inputFile).toStdString(), &samples, &error)) {
+      std::fprintf(stderr, "vantrel: %s\n", error.c_str());
+      return 2;
+    }
   }
   QApplication application(argc, argv);
   vantrel::CVantrelApp app(*parsed.options);
