@@ -92,7 +92,17 @@ void DBusObjectRegistry::Revoke(std::uint32_t cookie) {
 
 bool DBusObjectRegistry::ListenForActivation(std::function<void()> createDocument) {
   createDocument_ = std::move(createDocument);
-  return Export();
+  if (!Export()) return false;
+  // QtDBus has no signal for a lost bus; a program started by the bus has
+  // no other reason to live once it is gone.
+  connectionWatch_.setInterval(1000);
+  connect(&connectionWatch_, &QTimer::timeout, this, [this] {
+    if (connection_.isConnected()) return;
+    connectionWatch_.stop();
+    emit connectionLost();
+  });
+  connectionWatch_.start();
+  return true;
 }
 
 CVantrelDoc* DBusObjectRegistry::DocumentForCall() {

@@ -14,6 +14,7 @@
 #include <QDBusVariant>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 #include <cstdint>
 #include <functional>
@@ -35,6 +36,15 @@ class DBusObjectRegistry;
 class DBusDocumentObject : public QObject, protected QDBusContext {
   Q_OBJECT
   Q_CLASSINFO("D-Bus Interface", "Vantrel.Document")
+  // Written out to give the result a name (QtDBus would call it arg_0).
+  Q_CLASSINFO("D-Bus Introspection",
+              "  <interface name=\"Vantrel.Document\">\n"
+              "    <method name=\"GetSatData\">\n"
+              "      <arg name=\"satellite\" type=\"n\" direction=\"in\"/>\n"
+              "      <arg name=\"item\" type=\"n\" direction=\"in\"/>\n"
+              "      <arg name=\"value\" type=\"v\" direction=\"out\"/>\n"
+              "    </method>\n"
+              "  </interface>\n")
 
  public:
   explicit DBusDocumentObject(DBusObjectRegistry& registry) : registry_(registry) {}
@@ -60,7 +70,8 @@ class DBusObjectRegistry : public QObject, public ObjectRegistry {
 
   // Start for automation: takes the name before any document exists; the
   // first call to arrive runs createDocument, whose construction registers
-  // the document here, and is then answered from it.
+  // the document here, and is then answered from it. From then on the
+  // connection is watched: connectionLost tells when the bus has gone.
   bool ListenForActivation(std::function<void()> createDocument);
 
   // True while this program is the name's primary owner (not just queued).
@@ -70,6 +81,8 @@ class DBusObjectRegistry : public QObject, public ObjectRegistry {
  signals:
   // The name became ours, at once or when the instance before us exited.
   void nameAcquired();
+  // The bus went away (the session ended); only watched after ListenForActivation.
+  void connectionLost();
 
  private:
   friend class DBusDocumentObject;
@@ -87,6 +100,7 @@ class DBusObjectRegistry : public QObject, public ObjectRegistry {
   bool exported_ = false;
   bool ownsName_ = false;
   std::function<void()> createDocument_;
+  QTimer connectionWatch_;
 };
 
 }  // namespace vantrel

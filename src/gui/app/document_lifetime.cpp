@@ -9,8 +9,8 @@
 namespace vantrel {
 
 DocumentLifetime::DocumentLifetime(const Clock& clock, std::string programDirectory,
-                                   const CommandLineOptions& options)
-    : options_(options), doc_(std::make_unique<CVantrelDoc>(clock, std::move(programDirectory))) {
+                                   const CommandLineOptions& options, ObjectRegistry* registry)
+    : options_(options), registry_(registry), doc_(std::make_unique<CVantrelDoc>(clock, std::move(programDirectory))) {
   AttachSoundCards();
   LoadStoredSettings();
   // A recording named on the command line is what the user wants to hear.
@@ -47,16 +47,12 @@ void DocumentLifetime::LoadStoredSettings() {
 
 void DocumentLifetime::SetVersionText() { versionText_ = CVantrelDoc::kVersionText; }
 
-void DocumentLifetime::RegisterAutomation() {
-  // The D-Bus registration enters doc_ here (RegisterRunningObject).
-}
+void DocumentLifetime::RegisterAutomation() { RegisterRunningObject(*doc_, registry_); }
 
 void DocumentLifetime::SaveStoredSettings() {
   // doc_->SaveSettings(store) here, before the registration is withdrawn.
 }
 
-void DocumentLifetime::RevokeAutomation() {
-  // RevokeRunningObject here.
-}
+void DocumentLifetime::RevokeAutomation() { RevokeRunningObject(*doc_, registry_); }
 
 }  // namespace vantrel

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/command_line.h"
+#include "document/automation.h"
 #include "document/clock.h"
 #include "document/vantrel_doc.h"
 
@@ -17,9 +18,10 @@ class QtWaveIn;
 
 class DocumentLifetime {
  public:
-  // programDirectory: the executable's directory, ending in '/'.
+  // programDirectory: the executable's directory, ending in '/'. registry:
+  // where the document is entered for other programs (none: not entered).
   DocumentLifetime(const Clock& clock, std::string programDirectory,
-                   const CommandLineOptions& options);
+                   const CommandLineOptions& options, ObjectRegistry* registry = nullptr);
   ~DocumentLifetime();
   DocumentLifetime(const DocumentLifetime&) = delete;
   DocumentLifetime& operator=(const DocumentLifetime&) = delete;
@@ -39,6 +41,7 @@ class DocumentLifetime {
   void RevokeAutomation();
 
   CommandLineOptions options_;
+  ObjectRegistry* registry_;
   std::unique_ptr<QtWaveIn> waveIn_;  // the document's wave input; outlives it
   std::unique_ptr<CVantrelDoc> doc_;
   std::string versionText_;

@@ -9,6 +9,7 @@
 #include "app/qt_document_host.h"
 #include "app/termination_signals.h"
 #include "document/command_ids.h"
+#include "platform/dbus_service.h"
 
 namespace vantrel {
 
@@ -34,7 +35,8 @@ bool CVantrelApp::InitInstance() {
 
   // The program directory is the executable's, letter case kept.
   std::string programDirectory = QApplication::applicationDirPath().toStdString() + '/';
-  document_ = std::make_unique<DocumentLifetime>(clock_, programDirectory, options_);
+  registry_ = std::make_unique<DBusObjectRegistry>();
+  document_ = std::make_unique<DocumentLifetime>(clock_, programDirectory, options_, registry_.get());
   frame_ = std::make_unique<CMainFrame>(document_->doc(), QString::fromStdString(document_->versionText()));
   document_->doc().SetHost(&frame_->host());
   frame_->show();
@@ -46,9 +48,17 @@ bool CVantrelApp::InitInstance() {
 }
 
 bool CVantrelApp::InitForAutomation() {
-  // Started by an automation client: no window and no document until the
-  // client asks for the object. The D-Bus object factory is registered here.
-  return false;
+  // Started by the session bus for a client's call: no window, and no
+  // document until that call arrives; it is answered from the new document.
+  // The program then serves calls until it is terminated or the bus goes.
+  registry_ = std::make_unique<DBusObjectRegistry>();
+  const bool listening = registry_->ListenForActivation([this] {
+    std::string programDirectory = QApplication::applicationDirPath().toStdString() + '/';
+    document_ = std::make_unique<DocumentLifetime>(clock_, programDirectory, options_, registry_.get());
+  });
+  if (!listening) return false;  // no session bus: nobody could ask for anything
+  connect(registry_.get(), &DBusObjectRegistry::connectionLost, this, [] { QApplication::quit(); });
+  return true;
 }
 
 void CVantrelApp::CloseDocument() {

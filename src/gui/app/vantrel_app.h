@@ -11,6 +11,7 @@
 namespace vantrel {
 
 class CMainFrame;
+class DBusObjectRegistry;
 class DocumentLifetime;
 class TerminationSignals;
 
@@ -36,6 +37,8 @@ class CVantrelApp : public QObject {
 
   CommandLineOptions options_;
   SystemClock clock_;
+  // The session-bus entry; outlives the document it holds.
+  std::unique_ptr<DBusObjectRegistry> registry_;
   std::unique_ptr<DocumentLifetime> document_;
   std::unique_ptr<CMainFrame> frame_;
   std::unique_ptr<TerminationSignals> signals_;
