@@ -208,6 +208,30 @@ TEST_F(PacketSearch, EphemerisDoesNotHoldThePolarity) {
   EXPECT_EQ(doc_.polarity, 1);
 }
 
+// Positions on the polar axis (x = y = 0) must land on the right pole.
+TEST_F(PacketSearch, EphemerisOnThePolarAxis) {
+  doc_.polarity = 0;
+  const auto polar = [](int fm, std::uint32_t zField) {
+    // x and y fields at their zero point 0x80000, z as given; Sunday 00:00:00.
+    const std::uint64_t n = 0x80000ull | (0x80000ull << 20) | (std::uint64_t{zField} << 40);
+    Packet p(22, 0);
+    p[0] = 0x1F;
+    p[1] = static_cast<std::uint8_t>(fm);
+    for (int i = 0; i < 8; ++i) p[2 + i] = static_cast<std::uint8_t>(n >> (8 * i));
+    return WithChecksum(p);
+  };
+  Feed(test::SynthesizePackets({polar(3, 0x80000 + 437500), polar(4, 0x80000 - 437500),
+                                polar(5, 0x80000)},
+                               {}));
+  Flush();
+  EXPECT_EQ(Lines(), (std::vector<std::string>{
+                         "Ephemeris  FM-03 wk. 0, Sun, 00:00:00 pos. 90.000000 0.000000",
+                         "Ephemeris  FM-04 wk. 0, Sun, 00:00:00 pos. -90.000000 0.000000",
+                         "Ephemeris  FM-05 wk. 0, Sun, 00:00:00 pos. 0.000000 0.000000"}));
+  EXPECT_EQ(doc_.satellites[3].latitude, 90.0);
+  EXPECT_EQ(doc_.satellites[4].latitude, -90.0);
+}
+
 TEST_F(PacketSearch, FeedBufferDecodesOnlyWhileRunningAndNotBusy) {
   doc_.polarity = 0;
   SynthOptions options;

@@ -26,9 +26,10 @@ GeodeticPosition EcefToGeodetic(double x, double y, double z) {
   const double p = std::sqrt(x * x + y * y);
   GeodeticPosition position;
   position.longitude = std::atan2(y, x) * kRadiansToDegrees;
-  if (p == 0.0 && z == 0.0) {
-    // The earth's centre has no latitude; the one-step formula would give NaN.
-    position.latitude = 0.0;
+  if (p == 0.0) {
+    // On the polar axis the one-step formula divides by a rounding residue of
+    // cos(90 degrees) and lands on the wrong pole (or NaN at the centre).
+    position.latitude = z > 0.0 ? 90.0 : z < 0.0 ? -90.0 : 0.0;
     return position;
   }
   const double theta = std::atan((z * kEquatorialRadius) / (p * kPolarRadius));
