@@ -163,35 +163,6 @@ TEST_F(Settings, FirstRunReadsNothingAndKeepsDefaults) {
   ExpectSameSettings(doc_, defaults_);
 }
 
-TEST_F(Settings, EveryValueRoundTripsAndRecordsComeBackByteForByte) {
-  doc_.viewState = 3;
-  doc_.soundCardSlot = 2;
-  doc_.homeLatitude = 37 + 11.1 * 0.016666666666666666;
-  doc_.homeLongitude = -(8 + 36.0 * 0.016666666666666666);
-  doc_.logFlag = 0;
-  doc_.rawFlag = 1;
-  doc_.trackHistory = 1;
-  doc_.filters = {0, 1, 0, 1, 1, 0, 1, 0};
-  doc_.tleEnable = 1;
-  for (int n = 1; n <= kSatelliteCount; ++n) {
-    doc_.satellites[n] = {137.0 + n / 40.0, -180.0 + n * 7.3, 80.0 - n * 4.4,
-                          1178964672 + n, 0xDEAD0000u + static_cast<std::uint32_t>(n)};
-  }
-  doc_.satellites[7].frequency = std::numeric_limits<double>::quiet_NaN();  // bytes, not values
-  doc_.logDirectory = "/home/op/" + std::string(300, 'l') + "/";  // far past 126 characters
-  doc_.tleFile = "/home/op/tle/\xE9l\xE9ments.tle";
-
-  ASSERT_TRUE(doc_.SaveSettings(store_));
-  CVantrelDoc restored(clock_, "/elsewhere/");
-  ASSERT_TRUE(restored.LoadSettings(store_));
-  ExpectSameSettings(restored, doc_);
-  EXPECT_EQ(restored.homeLatitude, 37.185);
-  EXPECT_EQ(restored.homeLongitude, -8.6);
-  EXPECT_EQ(restored.satellites[36].reserved, 0xDEAD0024u);
-  // Record 0 is never stored.
-  EXPECT_EQ(store_.values.count("Sat00"), 0u);
-}
-
 TEST_F(Settings, MalformedOrOutOfRangeValuesKeepTheirDefaultsAndTheRestLoads) {
   using K = SettingKind;
   store_.Put("ViewState", K::Integer, std::int32_t{7});
