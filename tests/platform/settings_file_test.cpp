@@ -15,7 +15,7 @@
 #include <csignal>
 #include <cstring>
 
-#include "document/home_location.h"
+#include "document/commands.h"
 #include "document/settings_store.h"
 #include "document/vantrel_doc.h"
 #include "platform/qt_settings_store.h"
@@ -49,6 +49,24 @@ void ExpectDefaults(const CVantrelDoc& doc) {
   EXPECT_EQ(doc.logDirectory, "/opt/vantrel/Log files/");
   EXPECT_EQ(doc.tleFile, "");
 }
+
+// The Home dialog as the user fills it in.
+class TypedHome final : public CommandDialogs {
+ public:
+  bool RunHomeLocation(std::string& latitude, std::string& longitude) override {
+    latitude = "N37 11.1";
+    longitude = "W8 36.0";
+    return true;
+  }
+  bool RunMessageFilter(std::array<int, 8>&) override { return false; }
+  std::optional<std::string> ChooseDirectory(const std::string&, const std::string&) override {
+    return std::nullopt;
+  }
+  std::optional<std::string> ChooseExistingFile(const std::string&, const std::string&) override {
+    return std::nullopt;
+  }
+  bool LaunchMixer(int) override { return false; }
+};
 
 class SettingsFile : public ::testing::Test {
  protected:
@@ -105,8 +123,8 @@ TEST_F(SettingsFile, FirstRunHasDefaultsAndTheSaveWritesAll54ReadableValues) {
 
 TEST_F(SettingsFile, HomeLocationAndLongTextsComeBackExactly) {
   auto doc = NewDoc();
-  doc->homeLatitude = ParseHomeLatitude("N37 11.1");
-  doc->homeLongitude = ParseHomeLongitude("W8 36.0");
+  TypedHome dialogs;
+  OnHome(*doc, dialogs);
   doc->logDirectory = "/srv/" + std::string(400, 'x') + "/Log files/";
   doc->tleFile = "/home/op/\xC3\xA9l\xC3\xA9ments, \"new\"; [1].tle";  // UTF-8, INI specials
   const std::string latin1 = "/home/op/\xE9t\xE9.tle";  // not UTF-8: kept byte for byte
