@@ -28,7 +28,9 @@ CommandLineResult ParseCommandLine(const QStringList& arguments) {
     return result;
   }
   if (parser.isSet(help)) {
-    result.output = parser.helpText().replace("<executable_name>", "vantrel");
+    // The usage line names the program, whatever the process is called.
+    const QString text = parser.helpText();
+    result.output = "Usage: vantrel [options]" + text.mid(text.indexOf('\n'));
     return result;
   }
   if (parser.isSet(version)) {
