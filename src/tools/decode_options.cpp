@@ -3,8 +3,12 @@
 #include <getopt.h>
 #include <strings.h>
 
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
+#include <filesystem>
+#include <fstream>
 #include <sstream>
 
 namespace vantrel::tools {
@@ -39,6 +43,29 @@ bool ParseFilters(const std::string& list, DecodeOptions* options, std::string* 
   return true;
 }
 
+// "LAT,LON" in degrees, north and east positive.
+bool ParseHome(const std::string& text, DecodeOptions* options, std::string* error) {
+  const char* begin = text.c_str();
+  char* end = nullptr;
+  const double latitude = std::strtod(begin, &end);
+  bool ok = end != begin && *end == ',';
+  double longitude = 0.0;
+  if (ok) {
+    const char* second = end + 1;
+    longitude = std::strtod(second, &end);
+    ok = end != second && *end == '\0';
+  }
+  if (!ok || !std::isfinite(latitude) || !std::isfinite(longitude) || std::fabs(latitude) > 90.0 ||
+      std::fabs(longitude) > 180.0) {
+    *error = "bad --home '" + text + "': use LAT,LON in degrees, north and east positive, " +
+             "e.g. -34.5,139.0";
+    return false;
+  }
+  options->homeLatitude = latitude;
+  options->homeLongitude = longitude;
+  return true;
+}
+
 }  // namespace
 
 std::optional<CTime> ParseIsoUtc(const std::string& text) {
@@ -67,7 +94,8 @@ std::optional<CTime> ParseIsoUtc(const std::string& text) {
 }
 
 bool ParseDecodeOptions(int argc, char** argv, DecodeOptions* options, std::string* error) {
-  enum { kRawInput = 256, kStartTime, kPolarity, kFilter, kTable, kLogDir, kRaw, kHelp };
+  enum { kRawInput = 256, kStartTime, kPolarity, kFilter, kTable, kLogDir, kRaw, kHelp, kChart,
+         kHome, kTle };
   static const option kLongOptions[] = {
       {"raw-input", no_argument, nullptr, kRawInput},
       {"start-time", required_argument, nullptr, kStartTime},
@@ -77,6 +105,9 @@ bool ParseDecodeOptions(int argc, char** argv, DecodeOptions* options, std::stri
       {"log-dir", required_argument, nullptr, kLogDir},
       {"raw", no_argument, nullptr, kRaw},
       {"help", no_argument, nullptr, kHelp},
+      {"chart", required_argument, nullptr, kChart},
+      {"home", required_argument, nullptr, kHome},
+      {"tle", required_argument, nullptr, kTle},
       {nullptr, 0, nullptr, 0},
   };
   optind = 1;
@@ -117,6 +148,28 @@ bool ParseDecodeOptions(int argc, char** argv, DecodeOptions* options, std::stri
         options->logDir = arg;
         break;
       case kRaw: options->rawLog = true; break;
+      case kChart:
+#ifdef VANTREL_CHART
+        if (arg.empty()) {
+          *error = "--chart needs a file name";
+          return false;
+        }
+        options->chartFile = arg;
+        break;
+#else
+        *error = "--chart is not available: this vantrel-decode was built without Qt";
+        return false;
+#endif
+      case kHome:
+        if (!ParseHome(arg, options, error)) return false;
+        break;
+      case kTle:
+        if (!std::ifstream(arg) || std::filesystem::is_directory(arg)) {
+          *error = "cannot read TLE file '" + arg + "'";
+          return false;
+        }
+        options->tleFile = arg;
+        break;
       case 'h':
       case kHelp: options->help = true; return true;
       case ':':
@@ -141,6 +194,10 @@ bool ParseDecodeOptions(int argc, char** argv, DecodeOptions* options, std::stri
   }
   if (options->rawLog && options->logDir.empty()) {
     *error = "--raw needs --log-dir";
+    return false;
+  }
+  if ((options->homeLatitude || !options->tleFile.empty()) && options->chartFile.empty()) {
+    *error = "--home and --tle need --chart";
     return false;
   }
   return true;
@@ -170,6 +227,16 @@ const char* const kDecodeUsage =
     "  --log-dir DIR          append the daily decoded log orbcommYYMMDD.log in DIR\n"
     "                         (Windows-1252, CR LF; DIR must exist)\n"
     "  --raw                  with --log-dir, also the raw log orbcomm_rawYYMMDD.log\n"
+#ifdef VANTREL_CHART
+    "  --chart FILE.png       draw the Chart screen as it stands at the end of the\n"
+    "                         recording into a 481 x 481 PNG: the earth around home,\n"
+    "                         day and night, the satellites heard in its last five\n"
+    "                         minutes with their FM numbers, and the home marker\n"
+    "  --home LAT,LON         with --chart, home in degrees, north and east positive\n"
+    "                         (default -34.5,139.0)\n"
+    "  --tle FILE             with --chart, also every satellite of this file of\n"
+    "                         two-line element sets that lies on the chart, by name\n"
+#endif
     "  -h, --help             show this help and exit\n"
     "\n"
     "Output is UTF-8 on standard output. Exit status: 0 on success, 2 when the\n"

@@ -21,6 +21,9 @@ struct DecodeOptions {
   bool table = false;                // print the satellite table after the lines
   std::string logDir;                // append daily log files here when set
   bool rawLog = false;               // also the raw packet log
+  std::string chartFile;             // draw the Chart screen at the end into this PNG
+  std::optional<double> homeLatitude, homeLongitude;  // the chart's centre; default home when unset
+  std::string tleFile;               // the chart also shows this file's TLE sets
   bool help = false;
 };
 

@@ -10,6 +10,9 @@
 #include "document/vantrel_doc.h"
 #include "recording_decoder.h"
 #include "recording_input.h"
+#ifdef VANTREL_CHART
+#include "chart_output.h"
+#endif
 
 namespace {
 
@@ -41,6 +44,14 @@ void Configure(const DecodeOptions& options, CVantrelDoc& doc) {
   }
   doc.logFlag = options.logDir.empty() ? 0 : 1;
   doc.rawFlag = options.rawLog ? 1 : 0;
+  if (options.homeLatitude) {
+    doc.homeLatitude = *options.homeLatitude;
+    doc.homeLongitude = *options.homeLongitude;
+  }
+  if (!options.tleFile.empty()) {
+    doc.tleFile = options.tleFile;
+    doc.tleEnable = 1;
+  }
   if (!options.logDir.empty()) {
     doc.logDirectory = options.logDir;
     if (doc.logDirectory.back() != '/') doc.logDirectory += '/';
@@ -99,5 +110,10 @@ int main(int argc, char** argv) {
   }
   std::cout.flush();
   if (!input.error().empty()) return Fail(input.error());
+#ifdef VANTREL_CHART
+  if (!options.chartFile.empty() && !WriteChartPng(doc, clock, options.chartFile, &error)) {
+    return Fail(error);
+  }
+#endif
   return std::cout ? 0 : Fail("cannot write to standard output");
 }

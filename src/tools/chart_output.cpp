@@ -1,0 +1,54 @@
+#include "chart_output.h"
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QImageWriter>
+#include <QPainter>
+#include <cstdlib>
+#include <iostream>
+#include <memory>
+
+#include "app/data_files.h"
+#include "view/chart_screen.h"
+
+namespace vantrel::tools {
+
+namespace {
+
+// The chart needs a Gui application for fonts; one without a display.
+std::unique_ptr<QGuiApplication> MakeApplication() {
+  if (QGuiApplication::instance() != nullptr) return nullptr;
+  setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  static int argc = 1;
+  static char name[] = "vantrel-decode";
+  static char* argv[] = {name, nullptr};
+  return std::make_unique<QGuiApplication>(argc, argv);
+}
+
+}  // namespace
+
+bool WriteChartPng(CVantrelDoc& doc, const Clock& clock, const std::string& path, std::string* error) {
+  const auto app = MakeApplication();
+  ChartScreen chart(clock.Now());
+  const QString globe = FindDataFile(QStringLiteral("globe.dat"));
+  if (globe.isEmpty() || !chart.LoadGlobe(globe.toStdString())) {
+    std::cerr << "vantrel-decode: warning: " << ChartScreen::kGlobeMissingText
+              << "; the chart shows sea only\n";
+  }
+
+  QImage image(kChartImageSize, kChartImageSize, QImage::Format_RGB32);
+  image.fill(QColor(200, 200, 255));
+  {
+    QPainter painter(&image);
+    painter.setFont(QGuiApplication::font());
+    chart.Draw(painter, doc, clock);
+  }
+  QImageWriter writer(QString::fromStdString(path), "png");
+  if (!writer.write(image)) {
+    *error = "cannot write chart " + path + ": " + writer.errorString().toStdString();
+    return false;
+  }
+  return true;
+}
+
+}  // namespace vantrel::tools
