@@ -14,8 +14,9 @@ namespace vantrel::test {
 
 class PrivateBus {
  public:
-  // serviceDir, when given, holds .service files the bus may start programs from.
-  explicit PrivateBus(const QString& serviceDir = {}) {
+  // serviceDir, when given, holds .service files the bus may start programs
+  // from; they inherit the bus's environment, with extra added.
+  explicit PrivateBus(const QString& serviceDir = {}, const QProcessEnvironment& extra = {}) {
     if (!dir_.isValid()) return;
     address_ = "unix:path=" + dir_.path() + "/bus";
     QFile config(dir_.path() + "/bus.conf");
@@ -35,6 +36,7 @@ class PrivateBus {
     // Programs the bus starts inherit its environment: they find this bus.
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("DBUS_SESSION_BUS_ADDRESS", address_);
+    env.insert(extra);
     daemon_.setProcessEnvironment(env);
     // It complains when it cannot raise its file limit; nothing to see.
     daemon_.setStandardErrorFile(QProcess::nullDevice());
@@ -42,13 +44,16 @@ class PrivateBus {
     // The address is printed once the bus listens.
     ok_ = daemon_.waitForReadyRead(5000) && !daemon_.readLine().trimmed().isEmpty();
   }
-  ~PrivateBus() {
+  ~PrivateBus() { Stop(); }
+  PrivateBus(const PrivateBus&) = delete;
+  PrivateBus& operator=(const PrivateBus&) = delete;
+
+  // Ends the bus, as the end of a desktop session does.
+  void Stop() {
     if (daemon_.state() == QProcess::NotRunning) return;
     daemon_.terminate();
     if (!daemon_.waitForFinished(3000)) daemon_.kill(), daemon_.waitForFinished();
   }
-  PrivateBus(const PrivateBus&) = delete;
-  PrivateBus& operator=(const PrivateBus&) = delete;
 
   bool ok() const { return ok_; }
   const QString& address() const { return address_; }
