@@ -18,7 +18,7 @@ class Interpretation : public ::testing::Test {
   CVantrelDoc doc_;
 };
 
-TEST_F(Interpretation, DesignExamplesReadExactly) {
+TEST_F(Interpretation, WorkedExamplesReadExactly) {
   const std::uint8_t sync[12] = {0x65, 0xA8, 0xF9, 0x0C, 0, 0xC8, 0x30, 0, 0, 0, 0x58, 0x9E};
   EXPECT_EQ(doc_.InterpretPacket(sync), PacketOutcome::Accepted);
   EXPECT_EQ(LastLine(), "Spacecraft FM-12 137.5000MHz frame 03");
