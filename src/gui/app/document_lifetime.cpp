@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "platform/qt_settings_store.h"
 #include "platform/qt_wave_in.h"
 #include "platform/recording_file.h"
 
@@ -42,7 +43,9 @@ void DocumentLifetime::AttachSoundCards() {
 }
 
 void DocumentLifetime::LoadStoredSettings() {
-  // The settings store is opened here and doc_->LoadSettings(store) called.
+  // Silent on any failure: the defaults then stand.
+  QtSettingsStore store;
+  doc_->LoadSettings(store);
 }
 
 void DocumentLifetime::SetVersionText() { versionText_ = CVantrelDoc::kVersionText; }
@@ -50,7 +53,9 @@ void DocumentLifetime::SetVersionText() { versionText_ = CVantrelDoc::kVersionTe
 void DocumentLifetime::RegisterAutomation() { RegisterRunningObject(*doc_, registry_); }
 
 void DocumentLifetime::SaveStoredSettings() {
-  // doc_->SaveSettings(store) here, before the registration is withdrawn.
+  // Silent on failure: the previous file then stays as it was.
+  QtSettingsStore store;
+  doc_->SaveSettings(store);
 }
 
 void DocumentLifetime::RevokeAutomation() { RevokeRunningObject(*doc_, registry_); }
