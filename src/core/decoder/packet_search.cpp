@@ -22,12 +22,10 @@ namespace {
 
 std::uint8_t InvertMask(int polarity) { return polarity == 0 ? 0x00 : 0xFF; }
 
-// Reads the packet whose first bit window has its raw sign at signs[0],
-// checks it and hands it to interpretation; an accepted packet makes the
-// search skip the rest of its samples.
-void TryPacket(CVantrelDoc& doc, const std::uint8_t* signs) {
-  std::uint8_t packet[kLongPacketBytes];
-  const int length = ReadPacketBits(signs, InvertMask(doc.polarity), packet);
+// Checks a packet read at the current start position and hands it to
+// interpretation; an accepted packet makes the search skip the rest of its
+// samples.
+void TryPacket(CVantrelDoc& doc, const std::uint8_t* packet, int length) {
   if (length == 0 || PacketChecksum(packet, length) != 0) return;
   if (doc.InterpretPacket(packet) == PacketOutcome::Accepted) {
     doc.skipCounter = length * kSamplesPerByte - 1;
@@ -71,7 +69,8 @@ void FeedChunk(CVantrelDoc& doc, const std::uint8_t* samples, int count) {
     StoreSamples(doc, start, samples, stored, i + 1);
     stored = i + 1;
     doc.ringWriteIndex = (start + stored) % CVantrelDoc::kRingLength;
-    TryPacket(doc, signs + k);
+    std::uint8_t packet[kLongPacketBytes];
+    TryPacket(doc, packet, ReadPacketBits(signs + k, InvertMask(doc.polarity), packet));
     ++i;
   }
   StoreSamples(doc, start, samples, stored, count);
@@ -91,7 +90,8 @@ void CVantrelDoc::FeedSample(std::uint8_t sample) {
     --skipCounter;
     return;
   }
-  TryPacket(*this, searchCache.RingSigns() + p);
+  std::uint8_t packet[kLongPacketBytes];
+  TryPacket(*this, packet, searchCache.ReadRingPacket(p, InvertMask(polarity), packet));
 }
 
 void CVantrelDoc::FeedBuffer() {

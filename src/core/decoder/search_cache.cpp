@@ -4,6 +4,7 @@
 #include <bit>
 #include <cstring>
 
+#include "decoder/packet_types.h"
 #include "decoder/window_bits.h"
 
 namespace vantrel {
@@ -29,18 +30,41 @@ std::uint32_t AppendPrefix(std::uint32_t sum, const Value* values, int count, st
 }  // namespace
 
 SearchCache::SearchCache()
-    : ringSigns_(kRingLength + kReach, 0),
+    : phaseBits_(10 * kPhaseBytes, 0),
       prefix_(kRingLength + kReach + kWindow + 1, 0),
       streamSigns_(kRingLength + kReach, 0),
       flags_(kRingLength + 1 + kFlagPadding, 0) {}
 
+void SearchCache::SetSign(int q, bool sign) {
+  // 48000 is a multiple of 10, so the copy at q + kRingLength has the same phase.
+  std::uint8_t* bits = phaseBits_.data() + (q % 10) * kPhaseBytes;
+  const int n = q / 10;
+  const auto mask = static_cast<std::uint8_t>(1u << (n & 7));
+  for (int at = n; at < kPhaseBits; at += kRingLength / 10) {
+    if (sign) {
+      bits[at >> 3] |= mask;
+    } else {
+      bits[at >> 3] &= static_cast<std::uint8_t>(~mask);
+    }
+  }
+}
+
 void SearchCache::Rebuild(const std::vector<std::int32_t>& ring) {
-  // The stream ring[0 ..] followed by the first kReach + 9 entries again.
+  // Window signs of the stream ring[0 ..] followed by its first kReach + 9
+  // entries again, packed into the phase streams.
   std::uint32_t* prefix = prefix_.data();
   prefix[0] = 0;
   const std::uint32_t sum = AppendPrefix(0u, ring.data(), kRingLength, 0, prefix + 1);
   AppendPrefix(sum, ring.data(), kReach + kWindow - 1, 0, prefix + 1 + kRingLength);
-  WindowSigns(prefix, kRingLength + kReach, ringSigns_.data());
+  const std::uint8_t* signs = streamSigns_.data();
+  WindowSigns(prefix, kRingLength + kReach, streamSigns_.data());
+  std::fill(phaseBits_.begin(), phaseBits_.end(), 0);
+  for (int phase = 0; phase < 10; ++phase) {
+    std::uint8_t* bits = phaseBits_.data() + phase * kPhaseBytes;
+    for (int n = 0; n < kPhaseBits; ++n) {
+      bits[n >> 3] = static_cast<std::uint8_t>(bits[n >> 3] | signs[phase + 10 * n] << (n & 7));
+    }
+  }
 }
 
 void SearchCache::Stored(const std::vector<std::int32_t>& ring, int index) {
@@ -50,6 +74,7 @@ void SearchCache::Stored(const std::vector<std::int32_t>& ring, int index) {
   };
   if (index != next_) {
     Rebuild(ring);
+    pendingWindow_ = -1;
     sum10_ = 0;
     for (int back = 0; back < kWindow; ++back) sum10_ += at(back);
     sum5_ = 0;
@@ -64,8 +89,11 @@ void SearchCache::Stored(const std::vector<std::int32_t>& ring, int index) {
     sum5_ += at(3) - at(8);
     int q = index - (kWindow - 1);
     if (q < 0) q += kRingLength;
-    ringSigns_[q] = RawSign((sum5_ << 1) - sum10_) ? 1 : 0;
-    if (q < kReach) ringSigns_[q + kRingLength] = ringSigns_[q];
+    // The sign is written one sample late: by then the search reads another
+    // phase stream, so the store never stalls the next read.
+    if (pendingWindow_ >= 0) SetSign(pendingWindow_, pendingSign_);
+    pendingWindow_ = q;
+    pendingSign_ = RawSign((sum5_ << 1) - sum10_);
   }
   next_ = index + 1 == kRingLength ? 0 : index + 1;
 }
@@ -90,6 +118,19 @@ void SearchCache::PrepareStream(const std::vector<std::int32_t>& ring, int start
   WindowSigns(prefix, needed - (kWindow - 1), streamSigns_.data());
   CandidateFlags(streamSigns_.data(), count + 1, flags_.data());
   std::memset(flags_.data() + count + 1, 0, kFlagPadding);
+}
+
+int SearchCache::ReadRingPacket(int p, std::uint8_t invert, std::uint8_t* packet) const {
+  const std::uint8_t* at = phaseBits_.data() + (p % 10) * kPhaseBytes + (p / 10) / 8;
+  const int shift = (p / 10) & 7;
+  const auto byte = [&](int m) {
+    return static_cast<std::uint8_t>(((at[m] | at[m + 1] << 8) >> shift) ^ invert);
+  };
+  packet[0] = byte(0);
+  if (!IsPacketType(packet[0])) return 0;
+  const int length = PacketLength(packet[0]);
+  for (int m = 1; m < length; ++m) packet[m] = byte(m);
+  return length;
 }
 
 int SearchCache::NextCandidate(int from, int end, std::uint8_t flag) const {

@@ -27,9 +27,10 @@ class SearchCache {
   // --- single samples ---
   // Call after storing a sample at ring[index].
   void Stored(const std::vector<std::int32_t>& ring, int index);
-  // Raw signs by ring position; entries up to kRingLength + kReach - 1 repeat
-  // the start of the ring so that a packet read never wraps.
-  const std::uint8_t* RingSigns() const { return ringSigns_.data(); }
+  // Reads the packet that starts at ring position p (the oldest entry after
+  // the last Stored()) with the given polarity mask (0x00 upright, 0xFF
+  // inverted); returns its length, or 0 when byte 0 is no packet type.
+  int ReadRingPacket(int p, std::uint8_t invert, std::uint8_t* packet) const;
   // Forget the per-position signs; the next Stored() rebuilds them.
   void Invalidate() { next_ = -1; }
 
@@ -48,13 +49,23 @@ class SearchCache {
 
  private:
   void Rebuild(const std::vector<std::int32_t>& ring);
+  void SetSign(int q, bool sign);
 
-  std::vector<std::uint8_t> ringSigns_;
+  // The raw sign of the window at ring position q is bit q / 10 of phase
+  // stream q % 10, so a packet's bits in stream order are consecutive bits
+  // of one phase stream and each byte is one shifted load. Each stream
+  // repeats its first bits at its end so that a packet read never wraps.
+  static constexpr int kPhaseBits = (kRingLength + kReach) / 10;
+  static constexpr int kPhaseBytes = kPhaseBits / 8 + 8;
+  std::vector<std::uint8_t> phaseBits_;
   int next_ = -1;  // write index Stored() expects next; -1: rebuild
   // Sums (modulo 2^32) of the last ten stored entries and of the five in
   // the middle of them: the window ending at the last stored entry.
   std::uint32_t sum10_ = 0;
   std::uint32_t sum5_ = 0;
+  // The newest window's sign, not yet in the phase streams (-1: none).
+  int pendingWindow_ = -1;
+  bool pendingSign_ = false;
   std::vector<std::uint32_t> prefix_;
   std::vector<std::uint8_t> streamSigns_;
   std::vector<std::uint8_t> flags_;
