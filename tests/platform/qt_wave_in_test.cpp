@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -36,10 +37,12 @@ bool RunUntil(const std::function<bool()>& done, int ms) {
   return done();
 }
 
-// Empties what an earlier run left in the FIFO, then writes data into it.
+// Empties what an earlier run left in the FIFO, then writes data into it;
+// holds a lock so that only one test at a time feeds the pipe source.
 class Fifo {
  public:
-  explicit Fifo(const char* path) {
+  explicit Fifo(const char* path) : lock_(::open((std::string(path) + ".lock").c_str(), O_CREAT | O_RDWR, 0600)) {
+    if (lock_ >= 0) ::flock(lock_, LOCK_EX);
     if (int r = ::open(path, O_RDONLY | O_NONBLOCK); r >= 0) {
       char scrap[4096];
       while (::read(r, scrap, sizeof scrap) > 0) {
@@ -50,6 +53,7 @@ class Fifo {
   }
   ~Fifo() {
     if (fd_ >= 0) ::close(fd_);
+    if (lock_ >= 0) ::close(lock_);
   }
   bool ok() const { return fd_ >= 0; }
   bool Write(const std::vector<std::uint8_t>& data) {
@@ -64,6 +68,7 @@ class Fifo {
   }
 
  private:
+  int lock_;
   int fd_ = -1;
 };
 
