@@ -124,6 +124,7 @@ int QtWaveIn::AddBuffer(WaveHeader& header) {
 int QtWaveIn::Start() {
   if (mode_ == Mode::Closed) return kWaveInvalidHandle;
   if (mode_ == Mode::Live) {
+    if (!io_) return kWaveInvalidHandle;
     io_->readAll();  // what arrived between open and start is not recorded
   } else {
     played_ = 0;
@@ -163,7 +164,7 @@ void QtWaveIn::StopSource() {
   // Our own stop is no failure: stop listening before stopping the source,
   // and let Qt delete it once any signal it is emitting has returned.
   source_->disconnect(this);
-  if (io_ != nullptr) io_->disconnect(this);
+  if (io_) io_->disconnect(this);
   source_->stop();
   source_.release()->deleteLater();
   io_ = nullptr;
@@ -175,7 +176,7 @@ void QtWaveIn::Deliver(const std::uint8_t* data, std::size_t count) {
 }
 
 void QtWaveIn::ReadLive() {
-  if (io_ == nullptr) return;
+  if (!io_) return;
   const QByteArray data = io_->readAll();
   Deliver(reinterpret_cast<const std::uint8_t*>(data.constData()), static_cast<std::size_t>(data.size()));
 }

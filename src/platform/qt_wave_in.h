@@ -12,6 +12,7 @@
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QObject>
+#include <QPointer>
 #include <QTimer>
 
 #include <cstdint>
@@ -67,7 +68,8 @@ class QtWaveIn final : public QObject, public WaveIn {
   // Live input.
   std::vector<QByteArray> enumerated_;  // live input index -> device id seen by GetDeviceCaps
   std::unique_ptr<QAudioSource> source_;
-  QIODevice* io_ = nullptr;
+  // The source owns its device and deletes it itself when the server fails.
+  QPointer<QIODevice> io_;
   bool failureReported_ = false;
 
   // Recording played as an input.
