@@ -196,5 +196,28 @@ TEST_F(Automation, CallWithNoProgramRunningStartsOneForAutomation) {
   if (!ProcessGone(programPid)) ::kill(static_cast<pid_t>(programPid), SIGKILL);
 }
 
+TEST_F(Automation, WithoutASessionBusTheProgramRunsOnAndAutomationStartEnds) {
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(env_);
+  env.insert("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + home_.path() + "/no-bus");
+  env.remove("DISPLAY");  // no X11 autolaunch of a bus either
+
+  QProcess vantrel;
+  vantrel.setProcessEnvironment(env);
+  vantrel.start(binDir_ + "/vantrel", {});
+  ASSERT_TRUE(vantrel.waitForStarted(10000));
+  EXPECT_FALSE(vantrel.waitForFinished(1500));  // still running
+  ::kill(static_cast<pid_t>(vantrel.processId()), SIGTERM);
+  ASSERT_TRUE(vantrel.waitForFinished(10000));
+  EXPECT_EQ(vantrel.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(vantrel.exitCode(), 0);
+
+  // Started for automation with no bus to serve: nothing to wait for.
+  vantrel.start(binDir_ + "/vantrel", {"--automation"});
+  ASSERT_TRUE(vantrel.waitForFinished(10000));
+  EXPECT_EQ(vantrel.exitStatus(), QProcess::NormalExit);
+  EXPECT_NE(vantrel.exitCode(), 0);
+}
+
 }  // namespace
 }  // namespace vantrel
