@@ -32,9 +32,10 @@ cleanup() {
 trap cleanup EXIT
 for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
 
-# The id of the program's main window (the top-level whose name has "Vantrel").
+# The id of the program's main window: the top-level of class "vantrel" that
+# has a real size (Qt also makes a 1x1 helper window with the same name).
 main_window() {
-  xwininfo -root -children 2>/dev/null | awk '/"[^"]*Vantrel[^"]*"/ {print $1; exit}'
+  xwininfo -root -children 2>/dev/null | awk '/\("vantrel" "Vantrel"\)/ {print $1; exit}'
 }
 
 mkdir -p docs

@@ -11,8 +11,11 @@
 #include <QTest>
 #include <algorithm>
 #include <cstdlib>
+#include <string>
+#include <vector>
 
 #include "audio/wave_in.h"
+#include "view/chart_screen.h"
 #include "view/vantrel_view.h"
 
 namespace vantrel {
@@ -24,9 +27,10 @@ class CountingHost : public DocumentHost {
   void SetMainWindowTitle(const std::string&) override {}
   std::uint32_t SetViewTimer(int eventId, int) override { return static_cast<std::uint32_t>(eventId); }
   void KillViewTimer(std::uint32_t) override {}
-  void ShowMessage(const std::string&) override {}
+  void ShowMessage(const std::string& text) override { messages.push_back(text); }
   void ClearTrackHistory() override {}
   int updates = 0;
+  std::vector<std::string> messages;
 };
 
 // A sound card that accepts every call; the test marks buffers done itself.
@@ -182,6 +186,30 @@ TEST_F(ViewBehaviourTest, PrintsTheFrameOnePrinterPixelPerScreenPixelAtTheTopLef
   expectNear(470, 450, qRgb(200, 200, 255));
   expectNear(490, 20, qRgb(255, 255, 255));  // beyond the frame: paper
   expectNear(20, 470, qRgb(255, 255, 255));
+}
+
+TEST_F(ViewBehaviourTest, ChartScreenWithItsLandMaskAndTrackHistory) {
+  EXPECT_FALSE(view_.LoadGlobe("/nonexistent/globe.dat"));
+  EXPECT_EQ(host_.messages, std::vector<std::string>{"The file globe.dat could not be opened"});
+  const char* source = std::getenv("VANTREL_SOURCE_DIR");
+  const std::string globe = std::string(source != nullptr ? source : ".") + "/data/globe.dat";
+  EXPECT_TRUE(view_.LoadGlobe(globe));
+  EXPECT_EQ(host_.messages.size(), 1u);
+
+  // A satellite heard a minute ago is plotted and remembered in the track history.
+  doc_.satellites[7] = {137.3, doc_.homeLongitude + 5.0, doc_.homeLatitude + 5.0,
+                        static_cast<std::int32_t>(clock_.Now() - 60), 0};
+  doc_.viewState = kChartScreen;
+  const QImage frame = view_.RenderFrame({640, 500});
+  EXPECT_EQ(frame.pixel(240, 240), qRgb(255, 0, 0));        // home marker's centre
+  EXPECT_EQ(frame.pixel(600, 300), qRgb(200, 200, 255));    // right of the chart square
+  auto plotted = [this] {
+    const std::uint8_t* track = view_.chart().trackHistory();
+    return std::count(track, track + ChartScreen::kTrackSize * ChartScreen::kTrackSize, 1);
+  };
+  EXPECT_EQ(plotted(), 1);
+  view_.ClearTrackHistory();
+  EXPECT_EQ(plotted(), 0);
 }
 
 }  // namespace

@@ -9,11 +9,13 @@
 #include <QTimerEvent>
 
 #include "document/copy_text.h"
+#include "view/chart_screen.h"
 #include "view/screens.h"
 
 namespace vantrel {
 
-CVantrelView::CVantrelView(CVantrelDoc& doc, QWidget* parent) : QWidget(parent), doc_(doc) {
+CVantrelView::CVantrelView(CVantrelDoc& doc, QWidget* parent)
+    : QWidget(parent), doc_(doc), chart_(std::make_unique<ChartScreen>(doc.clock().Now())) {
   // Every pixel is painted by each frame: no erase before painting.
   setAttribute(Qt::WA_OpaquePaintEvent);
   setAttribute(Qt::WA_NoSystemBackground);
@@ -21,6 +23,8 @@ CVantrelView::CVantrelView(CVantrelDoc& doc, QWidget* parent) : QWidget(parent),
 }
 
 CVantrelView::~CVantrelView() = default;
+
+bool CVantrelView::LoadGlobe(const std::string& path) { return chart_->LoadGlobe(path, doc_.host()); }
 
 void CVantrelView::OnUpdate() { update(); }
 
@@ -41,12 +45,14 @@ QImage CVantrelView::RenderFrame(QSize client) {
     case kMessagesScreen:
       DrawMessagesScreen(painter, doc_);
       break;
+    case kChartScreen:
+      chart_->Draw(painter, doc_);
+      break;
     case kSatellitesScreen:
       DrawSatellitesScreen(painter, doc_);
       break;
     default:
-      // The chart arrives with its renderer; any other state shows the background.
-      break;
+      break;  // any other state shows the background only
   }
   return frame;
 }
@@ -111,6 +117,6 @@ void CVantrelView::OnFilePrint() {
   if (dialog.exec() == QDialog::Accepted) Print(printer);
 }
 
-void CVantrelView::ClearTrackHistory() {}
+void CVantrelView::ClearTrackHistory() { chart_->ClearTrackHistory(); }
 
 }  // namespace vantrel

@@ -10,6 +10,8 @@
 #include <QString>
 #include <QWidget>
 #include <cstdint>
+#include <memory>
+#include <string>
 
 #include "document/vantrel_doc.h"
 
@@ -17,6 +19,8 @@ class QPainter;
 class QPrinter;
 
 namespace vantrel {
+
+class ChartScreen;
 
 // View states of the document.
 enum ViewState : int { kSignalScreen = 0, kMessagesScreen = 1, kChartScreen = 2, kSatellitesScreen = 3 };
@@ -29,6 +33,12 @@ class CVantrelView : public QWidget {
   ~CVantrelView() override;
 
   CVantrelDoc& document() const { return doc_; }
+  // The Chart screen with its land mask, projection cache and track history.
+  ChartScreen& chart() const { return *chart_; }
+
+  // Reads the land mask for the chart. When it cannot be opened the document's
+  // host shows "The file globe.dat could not be opened" and the chart is all sea.
+  bool LoadGlobe(const std::string& path);
 
   // Every UpdateAllViews of the document lands here: repaint the whole client
   // area without erasing it first.
@@ -70,6 +80,7 @@ class CVantrelView : public QWidget {
 
  private:
   CVantrelDoc& doc_;
+  std::unique_ptr<ChartScreen> chart_;
 };
 
 }  // namespace vantrel
