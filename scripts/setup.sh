@@ -7,7 +7,7 @@ packages=(
   qt6-base-dev qt6-multimedia-dev libsndfile1-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   # headless test services: display, audio server, session bus, clipboard, pictures
-  xvfb xauth pulseaudio pulseaudio-utils dbus libglib2.0-bin xclip imagemagick
+  xvfb xauth xdotool pulseaudio pulseaudio-utils dbus libglib2.0-bin xclip imagemagick
   poppler-utils fonts-liberation2 x11-utils
   # fuzzing
   clang libclang-rt-14-dev

@@ -43,7 +43,8 @@ CMainFrame::CMainFrame(CVantrelDoc& doc, QString versionText, QWidget* parent)
   CreateToolBar();
   CreateStatusBar();
   CreateAccelerators();
-  resize(660, 560);
+  // Room for the tallest screen (36 satellite rows, 540 pixels) below the bars.
+  resize(680, 640);
 
   auto* idle = new QTimer(this);
   connect(idle, &QTimer::timeout, this, &CMainFrame::UpdateCommandStates);
