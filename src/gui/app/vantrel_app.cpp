@@ -3,12 +3,14 @@
 #include <QApplication>
 #include <QTimer>
 
+#include "app/data_files.h"
 #include "app/document_lifetime.h"
 #include "app/icons.h"
 #include "app/main_frame.h"
 #include "app/qt_document_host.h"
 #include "app/termination_signals.h"
 #include "document/command_ids.h"
+#include "view/vantrel_view.h"
 #include "platform/dbus_service.h"
 
 namespace vantrel {
@@ -39,6 +41,10 @@ bool CVantrelApp::InitInstance() {
   document_ = std::make_unique<DocumentLifetime>(clock_, programDirectory, options_, registry_.get());
   frame_ = std::make_unique<CMainFrame>(document_->doc(), QString::fromStdString(document_->versionText()));
   document_->doc().SetHost(&frame_->host());
+  // The chart's land mask; when none is found the view says so and the
+  // chart is all sea.
+  const QString globe = FindDataFile("globe.dat");
+  frame_->view()->LoadGlobe(globe.isEmpty() ? programDirectory + "globe.dat" : globe.toStdString());
   frame_->show();
 
   // Capture is stopped at start unless asked for on the command line.
