@@ -72,20 +72,6 @@ TEST_F(SatData, LastSatelliteOutsideTheTableReadsRecordZero) {
   }
 }
 
-TEST_F(SatData, PositionDecodedFromAnEphemerisPacket) {
-  const std::uint8_t ephemeris[24] = {0x1F, 0x0C, 0x90, 0xD0, 0xCB, 0xC6, 0xAD, 0xB4,
-                                      0xC4, 0x0C, 0,    0,    0,    0,    0,    0,
-                                      0,    0x40, 0x32, 0x03, 0x78, 0x05, 0x49, 0x78};
-  doc_.satellites[12] = {};
-  doc_.lastSatellite = 3;
-  clock_.Set(1700000000);  // 2023-11-14 22:13:20
-  ASSERT_EQ(doc_.InterpretPacket(ephemeris), PacketOutcome::Accepted);
-  EXPECT_EQ(Text(0, kItemName), "FM-12");
-  EXPECT_NEAR(Number(0, kItemLatitude), 45.000173, 1e-6);
-  EXPECT_NEAR(Number(12, kItemLongitude), 36.869898, 1e-6);
-  EXPECT_EQ(Text(37, kItemTime), "2023-11-14 22:13:20UTC");
-}
-
 class FakeRegistry : public ObjectRegistry {
  public:
   std::uint32_t Register(CVantrelDoc& doc) override {
