@@ -1,0 +1,21 @@
+// Helpers shared by the fuzz targets: a scratch folder of the process's own,
+// removed at exit, and writing an input to a file in it.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace vantrel::fuzz {
+
+// The scratch folder, ending in '/'; created on first use, in memory
+// (/dev/shm) when the machine has it.
+const std::string& ScratchDirectory();
+
+// Writes the bytes to name in the scratch folder and returns the full path.
+std::string WriteScratchFile(const std::string& name, const std::uint8_t* data, std::size_t size);
+
+// Removes every file in the scratch folder, so long runs do not fill it.
+void ClearScratchDirectory();
+
+}  // namespace vantrel::fuzz

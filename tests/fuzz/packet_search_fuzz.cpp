@@ -1,0 +1,93 @@
+// The packet search on any sample stream, against the plain search that reads
+// 80 ring entries per position: both must hand the same packets to
+// interpretation at the same ring positions and leave the same ring, write
+// index, skip counter and polarity. The first input byte picks the starting
+// polarity, how the samples are fed (one by one, in processing buffers, or
+// alternating) and the buffer size; the rest are the samples.
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "decoder/packet_types.h"
+#include "document/vantrel_doc.h"
+#include "support/reference_search.h"
+
+namespace {
+
+using vantrel::CVantrelDoc;
+
+struct Found {
+  int position;
+  int polarity;
+  std::vector<std::uint8_t> bytes;
+  bool operator==(const Found&) const = default;
+};
+
+class WatchedDoc : public CVantrelDoc {
+ public:
+  explicit WatchedDoc(const vantrel::Clock& clock) : CVantrelDoc(clock, "/nonexistent/") {
+    logFlag = 0;
+    captureRunning = 1;
+  }
+  vantrel::PacketOutcome InterpretPacket(const std::uint8_t* packet) override {
+    found.push_back({ringWriteIndex, polarity,
+                     {packet, packet + vantrel::PacketLength(packet[0])}});
+    return CVantrelDoc::InterpretPacket(packet);
+  }
+  std::vector<Found> found;
+};
+
+constexpr int kBufferSizes[8] = {1, 7, 80, 959, 960, 4096, 12345, CVantrelDoc::kRingLength};
+
+void Fail(const char* what, const WatchedDoc& fast, const WatchedDoc& plain) {
+  std::fprintf(stderr, "packet search fuzz: %s differs (packets %zu fast, %zu plain)\n", what,
+               fast.found.size(), plain.found.size());
+  std::abort();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size < 1) return 0;
+  const std::uint8_t mode = data[0];
+  const std::vector<std::uint8_t> samples(data + 1, data + size);
+
+  vantrel::HeldClock clock(1178964672);
+  WatchedDoc fast(clock), plain(clock);
+  fast.polarity = plain.polarity = mode & 1;
+  const int feeding = (mode >> 1) & 3;  // 0 samples, 1 buffers, 2 alternating, 3 buffers + ticks
+  const auto chunk = static_cast<std::size_t>(kBufferSizes[(mode >> 3) & 7]);
+
+  int piece = 0;
+  for (std::size_t at = 0; at < samples.size(); at += chunk, ++piece) {
+    const auto end = std::min(samples.size(), at + chunk);
+    const bool asBuffer = feeding == 1 || feeding == 3 || (feeding == 2 && piece % 2 == 0);
+    if (asBuffer) {
+      fast.processingBuffer.assign(samples.begin() + static_cast<std::ptrdiff_t>(at),
+                                   samples.begin() + static_cast<std::ptrdiff_t>(end));
+      plain.processingBuffer = fast.processingBuffer;
+      fast.FeedBuffer();
+      vantrel::test::ReferenceFeedBuffer(plain);
+    } else {
+      for (std::size_t i = at; i < end; ++i) {
+        fast.FeedSample(samples[i]);
+        vantrel::test::ReferenceFeedSample(plain, samples[i]);
+      }
+    }
+    if (feeding == 3) {
+      // A refresh tick between buffers: the polarity watch may flip.
+      clock.Advance(3);
+      fast.WatchPolarity();
+      plain.WatchPolarity();
+    }
+  }
+
+  if (fast.found != plain.found) Fail("packets found", fast, plain);
+  if (fast.skipCounter != plain.skipCounter) Fail("skip counter", fast, plain);
+  if (fast.ringWriteIndex != plain.ringWriteIndex) Fail("write index", fast, plain);
+  if (fast.polarity != plain.polarity) Fail("polarity", fast, plain);
+  if (fast.ring != plain.ring) Fail("ring", fast, plain);
+  if (fast.MessagesInArrivalOrder() != plain.MessagesInArrivalOrder()) Fail("lines", fast, plain);
+  return 0;
+}

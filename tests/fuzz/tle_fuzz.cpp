@@ -1,0 +1,60 @@
+// TLE reading and propagation on any text: every set the reader finds is
+// parsed, propagated and projected for a few homes and times. Checked: a set
+// the model places has a finite position on the globe, and labels never
+// grow.
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+#include "fuzz_support.h"
+#include "orbit/orbit_model.h"
+#include "orbit/tle_reader.h"
+
+namespace {
+
+void Check(bool condition, const char* what) {
+  if (!condition) {
+    std::fprintf(stderr, "tle fuzz: %s\n", what);
+    std::abort();
+  }
+}
+
+constexpr double kHomes[3][2] = {{-34.5, 139.0}, {90.0, 0.0}, {-89.99, -179.99}};
+constexpr vantrel::CTime kTimes[3] = {1178964672, 0, 2147483647};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string path = vantrel::fuzz::WriteScratchFile("elements.txt", data, size);
+  int sets = 0;
+  const bool opened = vantrel::ForEachTleSet(path, [&](const vantrel::TleSet& set) {
+    ++sets;
+    Check(!set.name.empty(), "set without a name line");
+    Check(vantrel::TleLabel(set.name).size() <= set.name.size(), "label longer than its name");
+    const auto elements = vantrel::ParseTleElements(set.line1, set.line2);
+    for (const vantrel::CTime when : kTimes) {
+      const vantrel::HeldClock clock(when, 500);
+      if (elements) {
+        if (const auto position = vantrel::PropagateElements(*elements, clock)) {
+          Check(std::isfinite(position->latitude) && std::isfinite(position->longitude),
+                "position not finite");
+          Check(std::fabs(position->latitude) <= 90.0 && std::fabs(position->longitude) <= 180.0,
+                "position off the globe");
+        }
+      }
+      for (const auto& home : kHomes) {
+        const auto point =
+            vantrel::ComputeSatellitePoint(set.line1, set.line2, home[0], home[1], clock);
+        if (point && elements) {
+          // Every place on the globe is within 180 degrees of home: 1000
+          // pixels from the centre, with room to spare.
+          Check(std::abs(point->x - 240) <= 1001 && std::abs(point->y - 240) <= 1001,
+                "chart point beyond the far side of the globe");
+        }
+      }
+    }
+  });
+  Check(opened, "scratch file did not open");
+  Check(static_cast<std::size_t>(sets) * 3 <= size + 3, "more sets than lines");
+  return 0;
+}
