@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <clocale>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -106,6 +107,17 @@ TEST(OrbitModel, FieldsScanAsTheyStand) {
   EXPECT_EQ(parsed->epochYear, 99);
   EXPECT_DOUBLE_EQ(parsed->meanMotionRate, 1.4e-6);
   EXPECT_EQ(parsed->eccentricity, 0.0);
+}
+
+TEST(OrbitModel, DecimalCommaLocaleReadsTheSameNumbers) {
+  const std::string previous = std::setlocale(LC_NUMERIC, nullptr);
+  if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8") == nullptr) GTEST_SKIP() << "no de_DE locale";
+  const Elements e = SecondExample();
+  const auto parsed = ParseTleElements(e.Line1(), e.Line2());
+  std::setlocale(LC_NUMERIC, previous.c_str());
+  ASSERT_TRUE(parsed);
+  EXPECT_DOUBLE_EQ(parsed->meanMotion, 14.2);
+  EXPECT_DOUBLE_EQ(parsed->epochDay, 1.5);
 }
 
 TEST(OrbitModel, EpochInTheFuturePropagatesBackwards) {

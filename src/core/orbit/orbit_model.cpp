@@ -1,7 +1,7 @@
 #include "orbit/orbit_model.h"
 
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 
 #include "orbit/geodetic.h"
 #include "orbit/time_base.h"
@@ -28,8 +28,22 @@ std::string Columns(const std::string& line, std::size_t first, std::size_t last
   return line.substr(first - 1, last - first + 1);
 }
 
+// Scans a number from the start of a field as "%d" and "%lf" do: leading
+// white space skipped, an optional sign, as many characters as make a
+// number. Unlike the C scanners this does not follow the process locale, so
+// a decimal comma locale (which a Qt program adopts) still reads "14.2".
+template <typename T>
+bool ScanNumber(const std::string& field, T& value) {
+  const char* p = field.data();
+  const char* end = p + field.size();
+  while (p != end && (*p == ' ' || (*p >= '\t' && *p <= '\r'))) ++p;
+  if (p != end && *p == '+' && p + 1 != end && *(p + 1) != '-') ++p;
+  const auto result = std::from_chars(p, end, value);
+  return result.ec == std::errc() && result.ptr != p;
+}
+
 bool ScanDouble(const std::string& field, double& value) {
-  return std::sscanf(field.c_str(), "%lf", &value) == 1 && std::isfinite(value);
+  return ScanNumber(field, value) && std::isfinite(value);
 }
 
 double Fraction(double r) { return r - std::trunc(r); }
@@ -39,7 +53,7 @@ double Fraction(double r) { return r - std::trunc(r); }
 std::optional<TleElements> ParseTleElements(const std::string& line1, const std::string& line2) {
   TleElements e;
   const std::string year = Columns(line1, 19, 20);
-  if (std::sscanf(year.c_str(), "%d", &e.epochYear) != 1) return std::nullopt;
+  if (!ScanNumber(year, e.epochYear)) return std::nullopt;
   // The eccentricity field has an assumed leading decimal point; a field
   // that is missing altogether is not a zero.
   const std::string eccentricity = Columns(line2, 27, 33);
