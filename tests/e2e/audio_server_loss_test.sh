@@ -19,7 +19,8 @@ cleanup() {
 trap cleanup EXIT
 fail() { echo "FAIL: $*"; exit 1; }
 
-pulseaudio -n --daemonize=no --exit-idle-time=-1 --log-target=file:"$root/pulse.log" \
+# Off the session bus: a server already on it would make this one refuse to start.
+env -u DBUS_SESSION_BUS_ADDRESS pulseaudio -n --daemonize=no --exit-idle-time=-1 --log-target=file:"$root/pulse.log" \
   --load=module-native-protocol-unix \
   --load="module-pipe-source source_name=loss_in file=$root/in.fifo format=u8 rate=48000 channels=1" \
   > /dev/null 2>&1 &
