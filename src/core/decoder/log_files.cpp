@@ -1,6 +1,8 @@
 // Daily log files: each record is appended by opening, writing and closing
 // the file, so the files can be read or moved while the program runs. A file
-// that cannot be opened is skipped silently; decoding goes on.
+// that cannot be opened or written is skipped silently; decoding goes on.
+#include <unistd.h>
+
 #include <cstdio>
 #include <string>
 
@@ -14,10 +16,18 @@ void AppendRecord(const std::string& path, const std::string& before, const std:
                   const std::string& stamp) {
   std::FILE* file = std::fopen(path.c_str(), "ab");
   if (file == nullptr) return;
-  std::fwrite(before.data(), 1, before.size(), file);
-  std::fwrite(text.data(), 1, text.size(), file);
-  std::fwrite(stamp.data(), 1, stamp.size(), file);
-  std::fwrite("\r\n", 1, 2, file);
+  // A record that does not fit (disk full, size limit) is cut off again, so
+  // that the file never ends in half a line that the next record would
+  // continue.
+  // Unbuffered, so that no failed rest is written again when the file closes.
+  std::setvbuf(file, nullptr, _IONBF, 0);
+  const long size = std::fseek(file, 0, SEEK_END) == 0 ? std::ftell(file) : -1;
+  const std::string record = before + text + stamp + "\r\n";
+  if (std::fwrite(record.data(), 1, record.size(), file) != record.size() && size >= 0) {
+    if (ftruncate(fileno(file), size) != 0) {
+      // Nothing more can be done for this file; decoding goes on.
+    }
+  }
   std::fclose(file);
 }
 
