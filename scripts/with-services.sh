@@ -23,7 +23,8 @@ export DBUS_SESSION_BUS_ADDRESS=unix:path=$XDG_RUNTIME_DIR/bus
 
 # The pipe source creates its FIFO itself and refuses one that exists.
 rm -f "$VANTREL_AUDIO_FIFO"
-pulseaudio -n --daemonize=no --exit-idle-time=-1 --log-target=file:"$root/pulse.log" \
+# Kept off the session bus, so that a test can start a private server of its own.
+env -u DBUS_SESSION_BUS_ADDRESS pulseaudio -n --daemonize=no --exit-idle-time=-1 --log-target=file:"$root/pulse.log" \
   --load=module-native-protocol-unix \
   --load="module-pipe-source source_name=test_in file=$VANTREL_AUDIO_FIFO format=u8 rate=48000 channels=1 source_properties=device.description=TestInput" \
   > /dev/null 2>&1 &
