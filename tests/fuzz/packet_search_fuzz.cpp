@@ -38,7 +38,7 @@ class WatchedDoc : public CVantrelDoc {
   std::vector<Found> found;
 };
 
-constexpr int kBufferSizes[8] = {1, 7, 80, 959, 960, 4096, 12345, CVantrelDoc::kRingLength};
+constexpr int kBufferSizes[8] = {7, 80, 959, 960, 1000, 4096, 12345, CVantrelDoc::kRingLength};
 
 void Fail(const char* what, const WatchedDoc& fast, const WatchedDoc& plain) {
   std::fprintf(stderr, "packet search fuzz: %s differs (packets %zu fast, %zu plain)\n", what,
