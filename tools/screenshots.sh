@@ -8,7 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
 program=$build/bin/vantrel
-wait_seconds=${VANTREL_SHOT_SECONDS:-15}
+wait_seconds=${VANTREL_SHOT_SECONDS:-40}
 [ -x "$program" ] || { echo "no program at $program: build it first" >&2; exit 1; }
 
 root=$(mktemp -d /tmp/vantrel-shots.XXXXXX)
