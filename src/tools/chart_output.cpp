@@ -1,6 +1,7 @@
 #include "chart_output.h"
 
 #include <QGuiApplication>
+#include <clocale>
 #include <QImage>
 #include <QImageWriter>
 #include <QPainter>
@@ -22,7 +23,10 @@ std::unique_ptr<QGuiApplication> MakeApplication() {
   static int argc = 1;
   static char name[] = "vantrel-decode";
   static char* argv[] = {name, nullptr};
-  return std::make_unique<QGuiApplication>(argc, argv);
+  auto application = std::make_unique<QGuiApplication>(argc, argv);
+  // Qt adopts the user's locale; printed numbers must keep the decimal point.
+  std::setlocale(LC_NUMERIC, "C");
+  return application;
 }
 
 }  // namespace

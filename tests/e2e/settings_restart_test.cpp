@@ -37,14 +37,15 @@ bool DocumentOnBus() {
 
 // Runs the program until it is up (its document registered on the session
 // bus, or a few seconds have passed), then sends the signal and waits.
-void RunAndSignal(const QString& configHome, int signalNumber, bool* fileExistedWhileRunning) {
+void RunAndSignal(const QString& configHome, int signalNumber, bool* fileExistedWhileRunning,
+                  const QStringList& arguments = {}) {
   QProcess vantrel;
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.insert("XDG_CONFIG_HOME", configHome);
   env.insert("QT_QPA_PLATFORM", "offscreen");
   vantrel.setProcessEnvironment(env);
   vantrel.setProcessChannelMode(QProcess::ForwardedChannels);
-  vantrel.start(Program(), {});
+  vantrel.start(Program(), arguments);
   ASSERT_TRUE(vantrel.waitForStarted(10000));
   const QDeadlineTimer up(4000);
   while (!DocumentOnBus() && !up.hasExpired()) QThread::msleep(100);
@@ -89,6 +90,7 @@ TEST_P(SettingsRestart, StoredValuesComeThroughARunUnchanged) {
     ASSERT_TRUE(QDir().mkpath(configHome_ + "/Vantrel"));
     QSettings file(path_, QSettings::IniFormat);
     file.setValue("ViewState", "3");
+    file.setValue("Soundcardoption", "2");
     file.setValue("HomeLat", "37.185");
     file.setValue("HomeLon", "-8.6");
     file.setValue("b1E", "1");
@@ -96,13 +98,16 @@ TEST_P(SettingsRestart, StoredValuesComeThroughARunUnchanged) {
     file.setValue("TleFile", tle);
     file.setValue("LogDirectory", home_.path() + "/logs/");
   }
+  // A recording given for one run takes Source 1 for that run only.
+  const QString demo = QString(std::getenv("VANTREL_SOURCE_DIR")) + "/data/demo.wav";
   bool existed = false;
-  RunAndSignal(configHome_, GetParam(), &existed);
+  RunAndSignal(configHome_, GetParam(), &existed, {"--input", demo});
 
   QFile::copy(path_, path_ + ".read");  // a fresh name: QSettings caches what it wrote
   QSettings reread(path_ + ".read", QSettings::IniFormat);
   EXPECT_EQ(reread.allKeys().size(), 54);
   EXPECT_EQ(reread.value("ViewState").toString(), "3");
+  EXPECT_EQ(reread.value("Soundcardoption").toString(), "2");
   EXPECT_EQ(reread.value("HomeLat").toString(), "37.185");
   EXPECT_EQ(reread.value("HomeLon").toString(), "-8.6");
   EXPECT_EQ(reread.value("b1E").toString(), "1");

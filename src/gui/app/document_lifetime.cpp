@@ -15,6 +15,9 @@ DocumentLifetime::DocumentLifetime(const Clock& clock, std::string programDirect
   AttachSoundCards();
   LoadStoredSettings();
   // A recording named on the command line is what the user wants to hear.
+  // It shifts the sound cards by one slot for this run only, so the stored
+  // choice is kept aside and saved unchanged at exit.
+  storedSoundCardSlot_ = doc_->soundCardSlot;
   if (!options_.inputFile.isEmpty()) doc_->soundCardSlot = 0;
   SetVersionText();
   RegisterAutomation();
@@ -54,6 +57,7 @@ void DocumentLifetime::RegisterAutomation() { RegisterRunningObject(*doc_, regis
 
 void DocumentLifetime::SaveStoredSettings() {
   // Silent on failure: the previous file then stays as it was.
+  if (!options_.inputFile.isEmpty()) doc_->soundCardSlot = storedSoundCardSlot_;
   QtSettingsStore store;
   doc_->SaveSettings(store);
 }

@@ -45,6 +45,7 @@ class DocumentLifetime {
   std::unique_ptr<QtWaveIn> waveIn_;  // the document's wave input; outlives it
   std::unique_ptr<CVantrelDoc> doc_;
   std::string versionText_;
+  int storedSoundCardSlot_ = 0;  // the slot loaded from the settings file
 };
 
 }  // namespace vantrel

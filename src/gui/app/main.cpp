@@ -1,6 +1,7 @@
 // vantrel: the desktop receiver.
 #include <QApplication>
 #include <QFile>
+#include <clocale>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -28,7 +29,16 @@ int main(int argc, char* argv[]) {
       return 2;
     }
   }
+  // Started on demand by the session bus there may be no display at all;
+  // an automation start shows no window, so it needs none.
+  if (parsed.options->automation && qEnvironmentVariableIsEmpty("DISPLAY") &&
+      qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+  }
   QApplication application(argc, argv);
+  // Qt adopts the user's locale; decoded lines, log records and settings
+  // print numbers with a decimal point whatever the locale says.
+  std::setlocale(LC_NUMERIC, "C");
   vantrel::CVantrelApp app(*parsed.options);
   if (!app.InitInstance()) return 1;
   return QApplication::exec();
