@@ -1,0 +1,273 @@
+// Synthesized discriminator audio through the packet search, sample by sample
+// as capture feeds it: the lines and tables it gives, what it skips, the
+// polarity watch, and the daily log files.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "document/vantrel_doc.h"
+#include "support/packet_builder.h"
+#include "support/signal_synth.h"
+
+namespace vantrel {
+namespace {
+
+namespace fs = std::filesystem;
+using test::Packet;
+using test::WithChecksum;
+using Lines = std::vector<std::string>;
+
+constexpr CTime kMay12 = 1178964672;  // 2007-05-12 10:11:12 UTC
+
+enum { kSync, kMessage, kUplink, kDownlink, kNetwork, kFill, kEphemeris, kElements };
+// One packet of every type with its line.
+const std::vector<std::pair<Packet, std::string>> kEvery = {
+    {WithChecksum({0x65, 0xA8, 0xF9, 0x0C, 0x00, 0xC8, 0x30, 0, 0, 0}),
+     "Spacecraft FM-12 137.5000MHz frame 03"},
+    {WithChecksum({0x1A, 0x21, 0x01, 0x23, 0x45, 0x67, 0x89, 0xAB, 0xCD, 0xEF}),
+     "Message (pt. 2 of 2) EFCDA B8967 45230 00001"},
+    {WithChecksum({0x1B, 0x00, 0x00, 0x01, 0x02, 0x00, 0x05, 0x06, 0x07, 0x00}),
+     "Uplink channels 148.0025MHz 148.0050MHz "},
+    {WithChecksum({0x1C, 0x10, 0x00, 0x00, 0x00, 0xA0, 0x00, 0x00, 0x41, 0x00}),
+     "Downlink channels (pt 1 of 1) 137.1625MHz 137.4000MHz "},
+    {WithChecksum({0x1D, 0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07, 0x08, 0x09}),
+     "Network Control 010203040506070809"},
+    {WithChecksum({0x1E, 0xAA, 0xBB, 0xCC, 0xDD, 0xEE, 0xFF, 0x00, 0x11, 0x22}),
+     "Fill packet AABBCCDDEEFF001122"},
+    {{0x1F, 0x0C, 0x90, 0xD0, 0xCB, 0xC6, 0xAD, 0xB4, 0xC4, 0x0C, 0, 0,
+      0,    0,    0,    0,    0,    0x40, 0x32, 0x03, 0x78, 0x05, 0x49, 0x78},
+     "Ephemeris  FM-12 wk. 1400, Tue, 10:11:12 pos. 45.000173 36.869898"},
+    {WithChecksum({0x22, 0x07, 0x07, 0x00, 0x00, 0x80, 0x00, 0x00, 0x00, 0xF0}),
+     "Elements   FM-07 Ma 180.00001073\xB0 Mm  14.06250100/day "},
+};
+const Packet& P(int type) { return kEvery[type].first; }
+const std::string& L(int type) { return kEvery[type].second; }
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+class Decoding : public ::testing::Test {
+ protected:
+  Decoding() : clock_(kMay12), doc_(clock_, "/nonexistent/") {
+    char pattern[] = "/tmp/vantrel-logs.XXXXXX";
+    dir_ = mkdtemp(pattern);
+    doc_.logDirectory = dir_.string() + "/";
+    doc_.polarity = 0;
+  }
+  ~Decoding() override { fs::remove_all(dir_); }
+
+  void Feed(const std::vector<std::uint8_t>& audio) {
+    for (const std::uint8_t s : audio) doc_.FeedSample(s);
+  }
+  // A packet is found once its first sample is the oldest in the ring, so a
+  // second of mid level brings out everything fed before it.
+  void Flush() { Feed(std::vector<std::uint8_t>(CVantrelDoc::kRingLength, 128)); }
+  void Decode(const std::vector<Packet>& packets, test::SynthOptions options = {}) {
+    Feed(test::SynthesizePackets(packets, options));
+    Flush();
+  }
+  Lines Got() const { return doc_.MessagesInArrivalOrder(); }
+
+  fs::path dir_;
+  HeldClock clock_;
+  CVantrelDoc doc_;
+};
+
+TEST_F(Decoding, EveryTypeRoundTripsAtBothPolarities) {
+  doc_.logFlag = 0;
+  doc_.filters[kFilterFill] = 1;
+  std::vector<Packet> packets;
+  Lines expected;
+  for (const auto& [packet, line] : kEvery) packets.push_back(packet), expected.push_back(line);
+  for (const bool inverted : {false, true}) {
+    doc_.polarity = inverted ? 1 : 0;
+    Decode(packets, {.noise = 8.0, .inverted = inverted, .leadInSamples = 1234, .idleBits = 7,
+                     .seed = inverted ? 7u : 3u});
+  }
+  const Lines once = expected;
+  expected.insert(expected.end(), once.begin(), once.end());
+  EXPECT_EQ(Got(), expected);
+  EXPECT_DOUBLE_EQ(doc_.satellites[12].frequency, 137.5);
+  EXPECT_NEAR(doc_.satellites[12].latitude, 45.000173, 1e-6);
+  EXPECT_NEAR(doc_.satellites[12].longitude, 36.869898, 1e-6);
+  EXPECT_EQ(doc_.satellites[12].positionTime, kMay12);
+  EXPECT_EQ(doc_.lastSatellite, 12);
+}
+
+TEST_F(Decoding, PacketsAcrossTheRingEndAndOnThePolarAxis) {
+  // Audio sample k lands in ring slot (47500 + k) mod 48000: both packets straddle the end.
+  doc_.ringWriteIndex = 47500;
+  Decode({P(kEphemeris), P(kSync)}, {.leadInSamples = 100});
+  EXPECT_EQ(Got(), (Lines{L(kEphemeris), L(kSync)}));
+
+  // x = y = 0 in the position fields: the poles and the centre, never NaN.
+  const auto polar = [](int fm, std::uint32_t z) {
+    const std::uint64_t n = 0x80000ull | (0x80000ull << 20) | (std::uint64_t{z} << 40);
+    Packet p(22, 0);
+    p[0] = 0x1F;
+    p[1] = static_cast<std::uint8_t>(fm);
+    for (int i = 0; i < 8; ++i) p[2 + i] = static_cast<std::uint8_t>(n >> (8 * i));
+    return WithChecksum(p);
+  };
+  Decode({polar(3, 0x80000 + 437500), polar(4, 0x80000 - 437500), polar(5, 0x80000)});
+  const Lines got = Got();
+  EXPECT_EQ(Lines(got.begin() + 2, got.end()),
+            (Lines{"Ephemeris  FM-03 wk. 0, Sun, 00:00:00 pos. 90.000000 0.000000",
+                   "Ephemeris  FM-04 wk. 0, Sun, 00:00:00 pos. -90.000000 0.000000",
+                   "Ephemeris  FM-05 wk. 0, Sun, 00:00:00 pos. 0.000000 0.000000"}));
+}
+
+TEST_F(Decoding, AcceptedPacketsAreSkippedWholeFailedChecksSearchOn) {
+  // Back to back: each search after a packet must land on the next one's first usable offset.
+  const auto audio = test::SynthesizePackets({P(kEphemeris), P(kSync), P(kNetwork)}, {});
+  std::size_t next = 0;
+  while (doc_.skipCounter == 0) {
+    doc_.FeedSample(next < audio.size() ? audio[next] : 128);
+    ASSERT_LT(++next, 50000u);
+  }
+  EXPECT_EQ(doc_.skipCounter, 1919);
+  for (int i = 0; i < 1919; ++i) doc_.FeedSample(128);
+  EXPECT_EQ(Got().size(), 1u);
+  doc_.FeedSample(128);
+  EXPECT_EQ(Got().size(), 2u);
+  EXPECT_EQ(doc_.skipCounter, 959);
+  Flush();
+  EXPECT_EQ(Got(), (Lines{L(kEphemeris), L(kSync), L(kNetwork)}));
+
+  // Half a sync packet (good type byte, bad check) right before a whole one.
+  Decode({{0x65, 0xA8, 0xF9, 0x0C, 0x00, 0x00}, P(kSync)});
+  EXPECT_EQ(Got().size(), 4u);
+}
+
+TEST_F(Decoding, AbandonedPacketsLeaveNoTraceAndDoNotSkip) {
+  doc_.logFlag = 0;
+  Packet fm37 = P(kEphemeris), day8 = P(kEphemeris);
+  fm37.resize(22), day8.resize(22);
+  fm37[1] = 37;
+  day8[19] = 0x0B;  // day 8 of the week
+  const auto audio = test::SynthesizePackets(
+      {WithChecksum({0x65, 0xA8, 0xF9, 0x00, 0x00, 0xC8, 0x30, 0, 0, 0}),  // FM-00
+       WithChecksum({0x1A, 0x22, 0, 0, 0, 0, 0, 0, 0, 0}),                // part 3 of 2
+       WithChecksum(fm37), WithChecksum(day8), P(kUplink)},
+      {});
+  for (std::size_t i = 0; i < CVantrelDoc::kRingLength + audio.size(); ++i) {
+    doc_.FeedSample(i < audio.size() ? audio[i] : 128);
+    if (doc_.skipCounter > 0) {
+      ASSERT_FALSE(Got().empty()) << "skip after an abandoned packet";
+    }
+  }
+  EXPECT_EQ(Got(), Lines{L(kUplink)});
+  EXPECT_EQ(doc_.satellites[0].frequency, 0.0);
+  EXPECT_EQ(doc_.satellites[12].positionTime, 0);
+  EXPECT_EQ(doc_.lastSatellite, 0);
+
+  // With the sync filter off a good sync word is heard but not stored.
+  doc_.filters[kFilterSync] = 0;
+  clock_.Advance(10);
+  Decode({P(kSync)});
+  EXPECT_EQ(Got().size(), 1u);
+  EXPECT_EQ(doc_.satellites[12].frequency, 0.0);
+  EXPECT_EQ(doc_.lastDecodeTime, kMay12 + 10);
+}
+
+TEST_F(Decoding, PolarityWatchFlipsOnlyAfterFiveQuietSeconds) {
+  doc_.logFlag = 0;
+  for (int tick = 0; tick < 4; ++tick) {
+    const int before = doc_.polarity;
+    clock_.Advance(2);
+    doc_.WatchPolarity();
+    EXPECT_NE(doc_.polarity, before);
+  }
+  doc_.polarity = 0;
+  Decode({P(kSync)});
+  const CTime heard = clock_.Now();
+  EXPECT_EQ(doc_.lastDecodeTime, heard);
+  for (int s = 1; s <= 5; ++s) {
+    clock_.Set(heard + s);
+    doc_.WatchPolarity();
+    EXPECT_EQ(doc_.polarity, 0) << "at T+" << s;
+  }
+  clock_.Set(heard + 6);
+  doc_.WatchPolarity();
+  EXPECT_EQ(doc_.polarity, 1);
+  // Only sync packets hold it.
+  doc_.polarity = 0;
+  Decode({P(kEphemeris)});
+  ASSERT_EQ(Got().size(), 2u);
+  doc_.WatchPolarity();
+  EXPECT_EQ(doc_.polarity, 1);
+}
+
+TEST_F(Decoding, FeedBufferDecodesOnlyWhileRunningAndNotBusy) {
+  auto audio = test::SynthesizePackets({P(kSync)}, {.leadInSamples = 100});
+  audio.resize(CVantrelDoc::kRingLength, 128);
+  const std::vector<std::uint8_t> quiet(CVantrelDoc::kRingLength, 128);
+  const auto handOver = [&](const std::vector<std::uint8_t>& buffer) {
+    doc_.processingBuffer = buffer;
+    doc_.FeedBuffer();
+  };
+  handOver(audio);  // capture stopped: not even stored
+  handOver(quiet);
+  EXPECT_EQ(doc_.ringWriteIndex, 0);
+  doc_.captureRunning = 1;
+  doc_.decodingBusy = 1;  // handed over while another buffer is fed: dropped
+  handOver(audio);
+  EXPECT_EQ(doc_.decodingBusy, 1);
+  doc_.decodingBusy = 0;
+  handOver(quiet);
+  EXPECT_TRUE(Got().empty());
+  handOver(audio);
+  EXPECT_EQ(doc_.decodingBusy, 0);
+  EXPECT_TRUE(Got().empty());  // found only once it is the oldest second
+  handOver(quiet);
+  EXPECT_EQ(Got(), Lines{L(kSync)});
+}
+
+TEST_F(Decoding, LogRecordsAreByteExactAppendAndFollowTheDate) {
+  std::ofstream(dir_ / "orbcomm070512.log", std::ios::binary) << "kept\r\n";
+  doc_.rawFlag = 1;
+  const Packet badSyncWord = WithChecksum({0x65, 0xA8, 0xF8, 0x0C, 0x00, 0xC8, 0x30, 0, 0, 0});
+  Decode({P(kSync), P(kUplink), P(kElements), badSyncWord}, {.noise = 8.0, .idleBits = 3});
+  doc_.rawFlag = 0;
+  clock_.Set(kMay12 + 86400 - 36672 + 1);  // 2007-05-13 00:00:01
+  Decode({P(kSync)});
+  EXPECT_EQ(ReadFile(dir_ / "orbcomm070512.log"),
+            "kept\r\n"
+            "Spacecraft FM-12 137.5000MHz frame 03[07-05-12 10:11:12]\r\n"
+            "Uplink channels 148.0025MHz 148.0050MHz [07-05-12 10:11:12]\r\n"
+            "Elements   FM-07 Ma 180.00001073\xB0 Mm  14.06250100/day [07-05-12 10:11:12]\r\n");
+  // Only a sync packet with a good sync word opens a paragraph.
+  EXPECT_EQ(ReadFile(dir_ / "orbcomm_raw070512.log"),
+            "\r\n"
+            "65 A8 F9 0C 00 C8 30 00 00 00 58 9E  [07-05-12 10:11:12]\r\n"
+            "1B 00 00 01 02 00 05 06 07 00 7B 55  [07-05-12 10:11:12]\r\n"
+            "22 07 07 00 00 80 00 00 00 F0 25 3B  [07-05-12 10:11:12]\r\n"
+            "65 A8 F8 0C 00 C8 30 00 00 00 61 96  [07-05-12 10:11:12]\r\n");
+  EXPECT_EQ(ReadFile(dir_ / "orbcomm070513.log"),
+            "Spacecraft FM-12 137.5000MHz frame 03[07-05-13 00:00:01]\r\n");
+  EXPECT_FALSE(fs::exists(dir_ / "orbcomm_raw070513.log"));
+
+  doc_.logDirectory = (dir_ / "absent").string() + "/";
+  doc_.rawFlag = 1;
+  Decode({P(kSync)});
+  EXPECT_EQ(Got().size(), 5u);
+  EXPECT_FALSE(fs::exists(dir_ / "absent"));
+}
+
+TEST_F(Decoding, HundredAndFirstLineOverwritesTheFirst) {
+  doc_.logFlag = 0;
+  for (int i = 0; i < 101; ++i) doc_.PostLine("line " + std::to_string(i), true);
+  EXPECT_EQ(doc_.messageHead, 1);
+  EXPECT_EQ(doc_.messages[0], "line 100");
+  const Lines lines = Got();
+  ASSERT_EQ(lines.size(), 100u);
+  EXPECT_EQ(lines.front(), "line 1");
+  EXPECT_EQ(lines.back(), "line 100");
+}
+
+}  // namespace
+}  // namespace vantrel
