@@ -1,15 +1,20 @@
 // Log files in hostile surroundings: a log directory that is missing or
-// cannot hold files, a log file on a full device, and a disk that fills up
-// in the middle of a record. Decoding, the message ring and the satellite
+// cannot hold files, a log file on a full device, a log name that is a pipe
+// nobody reads, and a disk that fills up in the middle of a record. Decoding, the message ring and the satellite
 // table go on in every case, the other file keeps its records, and no file
 // is left holding part of a record.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <iterator>
 
 #include "document/vantrel_doc.h"
@@ -99,6 +104,24 @@ TEST_F(HostileLogs, LogFileOnAFullDeviceLosesOnlyItsOwnRecords) {
   EXPECT_EQ(ReadFile(dir_ / "orbcomm070513.log"),
             "Uplink channels 148.0025MHz 148.0050MHz [07-05-13 10:11:12]\r\n");
   EXPECT_EQ(doc_.MessagesInArrivalOrder().size(), 3u);
+}
+
+TEST_F(HostileLogs, LogNameThatIsAPipeNobodyReadsDoesNotStopDecoding) {
+  const fs::path log = dir_ / "orbcomm070512.log";
+  ASSERT_EQ(::mkfifo(log.c_str(), 0600), 0);
+  doc_.rawFlag = 1;
+  auto decoded = std::async(std::launch::async, [&] { Decode({kSync, kUplink}); });
+  if (decoded.wait_for(std::chrono::seconds(20)) != std::future_status::ready) {
+    ADD_FAILURE() << "decoding waits for a reader of the log pipe";
+    // Become that reader, so that the test can end.
+    const int reader = ::open(log.c_str(), O_RDONLY | O_NONBLOCK);
+    decoded.wait();
+    ::close(reader);
+  }
+  ExpectDecodedAndShown(2);
+  EXPECT_EQ(ReadFile(dir_ / "orbcomm_raw070512.log"),
+            "\r\n65 A8 F9 0C 00 C8 30 00 00 00 58 9E  [07-05-12 10:11:12]\r\n"
+            "1B 00 00 01 02 00 05 06 07 00 7B 55  [07-05-12 10:11:12]\r\n");
 }
 
 TEST_F(HostileLogs, RecordThatDoesNotFitIsTakenBackWhole) {

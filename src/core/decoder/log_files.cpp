@@ -1,9 +1,10 @@
 // Daily log files: each record is appended by opening, writing and closing
 // the file, so the files can be read or moved while the program runs. A file
 // that cannot be opened or written is skipped silently; decoding goes on.
+#include <fcntl.h>
 #include <unistd.h>
 
-#include <cstdio>
+#include <cerrno>
 #include <string>
 
 #include "document/vantrel_doc.h"
@@ -14,21 +15,33 @@ namespace {
 
 void AppendRecord(const std::string& path, const std::string& before, const std::string& text,
                   const std::string& stamp) {
-  std::FILE* file = std::fopen(path.c_str(), "ab");
-  if (file == nullptr) return;
+  // Opened without waiting: a log name that is a pipe nobody reads would
+  // otherwise stop decoding for good. The writes themselves may wait.
+  const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
+  if (fd < 0) return;
+  ::fcntl(fd, F_SETFL, O_APPEND);
   // A record that does not fit (disk full, size limit) is cut off again, so
   // that the file never ends in half a line that the next record would
   // continue.
-  // Unbuffered, so that no failed rest is written again when the file closes.
-  std::setvbuf(file, nullptr, _IONBF, 0);
-  const long size = std::fseek(file, 0, SEEK_END) == 0 ? std::ftell(file) : -1;
+  const off_t size = ::lseek(fd, 0, SEEK_END);
   const std::string record = before + text + stamp + "\r\n";
-  if (std::fwrite(record.data(), 1, record.size(), file) != record.size() && size >= 0) {
-    if (ftruncate(fileno(file), size) != 0) {
+  std::size_t written = 0;
+  while (written < record.size()) {
+    const ssize_t n = ::write(fd, record.data() + written, record.size() - written);
+    if (n > 0) {
+      written += static_cast<std::size_t>(n);
+    } else if (n < 0 && errno == EINTR) {
+      continue;
+    } else {
+      break;
+    }
+  }
+  if (written < record.size() && written > 0 && size >= 0) {
+    if (::ftruncate(fd, size) != 0) {
       // Nothing more can be done for this file; decoding goes on.
     }
   }
-  std::fclose(file);
+  ::close(fd);
 }
 
 }  // namespace
