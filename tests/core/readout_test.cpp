@@ -1,0 +1,108 @@
+// What other programs read from the document: GetSatData's answers, the
+// running-object registration, and the text a copy puts on the clipboard.
+#include <gtest/gtest.h>
+
+#include "document/automation.h"
+#include "document/copy_text.h"
+#include "document/vantrel_doc.h"
+
+namespace vantrel {
+namespace {
+
+constexpr CTime kMay12 = 1178964672;  // 2007-05-12 10:11:12 UTC
+
+class Readout : public ::testing::Test {
+ protected:
+  Readout() : clock_(kMay12), doc_(clock_, "/nonexistent/") { doc_.logFlag = 0; }
+  HeldClock clock_;
+  CVantrelDoc doc_;
+};
+
+TEST_F(Readout, GetSatData) {
+  doc_.satellites[5] = {137.2, 12.5, -33.25, kMay12, 0};
+  doc_.satellites[12] = {137.5, 36.869898, 45.000173, 1178960000, 0};
+  const std::monostate empty;
+  const std::string epoch = "1970-01-01 00:00:00UTC";
+  // Satellites outside 1..36 read the last one to report a position, or record 0.
+  const struct { int last, satellite, item; AutomationValue value; } rows[] = {
+      {12, 5, kItemName, "FM-05"},  {12, 1, kItemName, "FM-01"},    {12, 36, kItemName, "FM-36"},
+      {12, 0, kItemName, "FM-12"},  {12, 37, kItemName, "FM-12"},   {12, -1, kItemName, "FM-12"},
+      {12, 32767, kItemName, "FM-12"}, {12, -32768, kItemName, "FM-12"},
+      {12, 0, kItemLatitude, 45.000173}, {12, 37, kItemLongitude, 36.869898},
+      {12, 5, kItemLatitude, -33.25}, {12, 5, kItemLongitude, 12.5},
+      {12, 5, kItemTime, "2007-05-12 10:11:12UTC"},
+      {12, 5, 3, 0.0}, {12, 0, 4, 0.0},  // numbers, not empty values
+      {12, 5, 6, empty}, {12, 5, 7, empty}, {12, 5, -1, empty}, {12, 5, 100, empty},
+      {12, 5, -32768, empty}, {12, 5, 32767, empty},
+      {12, 7, kItemTime, epoch}, {12, 7, kItemLatitude, 0.0},  // no position yet
+      {0, 0, kItemName, "FM-00"}, {0, 99, kItemTime, epoch}, {0, 99, kItemLongitude, 0.0},
+      {37, 0, kItemName, "FM-00"}, {1000, 0, kItemLatitude, 0.0}, {-5, 0, kItemName, "FM-00"}};
+  for (const auto& r : rows) {
+    doc_.lastSatellite = r.last;
+    EXPECT_EQ(GetSatData(doc_, r.satellite, r.item), r.value) << r.last << " " << r.satellite << " " << r.item;
+  }
+  doc_.satellites[5].latitude = 1.5;  // nothing is cached between calls
+  EXPECT_EQ(GetSatData(doc_, 5, kItemLatitude), AutomationValue(1.5));
+}
+
+TEST_F(Readout, RegistrationKeepsTheCookieAndRevokesOnlyWhatWasEntered) {
+  struct Registry : ObjectRegistry {
+    std::uint32_t Register(CVantrelDoc&) override { return answer; }
+    void Revoke(std::uint32_t cookie) override { revoked.push_back(cookie); }
+    std::uint32_t answer = 7;
+    std::vector<std::uint32_t> revoked;
+  } registry;
+  RegisterRunningObject(doc_, &registry);
+  EXPECT_EQ(doc_.registrationCookie, 7u);
+  RevokeRunningObject(doc_, &registry);
+  RevokeRunningObject(doc_, &registry);
+  registry.answer = 0;  // a failed registration is silent
+  RegisterRunningObject(doc_, &registry);
+  RevokeRunningObject(doc_, &registry);
+  RegisterRunningObject(doc_, nullptr);  // no registry: command-line tools
+  RevokeRunningObject(doc_, nullptr);
+  EXPECT_EQ(registry.revoked, std::vector<std::uint32_t>{7});
+  EXPECT_EQ(doc_.registrationCookie, 0u);
+}
+
+TEST_F(Readout, CopyTextOfTheMessagesScreen) {
+  doc_.PostLine("a line", false);
+  for (int state : {0, 2, 4, -1}) {  // signal and chart screens copy nothing
+    doc_.viewState = state;
+    EXPECT_EQ(BuildCopyText(doc_), "") << state;
+  }
+  doc_.viewState = 1;
+  std::string expected;
+  for (int i = 0; i < 130; ++i) doc_.PostLine("L" + std::to_string(i), false);
+  for (int i = 30; i < 130; ++i) expected += "L" + std::to_string(i) + "\r\n";
+  EXPECT_EQ(BuildCopyText(doc_), expected);  // each line once, oldest first
+
+  doc_.messages.fill("");
+  EXPECT_EQ(BuildCopyText(doc_), "");
+  const std::string line(60, 'x');  // 62 with CR LF: 4095 = 66 lines and 3 characters
+  for (int i = 0; i < 100; ++i) doc_.PostLine(line, false);
+  const std::string text = BuildCopyText(doc_);
+  ASSERT_EQ(text.size(), kCopyTextLimit);
+  EXPECT_EQ(text.substr(65 * 62), line + "\r\nxxx");
+  doc_.messages.fill("");
+  doc_.PostLine(std::string(4094, 'y'), false);  // cut between CR and LF
+  EXPECT_EQ(BuildCopyText(doc_), std::string(4094, 'y') + "\r");
+}
+
+TEST_F(Readout, CopyTextOfTheSatellitesScreenIsAlways36Rows) {
+  doc_.viewState = 3;
+  std::string expected;
+  for (int k = 1; k <= 36; ++k) expected += (k < 10 ? "FM-0" : "FM-") + std::to_string(k) + "\r\n";
+  EXPECT_EQ(BuildCopyText(doc_), expected);
+  doc_.satellites[5] = {137.2875, 139.0, -34.5, 1180701296, 0};
+  doc_.satellites[12].frequency = 137.7375;
+  doc_.satellites[20].frequency = 138.0;  // out of range: short row
+  const std::string text = BuildCopyText(doc_);
+  EXPECT_NE(text.find("\r\nFM-05 137.2875MHz -34.50000\xB0  139.00000\xB0 07-06-01 12:34:56\r\n"),
+            std::string::npos);
+  EXPECT_NE(text.find("\r\nFM-12 137.7375MHz\r\nFM-13\r\n"), std::string::npos);
+  EXPECT_NE(text.find("\r\nFM-20\r\n"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace vantrel
