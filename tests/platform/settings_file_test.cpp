@@ -1,9 +1,6 @@
-// The settings file through QSettings in a temporary XDG_CONFIG_HOME: the
-// first run, exact round trips, damaged or hand-edited files, a directory
-// that cannot be written and a save that fails half-way.
+// The settings file through QSettings in a temporary XDG_CONFIG_HOME.
 #include <gtest/gtest.h>
 
-#include <QByteArray>
 #include <QDir>
 #include <QFile>
 #include <QSettings>
@@ -15,7 +12,7 @@
 #include <csignal>
 #include <cstring>
 
-#include "document/commands.h"
+#include "document/home_location.h"
 #include "document/settings_store.h"
 #include "document/vantrel_doc.h"
 #include "platform/qt_settings_store.h"
@@ -35,38 +32,15 @@ void WriteAll(const QString& path, const QByteArray& bytes) {
   file.write(bytes);
 }
 
-void ExpectDefaults(const CVantrelDoc& doc) {
-  EXPECT_EQ(doc.viewState, 0);
-  EXPECT_EQ(doc.soundCardSlot, 0);
-  EXPECT_EQ(doc.homeLatitude, -34.5);
-  EXPECT_EQ(doc.homeLongitude, 139.0);
-  EXPECT_EQ(doc.logFlag, 1);
-  EXPECT_EQ(doc.rawFlag, 0);
-  EXPECT_EQ(doc.trackHistory, 0);
-  EXPECT_EQ(doc.filters, (std::array<int, 8>{1, 1, 1, 1, 0, 1, 1, 1}));
-  EXPECT_EQ(doc.tleEnable, 0);
-  for (int n = 1; n <= kSatelliteCount; ++n) EXPECT_FALSE(doc.satellites[n].Heard()) << n;
-  EXPECT_EQ(doc.logDirectory, "/opt/vantrel/Log files/");
-  EXPECT_EQ(doc.tleFile, "");
+void ExpectDefaults(const CVantrelDoc& d) {
+  EXPECT_EQ(std::tuple(d.viewState, d.soundCardSlot, d.logFlag, d.rawFlag, d.trackHistory, d.tleEnable),
+            std::tuple(0, 0, 1, 0, 0, 0));
+  EXPECT_EQ(std::pair(d.homeLatitude, d.homeLongitude), std::pair(-34.5, 139.0));
+  EXPECT_EQ(d.filters, (std::array<int, 8>{1, 1, 1, 1, 0, 1, 1, 1}));
+  for (int n = 1; n <= kSatelliteCount; ++n) EXPECT_FALSE(d.satellites[n].Heard()) << n;
+  EXPECT_EQ(d.logDirectory, "/opt/vantrel/Log files/");
+  EXPECT_EQ(d.tleFile, "");
 }
-
-// The Home dialog as the user fills it in.
-class TypedHome final : public CommandDialogs {
- public:
-  bool RunHomeLocation(std::string& latitude, std::string& longitude) override {
-    latitude = "N37 11.1";
-    longitude = "W8 36.0";
-    return true;
-  }
-  bool RunMessageFilter(std::array<int, 8>&) override { return false; }
-  std::optional<std::string> ChooseDirectory(const std::string&, const std::string&) override {
-    return std::nullopt;
-  }
-  std::optional<std::string> ChooseExistingFile(const std::string&, const std::string&) override {
-    return std::nullopt;
-  }
-  bool LaunchMixer(int) override { return false; }
-};
 
 class SettingsFile : public ::testing::Test {
  protected:
@@ -74,16 +48,12 @@ class SettingsFile : public ::testing::Test {
     ASSERT_TRUE(temp_.isValid());
     savedConfigHome_ = qgetenv("XDG_CONFIG_HOME");
     qputenv("XDG_CONFIG_HOME", (temp_.path() + "/config").toLocal8Bit());
-    path_ = temp_.path() + "/config/Vantrel/Vantrel.conf";
   }
   void TearDown() override { qputenv("XDG_CONFIG_HOME", savedConfigHome_); }
 
-  std::unique_ptr<CVantrelDoc> NewDoc() {
-    return std::make_unique<CVantrelDoc>(clock_, "/opt/vantrel/");
-  }
-  // A program run: construction loads, destruction saves.
+  // One program run: a new document loads the file, a save writes it.
   std::unique_ptr<CVantrelDoc> Loaded() {
-    auto doc = NewDoc();
+    auto doc = std::make_unique<CVantrelDoc>(clock_, "/opt/vantrel/");
     QtSettingsStore store;
     doc->LoadSettings(store);
     return doc;
@@ -95,7 +65,7 @@ class SettingsFile : public ::testing::Test {
 
   QTemporaryDir temp_;
   QByteArray savedConfigHome_;
-  QString path_;
+  const QString path_ = temp_.path() + "/config/Vantrel/Vantrel.conf";
   HeldClock clock_{1178964672};  // 2007-05-12 10:11:12
 };
 
@@ -110,64 +80,44 @@ TEST_F(SettingsFile, FirstRunHasDefaultsAndTheSaveWritesAll54ReadableValues) {
   EXPECT_EQ(file.allKeys().size(), 54);
   for (const std::string& name : SettingNames())
     EXPECT_TRUE(file.contains(QString::fromStdString(name))) << name;
-  EXPECT_EQ(file.value("ViewState").toString(), "0");
-  EXPECT_EQ(file.value("HomeLat").toString(), "-34.5");
-  EXPECT_EQ(file.value("HomeLon").toString(), "139");
-  EXPECT_EQ(file.value("b1E").toString(), "0");
-  EXPECT_EQ(file.value("Sat36").toString(), QString(64, '0'));
-  EXPECT_EQ(file.value("LogDirectory").toString(), "/opt/vantrel/Log files/");
-  EXPECT_EQ(file.value("TleFile").toString(), "");
-
+  for (const auto& [key, value] : std::vector<std::pair<QString, QString>>{
+           {"ViewState", "0"}, {"HomeLat", "-34.5"}, {"HomeLon", "139"}, {"b1E", "0"},
+           {"Sat36", QString(64, '0')}, {"LogDirectory", "/opt/vantrel/Log files/"}, {"TleFile", ""}})
+    EXPECT_EQ(file.value(key).toString(), value) << key.toStdString();
   ExpectDefaults(*Loaded());
 }
 
-TEST_F(SettingsFile, HomeLocationAndLongTextsComeBackExactly) {
-  auto doc = NewDoc();
-  TypedHome dialogs;
-  OnHome(*doc, dialogs);
-  doc->logDirectory = "/srv/" + std::string(400, 'x') + "/Log files/";
-  doc->tleFile = "/home/op/\xC3\xA9l\xC3\xA9ments, \"new\"; [1].tle";  // UTF-8, INI specials
-  const std::string latin1 = "/home/op/\xE9t\xE9.tle";  // not UTF-8: kept byte for byte
+TEST_F(SettingsFile, EverythingComesBackExactlyAfterARestart) {
+  auto doc = Loaded();
+  doc->homeLatitude = ParseHomeLatitude("N37 11.1");
+  doc->homeLongitude = ParseHomeLongitude("W8 36.0");
+  // UTF-8 with the format's special characters; a path that is not UTF-8 is kept byte for byte.
+  doc->logDirectory = "/srv/" + std::string(400, 'x') + "/\xC3\xA9l\xC3\xA9ments, \"new\"; [1]/";
+  doc->tleFile = "/home/op/\xE9t\xE9.tle";
   doc->viewState = 2;
   doc->soundCardSlot = 3;
-  doc->filters = {0, 0, 1, 1, 1, 1, 0, 0};
-  ASSERT_TRUE(Save(*doc));
-
-  const QByteArray text = ReadAll(path_);
-  EXPECT_TRUE(text.contains("HomeLat=37.185\n")) << text.constData();
-  EXPECT_TRUE(text.contains("HomeLon=-8.6\n")) << text.constData();
-
-  auto restored = Loaded();
-  EXPECT_EQ(std::memcmp(&restored->homeLatitude, &doc->homeLatitude, sizeof(double)), 0);
-  EXPECT_EQ(std::memcmp(&restored->homeLongitude, &doc->homeLongitude, sizeof(double)), 0);
-  EXPECT_EQ(restored->homeLatitude, 37 + 11.1 * 0.016666666666666666);
-  EXPECT_EQ(restored->homeLongitude, -(8 + 36.0 * 0.016666666666666666));
-  EXPECT_EQ(restored->logDirectory, doc->logDirectory);
-  EXPECT_EQ(restored->tleFile, doc->tleFile);
-  EXPECT_EQ(restored->viewState, 2);
-  EXPECT_EQ(restored->soundCardSlot, 3);
-  EXPECT_EQ(restored->filters, doc->filters);
-
-  restored->tleFile = latin1;
-  ASSERT_TRUE(Save(*restored));
-  EXPECT_EQ(Loaded()->tleFile, latin1);
-}
-
-TEST_F(SettingsFile, ASatelliteHeardInOneRunIsListedAfterARestart) {
-  auto doc = NewDoc();
+  // FM-12 heard: a sync packet gives its frequency, an ephemeris packet its position.
   const std::uint8_t sync[12] = {0x65, 0xA8, 0xF9, 0x0C, 0, 0xC8, 0x30, 0, 0, 0, 0x58, 0x9E};
-  const std::uint8_t ephemeris[24] = {0x1F, 0x0C, 0x90, 0xD0, 0xCB, 0xC6, 0xAD, 0xB4,
-                                      0xC4, 0x0C, 0,    0,    0,    0,    0,    0,
-                                      0,    0x40, 0x32, 0x03, 0x78, 0x05, 0x49, 0x78};
+  const std::uint8_t ephemeris[24] = {0x1F, 0x0C, 0x90, 0xD0, 0xCB, 0xC6, 0xAD, 0xB4, 0xC4, 0x0C, 0, 0,
+                                      0,    0,    0,    0,    0,    0x40, 0x32, 0x03, 0x78, 0x05, 0x49, 0x78};
   ASSERT_EQ(doc->InterpretPacket(sync), PacketOutcome::Accepted);
   ASSERT_EQ(doc->InterpretPacket(ephemeris), PacketOutcome::Accepted);
   doc->satellites[12].reserved = 0xA5A5A5A5u;
+  doc->filters = {0, 0, 1, 1, 1, 1, 0, 0};
   const std::string row = FormatSatelliteRow(12, doc->satellites[12]);
   ASSERT_NE(row.find("137.5000MHz"), std::string::npos) << row;
   EXPECT_FALSE(QFile::exists(path_)) << "decoding writes no settings";
   ASSERT_TRUE(Save(*doc));
 
+  const QByteArray text = ReadAll(path_);
+  EXPECT_TRUE(text.contains("HomeLat=37.185\n")) << text.constData();
+  EXPECT_TRUE(text.contains("HomeLon=-8.6\n")) << text.constData();
   auto restored = Loaded();
+  EXPECT_EQ(restored->homeLatitude, 37 + 11.1 * 0.016666666666666666);
+  EXPECT_EQ(restored->homeLongitude, -(8 + 36.0 * 0.016666666666666666));
+  EXPECT_EQ(std::tuple(restored->logDirectory, restored->tleFile, restored->viewState, restored->soundCardSlot),
+            std::tuple(doc->logDirectory, doc->tleFile, 2, 3));
+  EXPECT_EQ(restored->filters, doc->filters);
   EXPECT_EQ(FormatSatelliteRow(12, restored->satellites[12]), row);
   EXPECT_EQ(std::memcmp(&restored->satellites[12], &doc->satellites[12], 32), 0);
   EXPECT_EQ(FormatSatelliteRow(11, restored->satellites[11]), "FM-11");
@@ -177,13 +127,11 @@ TEST_F(SettingsFile, EmptyAndDamagedFilesGiveDefaultsAndAreReplacedAtExit) {
   WriteAll(path_, "");
   ExpectDefaults(*Loaded());
 
-  // Random bytes, with the characters that mean something in the format.
+  // Random bytes, rich in the characters that mean something in the format.
   QByteArray garbage;
-  std::uint32_t x = 12345;
-  for (int i = 0; i < 4000; ++i) {
+  for (std::uint32_t i = 0, x = 12345; i < 4000; ++i) {
     x = x * 1103515245u + 12345u;
-    const char specials[] = "[]=\\\"\n,;@\0";
-    garbage.append((x >> 28) < 6 ? specials[(x >> 16) % 10] : static_cast<char>(x >> 16));
+    garbage.append((x >> 28) < 6 ? "[]=\\\"\n,;@\0"[(x >> 16) % 10] : static_cast<char>(x >> 16));
   }
   WriteAll(path_, garbage);
   auto doc = Loaded();
@@ -192,8 +140,7 @@ TEST_F(SettingsFile, EmptyAndDamagedFilesGiveDefaultsAndAreReplacedAtExit) {
   ASSERT_TRUE(Save(*doc));
   EXPECT_EQ(Loaded()->viewState, 1);
 
-  // A file the format reader rejects: what reads is used, the rest keeps its
-  // default, and the damaged file is kept beside the new one.
+  // Rejected by the format reader: what reads is used, the damaged file is kept beside the new one.
   const QByteArray damaged = "[General\nViewState=2\nHomeLat=\x01\x02\n";
   WriteAll(path_, damaged);
   doc = Loaded();
@@ -215,25 +162,17 @@ TEST_F(SettingsFile, HandEditedValuesOutOfRangeOrNotNumbersKeepDefaults) {
                   "\nSat03=" + heardHex + "\nSat04=" + heardHex.toUpper() + "00\n"
                   "TleFlag= 1 \nTleFile=/home/op/" + QByteArray(600, 't') + ".tle\n");
   auto doc = Loaded();
-  EXPECT_EQ(doc->viewState, 0);
-  EXPECT_EQ(doc->soundCardSlot, 0);
-  EXPECT_EQ(doc->logFlag, 1);
-  EXPECT_EQ(doc->rawFlag, 1);
-  EXPECT_EQ(doc->homeLatitude, -34.5);
-  EXPECT_EQ(doc->homeLongitude, 139.0);
-  EXPECT_EQ(doc->trackHistory, 0);
+  EXPECT_EQ(std::tuple(doc->viewState, doc->soundCardSlot, doc->logFlag, doc->rawFlag, doc->trackHistory),
+            std::tuple(0, 0, 1, 1, 0));
+  EXPECT_EQ(std::pair(doc->homeLatitude, doc->homeLongitude), std::pair(-34.5, 139.0));
   EXPECT_EQ(doc->filters, (std::array<int, 8>{1, 0, 1, 1, 0, 1, 1, 1}));
-  EXPECT_FALSE(doc->satellites[1].Heard());
-  EXPECT_FALSE(doc->satellites[2].Heard());
+  for (int n : {1, 2, 4}) EXPECT_FALSE(doc->satellites[n].Heard()) << n;  // bad hex, 31 and 33 bytes
   EXPECT_EQ(std::memcmp(&doc->satellites[3], &heard, 32), 0);
-  EXPECT_FALSE(doc->satellites[4].Heard()) << "33 bytes is not a record";
-  EXPECT_EQ(doc->tleEnable, 1);
-  EXPECT_EQ(doc->tleFile.size(), 613u);
+  EXPECT_EQ(std::pair(doc->tleEnable, doc->tleFile.size()), std::pair(1, std::size_t{613}));
 }
 
 TEST_F(SettingsFile, AConfigDirectoryThatCannotBeWrittenRunsOnDefaults) {
-  // A configuration folder under a plain file can be neither read nor made,
-  // even by root.
+  // Under a plain file the folder can be neither read nor made, even by root.
   WriteAll(temp_.path() + "/plain", "not a folder");
   qputenv("XDG_CONFIG_HOME", (temp_.path() + "/plain/config").toLocal8Bit());
   auto doc = Loaded();
@@ -241,8 +180,7 @@ TEST_F(SettingsFile, AConfigDirectoryThatCannotBeWrittenRunsOnDefaults) {
   doc->viewState = 3;
   EXPECT_FALSE(Save(*doc));
 
-  // A read-only folder with a good file: loads, and a save leaves the file
-  // as it was. Root writes anyway, so only the load is checked then.
+  // A read-only folder with a good file loads; a save (checked unless root) leaves the file alone.
   qputenv("XDG_CONFIG_HOME", (temp_.path() + "/config").toLocal8Bit());
   ASSERT_TRUE(Save(*doc));
   const QByteArray before = ReadAll(path_);
@@ -258,29 +196,26 @@ TEST_F(SettingsFile, AConfigDirectoryThatCannotBeWrittenRunsOnDefaults) {
   QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
-// A save that cannot write its whole file (a full disk, here a file size
-// limit) fails and keeps the previous file byte for byte, also when the
-// previous file was damaged.
+// A full disk (here a file size limit) fails the save and keeps the previous file, damaged or not.
 TEST_F(SettingsFile, ASaveThatFailsHalfWayKeepsThePreviousFile) {
-  auto doc = NewDoc();
+  auto doc = Loaded();
   ASSERT_TRUE(Save(*doc));
   for (const QByteArray& previous :
        {ReadAll(path_), QByteArray("[General\nViewState=2\n") + QByteArray(3000, '#')}) {
     WriteAll(path_, previous);
     doc->viewState = 3;
-    doc->tleFile = std::string(5000, 't');  // larger than the previous file
+    doc->tleFile = std::string(5000, 't');
 
     rlimit saved{};
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
     const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limited = saved;
-    limited.rlim_cur = 4096;
+    rlimit limited{4096, saved.rlim_max};
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
-    const bool saved_ok = Save(*doc);
+    const bool savedOk = Save(*doc);
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, oldHandler);
 
-    EXPECT_FALSE(saved_ok);
+    EXPECT_FALSE(savedOk);
     EXPECT_EQ(ReadAll(path_), previous);
     EXPECT_EQ(QDir(QFileInfo(path_).absolutePath()).entryList(QDir::Files).filter("Vantrel.conf.").size(),
               previous.startsWith("[General]") ? 0 : 1)

@@ -1,0 +1,75 @@
+// The desktop program run as a process, and the clients the tests talk to it with.
+#pragma once
+
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QProcess>
+#include <QThread>
+
+#include <signal.h>
+
+#include <cstdlib>
+#include <functional>
+
+namespace vantrel::test {
+
+inline QString ProgramPath() {
+  const char* binDir = std::getenv("VANTREL_BIN_DIR");
+  return binDir ? QString(binDir) + "/vantrel" : QString();
+}
+
+inline bool ProgramBuilt() { return QFile::exists(ProgramPath()); }
+
+// Offscreen, with env added to the system environment.
+inline void Start(QProcess& program, const QProcessEnvironment& env, const QStringList& args = {}) {
+  QProcessEnvironment all = QProcessEnvironment::systemEnvironment();
+  all.insert("QT_QPA_PLATFORM", "offscreen");
+  all.insert(env);
+  program.setProcessEnvironment(all);
+  program.setProcessChannelMode(QProcess::ForwardedChannels);
+  program.start(ProgramPath(), args);
+  program.waitForStarted(10000);
+}
+
+// The exit code after the signal, or -1 when the program did not end normally.
+inline int Stop(QProcess& program, int signalNumber = SIGTERM) {
+  ::kill(static_cast<pid_t>(program.processId()), signalNumber);
+  if (!program.waitForFinished(10000)) return -1;
+  return program.exitStatus() == QProcess::NormalExit ? program.exitCode() : -1;
+}
+
+inline bool Eventually(const std::function<bool()>& condition, int ms) {
+  const QDeadlineTimer deadline(ms);
+  while (!condition()) {
+    if (deadline.hasExpired()) return false;
+    QThread::msleep(100);
+  }
+  return true;
+}
+
+struct Reply {
+  int exitCode = -1;
+  QString out, err;
+};
+
+inline Reply RunClient(const QProcessEnvironment& env, const QString& client, const QStringList& args) {
+  QProcess p;
+  p.setProcessEnvironment(env);
+  p.start(client, args);
+  if (!p.waitForFinished(15000)) p.kill(), p.waitForFinished();
+  return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+          QString::fromUtf8(p.readAllStandardOutput()).trimmed(), QString::fromUtf8(p.readAllStandardError()).trimmed()};
+}
+
+inline QStringList GdbusArgs(int satellite, int item) {
+  return {"call", "--session", "--dest", "Vantrel.Document", "--object-path", "/Vantrel/Document",
+          "--method", "Vantrel.Document.GetSatData", "--", QString::number(satellite), QString::number(item)};
+}
+
+// GetSatData through gdbus as a user would call it: the printed reply, or the error.
+inline QString Gdbus(const QProcessEnvironment& env, int satellite, int item) {
+  const Reply r = RunClient(env, "gdbus", GdbusArgs(satellite, item));
+  return r.exitCode == 0 ? r.out : "error: " + r.err;
+}
+
+}  // namespace vantrel::test
