@@ -1,0 +1,167 @@
+// Time base, two-line element sets from file to chart point, and the chart's
+// pixel maths: the cell under a pixel, recent positions and the land mask.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "orbit/chart_projection.h"
+#include "orbit/chart_shading.h"
+#include "orbit/globe_mask.h"
+#include "orbit/orbit_model.h"
+#include "orbit/time_base.h"
+#include "orbit/tle_reader.h"
+
+namespace vantrel {
+namespace {
+
+constexpr CTime k2007Jan1 = 1167609600;     // 2007-01-01 00:00:00 UTC
+constexpr CTime k2007Jan3At6 = 1167804000;  // 2007-01-03 06:00:00 UTC
+
+TEST(TimeBase, WorkedExamples) {
+  EXPECT_DOUBLE_EQ(JulianDate(2000, 1, 1, 12, 0, 0), 2451545.0);
+  EXPECT_DOUBLE_EQ(JulianDate(2007, 1, 1, 0, 0, 0), 2454101.5);
+  EXPECT_DOUBLE_EQ(JulianDate(1970, 1, 1, 0, 0, 0), 2440587.5);
+  // January and February count as months 13 and 14 of the year before.
+  EXPECT_DOUBLE_EQ(JulianDate(2007, 2, 28, 0, 0, 0) + 1, JulianDate(2007, 3, 1, 0, 0, 0));
+  EXPECT_DOUBLE_EQ(JulianDate(2008, 2, 29, 18, 0, 0) + 0.25, JulianDate(2008, 3, 1, 0, 0, 0));
+  EXPECT_DOUBLE_EQ(CurrentJulianDate(HeldClock(0, 500)), 2440587.5 + 500 * 1.1574074074074076e-8);
+  EXPECT_DOUBLE_EQ(SiderealAngle(1.0), 1.7509401592863545);
+  EXPECT_NEAR(SiderealAngle(0.0), 0.2759328721 * 6.283185307372, 1e-12);
+  constexpr CTime kEquinox2007 = 1174435200;  // 2007-03-21 00:00:00; TZ=UTC here
+  EXPECT_EQ(DaysSinceEquinox(kEquinox2007 - 86399), 0);
+  EXPECT_EQ(DaysSinceEquinox(kEquinox2007 + 86400), 1);
+  EXPECT_EQ(DaysSinceEquinox(k2007Jan1), -79);
+  EXPECT_EQ(UtcOffset(1178964672), 0);
+}
+
+// Element lines with each field at its columns.
+struct Elements {
+  std::string day = "001.00000000", rate = " .00000000", inclination = "  0.0000", node = "  0.0000",
+              eccentricity = "0000000", perigee = "  0.0000", anomaly = "  0.0000", motion = "14.00000000";
+  std::string Line1() const { return "1 25117U 97084E   07" + day + " " + rate + "  00000-0  00000-0 0  9990"; }
+  std::string Line2() const {
+    return "2 25117 " + inclination + " " + node + " " + eccentricity + " " + perigee + " " + anomaly +
+           " " + motion + "    01";
+  }
+};
+
+TEST(OrbitModel, WorkedExamples) {
+  const Elements first;
+  const HeldClock atFirst(k2007Jan1);
+  const auto p1 = PropagateElements(*ParseTleElements(first.Line1(), first.Line2()), atFirst);
+  ASSERT_TRUE(p1);
+  EXPECT_NEAR(p1->longitude, -100.32148130674626, 1e-9);
+  EXPECT_NEAR(p1->latitude, 0.0, 1e-9);
+  EXPECT_EQ(ComputeSatellitePoint(first.Line1(), first.Line2(), 0.0, -100.0, atFirst), (ChartPoint{238, 240}));
+
+  const Elements second{"001.50000000", " .00010000", " 45.0000", " 30.0000", "0010000", " 60.0000",
+                        " 10.0000", "14.20000000"};
+  const HeldClock atSecond(k2007Jan3At6);
+  const auto p2 = PropagateElements(*ParseTleElements(second.Line1(), second.Line2()), atSecond);
+  ASSERT_TRUE(p2);
+  EXPECT_NEAR(p2->longitude, -152.67306475974345, 1e-9);
+  EXPECT_NEAR(p2->latitude, 17.188821350254177, 1e-9);
+  EXPECT_EQ(ComputeSatellitePoint(second.Line1(), second.Line2(), 22.0, -148.0, atSecond),
+            (ChartPoint{215, 266}));
+}
+
+TEST(OrbitModel, SetsTheModelCannotPlaceAreSkipped) {
+  const HeldClock clock(k2007Jan1);
+  std::vector<Elements> bad(5);
+  bad[0].motion = " 0.10000000";  // mean motion at the floor
+  bad[1].motion = "-3.00000000";
+  bad[2].inclination = "  abcdef";
+  bad[3].anomaly = "     nan";  // scans, but is no number to draw from
+  bad[4].day = "   inf      ";
+  for (const Elements& e : bad) EXPECT_FALSE(ComputeSatellitePoint(e.Line1(), e.Line2(), 0.0, 0.0, clock)) << e.Line2();
+  const Elements good;
+  // A field cut short still scans as far as it goes; a missing one does not.
+  EXPECT_TRUE(ComputeSatellitePoint(good.Line1(), good.Line2().substr(0, 58), 0.0, 0.0, clock));
+  EXPECT_FALSE(ComputeSatellitePoint(good.Line1(), good.Line2().substr(0, 50), 0.0, 0.0, clock));
+  EXPECT_FALSE(ComputeSatellitePoint("", "", 0.0, 0.0, clock));
+}
+
+TEST(ChartProjection, BearingsAndDistance) {
+  EXPECT_EQ(ProjectToChart(0.0, 0.0, 10.0, 0.0), (ChartPoint{240, 184}));   // due north
+  EXPECT_EQ(ProjectToChart(0.0, 0.0, -10.0, 0.0), (ChartPoint{240, 295}));  // due south
+  EXPECT_EQ(ProjectToChart(0.0, 0.0, 0.0, 10.0)->x, 295);                     // east right
+  const ChartPoint far = *ProjectToChart(0.0, 0.0, 0.0, 90.0);
+  EXPECT_NEAR(std::hypot(far.x - 240, far.y - 240), 500.0, 1.0);
+  EXPECT_EQ(ProjectToChart(-34.5, 139.0, -34.5, 139.0), (ChartPoint{240, 240}));  // not NaN
+  EXPECT_FALSE(ProjectToChart(0.0, 0.0, std::nan(""), 10.0));
+}
+
+TEST(TleFile, BlankLinesLineEndsCutOffLastSetAndLabels) {
+  const Elements e;
+  const auto path = std::filesystem::temp_directory_path() / "vantrel_orbit_test.tle";
+  const auto read = [&](const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+    std::vector<TleSet> sets;
+    ForEachTleSet(path.string(), [&](const TleSet& set) { sets.push_back(set); });
+    return sets;
+  };
+  const std::string crlf = "ORBCOMM FM 5\r\n" + e.Line1() + "\r\n" + e.Line2() + "\r\n";
+  const auto sets = read("\n" + crlf + "\r\n\r\n" + crlf + "\nORBCOMM FM 9\n" + e.Line1());
+  std::filesystem::remove(path);
+  ASSERT_EQ(sets.size(), 2u);
+  for (const TleSet& s : sets) {
+    EXPECT_EQ(s.name, "ORBCOMM FM 5");
+    EXPECT_EQ(s.line1, e.Line1());
+    EXPECT_EQ(s.line2, e.Line2());
+  }
+  EXPECT_EQ(TleLabel("ORBCOMM FM 5"), "FM5");
+  EXPECT_EQ(TleLabel("ISS (ZARYA)"), "ISS(ZARYA)");
+  EXPECT_FALSE(ForEachTleSet("/nonexistent/x.tle", [](const TleSet&) { FAIL(); }));
+}
+
+TEST(ChartCells, UnderPixelsAndRecentPositions) {
+  EXPECT_FALSE(ComputeChartCell(0, 240, 0.0, 0.0).InsideDisc());  // distance 240: a star
+  const auto cell = [](int x, double latitude, double longitude) {
+    const ChartCell c = ComputeChartCell(x, 240, latitude, longitude);
+    return std::pair<int, int>(c.colatitude, c.longitude);
+  };
+  EXPECT_EQ(cell(1, 0.0, 0.0), std::pair(89, 317));
+  EXPECT_EQ(cell(479, 0.0, 0.0), std::pair(89, 43));
+  EXPECT_EQ(cell(240, -34.5, 139.0), std::pair(124, 139));  // the default home
+  EXPECT_EQ(LongitudeCell(-0.5), 0);
+  EXPECT_EQ(LongitudeCell(-1.5), 359);
+  // Poles and odd homes stay inside the mask.
+  EXPECT_EQ(ComputeChartCell(240, 240, -90.0, 0.0).colatitude, 179);
+  for (const double lon : {-180.0, 180.0, 720.5, -1000.0}) {
+    for (int x = 1; x < 480; x += 17) {
+      const ChartCell c = ComputeChartCell(x, 240, 89.9, lon);
+      EXPECT_TRUE(c.InsideDisc() && c.longitude >= 0 && c.longitude < 360 && c.colatitude < 180) << x << " " << lon;
+    }
+  }
+  constexpr CTime now = 1174478400;
+  EXPECT_TRUE(IsRecentPosition(-30.0, 140.0, now - 299, now));
+  EXPECT_FALSE(IsRecentPosition(-30.0, 140.0, now - 300, now));
+  EXPECT_FALSE(IsRecentPosition(-30.0, 140.0, now - 301, now));
+  EXPECT_FALSE(IsRecentPosition(0.0, 140.0, now, now));  // no position: a zero coordinate
+  EXPECT_FALSE(IsRecentPosition(-30.0, 0.0, now, now));
+}
+
+TEST(GlobeMaskFile, ShippedMaskKnowsTheContinents) {
+  const std::string path = std::string(std::getenv("VANTREL_SOURCE_DIR")) + "/data/globe.dat";
+  ASSERT_EQ(std::filesystem::file_size(path), GlobeMask::kMaskBytes);
+  GlobeMask globe;
+  ASSERT_TRUE(globe.Load(path));
+  const auto land = [&](double latitude, double longitude) {
+    return globe.IsLand(static_cast<int>(90.0 - latitude), LongitudeCell(longitude));
+  };
+  // Australia, the Sahara, Siberia, the Amazon, Antarctica, France west of Greenwich.
+  for (const auto& [lat, lon] : {std::pair{-25.5, 134.5}, {23.5, 10.5}, {60.5, 100.5}, {-5.5, -60.5},
+                                 {-80.5, 30.5}, {47.5, -1.5}})
+    EXPECT_TRUE(land(lat, lon)) << lat << "," << lon;
+  // The Pacific, the North Atlantic and the Indian Ocean.
+  for (const auto& [lat, lon] : {std::pair{0.5, -160.5}, {40.5, -40.5}, {-30.5, 80.5}})
+    EXPECT_FALSE(land(lat, lon)) << lat << "," << lon;
+  EXPECT_FALSE(globe.Load("/nonexistent/globe.dat"));
+  EXPECT_FALSE(land(-25.5, 134.5));  // all sea without the file
+}
+
+}  // namespace
+}  // namespace vantrel
