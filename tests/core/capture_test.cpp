@@ -6,8 +6,6 @@
 
 #include "audio/wave_queue.h"
 #include "document/vantrel_doc.h"
-#include "support/packet_builder.h"
-#include "support/signal_synth.h"
 
 namespace vantrel {
 namespace {
@@ -149,22 +147,6 @@ TEST_F(Capture, StartPollAndStop) {
   EXPECT_EQ(host_.killed.size(), 2u);
   EXPECT_EQ(host_.titles, (Strings{kRunning, kStopped, kStopped}));
   EXPECT_TRUE(host_.messages.empty());
-}
-
-TEST_F(Capture, PacketsPlayedIntoTheDeviceComeOutAsLines) {
-  doc_.polarity = 0;
-  auto audio = test::SynthesizePackets(
-      {test::WithChecksum({0x65, 0xA8, 0xF9, 0x0C, 0x00, 0xC8, 0x30, 0, 0, 0}),
-       test::WithChecksum({0x1D, 0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07, 0x08, 0x09})},
-      {.noise = 4.0, .leadInSamples = 30000, .idleBits = 500});
-  audio.resize(3 * 48000, 128);
-  doc_.StartCapture();
-  for (std::size_t at = 0; at < audio.size(); at += 24000) {  // polled twice a second
-    wave_.Fill({audio.begin() + static_cast<long>(at), audio.begin() + static_cast<long>(at + 24000)});
-    doc_.PollCapture();
-  }
-  EXPECT_EQ(doc_.MessagesInArrivalOrder(),
-            (Strings{"Spacecraft FM-12 137.5000MHz frame 03", "Network Control 010203040506070809"}));
 }
 
 TEST_F(Capture, FirstFourReadableDevicesFillTheirSlotsAndTheSlotPicksTheDevice) {

@@ -1,5 +1,5 @@
-// What other programs read from the document: GetSatData's answers, the
-// running-object registration, and the text a copy puts on the clipboard.
+// What other programs read from the document: GetSatData's answers and the
+// text a copy puts on the clipboard.
 #include <gtest/gtest.h>
 
 #include "document/automation.h"
@@ -45,26 +45,6 @@ TEST_F(Readout, GetSatData) {
   EXPECT_EQ(GetSatData(doc_, 5, kItemLatitude), AutomationValue(1.5));
 }
 
-TEST_F(Readout, RegistrationKeepsTheCookieAndRevokesOnlyWhatWasEntered) {
-  struct Registry : ObjectRegistry {
-    std::uint32_t Register(CVantrelDoc&) override { return answer; }
-    void Revoke(std::uint32_t cookie) override { revoked.push_back(cookie); }
-    std::uint32_t answer = 7;
-    std::vector<std::uint32_t> revoked;
-  } registry;
-  RegisterRunningObject(doc_, &registry);
-  EXPECT_EQ(doc_.registrationCookie, 7u);
-  RevokeRunningObject(doc_, &registry);
-  RevokeRunningObject(doc_, &registry);
-  registry.answer = 0;  // a failed registration is silent
-  RegisterRunningObject(doc_, &registry);
-  RevokeRunningObject(doc_, &registry);
-  RegisterRunningObject(doc_, nullptr);  // no registry: command-line tools
-  RevokeRunningObject(doc_, nullptr);
-  EXPECT_EQ(registry.revoked, std::vector<std::uint32_t>{7});
-  EXPECT_EQ(doc_.registrationCookie, 0u);
-}
-
 TEST_F(Readout, CopyTextOfTheMessagesScreen) {
   doc_.PostLine("a line", false);
   for (int state : {0, 2, 4, -1}) {  // signal and chart screens copy nothing
@@ -76,6 +56,9 @@ TEST_F(Readout, CopyTextOfTheMessagesScreen) {
   for (int i = 0; i < 130; ++i) doc_.PostLine("L" + std::to_string(i), false);
   for (int i = 30; i < 130; ++i) expected += "L" + std::to_string(i) + "\r\n";
   EXPECT_EQ(BuildCopyText(doc_), expected);  // each line once, oldest first
+  EXPECT_EQ(doc_.messageHead, 31);  // the 101st line overwrote the first
+  EXPECT_EQ(doc_.messages[30], "L129");
+  EXPECT_EQ(doc_.MessagesInArrivalOrder().front(), "L30");
 
   doc_.messages.fill("");
   EXPECT_EQ(BuildCopyText(doc_), "");
