@@ -7,6 +7,8 @@
 #include <QTemporaryDir>
 #include <QTimeZone>
 
+#include <array>
+
 #include "e2e/program.h"
 #include "support/private_bus.h"
 #include "support/signal_synth.h"
@@ -14,9 +16,7 @@
 namespace vantrel {
 namespace {
 
-double Number(const QString& reply) {  // "(<45.000173>,)"
-  return reply.mid(2, reply.size() - 5).toDouble();
-}
+double Number(const QString& reply) { return reply.mid(2, reply.size() - 5).toDouble(); }  // "(<45.000173>,)"
 
 // A method of the bus itself about the program's name.
 test::Reply CallBus(const QProcessEnvironment& env, const QString& method) {
@@ -35,7 +35,7 @@ bool ProcessGone(qint64 pid) {
 class Automation : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!test::ProgramBuilt()) GTEST_SKIP() << "desktop program not built";
+    if (!QFile::exists(test::ProgramPath())) GTEST_SKIP() << "desktop program not built";
     ASSERT_TRUE(home_.isValid());
     env_.insert("HOME", home_.path());  // a first run: the satellite table starts empty
     env_.insert("XDG_CONFIG_HOME", home_.path() + "/config");
@@ -93,16 +93,15 @@ TEST_F(Automation, RunningProgramAnswersFromWhatItJustDecoded) {
     EXPECT_TRUE(r.err.contains("org.freedesktop.DBus.Error.")) << r.err.toStdString();
   }
   // A burst of callers at once.
-  std::vector<std::unique_ptr<QProcess>> burst;
+  std::array<QProcess, 40> burst;
   for (int i = 0; i < 40; ++i) {
-    burst.push_back(std::make_unique<QProcess>());
-    burst.back()->setProcessEnvironment(client);
-    burst.back()->start("gdbus", test::GdbusArgs(i % 40, 0));
+    burst[i].setProcessEnvironment(client);
+    burst[i].start("gdbus", test::GdbusArgs(i, 0));
   }
   for (int i = 0; i < 40; ++i) {
-    ASSERT_TRUE(burst[i]->waitForFinished(15000));
-    EXPECT_EQ(burst[i]->readAllStandardOutput().trimmed(),
-              QString::asprintf("(<'FM-%02d'>,)", i >= 1 && i <= 36 ? i : 12).toUtf8());
+    ASSERT_TRUE(burst[i].waitForFinished(15000));
+    EXPECT_EQ(QString::fromUtf8(burst[i].readAllStandardOutput()).trimmed(),
+              QString::asprintf("(<'FM-%02d'>,)", i >= 1 && i <= 36 ? i : 12));
   }
   EXPECT_EQ(vantrel.state(), QProcess::Running);
 

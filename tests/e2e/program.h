@@ -18,8 +18,6 @@ inline QString ProgramPath() {
   return binDir ? QString(binDir) + "/vantrel" : QString();
 }
 
-inline bool ProgramBuilt() { return QFile::exists(ProgramPath()); }
-
 // Offscreen, with env added to the system environment.
 inline void Start(QProcess& program, const QProcessEnvironment& env, const QStringList& args = {}) {
   QProcessEnvironment all = QProcessEnvironment::systemEnvironment();
@@ -40,11 +38,8 @@ inline int Stop(QProcess& program, int signalNumber = SIGTERM) {
 
 inline bool Eventually(const std::function<bool()>& condition, int ms) {
   const QDeadlineTimer deadline(ms);
-  while (!condition()) {
-    if (deadline.hasExpired()) return false;
-    QThread::msleep(100);
-  }
-  return true;
+  while (!condition() && !deadline.hasExpired()) QThread::msleep(100);
+  return condition();
 }
 
 struct Reply {
