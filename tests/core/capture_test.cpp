@@ -58,7 +58,6 @@ class FakeWaveIn final : public WaveIn {
     return queue.empty() ? kWaveOk : kWaveStillPlaying;
   }
   void Fill(std::vector<std::uint8_t> audio) { queue.Fill(audio.data(), audio.size()); }
-  void Fail(int code) { ReportFailure(code); }
 
   Strings names, calls;
   int capsFailsFor = -1, openResult = kWaveOk, startResult = kWaveOk;
@@ -199,15 +198,8 @@ TEST_F(Capture, BufferAndStartFailures) {
     EXPECT_EQ(doc_.processingBuffer.front(), 10 + second);
     EXPECT_EQ(doc_.currentCaptureBuffer, second % 2 == 0 ? 1 : 0);
   }
-  // The device failing while running stops capture with one message.
-  wave_.Fail(kWaveNoDriver);
-  wave_.Fail(kWaveNoDriver);
-  EXPECT_EQ(doc_.captureRunning, 0);
+  doc_.StopCapture();
   EXPECT_FALSE(wave_.open);
-  EXPECT_TRUE(host_.timers.empty());
-  EXPECT_EQ(host_.titles.back(), kStopped);
-  EXPECT_EQ(host_.messages.back(), "On recording..no device driver present");
-  EXPECT_EQ(host_.messages.size(), 4u);
 
   // The last buffer or the start failing closes the device again.
   for (const bool startFails : {false, true}) {

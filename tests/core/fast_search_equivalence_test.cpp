@@ -68,13 +68,6 @@ Audio DenseStream(std::uint32_t seed, double seconds, bool inverted, double nois
                                            .idleBits = static_cast<int>(rng() % 4), .seed = seed});
 }
 
-Audio UniformNoise(std::uint32_t seed, int count) {
-  std::mt19937 rng(seed);
-  Audio audio(static_cast<std::size_t>(count));
-  for (auto& s : audio) s = static_cast<std::uint8_t>(rng());
-  return audio;
-}
-
 class FastSearchEquivalence : public ::testing::Test {
  protected:
   FastSearchEquivalence() : clock_(1178964672), fast_(clock_), plain_(clock_) {}
@@ -121,7 +114,7 @@ class FastSearchEquivalence : public ::testing::Test {
 // running between buffers; noisy copies make near misses (bad checks, packets
 // found a sample early or late).
 TEST_F(FastSearchEquivalence, NoiseAndDensePacketsWithPolarityFlips) {
-  FeedBuffers(UniformNoise(1, kRing), {kRing});
+  FeedBuffers(test::SynthesizeNoise(kRing, 120.0, 1), {kRing});
   FeedBuffers(test::SynthesizeNoise(kRing, 20.0, 2), {kRing});
   struct Case { std::uint32_t seed; bool inverted; double noise; };
   for (const Case c : {Case{11, false, 0.0}, Case{12, true, 12.0}, Case{13, false, 30.0}}) {
@@ -158,7 +151,7 @@ TEST_F(FastSearchEquivalence, SkippedBuffersRestartsAndSingleSamples) {
   FeedSamples(Audio(more.begin(), more.begin() + 40000));
   SetBoth(&CVantrelDoc::ringWriteIndex, 0);
   FeedSamples(Audio(more.begin() + 40000, more.end()));
-  FeedSamples(UniformNoise(43, kRing / 2));
+  FeedSamples(test::SynthesizeNoise(kRing / 2, 120.0, 43));
   FeedSamples(test::SynthesizeNoise(kRing, 5.0, 44));
   EXPECT_GT(fast_.found.size(), 40u);
   ExpectSame();

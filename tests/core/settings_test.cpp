@@ -23,10 +23,7 @@ class FakeStore final : public SettingsStore {
     std::string text;
     bool operator==(const Value&) const = default;
   };
-  bool Open(bool& existed) override {
-    existed = exists;
-    return openSucceeds;
-  }
+  bool Open(bool& existed) override { return existed = exists, openSucceeds; }
   std::optional<std::vector<std::uint8_t>> ReadBytes(const std::string& name, SettingKind kind) override {
     visited.push_back(name);
     const auto it = values.find(name);
@@ -45,10 +42,7 @@ class FakeStore final : public SettingsStore {
     visited.push_back(name);
     values[name] = {K::Text, {}, text};
   }
-  bool Close() override {
-    ++closes;
-    return closeSucceeds;
-  }
+  bool Close() override { return ++closes, closeSucceeds; }
   template <class T>
   void Put(const std::string& name, SettingKind kind, const T& value) {
     values[name] = {kind, std::vector<std::uint8_t>(sizeof value), {}};
