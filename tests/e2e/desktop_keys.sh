@@ -13,7 +13,6 @@ mkdir -p "$out"
 root=$(mktemp -d /tmp/vantrel-e2e.XXXXXX)
 export HOME=$root/home XDG_CONFIG_HOME=$root/config XDG_RUNTIME_DIR=$root/run
 mkdir -p "$HOME" "$XDG_CONFIG_HOME" && mkdir -m 700 "$XDG_RUNTIME_DIR"
-unset QT_QPA_PLATFORM
 export QT_QPA_PLATFORM=xcb
 
 pids=()
@@ -24,22 +23,11 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# A display number nobody uses; another test may take the same one at the
-# same moment, so a server that does not come up means: try the next.
-display=
-for n in $(seq 70 170); do
-  [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp > "$root/xvfb.log" 2>&1 &
-  xvfb=$!
-  for _ in $(seq 100); do
-    [ -S "/tmp/.X11-unix/X$n" ] && break
-    kill -0 "$xvfb" 2> /dev/null || break
-    sleep 0.05
-  done
-  if kill -0 "$xvfb" 2> /dev/null && [ -S "/tmp/.X11-unix/X$n" ]; then
-    pids+=("$xvfb"); display=$n; break
-  fi
-done
+# Xvfb picks a free display itself and writes its number once it accepts clients.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3> "$root/display" > "$root/xvfb.log" 2>&1 &
+pids+=($!)
+for _ in $(seq 100); do [ -s "$root/display" ] && break; sleep 0.05; done
+display=$(cat "$root/display")
 [ -n "$display" ] || { echo "no X server could be started"; exit 1; }
 export DISPLAY=":$display"
 
