@@ -64,8 +64,7 @@ std::uint8_t Quantize(double value) {
   return static_cast<std::uint8_t>(std::clamp(std::lround(value), 0L, 255L));
 }
 
-}  // namespace
-
+// Sample index where packet k's first bit window begins.
 int PacketStartSample(const std::vector<Packet>& packets, const SynthOptions& options, int k) {
   int start = options.leadInSamples;
   for (int i = 0; i < k; ++i) {
@@ -74,6 +73,8 @@ int PacketStartSample(const std::vector<Packet>& packets, const SynthOptions& op
   }
   return start;
 }
+
+}  // namespace
 
 std::vector<std::uint8_t> SynthesizePackets(const std::vector<Packet>& packets,
                                             const SynthOptions& options) {

@@ -25,12 +25,8 @@ struct SynthOptions {
 
 // Unsigned 8-bit samples at 48000 Hz: the lead-in, then each packet's bytes
 // least significant bit first, idleBits of mid level after every packet.
-// Packet k's first bit window starts at PacketStartSample(packets, options, k).
 std::vector<std::uint8_t> SynthesizePackets(const std::vector<Packet>& packets,
                                             const SynthOptions& options);
-
-// Sample index where packet k's first bit window begins.
-int PacketStartSample(const std::vector<Packet>& packets, const SynthOptions& options, int k);
 
 // Mid-level samples (128) with Gaussian noise, for idle stretches and noise floors.
 std::vector<std::uint8_t> SynthesizeNoise(int count, double noise, std::uint32_t seed);
