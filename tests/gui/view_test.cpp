@@ -1,0 +1,219 @@
+// The view widget: each screen's pixels as painted, timers, clipboard and printing.
+#include <gtest/gtest.h>
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPageLayout>
+#include <QPainter>
+#include <QPrinter>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "view/chart_screen.h"
+#include "view/vantrel_view.h"
+
+namespace vantrel {
+namespace {
+
+const QRgb kPaleBlue = qRgb(200, 200, 255);
+const QRgb kBlack = qRgb(0, 0, 0);
+const QRgb kGreen = qRgb(0, 255, 0);
+
+// Right-most dark (text) pixel inside the rectangle, -1 when none.
+int RightmostInk(const QImage& image, const QRect& area) {
+  const QRect r = area.intersected(image.rect());
+  for (int x = r.right(); x >= r.left(); --x)
+    for (int y = r.top(); y <= r.bottom(); ++y)
+      if (qGray(image.pixel(x, y)) < 100) return x;
+  return -1;
+}
+bool HasInk(const QImage& image, const QRect& area) { return RightmostInk(image, area) >= 0; }
+
+class CountingHost : public DocumentHost {
+ public:
+  void UpdateAllViews() override { ++updates; }
+  void SetMainWindowTitle(const std::string&) override {}
+  std::uint32_t SetViewTimer(int eventId, int) override { return static_cast<std::uint32_t>(eventId); }
+  void KillViewTimer(std::uint32_t) override {}
+  void ShowMessage(const std::string& text) override { messages.push_back(text); }
+  void ClearTrackHistory() override {}
+  int updates = 0;
+  std::vector<std::string> messages;
+};
+
+class View : public ::testing::Test {
+ protected:
+  View() {
+    doc_.SetHost(&host_);
+    doc_.logFlag = 0;
+  }
+  ~View() override { doc_.SetHost(nullptr); }
+
+  // The widget as it paints itself.
+  QImage Draw(int state, QSize size = {640, 600}) {
+    doc_.viewState = state;
+    view_.resize(size);
+    return view_.grab().toImage().convertToFormat(QImage::Format_RGB32);
+  }
+
+  HeldClock clock_{1180701296};
+  CVantrelDoc doc_{clock_, "/tmp/"};
+  CountingHost host_;
+  CVantrelView view_{doc_};
+};
+
+TEST_F(View, SignalScreenPanelCentreLineTraceAndAdvice) {
+  for (int state : {4, -1, 99}) {
+    const QImage frame = Draw(state, {100, 80});
+    for (int y = 0; y < frame.height(); ++y)
+      for (int x = 0; x < frame.width(); ++x)
+        ASSERT_EQ(frame.pixel(x, y), kPaleBlue) << "state " << state << " at " << x << "," << y;
+  }
+  for (int i = 20; i <= 30; ++i) doc_.ring[i] = 127;   // sample 255
+  for (int i = 60; i <= 70; ++i) doc_.ring[i] = -128;  // sample 0
+  doc_.ring[100] = 127;                                // only slots 0..99 are drawn
+  const QImage frame = Draw(kSignalScreen);
+  // Black 420 x 400 panel; the caption on an opaque pale blue box at (10, 50).
+  const std::pair<QPoint, QRgb> pixels[] = {
+      {{0, 0}, kBlack},      {{419, 399}, kBlack},    {{420, 0}, kPaleBlue},  {{0, 400}, kPaleBlue},
+      {{639, 599}, kPaleBlue}, {{10, 50}, kPaleBlue}, {{9, 50}, kBlack},      {{10, 49}, kBlack},
+      // Centre line on row 200 from x 10 to 410, three pixels thick.
+      {{10, 200}, kGreen},   {{410, 200}, kGreen},    {{200, 199}, kGreen},   {{200, 201}, kGreen},
+      {{200, 196}, kBlack},  {{200, 204}, kBlack},    {{415, 200}, kBlack},
+      // Full scale spans rows 73 to 328, four pixels a slot.
+      {{110, 73}, kGreen},   {{110, 68}, kBlack},     {{110, 200}, kGreen},   {{270, 328}, kGreen},
+      {{270, 333}, kBlack}};
+  for (const auto& [at, colour] : pixels) EXPECT_EQ(frame.pixel(at), colour) << at.x() << "," << at.y();
+  for (int y = 60; y < 340; ++y) EXPECT_TRUE(frame.pixel(412, y) != kGreen || (y >= 197 && y <= 203)) << y;
+  EXPECT_TRUE(HasInk(frame, QRect(10, 50, 150, 20)));
+  EXPECT_TRUE(HasInk(frame, QRect(10, 410, 300, 15)));
+  EXPECT_TRUE(HasInk(frame, QRect(10, 425, 300, 15)));
+  EXPECT_FALSE(HasInk(frame, QRect(0, 401, 9, 60)));
+}
+
+TEST_F(View, MessagesNewestOnTopAndSatellitesEvery15Pixels) {
+  EXPECT_FALSE(HasInk(Draw(kMessagesScreen), QRect(0, 0, 640, 600)));
+  QFont font(QStringLiteral("Courier New"));
+  font.setPointSize(10);
+  const QFontMetrics metrics(font);
+  const int h = metrics.height(), w = metrics.horizontalAdvance(QLatin1Char('M'));
+  // Line j has (j mod 10) + 1 characters: each row's width tells which line it shows.
+  for (int j = 0; j < 103; ++j) doc_.PostLine(std::string(static_cast<std::size_t>(j % 10 + 1), 'M'), false);
+  const QImage messages = Draw(kMessagesScreen, {200, 100 * h + 40});
+  auto charsInRow = [&](int row) { return (RightmostInk(messages, QRect(0, row * h, 200, h)) + w) / w; };
+  EXPECT_EQ(charsInRow(0), 102 % 10 + 1);  // newest
+  EXPECT_EQ(charsInRow(1), 101 % 10 + 1);
+  EXPECT_EQ(charsInRow(57), 45 % 10 + 1);
+  EXPECT_EQ(charsInRow(99), 3 % 10 + 1);  // oldest of the last hundred
+  EXPECT_FALSE(HasInk(messages, QRect(0, 100 * h + 2, 200, 40)));
+
+  doc_.satellites[5] = {137.2875, 139.0, -34.5, 1180701296, 0};
+  doc_.satellites[12].frequency = 137.7375;
+  const QImage satellites = Draw(kSatellitesScreen, {640, 560});
+  EXPECT_TRUE(HasInk(satellites, QRect(0, 0, 60, 15)));  // "FM-01", short
+  EXPECT_FALSE(HasInk(satellites, QRect(80, 0, 560, 12)));
+  EXPECT_GT(RightmostInk(satellites, QRect(0, 60, 640, 12)), 250);  // row 5, with a position
+  const int medium = RightmostInk(satellites, QRect(0, 165, 640, 12));
+  EXPECT_GT(medium, 80);  // row 12, frequency only
+  EXPECT_LT(medium, 250);
+  EXPECT_TRUE(HasInk(satellites, QRect(0, 525, 60, 15)));  // FM-36
+  EXPECT_FALSE(HasInk(satellites, QRect(0, 545, 640, 15)));
+}
+
+TEST_F(View, ChartScreenWithItsLandMaskAndTrackHistory) {
+  EXPECT_FALSE(view_.LoadGlobe("/nonexistent/globe.dat"));
+  EXPECT_EQ(host_.messages, std::vector<std::string>{"The file globe.dat could not be opened"});
+  EXPECT_TRUE(view_.LoadGlobe(std::string(std::getenv("VANTREL_SOURCE_DIR")) + "/data/globe.dat"));
+  EXPECT_EQ(host_.messages.size(), 1u);
+
+  // A satellite heard a minute ago is plotted and remembered in the track history.
+  doc_.satellites[7] = {137.3, doc_.homeLongitude + 5.0, doc_.homeLatitude + 5.0,
+                        static_cast<std::int32_t>(clock_.Now() - 60), 0};
+  const QImage frame = Draw(kChartScreen, {640, 500});
+  EXPECT_EQ(frame.pixel(240, 240), qRgb(255, 0, 0));      // home marker's centre
+  EXPECT_EQ(frame.pixel(600, 300), kPaleBlue);             // right of the chart square
+  auto plotted = [this] {
+    const std::uint8_t* track = view_.chart().trackHistory();
+    return std::count(track, track + ChartScreen::kTrackSize * ChartScreen::kTrackSize, 1);
+  };
+  EXPECT_EQ(plotted(), 1);
+  view_.ClearTrackHistory();
+  EXPECT_EQ(plotted(), 0);
+}
+
+TEST_F(View, TimersRepaintAndWatchPolarity) {
+  doc_.refreshTimerId = 7;
+  doc_.pollTimerId = 8;
+  doc_.polarity = 1;
+  doc_.lastDecodeTime = clock_.Now() - 6;  // silent for more than five seconds
+  view_.OnTimer(7);
+  EXPECT_EQ(host_.updates, 1);
+  EXPECT_EQ(doc_.polarity, 0);
+  for (std::uint32_t other : {8u, 9u, 0u}) view_.OnTimer(other);  // poll, someone else's, "no timer"
+  EXPECT_EQ(host_.updates, 1);
+
+  doc_.refreshTimerId = view_.SetTimer(2, 10);
+  ASSERT_NE(doc_.refreshTimerId, 0u);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return host_.updates >= 3; }, 2000));
+  view_.KillTimer(doc_.refreshTimerId);
+  const int seen = host_.updates;
+  QTest::qWait(50);
+  EXPECT_EQ(host_.updates, seen);
+}
+
+TEST_F(View, CopyPutsUtf8TextOnTheClipboardOnlyWhenThereIsSome) {
+  QClipboard* clipboard = QGuiApplication::clipboard();
+  clipboard->setText("kept");
+  for (int state : {kSignalScreen, kChartScreen, kMessagesScreen}) {  // the message ring is empty
+    doc_.viewState = state;
+    view_.OnEditCopy();
+    EXPECT_EQ(clipboard->text(), "kept") << "view state " << state;
+  }
+  doc_.viewState = kSatellitesScreen;
+  doc_.satellites[5] = {137.2875, 139.0, -34.5, 1180701296, 0};
+  view_.OnEditCopy();
+  const QString text = clipboard->text();
+  EXPECT_TRUE(text.startsWith("FM-01\r\nFM-02\r\n"));
+  EXPECT_TRUE(text.contains(QString::fromUtf8("FM-05 137.2875MHz -34.50000\u00B0  139.00000\u00B0 07-06-01 12:34:56\r\n")))
+      << text.toStdString();
+  EXPECT_EQ(text.count("\r\n"), 36);
+}
+
+TEST_F(View, PrintsTheFrameOnePrinterPixelPerScreenPixelAtTheTopLeft) {
+  QTemporaryDir dir;
+  const QString pdf = dir.filePath("page.pdf");
+  view_.resize(480, 460);
+  doc_.viewState = kSignalScreen;
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  printer.setOutputFileName(pdf);
+  printer.setResolution(150);
+  printer.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
+  ASSERT_TRUE(view_.Print(printer));
+
+  QProcess render;
+  render.start("pdftoppm", {"-r", "150", "-png", "-singlefile", pdf, dir.filePath("page")});
+  ASSERT_TRUE(render.waitForFinished(30000));
+  ASSERT_EQ(render.exitCode(), 0) << render.readAllStandardError().toStdString();
+  const QImage page(dir.filePath("page.png"));
+  ASSERT_FALSE(page.isNull());
+  const std::pair<QPoint, QRgb> pixels[] = {{{3, 3}, kBlack},        {{200, 200}, kGreen},
+                                            {{450, 20}, kPaleBlue},  {{470, 450}, kPaleBlue},
+                                            {{490, 20}, qRgb(255, 255, 255)},  // beyond the frame: paper
+                                            {{20, 470}, qRgb(255, 255, 255)}};
+  for (const auto& [at, want] : pixels) {
+    const QRgb got = page.pixel(at);
+    EXPECT_TRUE(std::abs(qRed(got) - qRed(want)) < 12 && std::abs(qGreen(got) - qGreen(want)) < 12 &&
+                std::abs(qBlue(got) - qBlue(want)) < 12)
+        << "at " << at.x() << "," << at.y() << ": " << qRed(got) << " " << qGreen(got) << " " << qBlue(got);
+  }
+}
+
+}  // namespace
+}  // namespace vantrel
