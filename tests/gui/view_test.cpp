@@ -129,6 +129,8 @@ TEST_F(View, MessagesNewestOnTopAndSatellitesEvery15Pixels) {
 TEST_F(View, ChartScreenWithItsLandMaskAndTrackHistory) {
   EXPECT_FALSE(view_.LoadGlobe("/nonexistent/globe.dat"));
   EXPECT_EQ(host_.messages, std::vector<std::string>{"The file globe.dat could not be opened"});
+  const QRgb sea = Draw(kChartScreen, {640, 500}).pixel(250, 240);  // no land mask: all sea
+  EXPECT_TRUE(qRed(sea) == 0 && qGreen(sea) == 0 && qBlue(sea) > 100) << std::hex << sea;
   EXPECT_TRUE(view_.LoadGlobe(std::string(std::getenv("VANTREL_SOURCE_DIR")) + "/data/globe.dat"));
   EXPECT_EQ(host_.messages.size(), 1u);
 
