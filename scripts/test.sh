@@ -10,6 +10,9 @@ cmake -S . -B build-ci -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTREL_WERR
 cmake --build build-ci
 scripts/with-services.sh ctest --test-dir build-ci --output-on-failure -j2
 
+# Every fuzz target for a short while (clang build included, about 2 minutes).
+scripts/fuzz.sh "${VANTREL_FUZZ_SECONDS:-12}"
+
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVANTREL_WERROR=ON \
   -DVANTREL_SANITIZE=ON -DVANTREL_BENCH=OFF
 cmake --build build-asan
@@ -18,6 +21,3 @@ cmake --build build-asan
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   LSAN_OPTIONS=suppressions=$PWD/tests/lsan-system-libraries.supp:print_suppressions=0 \
   scripts/with-services.sh ctest --test-dir build-asan --output-on-failure -j2
-
-# Every fuzz target for a short while (clang build included, about 2 minutes).
-scripts/fuzz.sh "${VANTREL_FUZZ_SECONDS:-12}"
