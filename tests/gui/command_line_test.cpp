@@ -6,33 +6,27 @@
 namespace vantrel {
 namespace {
 
-TEST(CommandLine, OptionsForCaptureAndAutomation) {
-  CommandLineResult r = ParseCommandLine({"vantrel"});
-  ASSERT_TRUE(r.options);
-  EXPECT_TRUE(r.options->inputFile.isEmpty());
-  EXPECT_FALSE(r.options->start);
-  EXPECT_FALSE(r.options->automation);
+TEST(CommandLine, OptionsHelpVersionAndMistakes) {
+  const struct {
+    QStringList args;
+    QString inputFile;
+    bool start, automation;
+  } good[] = {{{"vantrel"}, "", false, false},
+              {{"vantrel", "--input", "data/demo.wav", "--start"}, "data/demo.wav", true, false},
+              {{"vantrel", "--automation"}, "", false, true}};
+  for (const auto& row : good) {
+    const CommandLineResult r = ParseCommandLine(row.args);
+    ASSERT_TRUE(r.options) << row.args.join(' ').toStdString();
+    EXPECT_EQ(r.options->inputFile, row.inputFile);
+    EXPECT_EQ(r.options->start, row.start);
+    EXPECT_EQ(r.options->automation, row.automation);
+  }
 
-  r = ParseCommandLine({"vantrel", "--input", "data/demo.wav", "--start"});
-  ASSERT_TRUE(r.options);
-  EXPECT_EQ(r.options->inputFile, "data/demo.wav");
-  EXPECT_TRUE(r.options->start);
-
-  r = ParseCommandLine({"vantrel", "--automation"});
-  ASSERT_TRUE(r.options);
-  EXPECT_TRUE(r.options->automation);
-}
-
-TEST(CommandLine, HelpVersionAndMistakes) {
   CommandLineResult r = ParseCommandLine({"vantrel", "--help"});
   EXPECT_FALSE(r.options);
   EXPECT_EQ(r.exitCode, 0);
-  EXPECT_TRUE(r.output.contains("--input <FILE.wav>"));
-  EXPECT_TRUE(r.output.startsWith("Usage: vantrel"));
-
-  r = ParseCommandLine({"vantrel", "--version"});
-  EXPECT_EQ(r.output, "vantrel 1.3\n");
-
+  EXPECT_TRUE(r.output.startsWith("Usage: vantrel") && r.output.contains("--input <FILE.wav>"));
+  EXPECT_EQ(ParseCommandLine({"vantrel", "--version"}).output, "vantrel 1.3\n");
   for (const QStringList& bad : {QStringList{"vantrel", "--inptu", "x.wav"}, QStringList{"vantrel", "--input"},
                                  QStringList{"vantrel", "demo.wav"}}) {
     r = ParseCommandLine(bad);

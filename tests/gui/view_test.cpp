@@ -12,6 +12,7 @@
 #include <QTest>
 #include <algorithm>
 #include <cstdlib>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -69,12 +70,9 @@ class View : public ::testing::Test {
 };
 
 TEST_F(View, SignalScreenPanelCentreLineTraceAndAdvice) {
-  for (int state : {4, -1, 99}) {
-    const QImage frame = Draw(state, {100, 80});
-    for (int y = 0; y < frame.height(); ++y)
-      for (int x = 0; x < frame.width(); ++x)
-        ASSERT_EQ(frame.pixel(x, y), kPaleBlue) << "state " << state << " at " << x << "," << y;
-  }
+  QImage background(100, 80, QImage::Format_RGB32);
+  background.fill(kPaleBlue);
+  for (int state : {4, -1, 99}) EXPECT_EQ(Draw(state, {100, 80}), background) << state;
   for (int i = 20; i <= 30; ++i) doc_.ring[i] = 127;   // sample 255
   for (int i = 60; i <= 70; ++i) doc_.ring[i] = -128;  // sample 0
   doc_.ring[100] = 127;                                // only slots 0..99 are drawn
@@ -126,27 +124,50 @@ TEST_F(View, MessagesNewestOnTopAndSatellitesEvery15Pixels) {
   EXPECT_FALSE(HasInk(satellites, QRect(0, 545, 640, 15)));
 }
 
-TEST_F(View, ChartScreenWithItsLandMaskAndTrackHistory) {
+TEST_F(View, ChartColoursLandMaskTrackHistoryAndHome) {
+  doc_.homeLatitude = 0.0;
+  doc_.homeLongitude = 0.0;
+  clock_.Set(1174478400);  // 2007-03-21 12:00:00 UTC: sun over 0 N 0 E
   EXPECT_FALSE(view_.LoadGlobe("/nonexistent/globe.dat"));
   EXPECT_EQ(host_.messages, std::vector<std::string>{"The file globe.dat could not be opened"});
-  const QRgb sea = Draw(kChartScreen, {640, 500}).pixel(250, 240);  // no land mask: all sea
-  EXPECT_TRUE(qRed(sea) == 0 && qGreen(sea) == 0 && qBlue(sea) > 100) << std::hex << sea;
-  EXPECT_TRUE(view_.LoadGlobe(std::string(std::getenv("VANTREL_SOURCE_DIR")) + "/data/globe.dat"));
-  EXPECT_EQ(host_.messages.size(), 1u);
+  EXPECT_EQ(Draw(kChartScreen, {640, 500}).pixel(250, 240), qRgb(0, 0, 254));  // no land mask: all sea
+  QTemporaryDir dir;
+  std::ofstream(dir.filePath("land.dat").toStdString(), std::ios::binary) << std::string(8100, '\xFF');
+  ASSERT_TRUE(view_.LoadGlobe(dir.filePath("land.dat").toStdString()));
 
-  // A satellite heard a minute ago is plotted and remembered in the track history.
-  doc_.satellites[7] = {137.3, doc_.homeLongitude + 5.0, doc_.homeLatitude + 5.0,
-                        static_cast<std::int32_t>(clock_.Now() - 60), 0};
-  const QImage frame = Draw(kChartScreen, {640, 500});
-  EXPECT_EQ(frame.pixel(240, 240), qRgb(255, 0, 0));      // home marker's centre
-  EXPECT_EQ(frame.pixel(600, 300), kPaleBlue);             // right of the chart square
-  auto plotted = [this] {
-    const std::uint8_t* track = view_.chart().trackHistory();
-    return std::count(track, track + ChartScreen::kTrackSize * ChartScreen::kTrackSize, 1);
-  };
-  EXPECT_EQ(plotted(), 1);
+  // A satellite heard a minute ago is remembered in the track history, shown while the flag is on.
+  doc_.satellites[7] = {137.3, 5.0, 5.0, static_cast<std::int32_t>(clock_.Now() - 60), 0};
+  std::uint8_t* track = view_.chart().trackHistory();
+  track[300 + 480 * 100] = 1;
+  const QImage day = Draw(kChartScreen, {640, 500});
+  const std::pair<QPoint, QRgb> pixels[] = {
+      {{240, 240}, qRgb(255, 0, 0)},  // home marker's centre
+      {{250, 240}, qRgb(0, 254, 0)},  // sun overhead, 10 px out
+      {{1, 240}, qRgb(0, 87, 0)},     // rim, 239 px out, still day
+      {{300, 100}, qRgb(0, qGreen(day.pixel(300, 100)), 0)},  // track hidden: no red
+      {{600, 300}, kPaleBlue}};
+  for (const auto& [at, colour] : pixels) EXPECT_EQ(day.pixel(at), colour) << at.x() << "," << at.y();
+  for (const QPoint star : {QPoint(0, 240), QPoint(0, 0), QPoint(480, 480), QPoint(480, 240)})
+    EXPECT_TRUE(day.pixel(star) == kBlack || day.pixel(star) == qRgb(255, 255, 255)) << star.x() << "," << star.y();
+  EXPECT_EQ(std::count(track, track + 480 * 480, 1), 2);
+  doc_.trackHistory = 1;
+  EXPECT_EQ(Draw(kChartScreen, {640, 500}).pixel(300, 100), qRgb(255, 0, 0));
   view_.ClearTrackHistory();
-  EXPECT_EQ(plotted(), 0);
+  EXPECT_EQ(std::count(track, track + 480 * 480, 1), 0);
+
+  clock_.Set(clock_.Now() + 12 * 3600);
+  EXPECT_EQ(Draw(kChartScreen, {640, 500}).pixel(250, 240), qRgb(0, 190, 0));  // night: three quarters of 254
+
+  // The projection follows home even when moved without the document's
+  // request: central Australia is land (night at this hour), 0 N 0 E sea.
+  ASSERT_TRUE(view_.LoadGlobe(std::string(std::getenv("VANTREL_SOURCE_DIR")) + "/data/globe.dat"));
+  const QRgb atZero = Draw(kChartScreen, {640, 500}).pixel(250, 250);
+  EXPECT_TRUE(qRed(atZero) == 0 && qGreen(atZero) == 0) << std::hex << atZero;
+  EXPECT_EQ(doc_.projectionDirty, 0);
+  doc_.homeLatitude = -25.0;
+  doc_.homeLongitude = 134.0;
+  const QRgb australia = Draw(kChartScreen, {640, 500}).pixel(250, 250);
+  EXPECT_TRUE(qRed(australia) == 0 && qGreen(australia) > 150 && qBlue(australia) == 0) << std::hex << australia;
 }
 
 TEST_F(View, TimersRepaintAndWatchPolarity) {
