@@ -11,9 +11,9 @@
 
 #include "decoder/packet_types.h"
 #include "document/vantrel_doc.h"
-#include "support/packet_builder.h"
+#include "synth/packet_builder.h"
 #include "support/reference_search.h"
-#include "support/signal_synth.h"
+#include "synth/signal_synth.h"
 
 namespace {
 
@@ -24,24 +24,24 @@ constexpr int kRing = CVantrelDoc::kRingLength;
 constexpr int kSeconds = 4;  // distinct seconds of audio cycled through
 
 // Discriminator output with no satellite in view.
-Audio Noise() { return test::SynthesizeNoise(kSeconds * kRing, 25.0, 7); }
+Audio Noise() { return synth::SynthesizeNoise(kSeconds * kRing, 25.0, 7); }
 
 // Packets of every type back to back, as during a pass overhead.
 Audio DensePackets() {
   static constexpr std::uint8_t kTypes[] = {0x1A, 0x1B, 0x1C, 0x1D, 0x1E, 0x1F, 0x22, 0x65};
   std::mt19937 rng(7);
-  std::vector<test::Packet> packets;
+  std::vector<synth::Packet> packets;
   while (static_cast<int>(packets.size()) < kSeconds * 48) {
     const std::uint8_t type = kTypes[rng() % 8];
-    test::Packet bytes(type == kTypeEphemeris ? 22 : 10);
+    synth::Packet bytes(type == kTypeEphemeris ? 22 : 10);
     for (auto& b : bytes) b = static_cast<std::uint8_t>(rng());
     bytes[0] = type;
-    packets.push_back(test::WithChecksum(bytes));
+    packets.push_back(synth::WithChecksum(bytes));
   }
-  test::SynthOptions options;
+  synth::SynthOptions options;
   options.noise = 10.0;
   options.idleBits = 2;
-  Audio audio = test::SynthesizePackets(packets, options);
+  Audio audio = synth::SynthesizePackets(packets, options);
   audio.resize(kSeconds * kRing, 128);
   return audio;
 }

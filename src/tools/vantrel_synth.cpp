@@ -10,12 +10,12 @@
 #include <numbers>
 #include <sstream>
 
-#include "support/packet_builder.h"
-#include "support/signal_synth.h"
+#include "synth/packet_builder.h"
+#include "synth/signal_synth.h"
 
 namespace {
 
-using vantrel::test::Packet;
+using vantrel::synth::Packet;
 
 constexpr int kExit = 2;
 
@@ -70,7 +70,7 @@ Packet EphemerisPacket(int fm, double lat, double lon, double altKm, int week, i
   for (int i = 0; i < 3; ++i) p[17 + i] = static_cast<std::uint8_t>(seconds >> (8 * i));
   p[20] = static_cast<std::uint8_t>(week);
   p[21] = static_cast<std::uint8_t>(week >> 8);
-  return vantrel::test::WithChecksum(p);
+  return vantrel::synth::WithChecksum(p);
 }
 
 struct Segment {
@@ -94,7 +94,7 @@ bool ReadScript(const std::string& path, std::vector<Segment>* segments, std::st
     if (first == "pause") {
       double seconds = 0;
       if (!(words >> seconds) || seconds < 0) return *error = where + "pause needs seconds", false;
-      segments->push_back({{}, static_cast<int>(seconds * vantrel::test::kSampleRate)});
+      segments->push_back({{}, static_cast<int>(seconds * vantrel::synth::kSampleRate)});
       continue;
     }
     Packet packet;
@@ -116,7 +116,7 @@ bool ReadScript(const std::string& path, std::vector<Segment>* segments, std::st
         packet.push_back(static_cast<std::uint8_t>(byte));
       }
       if (packet.size() == 10 || packet.size() == 22) {
-        packet = vantrel::test::WithChecksum(packet);
+        packet = vantrel::synth::WithChecksum(packet);
       } else if (packet.size() != 12 && packet.size() != 24) {
         return *error = where + "a packet has 10, 12, 22 or 24 bytes", false;
       }
@@ -130,7 +130,7 @@ bool ReadScript(const std::string& path, std::vector<Segment>* segments, std::st
 }  // namespace
 
 int main(int argc, char** argv) {
-  vantrel::test::SynthOptions options;
+  vantrel::synth::SynthOptions options;
   double length = 0;
   bool raw = false;
   static const option kLong[] = {
@@ -163,8 +163,8 @@ int main(int argc, char** argv) {
   for (const Segment& segment : segments) {
     // Every segment gets its own noise, drawn from the seed in order.
     const auto part = segment.pauseSamples > 0
-                          ? vantrel::test::SynthesizeNoise(segment.pauseSamples, options.noise, seed)
-                          : vantrel::test::SynthesizePackets(segment.packets, [&] {
+                          ? vantrel::synth::SynthesizeNoise(segment.pauseSamples, options.noise, seed)
+                          : vantrel::synth::SynthesizePackets(segment.packets, [&] {
                               auto o = options;
                               o.seed = seed;
                               return o;
@@ -172,9 +172,9 @@ int main(int argc, char** argv) {
     audio.insert(audio.end(), part.begin(), part.end());
     ++seed;
   }
-  const auto target = static_cast<std::size_t>(length * vantrel::test::kSampleRate);
+  const auto target = static_cast<std::size_t>(length * vantrel::synth::kSampleRate);
   if (audio.size() < target) {
-    const auto pad = vantrel::test::SynthesizeNoise(static_cast<int>(target - audio.size()),
+    const auto pad = vantrel::synth::SynthesizeNoise(static_cast<int>(target - audio.size()),
                                                     options.noise, seed);
     audio.insert(audio.end(), pad.begin(), pad.end());
   }
@@ -189,6 +189,6 @@ int main(int argc, char** argv) {
     }
     return 0;
   }
-  if (!vantrel::test::WriteWav(out, audio, {}, &error)) return Fail(out + ": " + error);
+  if (!vantrel::synth::WriteWav(out, audio, {}, &error)) return Fail(out + ": " + error);
   return 0;
 }

@@ -8,15 +8,15 @@
 #include <iterator>
 
 #include "document/vantrel_doc.h"
-#include "support/packet_builder.h"
-#include "support/signal_synth.h"
+#include "synth/packet_builder.h"
+#include "synth/signal_synth.h"
 
 namespace vantrel {
 namespace {
 
 namespace fs = std::filesystem;
-using test::Packet;
-using test::WithChecksum;
+using synth::Packet;
+using synth::WithChecksum;
 using Lines = std::vector<std::string>;
 
 constexpr CTime kMay12 = 1178964672;  // 2007-05-12 10:11:12 UTC
@@ -65,8 +65,8 @@ class Decoding : public ::testing::Test {
   // A packet is found once its first sample is the oldest in the ring, so a
   // second of mid level brings out everything fed before it.
   void Flush() { Feed(std::vector<std::uint8_t>(CVantrelDoc::kRingLength, 128)); }
-  void Decode(const std::vector<Packet>& packets, test::SynthOptions options = {}) {
-    Feed(test::SynthesizePackets(packets, options));
+  void Decode(const std::vector<Packet>& packets, synth::SynthOptions options = {}) {
+    Feed(synth::SynthesizePackets(packets, options));
     Flush();
   }
   Lines Got() const { return doc_.MessagesInArrivalOrder(); }
@@ -116,7 +116,7 @@ TEST_F(Decoding, PacketsAcrossTheRingEndAndOnThePolarAxis) {
 
 TEST_F(Decoding, AcceptedPacketsAreSkippedWholeFailedChecksSearchOn) {
   // Back to back: each search after a packet must land on the next one's first usable offset.
-  const auto audio = test::SynthesizePackets({P(kEphemeris), P(kSync), P(kNetwork)}, {});
+  const auto audio = synth::SynthesizePackets({P(kEphemeris), P(kSync), P(kNetwork)}, {});
   std::size_t next = 0;
   while (doc_.skipCounter == 0) {
     doc_.FeedSample(next < audio.size() ? audio[next] : 128);
@@ -138,7 +138,7 @@ TEST_F(Decoding, AcceptedPacketsAreSkippedWholeFailedChecksSearchOn) {
 
 TEST_F(Decoding, AbandonedPacketsLeaveNoTraceAndDoNotSkip) {
   doc_.logFlag = 0;
-  const auto audio = test::SynthesizePackets(
+  const auto audio = synth::SynthesizePackets(
       {Hex("65 A8 F9 00 00 C8 30 00 00 00"),                                    // FM-00
        Hex("1A 22 00 00 00 00 00 00 00 00"),                                    // part 3 of 2
        Hex("1F 25 90 D0 CB C6 AD B4 C4 0C 00 00 00 00 00 00 00 40 32 03 78 05"),  // FM-37
@@ -192,7 +192,7 @@ TEST_F(Decoding, PolarityWatchFlipsOnlyAfterFiveQuietSeconds) {
 }
 
 TEST_F(Decoding, FeedBufferDecodesOnlyWhileRunningAndNotBusy) {
-  auto audio = test::SynthesizePackets({P(kSync)}, {.leadInSamples = 100});
+  auto audio = synth::SynthesizePackets({P(kSync)}, {.leadInSamples = 100});
   audio.resize(CVantrelDoc::kRingLength, 128);
   const std::vector<std::uint8_t> quiet(CVantrelDoc::kRingLength, 128);
   const auto handOver = [&](const std::vector<std::uint8_t>& buffer) {

@@ -8,14 +8,14 @@
 
 #include "decoder/packet_types.h"
 #include "document/vantrel_doc.h"
-#include "support/packet_builder.h"
+#include "synth/packet_builder.h"
 #include "support/reference_search.h"
-#include "support/signal_synth.h"
+#include "synth/signal_synth.h"
 
 namespace vantrel {
 namespace {
 
-using test::Packet;
+using synth::Packet;
 using Audio = std::vector<std::uint8_t>;
 
 constexpr int kRing = CVantrelDoc::kRingLength;
@@ -61,9 +61,9 @@ Audio DenseStream(std::uint32_t seed, double seconds, bool inverted, double nois
     for (auto& b : bytes) b = static_cast<std::uint8_t>(rng());
     bytes[0] = type;
     if (type == kTypeSync && rng() % 4 != 0) bytes[1] = 0xA8, bytes[2] = 0xF9, bytes[3] = 1 + rng() % 40;
-    packets.push_back(test::WithChecksum(bytes));
+    packets.push_back(synth::WithChecksum(bytes));
   }
-  return test::SynthesizePackets(packets, {.noise = noise, .inverted = inverted,
+  return synth::SynthesizePackets(packets, {.noise = noise, .inverted = inverted,
                                            .leadInSamples = static_cast<int>(rng() % 2000),
                                            .idleBits = static_cast<int>(rng() % 4), .seed = seed});
 }
@@ -114,8 +114,8 @@ class FastSearchEquivalence : public ::testing::Test {
 // running between buffers; noisy copies make near misses (bad checks, packets
 // found a sample early or late).
 TEST_F(FastSearchEquivalence, NoiseAndDensePacketsWithPolarityFlips) {
-  FeedBuffers(test::SynthesizeNoise(kRing, 120.0, 1), {kRing});
-  FeedBuffers(test::SynthesizeNoise(kRing, 20.0, 2), {kRing});
+  FeedBuffers(synth::SynthesizeNoise(kRing, 120.0, 1), {kRing});
+  FeedBuffers(synth::SynthesizeNoise(kRing, 20.0, 2), {kRing});
   struct Case { std::uint32_t seed; bool inverted; double noise; };
   for (const Case c : {Case{11, false, 0.0}, Case{12, true, 12.0}, Case{13, false, 30.0}}) {
     const Audio audio = DenseStream(c.seed, 2.5, c.inverted, c.noise);
@@ -128,7 +128,7 @@ TEST_F(FastSearchEquivalence, NoiseAndDensePacketsWithPolarityFlips) {
       plain_.WatchPolarity();
     }
   }
-  FeedBuffers(test::SynthesizeNoise(kRing, 5.0, 4), {kRing});
+  FeedBuffers(synth::SynthesizeNoise(kRing, 5.0, 4), {kRing});
   EXPECT_GT(fast_.found.size(), 100u);
   ExpectSame();
 }
@@ -151,8 +151,8 @@ TEST_F(FastSearchEquivalence, SkippedBuffersRestartsAndSingleSamples) {
   FeedSamples(Audio(more.begin(), more.begin() + 40000));
   SetBoth(&CVantrelDoc::ringWriteIndex, 0);
   FeedSamples(Audio(more.begin() + 40000, more.end()));
-  FeedSamples(test::SynthesizeNoise(kRing / 2, 120.0, 43));
-  FeedSamples(test::SynthesizeNoise(kRing, 5.0, 44));
+  FeedSamples(synth::SynthesizeNoise(kRing / 2, 120.0, 43));
+  FeedSamples(synth::SynthesizeNoise(kRing, 5.0, 44));
   EXPECT_GT(fast_.found.size(), 40u);
   ExpectSame();
 }
@@ -179,13 +179,13 @@ TEST_F(FastSearchEquivalence, BuffersOfAnySize) {
 // A short and an ephemeris packet whose samples run past the end of the ring.
 TEST_F(FastSearchEquivalence, PacketsAcrossTheRingEnd) {
   const std::vector<Packet> packets = {
-      test::WithChecksum({0x65, 0xA8, 0xF9, 0x0C, 0x00, 0xC8, 0x30, 0, 0, 0}),
+      synth::WithChecksum({0x65, 0xA8, 0xF9, 0x0C, 0x00, 0xC8, 0x30, 0, 0, 0}),
       {0x1F, 0x0C, 0x90, 0xD0, 0xCB, 0xC6, 0xAD, 0xB4, 0xC4, 0x0C, 0, 0,
        0,    0,    0,    0,    0,    0x40, 0x32, 0x03, 0x78, 0x05, 0x49, 0x78}};
   SetBoth(&CVantrelDoc::polarity, 0);
   for (const int k : {0, 1}) {
     const int start = kRing - 500 - 1000 * k;
-    Audio audio = test::SynthesizePackets({packets[k]}, {.leadInSamples = start, .idleBits = 40});
+    Audio audio = synth::SynthesizePackets({packets[k]}, {.leadInSamples = start, .idleBits = 40});
     audio.resize(2 * kRing, 128);
     SetBoth(&CVantrelDoc::ringWriteIndex, 0);
     FeedBuffers(audio, {kRing});

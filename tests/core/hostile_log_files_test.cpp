@@ -18,15 +18,15 @@
 #include <iterator>
 
 #include "document/vantrel_doc.h"
-#include "support/packet_builder.h"
-#include "support/signal_synth.h"
+#include "synth/packet_builder.h"
+#include "synth/signal_synth.h"
 
 namespace vantrel {
 namespace {
 
 namespace fs = std::filesystem;
-using test::Packet;
-using test::WithChecksum;
+using synth::Packet;
+using synth::WithChecksum;
 
 constexpr CTime kMay12 = 1178964672;  // 2007-05-12 10:11:12 UTC
 
@@ -51,10 +51,10 @@ class HostileLogs : public ::testing::Test {
   ~HostileLogs() override { fs::remove_all(dir_); }
 
   void Decode(const std::vector<Packet>& packets) {
-    test::SynthOptions options;
+    synth::SynthOptions options;
     options.noise = 8.0;
     options.idleBits = 3;
-    for (const std::uint8_t s : test::SynthesizePackets(packets, options)) doc_.FeedSample(s);
+    for (const std::uint8_t s : synth::SynthesizePackets(packets, options)) doc_.FeedSample(s);
     for (int i = 0; i < CVantrelDoc::kRingLength; ++i) doc_.FeedSample(128);
   }
 

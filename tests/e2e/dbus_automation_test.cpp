@@ -11,7 +11,7 @@
 
 #include "e2e/program.h"
 #include "support/private_bus.h"
-#include "support/signal_synth.h"
+#include "synth/signal_synth.h"
 
 namespace vantrel {
 namespace {
@@ -51,16 +51,16 @@ TEST_F(Automation, RunningProgramAnswersFromWhatItJustDecoded) {
   const QProcessEnvironment client = bus.Environment();
   // An FM-12 ephemeris packet at 45.000173 N 36.869898 E, upright and inverted
   // so that it decodes whichever polarity the receiver holds.
-  const test::Packet ephemeris = {0x1F, 0x0C, 0x90, 0xD0, 0xCB, 0xC6, 0xAD, 0xB4, 0xC4, 0x0C, 0,    0,
+  const synth::Packet ephemeris = {0x1F, 0x0C, 0x90, 0xD0, 0xCB, 0xC6, 0xAD, 0xB4, 0xC4, 0x0C, 0,    0,
                                   0,    0,    0,    0,    0,    0x40, 0x32, 0x03, 0x78, 0x05, 0x49, 0x78};
   std::vector<std::uint8_t> audio(4800, 128);
   for (const bool inverted : {false, true}) {
-    const auto part = test::SynthesizePackets({ephemeris}, {.noise = 3.0, .inverted = inverted, .idleBits = 300});
+    const auto part = synth::SynthesizePackets({ephemeris}, {.noise = 3.0, .inverted = inverted, .idleBits = 300});
     audio.insert(audio.end(), part.begin(), part.end());
   }
   audio.insert(audio.end(), 2 * 48000, 128);  // the ring needs a second behind the packet
   const QString wav = home_.path() + "/ephemeris.wav";
-  ASSERT_TRUE(test::WriteWav(wav.toStdString(), audio));
+  ASSERT_TRUE(synth::WriteWav(wav.toStdString(), audio));
 
   QProcess vantrel;
   QProcessEnvironment env = client;

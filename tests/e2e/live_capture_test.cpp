@@ -7,9 +7,9 @@
 #include <QTemporaryDir>
 
 #include "e2e/program.h"
-#include "support/packet_builder.h"
+#include "synth/packet_builder.h"
 #include "support/pipe_source.h"
-#include "support/signal_synth.h"
+#include "synth/signal_synth.h"
 
 namespace vantrel {
 namespace {
@@ -53,11 +53,11 @@ TEST(LiveCapture, StartedProgramLogsThePacketsPlayedIntoTheSoundCard) {
   std::vector<std::string> expected;
   std::vector<std::uint8_t> audio(24000, 128);
   for (int k = 1; k <= 12; ++k) {
-    const test::Packet p = test::WithChecksum({0x1D, static_cast<std::uint8_t>(k), 0xA5, 0x5A, 0x0F, 0xF0, 0x33,
+    const synth::Packet p = synth::WithChecksum({0x1D, static_cast<std::uint8_t>(k), 0xA5, 0x5A, 0x0F, 0xF0, 0x33,
                                                0xCC, static_cast<std::uint8_t>(0x80 + k), 0x01});
     expected.push_back("Network Control " + QByteArray(reinterpret_cast<const char*>(&p[1]), 9).toHex().toUpper().toStdString());
     for (const bool inverted : {false, true}) {
-      const auto part = test::SynthesizePackets(
+      const auto part = synth::SynthesizePackets(
           {p}, {.noise = 3.0, .inverted = inverted, .idleBits = 600, .seed = static_cast<std::uint32_t>(k * 2 + inverted)});
       audio.insert(audio.end(), part.begin(), part.end());
     }

@@ -15,7 +15,7 @@
 #include "decoder/packet_types.h"
 #include "document/vantrel_doc.h"
 #include "fuzz_support.h"
-#include "support/packet_builder.h"
+#include "synth/packet_builder.h"
 
 namespace {
 
@@ -49,10 +49,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::uint8_t type = data[2];
   if (!vantrel::IsPacketType(type)) type = kTypes[type % 8];
   const int length = vantrel::PacketLength(type);
-  vantrel::test::Packet bytes(static_cast<std::size_t>(length - 2), 0);
+  vantrel::synth::Packet bytes(static_cast<std::size_t>(length - 2), 0);
   bytes[0] = type;
   for (std::size_t i = 1; i < bytes.size() && i + 2 < size; ++i) bytes[i] = data[i + 2];
-  const vantrel::test::Packet packet = vantrel::test::WithChecksum(bytes);
+  const vantrel::synth::Packet packet = vantrel::synth::WithChecksum(bytes);
   Check(vantrel::PacketChecksum(packet.data(), length) == 0, "packet builder made a bad check");
 
   // A day from 2007 onwards, picked by the options byte.

@@ -10,8 +10,8 @@
 #include <fstream>
 
 #include "orbit/orbit_model.h"
-#include "support/packet_builder.h"
-#include "support/signal_synth.h"
+#include "synth/packet_builder.h"
+#include "synth/signal_synth.h"
 
 namespace vantrel {
 namespace {
@@ -31,10 +31,10 @@ class ChartTool : public ::testing::Test {
  protected:
   ChartTool() {
     // Ephemeris of FM-12 at 45.000173 N 36.869898 E.
-    const test::Packet ephemeris = {0x1F, 0x0C, 0x90, 0xD0, 0xCB, 0xC6, 0xAD, 0xB4, 0xC4, 0x0C, 0,    0,
+    const synth::Packet ephemeris = {0x1F, 0x0C, 0x90, 0xD0, 0xCB, 0xC6, 0xAD, 0xB4, 0xC4, 0x0C, 0,    0,
                                     0,    0,    0,    0,    0,    0x40, 0x32, 0x03, 0x78, 0x05, 0x49, 0x78};
-    EXPECT_TRUE(test::WriteWav(Path("pass.wav"),
-                               test::SynthesizePackets({ephemeris}, {.leadInSamples = 2000, .idleBits = 40})));
+    EXPECT_TRUE(synth::WriteWav(Path("pass.wav"),
+                               synth::SynthesizePackets({ephemeris}, {.leadInSamples = 2000, .idleBits = 40})));
   }
   std::string Path(const char* name) const { return dir_.filePath(name).toStdString(); }
 

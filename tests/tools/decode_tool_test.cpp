@@ -10,10 +10,11 @@
 #include <iterator>
 #include <regex>
 
-#include "support/packet_builder.h"
-#include "support/signal_synth.h"
+#include "synth/packet_builder.h"
+#include "synth/signal_synth.h"
 
 namespace vantrel::test {
+using namespace synth;
 namespace {
 
 namespace fs = std::filesystem;

@@ -1,6 +1,6 @@
-#include "support/packet_builder.h"
+#include "synth/packet_builder.h"
 
-namespace vantrel::test {
+namespace vantrel::synth {
 
 Packet WithChecksum(Packet bytes) {
   std::uint8_t a = 0, b = 0;
@@ -16,4 +16,4 @@ Packet WithChecksum(Packet bytes) {
   return bytes;
 }
 
-}  // namespace vantrel::test
+}  // namespace vantrel::synth

@@ -1,4 +1,4 @@
-// Test-signal synthesizer: renders downlink packets as a receiver's FM
+// Signal synthesizer: renders downlink packets as a receiver's FM
 // discriminator hands them over on a sound-card input, and writes them as
 // WAV files. Used by the tests, the benchmarks and the demo recording.
 #pragma once
@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "support/packet_builder.h"
+#include "synth/packet_builder.h"
 
-namespace vantrel::test {
+namespace vantrel::synth {
 
 constexpr int kSampleRate = 48000;
 constexpr int kSamplesPerBitSynth = 10;  // 4800 bit/s at 48000 samples/s
@@ -42,4 +42,4 @@ struct WavFormat {
 bool WriteWav(const std::string& path, const std::vector<std::uint8_t>& samples,
               const WavFormat& format = {}, std::string* error = nullptr);
 
-}  // namespace vantrel::test
+}  // namespace vantrel::synth

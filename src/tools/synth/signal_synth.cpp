@@ -3,7 +3,7 @@
 // over the middle of its window, and the FM discriminator outputs the rate of
 // that turn, a smooth frequency pulse whose sign is the bit and whose body
 // lies in samples 2..6 of the ten-sample bit window.
-#include "support/signal_synth.h"
+#include "synth/signal_synth.h"
 
 #include <sndfile.h>
 
@@ -13,7 +13,7 @@
 #include <numbers>
 #include <random>
 
-namespace vantrel::test {
+namespace vantrel::synth {
 
 namespace {
 
@@ -139,4 +139,4 @@ bool WriteWav(const std::string& path, const std::vector<std::uint8_t>& samples,
   return ok;
 }
 
-}  // namespace vantrel::test
+}  // namespace vantrel::synth
