@@ -18,10 +18,7 @@ class FakeHost final : public DocumentHost {
  public:
   void UpdateAllViews() override { ++redraws; }
   void SetMainWindowTitle(const std::string& title) override { titles.push_back(title); }
-  std::uint32_t SetViewTimer(int eventId, int ms) override {
-    timers[nextId] = {eventId, ms};
-    return nextId++;
-  }
+  std::uint32_t SetViewTimer(int eventId, int ms) override { return timers[nextId] = {eventId, ms}, nextId++; }
   void KillViewTimer(std::uint32_t id) override { killed.push_back(id), timers.erase(id); }
   void ShowMessage(const std::string& text) override { messages.push_back(text); }
   void ClearTrackHistory() override {}
@@ -37,26 +34,18 @@ class FakeWaveIn final : public WaveIn {
  public:
   int DeviceCount() override { return static_cast<int>(names.size()); }
   int GetDeviceCaps(int id, WaveInCaps& caps) override {
-    if (id == capsFailsFor) return kWaveErrorUnspecified;
-    caps.productName = names.at(static_cast<std::size_t>(id));
-    return kWaveOk;
+    return id == capsFailsFor ? kWaveErrorUnspecified : (caps.productName = names.at(std::size_t(id)), kWaveOk);
   }
   int Open(int id, const WaveFormat& format) override {
     calls.push_back("open " + std::to_string(id));
-    if (openResult != kWaveOk || !format.IsCaptureFormat()) return openResult ? openResult : kWaveBadFormat;
-    open = true;
-    return kWaveOk;
+    return (open = openResult == kWaveOk && format.IsCaptureFormat()) ? kWaveOk : openResult ? openResult : kWaveBadFormat;
   }
   int PrepareHeader(WaveHeader& h) override { return prepareFails-- == 0 ? kWaveNoMemory : PrepareWaveHeader(h); }
   int AddBuffer(WaveHeader& h) override { return addFails-- == 0 ? kWaveInvalidParam : queue.Add(h); }
   int Start() override { return calls.push_back("start"), startResult; }
   int Reset() override { return calls.push_back("reset"), queue.ReturnAll(), kWaveOk; }
   int UnprepareHeader(WaveHeader& h) override { return calls.push_back("unprepare"), UnprepareWaveHeader(h); }
-  int Close() override {
-    calls.push_back("close");
-    open = false;
-    return queue.empty() ? kWaveOk : kWaveStillPlaying;
-  }
+  int Close() override { return calls.push_back("close"), open = false, queue.empty() ? kWaveOk : kWaveStillPlaying; }
   void Fill(std::vector<std::uint8_t> audio) { queue.Fill(audio.data(), audio.size()); }
 
   Strings names, calls;
@@ -68,82 +57,63 @@ class FakeWaveIn final : public WaveIn {
 
 class Capture : public ::testing::Test {
  protected:
-  Capture() : clock_(1178964672), doc_(clock_, "/nonexistent/") {
-    doc_.SetHost(&host_);
-    doc_.waveIn = &wave_;
-    doc_.logFlag = 0;
-  }
+  Capture() { doc_.SetHost(&host_), doc_.waveIn = &wave_, doc_.logFlag = 0; }
   // A second of one level shows which buffer a poll took.
   void PlaySecond(int level) { wave_.Fill(std::vector<std::uint8_t>(48000, static_cast<std::uint8_t>(level))); }
   void ExpectStoppedAndUntouched() {
-    EXPECT_EQ(doc_.captureRunning, 0);
-    EXPECT_TRUE(host_.titles.empty());
-    EXPECT_TRUE(host_.timers.empty());
-    EXPECT_EQ(host_.redraws, 0);
-    EXPECT_FALSE(wave_.open);
+    EXPECT_EQ(std::tuple(doc_.captureRunning, host_.titles.size(), host_.timers.size(), host_.redraws, wave_.open),
+              std::tuple(0, std::size_t{0}, std::size_t{0}, 0, false));
     for (const auto& header : doc_.captureHeaders) EXPECT_FALSE(header);
   }
 
-  HeldClock clock_;
+  HeldClock clock_{1178964672};
   FakeHost host_;
   FakeWaveIn wave_;
-  CVantrelDoc doc_;
+  CVantrelDoc doc_{clock_, "/nonexistent/"};
 };
 
 TEST_F(Capture, StartPollAndStop) {
-  doc_.ringWriteIndex = 1234;
-  doc_.currentCaptureBuffer = 3;
+  doc_.ringWriteIndex = 1234, doc_.currentCaptureBuffer = 3;
   doc_.StartCapture();
   EXPECT_EQ(wave_.calls, (Strings{"open -1", "start"}));
   EXPECT_EQ(wave_.queue.size(), 4u);
   for (int i = 0; i < 4; ++i) EXPECT_EQ(doc_.captureHeaders[i]->data, doc_.captureBuffers[i].data());
-  EXPECT_EQ(doc_.captureRunning, 1);
-  EXPECT_EQ(doc_.currentCaptureBuffer, 0);
-  EXPECT_EQ(doc_.ringWriteIndex, 0);
+  EXPECT_EQ(std::tuple(doc_.captureRunning, doc_.currentCaptureBuffer, doc_.ringWriteIndex, host_.redraws),
+            std::tuple(1, 0, 0, 1));
   EXPECT_EQ(host_.titles, Strings{kRunning});
-  EXPECT_EQ(host_.timers.at(doc_.pollTimerId), std::make_pair(1, 500));
-  EXPECT_EQ(host_.timers.at(doc_.refreshTimerId), std::make_pair(2, 2000));
-  EXPECT_EQ(host_.redraws, 1);
+  EXPECT_EQ(host_.timers, (decltype(host_.timers){{doc_.pollTimerId, {1, 500}}, {doc_.refreshTimerId, {2, 2000}}}));
 
   // A buffer not yet done is looked at again on the next tick.
   wave_.Fill(std::vector<std::uint8_t>(47999, 10));
   doc_.PollCapture();
-  EXPECT_EQ(doc_.currentCaptureBuffer, 0);
-  EXPECT_EQ(doc_.processingBuffer.front(), 128);
+  EXPECT_EQ(std::pair(doc_.currentCaptureBuffer, +doc_.processingBuffer.front()), std::pair(0, 128));
   wave_.Fill({10});
-  for (int second = 0; second < 6; ++second) {
-    const int index = second % 4;  // 0, 1, 2, 3, 0, 1
+  for (int second = 0; second < 5; ++second) {
+    const auto& header = doc_.captureHeaders[second % 4];  // buffers 0, 1, 2, 3, 0
     if (second > 0) PlaySecond(10 + second);
-    EXPECT_EQ(doc_.currentCaptureBuffer, index);
-    EXPECT_NE(doc_.captureHeaders[index]->flags & kWaveHeaderDone, 0u);
+    EXPECT_EQ(std::pair(doc_.currentCaptureBuffer, header->flags & kWaveHeaderDone), std::pair(second % 4, kWaveHeaderDone));
     doc_.PollCapture();
-    EXPECT_EQ(doc_.processingBuffer.front(), 10 + second);
-    EXPECT_EQ(doc_.processingBuffer.back(), 10 + second);
-    EXPECT_EQ(doc_.captureHeaders[index]->flags & kWaveHeaderDone, 0u);  // queued again
-    EXPECT_EQ(wave_.queue.size(), 4u);
     doc_.PollCapture();  // the next buffer is not done yet
-    EXPECT_EQ(doc_.currentCaptureBuffer, (second + 1) % 4);
+    EXPECT_EQ(std::pair(+doc_.processingBuffer.front(), +doc_.processingBuffer.back()), std::pair(10 + second, 10 + second));
+    EXPECT_EQ(std::pair(header->flags & kWaveHeaderDone, wave_.queue.size()), std::pair(0u, std::size_t{4}));  // queued again
   }
-  EXPECT_EQ(doc_.ring[0], 15 - 128);  // the decoder saw the samples
+  EXPECT_EQ(doc_.ring[0], 14 - 128);  // the decoder saw the samples
 
   const auto poll = doc_.pollTimerId, refresh = doc_.refreshTimerId;
   wave_.calls.clear();
   doc_.StopCapture();
-  EXPECT_EQ(doc_.captureRunning, 0);
   EXPECT_EQ(wave_.calls, (Strings{"reset", "unprepare", "unprepare", "unprepare", "unprepare", "close"}));
-  EXPECT_FALSE(wave_.open);
-  for (const auto& header : doc_.captureHeaders) EXPECT_FALSE(header);
   EXPECT_EQ(host_.killed, (std::vector<std::uint32_t>{refresh, poll}));
-  EXPECT_TRUE(host_.timers.empty());
-  EXPECT_EQ(host_.titles.back(), kStopped);
+  EXPECT_EQ(std::tuple(doc_.captureRunning, wave_.open, host_.timers.size(), host_.titles.back()),
+            std::tuple(0, false, std::size_t{0}, kStopped));
+  for (const auto& header : doc_.captureHeaders) EXPECT_FALSE(header);
   const int current = doc_.currentCaptureBuffer;
   doc_.PollCapture();  // a tick queued before the timers died touches nothing
   EXPECT_EQ(doc_.currentCaptureBuffer, current);
 
   // Stop while stopped only sets the title.
   doc_.StopCapture();
-  EXPECT_EQ(wave_.calls.size(), 6u);
-  EXPECT_EQ(host_.killed.size(), 2u);
+  EXPECT_EQ(std::pair(wave_.calls.size(), host_.killed.size()), std::pair(std::size_t{6}, std::size_t{2}));
   EXPECT_EQ(host_.titles, (Strings{kRunning, kStopped, kStopped}));
   EXPECT_TRUE(host_.messages.empty());
 }
@@ -159,13 +129,10 @@ TEST_F(Capture, FirstFourReadableDevicesFillTheirSlotsAndTheSlotPicksTheDevice) 
     doc_.StartCapture();
     doc_.StopCapture();
   }
-  Strings opens;
-  for (const auto& call : wave_.calls)
-    if (call.starts_with("open")) opens.push_back(call);
-  EXPECT_EQ(opens, (Strings{"open 2", "open -1", "open -1"}));
+  EXPECT_EQ(wave_.calls[0] + wave_.calls[8] + wave_.calls[16], "open 2open -1open -1");
 }
 
-TEST_F(Capture, OpenFailureShowsOneMessageAndChangesNothing) {
+TEST_F(Capture, EachStartFailureShowsItsMessageAndChangesNothing) {
   for (const auto& [code, text] : std::vector<std::pair<int, std::string>>{
            {kWaveBadDeviceId, "device ID out of range"},
            {kWaveAllocated, "device already allocated"},
@@ -180,26 +147,7 @@ TEST_F(Capture, OpenFailureShowsOneMessageAndChangesNothing) {
     ExpectStoppedAndUntouched();
   }
   EXPECT_EQ(wave_.calls.size(), 4u);  // only the opens: nothing to close
-  doc_.PollCapture();
-}
-
-TEST_F(Capture, BufferAndStartFailures) {
-  wave_.prepareFails = 1;  // buffer 1 unprepared, so adding it fails too
-  wave_.addFails = 2;
-  doc_.StartCapture();
-  EXPECT_EQ(host_.messages, (Strings{"On preparing buffer ..memory allocation error",
-                                     "On adding buffer ..Unknown error",
-                                     "On adding buffer ..invalid parameter passed"}));
-  // Capture goes on with the two queued buffers, in the device's order.
-  EXPECT_EQ(wave_.queue.size(), 2u);
-  for (int second = 0; second < 4; ++second) {
-    PlaySecond(10 + second);
-    doc_.PollCapture();
-    EXPECT_EQ(doc_.processingBuffer.front(), 10 + second);
-    EXPECT_EQ(doc_.currentCaptureBuffer, second % 2 == 0 ? 1 : 0);
-  }
-  doc_.StopCapture();
-  EXPECT_FALSE(wave_.open);
+  doc_.waveIn = &wave_, wave_.openResult = kWaveOk;
 
   // The last buffer or the start failing closes the device again.
   for (const bool startFails : {false, true}) {
@@ -213,6 +161,20 @@ TEST_F(Capture, BufferAndStartFailures) {
     EXPECT_TRUE(wave_.queue.empty());
     EXPECT_EQ(wave_.calls.back(), "close");
   }
+
+  // Other buffers failing only leave fewer in the queue, taken in the device's order.
+  host_ = FakeHost{};
+  wave_.prepareFails = 1, wave_.addFails = 2, wave_.startResult = kWaveOk;  // buffer 1 unprepared: adding it fails too
+  doc_.StartCapture();
+  EXPECT_EQ(host_.messages, (Strings{"On preparing buffer ..memory allocation error",
+                                     "On adding buffer ..Unknown error",
+                                     "On adding buffer ..invalid parameter passed"}));
+  EXPECT_EQ(wave_.queue.size(), 2u);
+  PlaySecond(10);
+  doc_.PollCapture();
+  EXPECT_EQ(std::pair(+doc_.processingBuffer.front(), doc_.currentCaptureBuffer), std::pair(10, 1));
+  doc_.StopCapture();
+  EXPECT_FALSE(wave_.open);
 }
 
 }  // namespace
