@@ -53,4 +53,11 @@ void ClearScratchDirectory() {
   }
 }
 
+void Check(bool condition, const char* target, const char* what) {
+  if (!condition) {
+    std::fprintf(stderr, "%s fuzz: %s\n", target, what);
+    std::abort();
+  }
+}
+
 }  // namespace vantrel::fuzz

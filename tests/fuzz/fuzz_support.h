@@ -18,4 +18,7 @@ std::string WriteScratchFile(const std::string& name, const std::uint8_t* data, 
 // Removes every file in the scratch folder, so long runs do not fill it.
 void ClearScratchDirectory();
 
+// A failed check: prints "<target> fuzz: <what>" and aborts, so libFuzzer keeps the input.
+void Check(bool condition, const char* target, const char* what);
+
 }  // namespace vantrel::fuzz
