@@ -3,6 +3,7 @@
 // interpretation at the same positions and leave the same state behind.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <ostream>
 #include <random>
 
@@ -78,10 +79,12 @@ class FastSearchEquivalence : public ::testing::Test {
     fast_.FeedBuffer();
     test::ReferenceFeedBuffer(plain_);
   }
-  // The audio in buffers of the given sizes, the last size repeated.
-  void FeedBuffers(const Audio& audio, std::vector<std::size_t> sizes) {
-    for (std::size_t at = 0, k = 0; at < audio.size(); k = std::min(k + 1, sizes.size() - 1)) {
-      const std::size_t end = std::min(audio.size(), at + sizes[k]);
+  // The audio in buffers of the given sizes, the last size repeated; before(n) runs ahead of buffer n.
+  void FeedBuffers(const Audio& audio, std::vector<std::size_t> sizes,
+                   const std::function<void(std::size_t)>& before = {}) {
+    for (std::size_t at = 0, n = 0; at < audio.size(); ++n) {
+      const std::size_t end = std::min(audio.size(), at + sizes[std::min(n, sizes.size() - 1)]);
+      if (before) before(n);
       FeedBuffer(Audio(audio.begin() + static_cast<std::ptrdiff_t>(at),
                        audio.begin() + static_cast<std::ptrdiff_t>(end)));
       at = end;
@@ -116,18 +119,14 @@ class FastSearchEquivalence : public ::testing::Test {
 TEST_F(FastSearchEquivalence, NoiseAndDensePacketsWithPolarityFlips) {
   FeedBuffers(synth::SynthesizeNoise(kRing, 120.0, 1), {kRing});
   FeedBuffers(synth::SynthesizeNoise(kRing, 20.0, 2), {kRing});
+  const auto watch = [&](std::size_t) {
+    clock_.Advance(2);
+    fast_.WatchPolarity();
+    plain_.WatchPolarity();
+  };
   struct Case { std::uint32_t seed; bool inverted; double noise; };
-  for (const Case c : {Case{11, false, 0.0}, Case{12, true, 12.0}, Case{13, false, 30.0}}) {
-    const Audio audio = DenseStream(c.seed, 2.5, c.inverted, c.noise);
-    for (std::size_t at = 0; at < audio.size(); at += kRing) {
-      FeedBuffers(Audio(audio.begin() + static_cast<std::ptrdiff_t>(at),
-                        audio.begin() + static_cast<std::ptrdiff_t>(std::min(audio.size(), at + kRing))),
-                  {kRing});
-      clock_.Advance(2);
-      fast_.WatchPolarity();
-      plain_.WatchPolarity();
-    }
-  }
+  for (const Case c : {Case{11, false, 0.0}, Case{12, true, 12.0}, Case{13, false, 30.0}})
+    FeedBuffers(DenseStream(c.seed, 2.5, c.inverted, c.noise), {kRing}, watch);
   FeedBuffers(synth::SynthesizeNoise(kRing, 5.0, 4), {kRing});
   EXPECT_GT(fast_.found.size(), 100u);
   ExpectSame();
@@ -139,13 +138,11 @@ TEST_F(FastSearchEquivalence, NoiseAndDensePacketsWithPolarityFlips) {
 TEST_F(FastSearchEquivalence, SkippedBuffersRestartsAndSingleSamples) {
   const Audio audio = DenseStream(21, 5.0, false, 8.0);
   SetBoth(&CVantrelDoc::polarity, 0);
-  for (int n = 0; n * kRing < static_cast<int>(audio.size()); ++n) {
-    SetBoth(&CVantrelDoc::decodingBusy, n == 1 ? 1 : 0);
-    SetBoth(&CVantrelDoc::captureRunning, n == 3 ? 0 : 1);
+  FeedBuffers(audio, {kRing}, [&](std::size_t n) {
+    SetBoth(&CVantrelDoc::decodingBusy, n == 1);
+    SetBoth(&CVantrelDoc::captureRunning, n != 3);
     if (n == 2 || n == 4) SetBoth(&CVantrelDoc::ringWriteIndex, n == 2 ? 0 : 30000);
-    FeedBuffer(Audio(audio.begin() + n * kRing,
-                     audio.begin() + std::min<std::ptrdiff_t>(audio.size(), (n + 1) * kRing)));
-  }
+  });
   const Audio more = DenseStream(41, 2.0, true, 10.0);
   SetBoth(&CVantrelDoc::polarity, 1);
   FeedSamples(Audio(more.begin(), more.begin() + 40000));

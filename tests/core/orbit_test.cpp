@@ -50,22 +50,19 @@ struct Elements {
 
 TEST(OrbitModel, WorkedExamples) {
   const Elements first;
-  const HeldClock atFirst(k2007Jan1);
-  const auto p1 = PropagateElements(*ParseTleElements(first.Line1(), first.Line2()), atFirst);
-  ASSERT_TRUE(p1);
-  EXPECT_NEAR(p1->longitude, -100.32148130674626, 1e-9);
-  EXPECT_NEAR(p1->latitude, 0.0, 1e-9);
-  EXPECT_EQ(ComputeSatellitePoint(first.Line1(), first.Line2(), 0.0, -100.0, atFirst), (ChartPoint{238, 240}));
-
   const Elements second{"001.50000000", " .00010000", " 45.0000", " 30.0000", "0010000", " 60.0000",
                         " 10.0000", "14.20000000"};
-  const HeldClock atSecond(k2007Jan3At6);
-  const auto p2 = PropagateElements(*ParseTleElements(second.Line1(), second.Line2()), atSecond);
-  ASSERT_TRUE(p2);
-  EXPECT_NEAR(p2->longitude, -152.67306475974345, 1e-9);
-  EXPECT_NEAR(p2->latitude, 17.188821350254177, 1e-9);
-  EXPECT_EQ(ComputeSatellitePoint(second.Line1(), second.Line2(), 22.0, -148.0, atSecond),
-            (ChartPoint{215, 266}));
+  const struct { Elements e; CTime at; double latitude, longitude, homeLat, homeLon; ChartPoint point; } cases[] = {
+      {first, k2007Jan1, 0.0, -100.32148130674626, 0.0, -100.0, {238, 240}},
+      {second, k2007Jan3At6, 17.188821350254177, -152.67306475974345, 22.0, -148.0, {215, 266}}};
+  for (const auto& c : cases) {
+    const HeldClock clock(c.at);
+    const auto p = PropagateElements(*ParseTleElements(c.e.Line1(), c.e.Line2()), clock);
+    ASSERT_TRUE(p);
+    EXPECT_NEAR(p->longitude, c.longitude, 1e-9);
+    EXPECT_NEAR(p->latitude, c.latitude, 1e-9);
+    EXPECT_EQ(ComputeSatellitePoint(c.e.Line1(), c.e.Line2(), c.homeLat, c.homeLon, clock), c.point);
+  }
 }
 
 TEST(OrbitModel, SetsTheModelCannotPlaceAreSkipped) {
@@ -82,11 +79,6 @@ TEST(OrbitModel, SetsTheModelCannotPlaceAreSkipped) {
   EXPECT_TRUE(ComputeSatellitePoint(good.Line1(), good.Line2().substr(0, 58), 0.0, 0.0, clock));
   EXPECT_FALSE(ComputeSatellitePoint(good.Line1(), good.Line2().substr(0, 50), 0.0, 0.0, clock));
   EXPECT_FALSE(ComputeSatellitePoint("", "", 0.0, 0.0, clock));
-}
-
-TEST(ChartProjection, HomeItselfAndNoNumber) {
-  EXPECT_EQ(ProjectToChart(-34.5, 139.0, -34.5, 139.0), (ChartPoint{240, 240}));  // not NaN
-  EXPECT_FALSE(ProjectToChart(0.0, 0.0, std::nan(""), 10.0));
 }
 
 TEST(TleFile, BlankLinesLineEndsCutOffLastSetAndLabels) {
@@ -112,7 +104,9 @@ TEST(TleFile, BlankLinesLineEndsCutOffLastSetAndLabels) {
   EXPECT_FALSE(ForEachTleSet("/nonexistent/x.tle", [](const TleSet&) { FAIL(); }));
 }
 
-TEST(ChartCells, UnderPixelsAndRecentPositions) {
+TEST(ChartCells, ProjectionCellsUnderPixelsAndRecentPositions) {
+  EXPECT_EQ(ProjectToChart(-34.5, 139.0, -34.5, 139.0), (ChartPoint{240, 240}));  // home itself, not NaN
+  EXPECT_FALSE(ProjectToChart(0.0, 0.0, std::nan(""), 10.0));
   EXPECT_FALSE(ComputeChartCell(0, 240, 0.0, 0.0).InsideDisc());  // distance 240: a star
   const auto cell = [](int x, double latitude, double longitude) {
     const ChartCell c = ComputeChartCell(x, 240, latitude, longitude);

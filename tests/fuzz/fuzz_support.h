@@ -1,5 +1,5 @@
 // Helpers shared by the fuzz targets: a scratch folder of the process's own,
-// removed at exit, and writing an input to a file in it.
+// removed at exit, writing an input to a file in it, and a check that aborts.
 #pragma once
 
 #include <cstddef>

@@ -2,37 +2,27 @@
 // axes read the same magnitude, a text the dialog accepts formats back to a
 // text that reads as the same value, to the four decimals of the minutes.
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 
 #include "document/home_location.h"
+#include "fuzz_support.h"
 
-namespace {
-
-void Check(bool condition, const char* what, const std::string& text) {
-  if (!condition) {
-    std::fprintf(stderr, "home location fuzz: %s for \"%s\"\n", what, text.c_str());
-    std::abort();
-  }
-}
-
-}  // namespace
+using vantrel::fuzz::Check;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);
   const double latitude = vantrel::ParseHomeLatitude(text);
   const double longitude = vantrel::ParseHomeLongitude(text);
-  Check(std::isfinite(latitude) && std::isfinite(longitude), "value not finite", text);
-  Check(std::fabs(latitude) == std::fabs(longitude), "axes disagree on the magnitude", text);
+  Check(std::isfinite(latitude) && std::isfinite(longitude), "home location", "value not finite");
+  Check(std::fabs(latitude) == std::fabs(longitude), "home location", "axes disagree on the magnitude");
   (void)vantrel::HomeCoordinateReadable(text);
 
   const std::string formatted = vantrel::FormatHomeCoordinate(latitude, 'N', 'S');
-  Check(vantrel::HomeCoordinateReadable(formatted), "formatted text does not read", formatted);
+  Check(vantrel::HomeCoordinateReadable(formatted), "home location", "formatted text does not read");
   if (std::fabs(latitude) < 1e6) {
     const double back = vantrel::ParseHomeLatitude(formatted);
     Check(std::fabs(back - latitude) <= 0.6e-4 / 60 + 1e-9 * std::fabs(latitude),
-          "formatted text reads as another value", text + " -> " + formatted);
+          "home location", "formatted text reads as another value");
   }
   return 0;
 }

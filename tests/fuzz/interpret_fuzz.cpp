@@ -7,8 +7,6 @@
 // Checked after each packet: an abandoned packet leaves no line and no raw
 // record, the satellite table's record 0 is never written, every line posted
 // reaches the log file whole, and the message ring's head stays in range.
-#include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -30,12 +28,7 @@ std::uintmax_t SizeOf(const fs::path& path) {
   return error ? 0 : size;
 }
 
-void Check(bool condition, const char* what) {
-  if (!condition) {
-    std::fprintf(stderr, "interpret fuzz: %s\n", what);
-    std::abort();
-  }
-}
+void Check(bool condition, const char* what) { vantrel::fuzz::Check(condition, "interpret", what); }
 
 }  // namespace
 

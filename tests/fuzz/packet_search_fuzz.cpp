@@ -5,12 +5,11 @@
 // polarity, how the samples are fed (one by one, in processing buffers, or
 // alternating) and the buffer size; the rest are the samples.
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
 #include <vector>
 
 #include "decoder/packet_types.h"
 #include "document/vantrel_doc.h"
+#include "fuzz_support.h"
 #include "support/reference_search.h"
 
 namespace {
@@ -40,11 +39,7 @@ class WatchedDoc : public CVantrelDoc {
 
 constexpr int kBufferSizes[8] = {7, 80, 959, 960, 1000, 4096, 12345, CVantrelDoc::kRingLength};
 
-void Fail(const char* what, const WatchedDoc& fast, const WatchedDoc& plain) {
-  std::fprintf(stderr, "packet search fuzz: %s differs (packets %zu fast, %zu plain)\n", what,
-               fast.found.size(), plain.found.size());
-  std::abort();
-}
+void Same(bool same, const char* what) { vantrel::fuzz::Check(same, "packet search", what); }
 
 }  // namespace
 
@@ -86,11 +81,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
   }
 
-  if (fast.found != plain.found) Fail("packets found", fast, plain);
-  if (fast.skipCounter != plain.skipCounter) Fail("skip counter", fast, plain);
-  if (fast.ringWriteIndex != plain.ringWriteIndex) Fail("write index", fast, plain);
-  if (fast.polarity != plain.polarity) Fail("polarity", fast, plain);
-  if (fast.ring != plain.ring) Fail("ring", fast, plain);
-  if (fast.MessagesInArrivalOrder() != plain.MessagesInArrivalOrder()) Fail("lines", fast, plain);
+  Same(fast.found == plain.found, "packets found differ");
+  Same(fast.skipCounter == plain.skipCounter, "skip counter differs");
+  Same(fast.ringWriteIndex == plain.ringWriteIndex, "write index differs");
+  Same(fast.polarity == plain.polarity, "polarity differs");
+  Same(fast.ring == plain.ring, "ring differs");
+  Same(fast.MessagesInArrivalOrder() == plain.MessagesInArrivalOrder(), "lines differ");
   return 0;
 }

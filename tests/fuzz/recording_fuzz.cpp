@@ -2,8 +2,6 @@
 // as a sound file and as raw samples. Checked: a file that does not open says
 // why, naming the file; raw input hands back every byte unchanged; a sound
 // file never yields more samples than the file has bytes.
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -12,12 +10,7 @@
 
 namespace {
 
-void Check(bool condition, const char* what) {
-  if (!condition) {
-    std::fprintf(stderr, "recording fuzz: %s\n", what);
-    std::abort();
-  }
-}
+void Check(bool condition, const char* what) { vantrel::fuzz::Check(condition, "recording", what); }
 
 }  // namespace
 

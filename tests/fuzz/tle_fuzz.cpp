@@ -3,8 +3,6 @@
 // the model places has a finite position on the globe, and labels never
 // grow.
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 
 #include "fuzz_support.h"
 #include "orbit/orbit_model.h"
@@ -12,12 +10,7 @@
 
 namespace {
 
-void Check(bool condition, const char* what) {
-  if (!condition) {
-    std::fprintf(stderr, "tle fuzz: %s\n", what);
-    std::abort();
-  }
-}
+void Check(bool condition, const char* what) { vantrel::fuzz::Check(condition, "tle", what); }
 
 constexpr double kHomes[3][2] = {{-34.5, 139.0}, {90.0, 0.0}, {-89.99, -179.99}};
 constexpr vantrel::CTime kTimes[3] = {1178964672, 0, 2147483647};
