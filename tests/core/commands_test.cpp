@@ -78,22 +78,22 @@ TEST_F(Commands, SourceStartStopAndTleEnableRules) {
   EXPECT_EQ(doc_.soundCardSlot, 2);
   EXPECT_TRUE(State(cmd::kSource1 + 2).checked);
   EXPECT_FALSE(State(cmd::kSource1).checked);
-  EXPECT_TRUE(State(cmd::kStart).enabled);
-  EXPECT_FALSE(State(cmd::kStop).enabled);
-  doc_.captureRunning = 1;
-  for (int n = 0; n < 4; ++n) EXPECT_FALSE(State(cmd::kSource1 + n).enabled);
-  EXPECT_FALSE(State(cmd::kStart).enabled);
-  EXPECT_TRUE(State(cmd::kStop).enabled);
+  for (const int running : {0, 1}) {  // sources and Start only while stopped, Stop only while running
+    doc_.captureRunning = running;
+    for (int n = 0; n < 4; ++n) EXPECT_EQ(State(cmd::kSource1 + n).enabled, running == 0) << n;
+    EXPECT_EQ(State(cmd::kStart).enabled, running == 0);
+    EXPECT_EQ(State(cmd::kStop).enabled, running == 1);
+  }
   EXPECT_FALSE(Run(cmd::kStart));  // capture's, not this dispatcher's
   EXPECT_FALSE(Run(cmd::kStop));
 
   // TLE Enable needs a file; the flag alone shows unchecked.
   doc_.tleEnable = 1;
-  EXPECT_FALSE(State(cmd::kTleEnable).enabled);
-  EXPECT_FALSE(State(cmd::kTleEnable).checked);
-  doc_.tleFile = "/data/orbcomm.tle";
-  EXPECT_TRUE(State(cmd::kTleEnable).enabled);
-  EXPECT_TRUE(State(cmd::kTleEnable).checked);
+  for (const char* file : {"", "/data/orbcomm.tle"}) {
+    doc_.tleFile = file;
+    EXPECT_EQ(State(cmd::kTleEnable).enabled, *file != 0);
+    EXPECT_EQ(State(cmd::kTleEnable).checked, *file != 0);
+  }
   Run(cmd::kTleEnable);
   EXPECT_EQ(doc_.tleEnable, 0);
   EXPECT_FALSE(State(cmd::kTleEnable).checked);
