@@ -178,21 +178,18 @@ TEST_F(MainFrame, TitlesFromStartStopAndClose) {
 TEST_F(MainFrame, HelpOpensTheManualAndMixerItsInputTab) {
   QList<QUrl> opened;
   frame_.SetUrlOpener([&](const QUrl& url) { return opened << url, true; });
-  Trigger(cmd::kHelp);
   Trigger(cmd::kHelpTopics);
-  ASSERT_EQ(opened.size(), 2);
-  EXPECT_TRUE(opened[1].isLocalFile() && opened[1].toLocalFile().endsWith("manual/index.html"));
+  ASSERT_EQ(opened.size(), 1);
+  EXPECT_TRUE(opened[0].isLocalFile() && opened[0].toLocalFile().endsWith("manual/index.html"));
   frame_.SetUrlOpener([](const QUrl&) { return false; });
   Trigger(cmd::kHelp);
-  ASSERT_EQ(messages_.size(), 1);
-  EXPECT_TRUE(messages_[0].startsWith("No web browser could open the manual"));
-
-  // The mixer is looked up on PATH.
+  // The mixer is looked up on PATH: missing, then a stand-in that notes its arguments.
   QTemporaryDir bin;
   const QByteArray oldPath = qgetenv("PATH");
   qputenv("PATH", bin.path().toLocal8Bit());
   Trigger(cmd::kMixer);
   ASSERT_EQ(messages_.size(), 2);
+  EXPECT_TRUE(messages_[0].startsWith("No web browser could open the manual"));
   EXPECT_TRUE(messages_[1].startsWith("No audio mixer program is installed"));
   QFile fake(bin.filePath("pavucontrol"));
   ASSERT_TRUE(fake.open(QIODevice::WriteOnly));
@@ -202,8 +199,7 @@ TEST_F(MainFrame, HelpOpensTheManualAndMixerItsInputTab) {
   Trigger(cmd::kMixer);
   qputenv("PATH", oldPath);
   QFile args(bin.filePath("args"));
-  EXPECT_TRUE(QTest::qWaitFor([&] { return args.size() > 0; }, 2000));
-  ASSERT_TRUE(args.open(QIODevice::ReadOnly));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return args.size() > 0 && args.open(QIODevice::ReadOnly); }, 2000));
   EXPECT_EQ(args.readAll().trimmed(), "--tab=4");
   EXPECT_EQ(messages_.size(), 2);
 }
@@ -221,14 +217,6 @@ TEST_F(MainFrame, HomeAndFilterDialogsThroughTheirWidgets) {
   EXPECT_DOUBLE_EQ(doc_.homeLatitude, 37.185);
   EXPECT_DOUBLE_EQ(doc_.homeLongitude, -8.6);
   EXPECT_EQ(doc_.projectionDirty, 1);
-  WhenModal([&](QWidget* dlg) {
-    shown << Child<QLineEdit>(dlg, "latitude")->text();
-    SetText(dlg, "latitude", "N1 0");
-    Child<QAbstractButton>(dlg, "cancel")->click();
-  });
-  Trigger(cmd::kHome);
-  EXPECT_EQ(shown.last(), "N37 11.1000");
-  EXPECT_DOUBLE_EQ(doc_.homeLatitude, 37.185);
 
   // Default then Cancel leaves the flags; Default, an edit and OK stores them.
   doc_.filters = {0, 0, 1, 0, 1, 0, 0, 0};

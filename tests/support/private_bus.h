@@ -41,8 +41,6 @@ class PrivateBus {
     ok_ = daemon_.waitForReadyRead(5000) && !daemon_.readLine().trimmed().isEmpty();
   }
   ~PrivateBus() { Stop(); }
-  PrivateBus(const PrivateBus&) = delete;
-  PrivateBus& operator=(const PrivateBus&) = delete;
 
   // Ends the bus, as the end of a desktop session does.
   void Stop() {
@@ -52,7 +50,6 @@ class PrivateBus {
   }
 
   bool ok() const { return ok_; }
-  const QString& address() const { return address_; }
   // The system environment with this bus as the session bus.
   QProcessEnvironment Environment() const {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();

@@ -90,10 +90,9 @@ TEST_F(Tools, DecodesExactLinesAtEitherPolarityAndFromEveryInputKind) {
       {withFill + "--polarity upright " + upright, kLines},
       {withFill + "--polarity inverted " + inverted, kLines},
       {withFill + "--table --polarity upright " + upright, table},
-      {withFill + inverted, kLines},
-      // Auto starts inverted and flips after two quiet seconds.
-      {withFill + Wav("late.wav", Audio(false, 120000, 13)), kLines},
       {withFill + "--polarity=auto " + inverted, kLines},
+      // Auto, the default, starts inverted and flips after two quiet seconds.
+      {withFill + Wav("late.wav", Audio(false, 120000, 13)), kLines},
       // 16-bit stereo: only the first channel is read; sync lines filtered out.
       {"--polarity upright --filter b1E=1,b65=0 " +
            Wav("stereo.wav", Audio(false, 5000, 4), {.channels = 2, .sixteenBit = true}),
