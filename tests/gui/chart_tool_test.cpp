@@ -77,18 +77,5 @@ TEST_F(ChartTool, ChartWithDecodedSatelliteAndTleSet) {
   EXPECT_GT(CountPixels(withTle, QRect(301, 232, 40, 18), grey), 5);  // "GEO1"
 }
 
-TEST_F(ChartTool, BadChartArgumentsAreOneLineAndStatusTwo) {
-  const std::pair<std::string, std::string> rows[] = {
-      {"--chart " + Path("x.png") + " --home 95,0", "bad --home '95,0'"},
-      {"--home 10,20", "need --chart"},
-      {"--chart " + Path("x.png") + " --tle /nonexistent.tle", "cannot read TLE file"},
-      {"--chart /nonexistent/dir/x.png", "cannot write chart"}};
-  for (const auto& [args, message] : rows) {
-    EXPECT_EQ(Run(args), 2) << args;
-    EXPECT_NE(err_.find(message), std::string::npos) << err_;
-  }
-  EXPECT_FALSE(QFile::exists(QString::fromStdString(Path("x.png"))));
-}
-
 }  // namespace
 }  // namespace vantrel

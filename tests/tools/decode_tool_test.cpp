@@ -108,6 +108,7 @@ TEST_F(Tools, DecodesExactLinesAtEitherPolarityAndFromEveryInputKind) {
 TEST_F(Tools, UnusableInputIsOneLineAndStatusTwo) {
   Wav("cd.wav", Audio(false, 0, 1), {.sampleRate = 44100});
   std::ofstream(dir_ / "notes.wav") << "these are notes, not audio\n";
+  Wav("quiet.wav", std::vector<std::uint8_t>(4800, 128));
   const std::pair<std::string, std::string> rows[] = {
       {"cd.wav", "cd.wav: sample rate is 44100 Hz, 48000 Hz needed\n"},
       {"notes.wav", "notes.wav: not a readable audio file"},
@@ -116,6 +117,10 @@ TEST_F(Tools, UnusableInputIsOneLineAndStatusTwo) {
       {"--filter b99=1 x.wav", "bad filter 'b99=1'"},
       {"--start-time yesterday x.wav", "bad --start-time 'yesterday'"},
       {"--raw x.wav", "--raw needs --log-dir"},
+      {"--chart x.png --home 95,0 x.wav", "bad --home '95,0'"},
+      {"--home 10,20 x.wav", "--home and --tle need --chart"},
+      {"--chart x.png --tle nowhere.tle x.wav", "cannot read TLE file 'nowhere.tle'"},
+      {"--chart nowhere/x.png quiet.wav", "cannot write chart nowhere/x.png"},
       {"-", "standard input can only be read as raw samples"},
       {"", "no input file given"},
   };
