@@ -8,7 +8,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <regex>
 
 #include "synth/packet_builder.h"
 #include "synth/signal_synth.h"
@@ -160,14 +159,11 @@ TEST_F(Tools, LogFilesAreByteExactAndFollowTheAudioClock) {
 }
 
 TEST_F(Tools, DemoRecordingShowsEveryPacketType) {
-  ASSERT_EQ(Decode("--table --filter b1E=1 \"$VANTREL_SOURCE_DIR/data/demo.wav\""), 0) << err_;
+  ASSERT_EQ(Decode("--filter b1E=1 \"$VANTREL_SOURCE_DIR/data/demo.wav\""), 0) << err_;
   for (const char* start : {"Spacecraft FM-", "Message (pt. ", "Uplink channels ", "Downlink channels (pt ",
                             "Network Control ", "Fill packet ", "Ephemeris  FM-", "Elements   FM-"}) {
     EXPECT_NE(out_.find(std::string("\n") + start), std::string::npos) << start;
   }
-  // Table rows with a position: "FM-nn 137.xxxxMHz  lat° lon° time".
-  const std::regex row("\nFM-\\d\\d 13\\d\\.\\d{4}MHz +-?\\d+\\.\\d+\xC2\xB0");
-  EXPECT_GE(std::distance(std::sregex_iterator(out_.begin(), out_.end(), row), {}), 4);
 }
 
 // Also the decoder reading raw samples from standard input.
