@@ -142,13 +142,12 @@ TEST_F(MainFrame, CommandsUpdateChecksEnablesBarsAndPolarityPane) {
   for (const auto& [id, checked] : checks) EXPECT_EQ(Action(id)->isChecked(), checked) << id;
   EXPECT_TRUE(frame_.toolBar()->isHidden() && frame_.statusBar()->isHidden());
   EXPECT_EQ(Action(cmd::kSource1)->text(), "TestInput");
-  for (int running : {0, 1}) {
-    doc_.captureRunning = running;
-    frame_.UpdateCommandStates();
-    EXPECT_EQ(Action(cmd::kStart)->isEnabled(), !running);
-    EXPECT_EQ(Action(cmd::kStop)->isEnabled(), running == 1);
-    for (int n = 0; n < 4; ++n) EXPECT_EQ(Action(cmd::kSource1 + n)->isEnabled(), !running) << n;
-  }
+  // While running (the rules themselves are the command tests'): Stop only.
+  EXPECT_TRUE(Action(cmd::kStart)->isEnabled() && !Action(cmd::kStop)->isEnabled());
+  doc_.captureRunning = 1;
+  frame_.UpdateCommandStates();
+  EXPECT_TRUE(!Action(cmd::kStart)->isEnabled() && Action(cmd::kStop)->isEnabled());
+  for (int n = 0; n < 4; ++n) EXPECT_FALSE(Action(cmd::kSource1 + n)->isEnabled()) << n;
   doc_.captureRunning = 0;
 
   const std::pair<int, QString> panes[] = {{1, "Signal inverted"}, {0, "Signal upright"}, {-2, "Signal inverted"}};
