@@ -6,11 +6,14 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-multimedia-dev libsndfile1-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  # signal processing, SDR devices, packet feeds, the audio server's client library
+  libliquid-dev libfftw3-dev libsoapysdr-dev soapysdr-tools libmosquitto-dev mosquitto
+  mosquitto-clients nlohmann-json3-dev libpulse-dev
   # headless test services: display, audio server, session bus, clipboard, pictures
   xvfb xauth xdotool pulseaudio pulseaudio-utils dbus libglib2.0-bin xclip imagemagick
   poppler-utils fonts-liberation2 x11-utils
-  # fuzzing
-  clang libclang-rt-14-dev
+  # fuzzing and the format check
+  clang libclang-rt-14-dev clang-format
 )
 missing=()
 for p in "${packages[@]}"; do

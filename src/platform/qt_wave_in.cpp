@@ -13,15 +13,9 @@ namespace vantrel {
 
 namespace {
 
-constexpr int kBytesPerSecond = 48000;
-constexpr int kPlayIntervalMs = 50;
-// After a stall of the event loop the recording catches up by at most this
-// much, as a sound card's queue would have overrun anyway.
-constexpr std::int64_t kMaxCatchUpBytes = 4 * kBytesPerSecond;
-
 QAudioFormat CaptureFormat() {
   QAudioFormat format;
-  format.setSampleRate(kBytesPerSecond);
+  format.setSampleRate(kCaptureSampleRate);
   format.setChannelCount(1);
   format.setSampleFormat(QAudioFormat::UInt8);
   return format;
@@ -29,33 +23,29 @@ QAudioFormat CaptureFormat() {
 
 }  // namespace
 
-QtWaveIn::QtWaveIn(QObject* parent) : QObject(parent) {
-  playTimer_.setInterval(kPlayIntervalMs);
-  connect(&playTimer_, &QTimer::timeout, this, &QtWaveIn::PlayRecording);
-}
+QtWaveIn::QtWaveIn(QObject* parent) : QObject(parent) {}
 
 QtWaveIn::~QtWaveIn() {
   SetFailureHandler(nullptr);
-  playTimer_.stop();
   StopSource();
 }
 
 void QtWaveIn::SetRecording(std::vector<std::uint8_t> samples, std::string name) {
-  recording_ = std::move(samples);
-  recordingName_ = std::move(name);
-  hasRecording_ = true;
+  recording_ = std::make_unique<RecordingPlayer>(
+      std::move(samples), std::move(name),
+      [this](const std::uint8_t* data, std::size_t count) { Deliver(data, count); });
 }
 
 int QtWaveIn::DeviceCount() {
-  return static_cast<int>(QMediaDevices::audioInputs().size()) + (hasRecording_ ? 1 : 0);
+  return static_cast<int>(QMediaDevices::audioInputs().size()) + (recording_ != nullptr ? 1 : 0);
 }
 
 int QtWaveIn::GetDeviceCaps(int deviceId, WaveInCaps& caps) {
-  if (hasRecording_ && deviceId == 0) {
-    caps.productName = recordingName_;
+  if (recording_ != nullptr && deviceId == 0) {
+    caps.productName = recording_->name();
     return kWaveOk;
   }
-  const int index = hasRecording_ ? deviceId - 1 : deviceId;
+  const int index = recording_ != nullptr ? deviceId - 1 : deviceId;
   const QList<QAudioDevice> inputs = QMediaDevices::audioInputs();
   if (index < 0 || index >= inputs.size()) return kWaveBadDeviceId;
   if (enumerated_.size() <= static_cast<std::size_t>(index)) enumerated_.resize(index + 1);
@@ -68,7 +58,7 @@ int QtWaveIn::GetDeviceCaps(int deviceId, WaveInCaps& caps) {
 int QtWaveIn::Open(int deviceId, const WaveFormat& format) {
   if (mode_ != Mode::Closed) return kWaveAllocated;
   if (!format.IsCaptureFormat()) return kWaveBadFormat;
-  if (hasRecording_ && deviceId == 0) {
+  if (recording_ != nullptr && deviceId == 0) {
     mode_ = Mode::Recording;
     return kWaveOk;
   }
@@ -80,7 +70,7 @@ int QtWaveIn::Open(int deviceId, const WaveFormat& format) {
     if (device.isNull()) return kWaveNoDriver;
   } else {
     if (inputs.isEmpty()) return kWaveNoDriver;  // no audio server, or no input at all
-    const int index = hasRecording_ ? deviceId - 1 : deviceId;
+    const int index = recording_ != nullptr ? deviceId - 1 : deviceId;
     if (index < 0) return kWaveBadDeviceId;
     // The slot stands for the device it was enumerated as, not whatever
     // now sits at that position in the list.
@@ -127,9 +117,7 @@ int QtWaveIn::Start() {
     if (!io_) return kWaveInvalidHandle;
     io_->readAll();  // what arrived between open and start is not recorded
   } else {
-    played_ = 0;
-    playClock_.start();
-    playTimer_.start();
+    recording_->Start();
   }
   started_ = true;
   return kWaveOk;
@@ -138,7 +126,7 @@ int QtWaveIn::Start() {
 int QtWaveIn::Reset() {
   if (mode_ == Mode::Closed) return kWaveInvalidHandle;
   started_ = false;
-  playTimer_.stop();
+  if (recording_) recording_->Stop();
   StopSource();
   queue_.ReturnAll();
   return kWaveOk;
@@ -153,7 +141,7 @@ int QtWaveIn::Close() {
   if (mode_ == Mode::Closed) return kWaveInvalidHandle;
   if (!queue_.empty()) return kWaveStillPlaying;
   started_ = false;
-  playTimer_.stop();
+  if (recording_) recording_->Stop();
   StopSource();
   mode_ = Mode::Closed;
   return kWaveOk;
@@ -179,22 +167,6 @@ void QtWaveIn::ReadLive() {
   if (!io_) return;
   const QByteArray data = io_->readAll();
   Deliver(reinterpret_cast<const std::uint8_t*>(data.constData()), static_cast<std::size_t>(data.size()));
-}
-
-void QtWaveIn::PlayRecording() {
-  if (!started_) return;
-  const std::int64_t due = playClock_.elapsed() * kBytesPerSecond / 1000;
-  if (due - played_ > kMaxCatchUpBytes) played_ = due - kMaxCatchUpBytes;
-  const std::size_t count = static_cast<std::size_t>(due - played_);
-  if (count == 0) return;
-  chunk_.assign(count, 128);
-  const std::uint64_t from = static_cast<std::uint64_t>(played_);
-  if (from < recording_.size()) {
-    const std::size_t n = std::min<std::size_t>(count, recording_.size() - from);
-    std::copy_n(recording_.begin() + static_cast<std::ptrdiff_t>(from), n, chunk_.begin());
-  }
-  played_ = due;
-  Deliver(chunk_.data(), chunk_.size());
 }
 
 void QtWaveIn::OnStateChanged(QAudio::State state) {

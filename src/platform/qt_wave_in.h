@@ -4,16 +4,13 @@
 // buffers in order, and the program polls their done flags.
 //
 // A recording can stand in for a sound card: it becomes device 0 (the live
-// inputs move up by one) and, once started, plays at 48000 bytes a second by
-// the clock, then mid-level silence.
+// inputs move up by one) and is played by a RecordingPlayer.
 #pragma once
 
 #include <QAudio>
 #include <QByteArray>
-#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
-#include <QTimer>
 
 #include <cstdint>
 #include <memory>
@@ -22,6 +19,7 @@
 
 #include "audio/wave_in.h"
 #include "audio/wave_queue.h"
+#include "platform/recording_player.h"
 
 class QAudioSource;
 class QIODevice;
@@ -55,7 +53,6 @@ class QtWaveIn final : public QObject, public WaveIn {
   enum class Mode { Closed, Live, Recording };
 
   void ReadLive();
-  void PlayRecording();
   void OnStateChanged(QAudio::State state);
   void Deliver(const std::uint8_t* data, std::size_t count);
   void StopSource();
@@ -72,14 +69,8 @@ class QtWaveIn final : public QObject, public WaveIn {
   QPointer<QIODevice> io_;
   bool failureReported_ = false;
 
-  // Recording played as an input.
-  bool hasRecording_ = false;
-  std::vector<std::uint8_t> recording_;
-  std::string recordingName_;
-  QTimer playTimer_;
-  QElapsedTimer playClock_;
-  std::int64_t played_ = 0;
-  std::vector<std::uint8_t> chunk_;
+  // Recording played as an input (device 0), if any.
+  std::unique_ptr<RecordingPlayer> recording_;
 };
 
 }  // namespace vantrel

@@ -9,7 +9,7 @@
 #include "document/text_encoding.h"
 #include "document/vantrel_doc.h"
 #include "recording_decoder.h"
-#include "recording_input.h"
+#include "audio/recording_file.h"
 #ifdef VANTREL_CHART
 #include "chart_output.h"
 #endif

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "fuzz_support.h"
-#include "recording_input.h"
+#include "audio/recording_file.h"
 
 namespace {
 
@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string path = vantrel::fuzz::WriteScratchFile("recording", data, size);
   std::vector<std::uint8_t> samples(4096);
   {
-    vantrel::tools::RecordingInput input;
+    vantrel::RecordingInput input;
     std::string error;
     if (input.Open(path, false, &error)) {
       std::size_t total = 0;
@@ -32,7 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
   }
   {
-    vantrel::tools::RecordingInput input;
+    vantrel::RecordingInput input;
     std::string error;
     Check(input.Open(path, true, &error), "raw file did not open");
     std::size_t total = 0;

@@ -10,11 +10,13 @@
 #include <string>
 #include <utility>
 
+#include "audio/sample_rate.h"
+
 namespace vantrel {
 
 // Device id that opens the system's default input.
 constexpr int kWaveMapper = -1;
-constexpr int kCaptureBufferBytes = 48000;
+constexpr int kCaptureBufferBytes = kCaptureSampleRate;  // one second
 
 // Result codes of the wave calls. 1..20 are the general codes with the
 // descriptions of WaveErrorText; 32 and above are wave-specific.
@@ -42,15 +44,15 @@ std::string WaveErrorText(int code);
 struct WaveFormat {
   int formatTag = 1;
   int channels = 1;
-  int samplesPerSecond = 48000;
-  int averageBytesPerSecond = 48000;
+  int samplesPerSecond = kCaptureSampleRate;
+  int averageBytesPerSecond = kCaptureSampleRate;
   int blockAlign = 1;
   int bitsPerSample = 8;
   int extraSize = 0;
 
   bool IsCaptureFormat() const {
-    return formatTag == 1 && channels == 1 && samplesPerSecond == 48000 &&
-           averageBytesPerSecond == 48000 && blockAlign == 1 && bitsPerSample == 8 &&
+    return formatTag == 1 && channels == 1 && samplesPerSecond == kCaptureSampleRate &&
+           averageBytesPerSecond == kCaptureSampleRate && blockAlign == 1 && bitsPerSample == 8 &&
            extraSize == 0;
   }
 };

@@ -27,6 +27,7 @@ std::uint8_t InvertMask(int polarity) { return polarity == 0 ? 0x00 : 0xFF; }
 // samples.
 void TryPacket(CVantrelDoc& doc, const std::uint8_t* packet, int length) {
   if (length == 0 || PacketChecksum(packet, length) != 0) return;
+  doc.packetSource = PacketSource{DemodulatorKind::Classic, doc.polarity, 0, std::nullopt, false};
   if (doc.InterpretPacket(packet) == PacketOutcome::Accepted) {
     doc.skipCounter = length * kSamplesPerByte - 1;
   }

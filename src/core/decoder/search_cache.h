@@ -14,11 +14,13 @@
 #include <cstdint>
 #include <vector>
 
+#include "audio/sample_rate.h"
+
 namespace vantrel {
 
 class SearchCache {
  public:
-  static constexpr int kRingLength = 48000;
+  static constexpr int kRingLength = kCaptureSampleRate;
   // Samples read by the longest packet (24 bytes of 80 samples).
   static constexpr int kReach = 1920;
 

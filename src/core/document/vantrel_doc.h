@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "audio/wave_in.h"
+#include "decoder/packet_source.h"
 #include "decoder/search_cache.h"
 #include "document/clock.h"
 #include "document/host.h"
@@ -28,7 +29,7 @@ enum FilterIndex { kFilterMessage, kFilterUplink, kFilterDownlink, kFilterNetwor
 
 class CVantrelDoc {
  public:
-  static constexpr int kRingLength = 48000;
+  static constexpr int kRingLength = kCaptureSampleRate;  // one second
   static constexpr int kMessageRingSize = 100;
   static constexpr int kSoundCardSlots = 5;
   static constexpr int kCaptureBuffers = 4;
@@ -126,6 +127,9 @@ class CVantrelDoc {
   // when ringWriteIndex is moved; after writing ring entries directly, call
   // searchCache.Invalidate() before the next FeedSample.
   SearchCache searchCache;
+
+  // Who found the packet handed to InterpretPacket (decoder/packet_source.h).
+  PacketSource packetSource;
 
   // Capture state. waveIn is the wave-input handle (not owned; null when
   // the program has no audio system); the headers exist from a successful

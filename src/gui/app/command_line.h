@@ -4,12 +4,17 @@
 
 #include <QString>
 #include <QStringList>
+#include <cstdint>
+#include <memory>
 #include <optional>
+#include <vector>
 
 namespace vantrel {
 
 struct CommandLineOptions {
   QString inputFile;        // --input FILE.wav; empty = the sound card
+  // The recording's samples, read once at start-up (before any window opens).
+  std::shared_ptr<const std::vector<std::uint8_t>> inputSamples;
   bool start = false;       // --start: Process > Start once the window shows
   bool automation = false;  // --automation: started by an automation client
 };

@@ -5,7 +5,6 @@
 
 #include "platform/qt_settings_store.h"
 #include "platform/qt_wave_in.h"
-#include "platform/recording_file.h"
 
 namespace vantrel {
 
@@ -35,12 +34,8 @@ void DocumentLifetime::AttachSoundCards() {
   // The sound cards through Qt Multimedia; a recording given with --input
   // becomes device 0 and so fills Source 1, named after its file.
   waveIn_ = std::make_unique<QtWaveIn>();
-  if (!options_.inputFile.isEmpty()) {
-    std::vector<std::uint8_t> samples;
-    std::string error;
-    if (LoadRecording(QFile::encodeName(options_.inputFile).toStdString(), &samples, &error))
-      waveIn_->SetRecording(std::move(samples), QFileInfo(options_.inputFile).fileName().toLatin1().toStdString());
-  }
+  if (!options_.inputFile.isEmpty() && options_.inputSamples)
+    waveIn_->SetRecording(*options_.inputSamples, QFileInfo(options_.inputFile).fileName().toLatin1().toStdString());
   doc_->waveIn = waveIn_.get();
   doc_->EnumerateSoundCards();
 }

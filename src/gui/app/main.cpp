@@ -9,7 +9,7 @@
 
 #include "app/command_line.h"
 #include "app/vantrel_app.h"
-#include "platform/recording_file.h"
+#include "audio/recording_file.h"
 
 int main(int argc, char* argv[]) {
   // --help, --version and mistakes answer on the terminal, display or not.
@@ -20,18 +20,20 @@ int main(int argc, char* argv[]) {
     std::fputs(parsed.output.toLocal8Bit().constData(), parsed.exitCode == 0 ? stdout : stderr);
     return parsed.exitCode;
   }
-  if (!parsed.options->inputFile.isEmpty()) {
+  vantrel::CommandLineOptions options = *parsed.options;
+  if (!options.inputFile.isEmpty()) {
     // A recording that cannot be played is refused before any window opens.
-    std::vector<std::uint8_t> samples;
+    auto samples = std::make_shared<std::vector<std::uint8_t>>();
     std::string error;
-    if (!vantrel::LoadRecording(QFile::encodeName(parsed.options->inputFile).toStdString(), &samples, &error)) {
+    if (!vantrel::LoadRecording(QFile::encodeName(options.inputFile).toStdString(), samples.get(), &error)) {
       std::fprintf(stderr, "vantrel: %s\n", error.c_str());
       return 2;
     }
+    options.inputSamples = std::move(samples);
   }
   // Started on demand by the session bus there may be no display at all;
   // an automation start shows no window, so it needs none.
-  if (parsed.options->automation && qEnvironmentVariableIsEmpty("DISPLAY") &&
+  if (options.automation && qEnvironmentVariableIsEmpty("DISPLAY") &&
       qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
   }
@@ -39,7 +41,7 @@ int main(int argc, char* argv[]) {
   // Qt adopts the user's locale; decoded lines, log records and settings
   // print numbers with a decimal point whatever the locale says.
   std::setlocale(LC_NUMERIC, "C");
-  vantrel::CVantrelApp app(*parsed.options);
+  vantrel::CVantrelApp app(std::move(options));
   if (!app.InitInstance()) return 1;
   return QApplication::exec();
 }

@@ -7,11 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "audio/sample_rate.h"
 #include "synth/packet_builder.h"
 
 namespace vantrel::synth {
 
-constexpr int kSampleRate = 48000;
+constexpr int kSampleRate = kCaptureSampleRate;
 constexpr int kSamplesPerBitSynth = 10;  // 4800 bit/s at 48000 samples/s
 
 struct SynthOptions {

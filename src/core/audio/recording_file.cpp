@@ -1,11 +1,11 @@
-#include "recording_input.h"
+#include "audio/recording_file.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <sys/stat.h>
 
-namespace vantrel::tools {
+namespace vantrel {
 
 RecordingInput::~RecordingInput() {
   if (sound_ != nullptr) sf_close(sound_);
@@ -81,4 +81,18 @@ std::size_t RecordingInput::Read(std::vector<std::uint8_t>* samples) {
   return static_cast<std::size_t>(n);
 }
 
-}  // namespace vantrel::tools
+bool LoadRecording(const std::string& path, std::vector<std::uint8_t>* samples, std::string* error) {
+  RecordingInput input;
+  if (!input.Open(path, false, error)) return false;
+  samples->clear();
+  std::vector<std::uint8_t> block(RecordingInput::kSampleRate);
+  while (const std::size_t n = input.Read(&block))
+    samples->insert(samples->end(), block.begin(), block.begin() + static_cast<long>(n));
+  if (!input.error().empty()) {
+    *error = input.error();
+    return false;
+  }
+  return true;
+}
+
+}  // namespace vantrel

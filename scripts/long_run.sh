@@ -10,7 +10,7 @@
 # sampled (every 2 s for the decoder, which takes well under a minute when
 # optimised; every 10 s for the desktop program); the first and last samples
 # are printed with the number of lines decoded.
-# Usage: tools/long_run.sh [BUILD_DIR] [HOURS] [MINUTES]
+# Usage: scripts/long_run.sh [BUILD_DIR] [HOURS] [MINUTES]
 #   BUILD_DIR defaults to build-harden (optimised, GUI on; configured when absent).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -25,7 +25,7 @@ work=$(mktemp -d /tmp/vantrel-long.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 
 # One minute of audio: the demo recording's packets with noise, 80-odd packets.
-cat tools/demo_packets.txt tools/demo_packets.txt > "$work/minute.txt"
+cat scripts/demo_packets.txt scripts/demo_packets.txt > "$work/minute.txt"
 "$bin/vantrel-synth" --raw --amplitude 60 --noise 8 --seed 7 --length 60 \
   "$work/minute.txt" "$work/minute.raw"
 "$bin/vantrel-decode" --raw-input --start-time 2007-05-12T10:11:12Z --polarity upright \

@@ -1,6 +1,7 @@
-// Reads a recording as unsigned 8-bit samples at 48000 Hz: a sound file
-// through libsndfile (first channel only), or raw samples from a file or
-// standard input.
+// Reads a recording as unsigned 8-bit samples at the capture rate: a sound
+// file through libsndfile (first channel only), or raw samples from a file or
+// standard input. Serves the decode tool, the desktop program's --input and
+// a fuzz target.
 #pragma once
 
 #include <sndfile.h>
@@ -10,11 +11,13 @@
 #include <string>
 #include <vector>
 
-namespace vantrel::tools {
+#include "audio/sample_rate.h"
+
+namespace vantrel {
 
 class RecordingInput {
  public:
-  static constexpr int kSampleRate = 48000;
+  static constexpr int kSampleRate = kCaptureSampleRate;
 
   RecordingInput() = default;
   RecordingInput(const RecordingInput&) = delete;
@@ -41,4 +44,8 @@ class RecordingInput {
   std::string error_;
 };
 
-}  // namespace vantrel::tools
+// Reads a whole recording at once. False with a one-line description naming
+// the file in *error.
+bool LoadRecording(const std::string& path, std::vector<std::uint8_t>* samples, std::string* error);
+
+}  // namespace vantrel

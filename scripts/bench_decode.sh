@@ -3,7 +3,7 @@
 # discriminator audio (the demo recording's packets sixty times over, with
 # noise) as a WAV file, then times decoding it, start-up and file reading
 # included.
-# Usage: tools/bench_decode.sh [BUILD_DIR]   (default: build-release, optimised)
+# Usage: scripts/bench_decode.sh [BUILD_DIR]   (default: build-release, optimised)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build-release}
@@ -12,7 +12,7 @@ build=${1:-build-release}
 cmake --build "$build" --target vantrel-synth vantrel-decode > /dev/null
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-for _ in $(seq 60); do cat tools/demo_packets.txt; done > "$work/hour.txt"
+for _ in $(seq 60); do cat scripts/demo_packets.txt; done > "$work/hour.txt"
 "$build/bin/vantrel-synth" --amplitude 60 --noise 8 --seed 2024 --length 3600 \
   "$work/hour.txt" "$work/hour.wav"
 seconds=$(( ($(stat -c %s "$work/hour.wav") - 44) / 48000 ))

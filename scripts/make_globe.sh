@@ -3,7 +3,7 @@
 # shorelines (low resolution) through GMT's grdlandmask.
 #
 #   apt-get install gmt gmt-gshhg-low python3
-#   tools/make_globe.sh [output]          (default: data/globe.dat)
+#   scripts/make_globe.sh [output]          (default: data/globe.dat)
 #
 # The mask has 180 rows of 360 one-degree cells, row 0 the northernmost
 # (latitude 90..89), column 0 the cell east of Greenwich (0..1 E). Cell n =

@@ -2,7 +2,7 @@
 # Screenshots of the four screens for the README: runs the built program on a
 # private X display, decoding the demo recording, once per screen, and saves
 # docs/signal.png, docs/messages.png, docs/satellites.png and docs/chart.png.
-# Usage: tools/screenshots.sh [BUILD_DIR]   (default build)
+# Usage: scripts/screenshots.sh [BUILD_DIR]   (default build)
 # Needs xvfb, imagemagick and x11-utils (scripts/setup.sh installs them).
 set -euo pipefail
 cd "$(dirname "$0")/.."
