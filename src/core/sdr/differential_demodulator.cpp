@@ -1,0 +1,74 @@
+#include "sdr/differential_demodulator.h"
+
+#include <cmath>
+#include <numbers>
+
+#include "sdr/channel_extractor.h"
+
+namespace vantrel::sdr {
+
+namespace {
+constexpr double kTimingSmoothing = 1.0 / 512.0;  // about 128 bits
+constexpr double kTimingGain = 0.15;              // share of the timing error taken per bit
+constexpr double kLevelSmoothing = 1.0 / 64.0;
+// e^{-j 2 pi n / 4}: the symbol-rate line at four samples per bit.
+constexpr std::array<std::complex<double>, 4> kSymbolPhasor{{{1, 0}, {0, -1}, {-1, 0}, {0, 1}}};
+}  // namespace
+
+Complex DifferentialDemodulator::SampleAt(double position) const {
+  // Cubic Lagrange interpolation between samples i and i + 1.
+  const auto i = static_cast<std::int64_t>(std::floor(position));
+  const float mu = static_cast<float>(position - static_cast<double>(i));
+  auto at = [this](std::int64_t n) { return history_[static_cast<std::size_t>(n) & (kHistory - 1)]; };
+  const Complex ym1 = at(i - 1), y0 = at(i), y1 = at(i + 1), y2 = at(i + 2);
+  const float c0 = -mu * (mu - 1) * (mu - 2) / 6, c1 = (mu + 1) * (mu - 1) * (mu - 2) / 2;
+  const float c2 = -(mu + 1) * mu * (mu - 2) / 2, c3 = (mu + 1) * mu * (mu - 1) / 6;
+  return ym1 * c0 + y0 * c1 + y1 * c2 + y2 * c3;
+}
+
+void DifferentialDemodulator::Process(const std::vector<Complex>& samples, std::vector<float>* bits) {
+  for (const Complex& y : samples) {
+    const std::int64_t n = count_++;
+    history_[static_cast<std::size_t>(n) & (kHistory - 1)] = y;
+    if (n < kSamplesPerSymbol) continue;
+    // One bit apart, a clean signal turns by ±90°, so -d² points along the
+    // real axis at the bit's middle and away from it between bits: its
+    // real part rises and falls once per bit, peaking at the bit's middle.
+    const Complex d = y * std::conj(history_[static_cast<std::size_t>(n - kSamplesPerSymbol) & (kHistory - 1)]);
+    const double power = std::norm(d);
+    if (power > 0.0) {
+      const double metric = -std::real(std::complex<double>(d) * std::complex<double>(d)) / power;
+      timingLine_ += kTimingSmoothing * (metric * kSymbolPhasor[n & 3] - timingLine_);
+    }
+    // Interpolation reaches two samples past the symbol's position.
+    while (nextSymbol_ + 2.0 <= static_cast<double>(n)) {
+      const Complex symbol = SampleAt(nextSymbol_);
+      const Complex z = symbol * std::conj(previousSymbol_);
+      previousSymbol_ = symbol;
+      const double magnitude = std::abs(z);
+      level_ += kLevelSmoothing * (magnitude - level_);
+      bits->push_back(level_ > 0.0 ? static_cast<float>(z.imag() / level_) : 0.0f);
+      frequencySum_ -= std::complex<double>(z) * std::complex<double>(z);
+      ++frequencySymbols_;
+
+      // The metric's line peaks at the bit's middle; steer towards it.
+      const double peak = -std::arg(timingLine_) * kSamplesPerSymbol / (2 * std::numbers::pi);
+      double error = peak - std::fmod(nextSymbol_, kSamplesPerSymbol);
+      error -= kSamplesPerSymbol * std::round(error / kSamplesPerSymbol);
+      nextSymbol_ += kSamplesPerSymbol + kTimingGain * error;
+    }
+  }
+}
+
+double DifferentialDemodulator::TakeFrequencyError(int* symbols) {
+  *symbols = frequencySymbols_;
+  // -z² turns by twice the phase the carrier error adds per bit.
+  const double error = frequencySymbols_ > 0 && std::abs(frequencySum_) > 0.0
+                           ? std::arg(frequencySum_) * kSymbolRate / (4 * std::numbers::pi)
+                           : 0.0;
+  frequencySum_ = 0.0;
+  frequencySymbols_ = 0;
+  return error;
+}
+
+}  // namespace vantrel::sdr
