@@ -66,6 +66,17 @@ bool ParseHome(const std::string& text, DecodeOptions* options, std::string* err
   return true;
 }
 
+// A frequency or rate in Hz: "1228800", "1.2288e6", "137.5e6".
+std::optional<double> ParseHz(const std::string& text) {
+  char* end = nullptr;
+  const double value = std::strtod(text.c_str(), &end);
+  if (text.empty() || *end != '\0' || !std::isfinite(value)) return std::nullopt;
+  return value;
+}
+
+constexpr double kMinIqRate = 9600.0;   // two samples per bit
+constexpr double kMaxIqRate = 20e6;     // beyond any receiver we serve
+
 }  // namespace
 
 std::optional<CTime> ParseIsoUtc(const std::string& text) {
@@ -95,7 +106,7 @@ std::optional<CTime> ParseIsoUtc(const std::string& text) {
 
 bool ParseDecodeOptions(int argc, char** argv, DecodeOptions* options, std::string* error) {
   enum { kRawInput = 256, kStartTime, kPolarity, kFilter, kTable, kLogDir, kRaw, kHelp, kChart,
-         kHome, kTle };
+         kHome, kTle, kRawFormat, kIq, kIqFormat, kIqRate, kCentreFreq };
   static const option kLongOptions[] = {
       {"raw-input", no_argument, nullptr, kRawInput},
       {"start-time", required_argument, nullptr, kStartTime},
@@ -108,8 +119,14 @@ bool ParseDecodeOptions(int argc, char** argv, DecodeOptions* options, std::stri
       {"chart", required_argument, nullptr, kChart},
       {"home", required_argument, nullptr, kHome},
       {"tle", required_argument, nullptr, kTle},
+      {"raw-format", required_argument, nullptr, kRawFormat},
+      {"iq", required_argument, nullptr, kIq},
+      {"iq-format", required_argument, nullptr, kIqFormat},
+      {"iq-rate", required_argument, nullptr, kIqRate},
+      {"center-freq", required_argument, nullptr, kCentreFreq},
       {nullptr, 0, nullptr, 0},
   };
+  bool rawFormatGiven = false, iqOptionGiven = false;
   optind = 1;
   opterr = 0;
   while (true) {
@@ -170,6 +187,48 @@ bool ParseDecodeOptions(int argc, char** argv, DecodeOptions* options, std::stri
         }
         options->tleFile = arg;
         break;
+      case kRawFormat:
+        rawFormatGiven = true;
+        if (arg == "u8") options->rawFormat = RawFormat::U8;
+        else if (arg == "s16le") options->rawFormat = RawFormat::S16le;
+        else {
+          *error = "bad --raw-format '" + arg + "': use u8 or s16le";
+          return false;
+        }
+        break;
+      case kIq:
+        options->iq = true;
+        options->input = arg;
+        break;
+      case kIqFormat:
+        iqOptionGiven = true;
+        if (const auto format = sdr::ParseIqFormat(arg)) {
+          options->iqFormat = *format;
+        } else {
+          *error = "bad --iq-format '" + arg + "': use cu8, cs16 or cf32";
+          return false;
+        }
+        break;
+      case kIqRate: {
+        iqOptionGiven = true;
+        const auto rate = ParseHz(arg);
+        if (!rate || *rate < kMinIqRate || *rate > kMaxIqRate) {
+          *error = "bad --iq-rate '" + arg + "': use samples per second from 9600 to 20000000";
+          return false;
+        }
+        options->iqRate = *rate;
+        break;
+      }
+      case kCentreFreq: {
+        iqOptionGiven = true;
+        const auto hz = ParseHz(arg);
+        if (!hz || *hz <= 0.0) {
+          *error = "bad --center-freq '" + arg + "': use Hz, e.g. 137.5e6";
+          return false;
+        }
+        options->centreFrequency = *hz;
+        break;
+      }
       case 'h':
       case kHelp: options->help = true; return true;
       case ':':
@@ -182,15 +241,34 @@ bool ParseDecodeOptions(int argc, char** argv, DecodeOptions* options, std::stri
         return false;
     }
   }
-  if (argc - optind != 1) {
-    *error = argc - optind == 0 ? "no input file given; see --help"
-                                : "more than one input file given; see --help";
+  if (options->iq) {
+    if (argc - optind != 0 || options->rawInput) {
+      *error = "--iq names the input: give no other input file and no --raw-input";
+      return false;
+    }
+    if (options->iqRate == 0.0) {
+      *error = "--iq needs --iq-rate";
+      return false;
+    }
+  } else if (iqOptionGiven) {
+    *error = "--iq-format, --iq-rate and --center-freq need --iq";
     return false;
   }
-  options->input = argv[optind];
-  if (options->input == "-" && !options->rawInput) {
-    *error = "standard input can only be read as raw samples: add --raw-input";
+  if (rawFormatGiven && !options->rawInput) {
+    *error = "--raw-format needs --raw-input";
     return false;
+  }
+  if (!options->iq) {
+    if (argc - optind != 1) {
+      *error = argc - optind == 0 ? "no input file given; see --help"
+                                  : "more than one input file given; see --help";
+      return false;
+    }
+    options->input = argv[optind];
+    if (options->input == "-" && !options->rawInput) {
+      *error = "standard input can only be read as raw samples: add --raw-input";
+      return false;
+    }
   }
   if (options->rawLog && options->logDir.empty()) {
     *error = "--raw needs --log-dir";
@@ -205,6 +283,7 @@ bool ParseDecodeOptions(int argc, char** argv, DecodeOptions* options, std::stri
 
 const char* const kDecodeUsage =
     "Usage: vantrel-decode [OPTION]... INPUT\n"
+    "       vantrel-decode [OPTION]... --iq FILE --iq-rate HZ [--iq-format F] [--center-freq HZ]\n"
     "Decodes the downlink packets in a recording of a receiver's discriminator audio\n"
     "and prints one line per decoded packet, as the desktop program would show them.\n"
     "\n"
@@ -213,7 +292,15 @@ const char* const kDecodeUsage =
     "from a file or from '-' (standard input, e.g. a live receiver piped in).\n"
     "\n"
     "Options:\n"
-    "  --raw-input            read INPUT as raw unsigned 8-bit samples at 48000 Hz\n"
+    "  --raw-input            read INPUT as raw samples at 48000 Hz\n"
+    "  --raw-format FORMAT    with --raw-input: u8 (unsigned 8-bit, default) or s16le\n"
+    "                         (signed 16-bit little-endian)\n"
+    "  --iq FILE              decode every downlink in an SDR's complex samples of a\n"
+    "                         band, from FILE or '-' (standard input)\n"
+    "  --iq-format FORMAT     cu8 (interleaved unsigned 8-bit I/Q, default), cs16\n"
+    "                         (signed 16-bit) or cf32 (32-bit float)\n"
+    "  --iq-rate HZ           samples per second of the IQ input (9600 or more)\n"
+    "  --center-freq HZ       the SDR's tuning; without it carriers are offsets\n"
     "  --start-time TIME      UTC time of the recording's first sample, ISO 8601,\n"
     "                         e.g. 2007-05-12T10:11:12Z (default: now); the clock\n"
     "                         reads TIME + k + 1 s while second k is decoded\n"

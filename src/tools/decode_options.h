@@ -5,7 +5,9 @@
 #include <optional>
 #include <string>
 
+#include "audio/recording_file.h"
 #include "document/clock.h"
+#include "sdr/iq_format.h"
 #include "document/vantrel_doc.h"
 
 namespace vantrel::tools {
@@ -14,7 +16,12 @@ enum class PolarityMode { Upright, Inverted, Auto };
 
 struct DecodeOptions {
   std::string input;                 // file path, or "-" for standard input (raw only)
-  bool rawInput = false;             // unsigned 8-bit samples at 48000 Hz, no header
+  bool rawInput = false;             // raw discriminator samples at 48000 Hz, no header
+  RawFormat rawFormat = RawFormat::U8;
+  bool iq = false;                   // input is an SDR's complex samples of a band
+  sdr::IqFormat iqFormat = sdr::IqFormat::Cu8;
+  double iqRate = 0.0;               // samples per second
+  std::optional<double> centreFrequency;  // Hz the SDR was tuned to
   std::optional<CTime> startTime;    // clock at the start of the recording; now when unset
   PolarityMode polarity = PolarityMode::Auto;
   std::array<int, kFilterCount> filters{-1, -1, -1, -1, -1, -1, -1, -1};  // -1: default

@@ -2,12 +2,16 @@
 // document code as the desktop program and prints the decoded lines.
 #include <sys/stat.h>
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <iostream>
 
 #include "decode_options.h"
 #include "document/text_encoding.h"
 #include "document/vantrel_doc.h"
+#include "iq_decoder.h"
 #include "recording_decoder.h"
 #include "audio/recording_file.h"
 #ifdef VANTREL_CHART
@@ -63,6 +67,55 @@ void Configure(const DecodeOptions& options, CVantrelDoc& doc) {
   }
 }
 
+// The table, the chart and the exit status, after the last line.
+int Finish(const DecodeOptions& options, CVantrelDoc& doc, HeldClock& clock, const std::string& inputError) {
+  if (options.table) {
+    for (int k = 1; k <= kSatelliteCount; ++k) {
+      std::cout << Cp1252ToUtf8(FormatSatelliteRow(k, doc.satellites[k])) << '\n';
+    }
+  }
+  std::cout.flush();
+  if (!inputError.empty()) return Fail(inputError);
+#ifdef VANTREL_CHART
+  std::string error;
+  if (!options.chartFile.empty() && !WriteChartPng(doc, clock, options.chartFile, &error)) {
+    return Fail(error);
+  }
+#else
+  (void)clock;
+#endif
+  return std::cout ? 0 : Fail("cannot write to standard output");
+}
+
+// Reads the IQ input in pieces as it comes (a live receiver on a pipe).
+bool DecodeIq(const DecodeOptions& options, CVantrelDoc& doc, HeldClock& clock, CTime start,
+              std::string* error) {
+  const bool standardInput = options.input == "-";
+  std::FILE* file = standardInput ? stdin : std::fopen(options.input.c_str(), "rb");
+  struct stat info {};
+  if (file == nullptr || (fstat(fileno(file), &info) == 0 && S_ISDIR(info.st_mode))) {
+    if (file != nullptr) std::fclose(file);
+    *error = options.input + ": cannot open: " + (file == nullptr ? std::strerror(errno) : "is a directory");
+    return false;
+  }
+  IqDecoder decoder(doc, clock, start, options.iqRate, options.centreFrequency);
+  sdr::IqConverter converter(options.iqFormat);
+  std::vector<std::uint8_t> bytes(1 << 16);
+  std::vector<sdr::Complex> samples;
+  while (true) {
+    const std::size_t n = std::fread(bytes.data(), 1, bytes.size(), file);
+    if (n == 0) break;
+    samples.clear();
+    converter.Convert(bytes.data(), n, &samples);
+    PrintLines(decoder.Feed(samples));
+  }
+  PrintLines(decoder.Finish());
+  const bool failed = std::ferror(file) != 0;
+  if (failed) *error = (standardInput ? std::string("standard input") : options.input) + ": read error";
+  if (!standardInput) std::fclose(file);
+  return !failed;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -75,12 +128,18 @@ int main(int argc, char** argv) {
   }
 
   RecordingInput input;
-  if (!input.Open(options.input, options.rawInput, &error)) return Fail(error);
+  if (!options.iq && !input.Open(options.input, options.rawInput, &error, options.rawFormat)) {
+    return Fail(error);
+  }
 
   const CTime start = options.startTime ? *options.startTime : SystemClock().Now();
   HeldClock clock(start);
   CVantrelDoc doc(clock, ProgramDirectory());
   Configure(options, doc);
+  if (options.iq) {
+    const bool ok = DecodeIq(options, doc, clock, start, &error);
+    return Finish(options, doc, clock, ok ? "" : error);
+  }
 
   RecordingDecoder decoder(doc, clock, start, options.polarity);
   std::vector<std::uint8_t> second(CVantrelDoc::kRingLength);
@@ -102,18 +161,5 @@ int main(int argc, char** argv) {
     second.resize(CVantrelDoc::kRingLength);
   }
   PrintLines(decoder.Finish());
-
-  if (options.table) {
-    for (int k = 1; k <= kSatelliteCount; ++k) {
-      std::cout << Cp1252ToUtf8(FormatSatelliteRow(k, doc.satellites[k])) << '\n';
-    }
-  }
-  std::cout.flush();
-  if (!input.error().empty()) return Fail(input.error());
-#ifdef VANTREL_CHART
-  if (!options.chartFile.empty() && !WriteChartPng(doc, clock, options.chartFile, &error)) {
-    return Fail(error);
-  }
-#endif
-  return std::cout ? 0 : Fail("cannot write to standard output");
+  return Finish(options, doc, clock, input.error());
 }

@@ -12,8 +12,9 @@ RecordingInput::~RecordingInput() {
   if (raw_ != nullptr && ownsRaw_) std::fclose(raw_);
 }
 
-bool RecordingInput::Open(const std::string& path, bool raw, std::string* error) {
+bool RecordingInput::Open(const std::string& path, bool raw, std::string* error, RawFormat rawFormat) {
   name_ = path == "-" ? "standard input" : path;
+  rawFormat_ = rawFormat;
   struct stat info {};
   if (path != "-" && stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
     *error = path + ": is a directory, not a recording";
@@ -55,16 +56,30 @@ bool RecordingInput::Open(const std::string& path, bool raw, std::string* error)
 
 std::size_t RecordingInput::Read(std::vector<std::uint8_t>* samples) {
   if (raw_ != nullptr) {
+    const std::size_t width = rawFormat_ == RawFormat::S16le ? 2 : 1;
+    std::uint8_t* target = samples->data();
+    if (width == 2) {
+      rawBytes_.resize(samples->size() * 2);
+      target = rawBytes_.data();
+    }
+    const std::size_t wanted = samples->size() * width;
     std::size_t total = 0;
-    while (total < samples->size()) {
-      const std::size_t n = std::fread(samples->data() + total, 1, samples->size() - total, raw_);
+    while (total < wanted) {
+      const std::size_t n = std::fread(target + total, 1, wanted - total, raw_);
       total += n;
       if (n == 0) {
         if (std::ferror(raw_)) error_ = name_ + ": read error: " + std::strerror(errno);
         break;
       }
     }
-    return total;
+    // A stream that ends inside a 16-bit sample drops that half sample.
+    const std::size_t count = total / width;
+    for (std::size_t i = 0; width == 2 && i < count; ++i) {
+      const auto value16 = static_cast<std::int16_t>(rawBytes_[2 * i] | (rawBytes_[2 * i + 1] << 8));
+      const int value = (value16 + 128) >> 8;
+      (*samples)[i] = static_cast<std::uint8_t>(std::min(value, 127) + 128);
+    }
+    return count;
   }
   if (sound_ == nullptr) return 0;
   frames_.resize(samples->size() * static_cast<std::size_t>(channels_));

@@ -15,6 +15,10 @@
 
 namespace vantrel {
 
+// Raw sample formats: unsigned 8-bit, or signed 16-bit little-endian (an
+// FM demodulator's usual output), both at the capture rate.
+enum class RawFormat { U8, S16le };
+
 class RecordingInput {
  public:
   static constexpr int kSampleRate = kCaptureSampleRate;
@@ -26,7 +30,7 @@ class RecordingInput {
 
   // Opens path ("-" with raw for standard input). On failure returns false
   // with a one-line description naming the file in *error.
-  bool Open(const std::string& path, bool raw, std::string* error);
+  bool Open(const std::string& path, bool raw, std::string* error, RawFormat rawFormat = RawFormat::U8);
 
   // Reads up to samples->size() samples into *samples; returns how many were
   // read, 0 at the end. A read error ends the input and is kept in error().
@@ -40,7 +44,9 @@ class RecordingInput {
   int channels_ = 1;
   std::FILE* raw_ = nullptr;
   bool ownsRaw_ = false;
+  RawFormat rawFormat_ = RawFormat::U8;
   std::vector<short> frames_;
+  std::vector<std::uint8_t> rawBytes_;
   std::string error_;
 };
 

@@ -1,0 +1,64 @@
+#include "sdr/sdr_channel.h"
+
+#include <algorithm>
+
+namespace vantrel::sdr {
+
+namespace {
+// Share of the measured frequency error taken per block: a loop of a few Hz
+// follows 60 Hz/s of Doppler change without chasing the noise.
+constexpr double kFrequencyGain = 0.25;
+constexpr int kMinSymbolsForError = 16;
+constexpr int kSatelliteCount = 36;
+}  // namespace
+
+SdrChannel::SdrChannel(const BandTransform& band, int id, double carrierHz, std::int64_t firstSample)
+    : band_(band),
+      id_(id),
+      firstSample_(firstSample),
+      extractor_(band, carrierHz),
+      finder_([this](const FoundPacket& found) { return OnPacket(found); }) {}
+
+void SdrChannel::Process(const Complex* block, std::vector<SdrPacket>* packets) {
+  samples_.clear();
+  bits_.clear();
+  extractor_.Process(block, &samples_);
+  demodulator_.Process(samples_, &bits_);
+  int symbols = 0;
+  const double error = demodulator_.TakeFrequencyError(&symbols);
+  if (symbols >= kMinSymbolsForError) extractor_.SetCarrierHz(extractor_.carrierHz() + kFrequencyGain * error);
+  sink_ = packets;
+  for (float bit : bits_) finder_.Push(bit);
+  sink_ = nullptr;
+}
+
+void SdrChannel::Flush(std::vector<SdrPacket>* packets) {
+  sink_ = packets;
+  finder_.Flush();
+  sink_ = nullptr;
+}
+
+PacketOutcome SdrChannel::OnPacket(const FoundPacket& found) {
+  // The document interprets packets later on its own thread, so every
+  // checked packet counts as taken here.
+  if (sink_ == nullptr) return PacketOutcome::Accepted;
+  SdrPacket packet;
+  packet.sample = firstSample_ + static_cast<std::int64_t>(static_cast<double>(found.startBit) *
+                                                           band_.sampleRate() / kSymbolRate);
+  packet.channel = id_;
+  packet.length = std::min(found.length, 24);
+  std::copy_n(found.bytes, packet.length, packet.bytes.begin());
+  packet.source.demodulator = DemodulatorKind::Sdr;
+  packet.source.polarity = found.polarity;
+  packet.source.correctedBits = found.correctedBits;
+  packet.source.carrierHz = extractor_.carrierHz();
+  if (packet.bytes[0] == 0x65 && packet.bytes[1] == 0xA8 && packet.bytes[2] == 0xF9 &&
+      packet.bytes[3] >= 1 && packet.bytes[3] <= kSatelliteCount) {
+    satellite_ = packet.bytes[3];
+  }
+  ++packetsFound_;
+  sink_->push_back(packet);
+  return PacketOutcome::Accepted;
+}
+
+}  // namespace vantrel::sdr
