@@ -7,7 +7,7 @@ namespace vantrel::sdr {
 
 namespace {
 constexpr int kFilterTaps = 57;         // fits the quarter-block overlap at channel rate
-constexpr double kPassbandHz = 4300.0;  // ±3360 Hz of signal plus tracking error
+constexpr double kPassbandHz = 3000.0;  // ±3360 Hz of signal plus tracking error
 constexpr float kStopbandDb = 60.0f;
 }  // namespace
 

@@ -9,7 +9,7 @@ namespace vantrel::sdr {
 
 namespace {
 constexpr double kTimingSmoothing = 1.0 / 512.0;  // about 128 bits
-constexpr double kTimingGain = 0.15;              // share of the timing error taken per bit
+constexpr double kTimingGain = 0.05;              // share of the timing error taken per bit
 constexpr double kLevelSmoothing = 1.0 / 64.0;
 // e^{-j 2 pi n / 4}: the symbol-rate line at four samples per bit.
 constexpr std::array<std::complex<double>, 4> kSymbolPhasor{{{1, 0}, {0, -1}, {-1, 0}, {0, 1}}};

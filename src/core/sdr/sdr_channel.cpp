@@ -7,7 +7,7 @@ namespace vantrel::sdr {
 namespace {
 // Share of the measured frequency error taken per block: a loop of a few Hz
 // follows 60 Hz/s of Doppler change without chasing the noise.
-constexpr double kFrequencyGain = 0.25;
+constexpr double kFrequencyGain = 0.1;
 constexpr int kMinSymbolsForError = 16;
 constexpr int kSatelliteCount = 36;
 }  // namespace
