@@ -122,6 +122,12 @@ TEST_F(Tools, UnusableInputIsOneLineAndStatusTwo) {
       {"--chart nowhere/x.png quiet.wav", "cannot write chart nowhere/x.png"},
       {"-", "standard input can only be read as raw samples"},
       {"", "no input file given"},
+      {"--iq x.cu8 --iq-format cs8 --iq-rate 1228800", "bad --iq-format 'cs8'"},
+      {"--iq x.cu8 --iq-rate 8000", "bad --iq-rate '8000'"},
+      {"--iq x.cu8", "--iq needs --iq-rate"},
+      {"--iq-rate 1228800 x.wav", "--iq-format, --iq-rate and --center-freq need --iq"},
+      {"--raw-input --raw-format s8 -", "bad --raw-format 's8'"},
+      {"--iq missing.cu8 --iq-rate 1228800", "missing.cu8: cannot open"},
   };
   for (const auto& [args, errStart] : rows) {
     EXPECT_EQ(Decode(args), 2) << args;
@@ -164,6 +170,34 @@ TEST_F(Tools, DemoRecordingShowsEveryPacketType) {
                             "Network Control ", "Fill packet ", "Ephemeris  FM-", "Elements   FM-"}) {
     EXPECT_NE(out_.find(std::string("\n") + start), std::string::npos) << start;
   }
+}
+
+// An SDR band on standard input: the real recording's 49 packets, the
+// sync packet naming no satellite of the table left out of the lines.
+TEST_F(Tools, IqPipeDecodesTheRealRecording) {
+  ASSERT_EQ(Shell("cat \"$VANTREL_SOURCE_DIR/tests/data/pass-21cma-9600.cf32\" | vantrel-decode --iq - "
+                  "--iq-format cf32 --iq-rate 9600 --center-freq 137.5e6 --filter b1E=1"), 0) << err_;
+  EXPECT_EQ(std::count(out_.begin(), out_.end(), '\n'), 48);
+  EXPECT_EQ(out_.rfind("Fill packet B3489015957F14F39C\n", 0), 0u) << out_;
+}
+
+// 16-bit discriminator audio decodes as its 8-bit original does.
+TEST_F(Tools, RawSixteenBitAudioDecodesAsEightBit) {
+  const auto audio = Audio(false, 0, 1);
+  std::ofstream wide(dir_ / "audio.s16", std::ios::binary);
+  for (std::uint8_t v : audio) {
+    const auto s = static_cast<std::uint16_t>((v - 128) * 256);
+    wide.put(static_cast<char>(s & 0xFF)).put(static_cast<char>(s >> 8));
+  }
+  wide.put('\x01');  // half a sample at the end is dropped
+  wide.close();
+  std::ofstream(dir_ / "audio.u8", std::ios::binary).write(reinterpret_cast<const char*>(audio.data()),
+                                                           static_cast<std::streamsize>(audio.size()));
+  ASSERT_EQ(Decode("--raw-input audio.u8"), 0);
+  const std::string narrow = out_;
+  EXPECT_NE(narrow, "");
+  ASSERT_EQ(Decode("--raw-input --raw-format s16le audio.s16"), 0) << err_;
+  EXPECT_EQ(out_, narrow);
 }
 
 // Also the decoder reading raw samples from standard input.
