@@ -80,7 +80,7 @@ class CVantrelDoc {
   // Replaces defaults with the stored values that read and lie in range;
   // false when the store could not be opened (the defaults then stand).
   bool LoadSettings(SettingsStore& store);
-  // Writes all 54 values; false when they could not be stored.
+  // Writes all 55 values; false when they could not be stored.
   bool SaveSettings(SettingsStore& store);
 
   // --- sound-card capture (audio/capture.cpp) ---
