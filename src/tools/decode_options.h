@@ -24,6 +24,7 @@ struct DecodeOptions {
   std::optional<double> centreFrequency;  // Hz the SDR was tuned to
   std::optional<CTime> startTime;    // clock at the start of the recording; now when unset
   PolarityMode polarity = PolarityMode::Auto;
+  int demodulator = kDemodulatorClassic;
   std::array<int, kFilterCount> filters{-1, -1, -1, -1, -1, -1, -1, -1};  // -1: default
   bool table = false;                // print the satellite table after the lines
   std::string logDir;                // append daily log files here when set

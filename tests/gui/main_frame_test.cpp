@@ -108,6 +108,7 @@ TEST_F(MainFrame, MenusToolbarAndKeys) {
       "Options/Audio/Source", "Options/Audio/Source/|32783", "Options/Audio/Source/|32784",
       "Options/Audio/Source/|32785", "Options/Audio/Source/|32786", "Options/Filter|32787",
       "Options/Track History|32788", "Options/TLE", "Options/TLE/Define|32789", "Options/TLE/Enable|32790",
+      "Options/Demodulator", "Options/Demodulator/Classic|32791", "Options/Demodulator/Sensitive|32792",
       "&Help", "&Help/&Help Topics|57667", "&Help/-", "&Help/&About Vantrel...|57664"};
   EXPECT_EQ(items, expected);
 

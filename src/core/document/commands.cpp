@@ -87,6 +87,10 @@ void OnTleDefine(CVantrelDoc& doc, CommandDialogs& dialogs) {
 
 void OnTleEnable(CVantrelDoc& doc) { doc.tleEnable = Not(doc.tleEnable); }
 
+void OnDemodulator(CVantrelDoc& doc, int choice) {
+  if (doc.demodulator != choice) doc.SetDemodulator(choice);
+}
+
 bool RunDocumentCommand(CVantrelDoc& doc, CommandDialogs& dialogs, int id) {
   switch (id) {
     case cmd::kViewSignal: OnViewSignal(doc); return true;
@@ -102,6 +106,8 @@ bool RunDocumentCommand(CVantrelDoc& doc, CommandDialogs& dialogs, int id) {
     case cmd::kTrackHistory: OnTrackHistory(doc); return true;
     case cmd::kTleDefine: OnTleDefine(doc, dialogs); return true;
     case cmd::kTleEnable: OnTleEnable(doc); return true;
+    case cmd::kDemodulatorClassic: OnDemodulator(doc, kDemodulatorClassic); return true;
+    case cmd::kDemodulatorSensitive: OnDemodulator(doc, kDemodulatorSensitive); return true;
     default: break;
   }
   if (id >= cmd::kSource1 && id <= cmd::kSource4) {
@@ -123,6 +129,8 @@ CommandState UpdateDocumentCommand(const CVantrelDoc& doc, int id) {
     case cmd::kOutputLog: state.checked = doc.logFlag != 0; break;
     case cmd::kOutputRaw: state.checked = doc.rawFlag != 0; break;
     case cmd::kTrackHistory: state.checked = doc.trackHistory != 0; break;
+    case cmd::kDemodulatorClassic: state.checked = doc.demodulator != kDemodulatorSensitive; break;
+    case cmd::kDemodulatorSensitive: state.checked = doc.demodulator == kDemodulatorSensitive; break;
     case cmd::kTleEnable:
       state.enabled = !doc.tleFile.empty();
       state.checked = state.enabled && doc.tleEnable != 0;
@@ -151,6 +159,8 @@ bool IsCheckableCommand(int id) {
     case cmd::kOutputRaw:
     case cmd::kTrackHistory:
     case cmd::kTleEnable:
+    case cmd::kDemodulatorClassic:
+    case cmd::kDemodulatorSensitive:
     case cmd::kViewToolbar:
     case cmd::kViewStatusBar:
       return true;
