@@ -55,6 +55,7 @@ void DifferentialDemodulator::Process(const std::vector<Complex>& samples, std::
       const double peak = -std::arg(timingLine_) * kSamplesPerSymbol / (2 * std::numbers::pi);
       double error = peak - std::fmod(nextSymbol_, kSamplesPerSymbol);
       error -= kSamplesPerSymbol * std::round(error / kSamplesPerSymbol);
+      if (!std::isfinite(error)) error = 0.0;
       nextSymbol_ += kSamplesPerSymbol + kTimingGain * error;
     }
   }

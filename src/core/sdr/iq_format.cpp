@@ -6,6 +6,10 @@
 
 namespace vantrel::sdr {
 
+namespace {
+constexpr float kCf32Limit = 1000.0f;
+}  // namespace
+
 std::optional<IqFormat> ParseIqFormat(const std::string& name) {
   if (name == "cu8") return IqFormat::Cu8;
   if (name == "cs16") return IqFormat::Cs16;
@@ -54,8 +58,10 @@ void IqConverter::ConvertWhole(const std::uint8_t* bytes, std::size_t samples,
       for (std::size_t i = 0; i < samples; ++i) {
         float pair[2];
         std::memcpy(pair, bytes + 8 * i, sizeof pair);
-        // A damaged file's NaN or infinity would poison every filter downstream.
-        dst[i] = {std::isfinite(pair[0]) ? pair[0] : 0.0f, std::isfinite(pair[1]) ? pair[1] : 0.0f};
+        // A damaged file's NaN, infinity or absurd value would poison every
+        // filter downstream; full scale is 1.
+        auto sane = [](float v) { return std::isfinite(v) ? std::clamp(v, -kCf32Limit, kCf32Limit) : 0.0f; };
+        dst[i] = {sane(pair[0]), sane(pair[1])};
       }
       break;
   }
