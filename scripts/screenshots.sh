@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Screenshots of the four screens for the README: runs the built program on a
+# Screenshots of the five screens for the README: runs the built program on a
 # private X display, decoding the demo recording, once per screen, and saves
-# docs/signal.png, docs/messages.png, docs/satellites.png and docs/chart.png.
+# docs/signal.png, docs/messages.png, docs/satellites.png and docs/chart.png;
+# then docs/spectrum.png while it plays a synthesized SDR band of four
+# satellites (vantrel-synth --band).
 # Usage: scripts/screenshots.sh [BUILD_DIR]   (default build)
 # Needs xvfb, imagemagick and x11-utils (scripts/setup.sh installs them).
 set -euo pipefail
@@ -39,15 +41,22 @@ main_window() {
 }
 
 mkdir -p docs
-# View states: 0 Signal, 1 Messages, 2 Chart, 3 Satellites. The screen shown at
-# start is the stored one, so each run starts with its own settings file.
-for shot in 0:signal 1:messages 3:satellites 2:chart; do
+band_seconds=$((wait_seconds / 2 + 10))
+"$build/bin/vantrel-synth" --band --length "$band_seconds" "$root/band.cu8"
+band_input=(--input "$root/band.cu8" --iq-format cu8 --iq-rate 1228800 --center-freq 137.5e6)
+
+# View states: 0 Signal, 1 Messages, 2 Chart, 3 Satellites, 4 Spectrum. The
+# screen shown at start is the stored one, so each run starts with its own
+# settings file.
+for shot in 0:signal 1:messages 3:satellites 2:chart 4:spectrum; do
   state=${shot%%:*} name=${shot#*:}
   rm -rf "$XDG_CONFIG_HOME/Vantrel" && mkdir -p "$XDG_CONFIG_HOME/Vantrel"
   printf '[General]\nViewState=%s\nTrackHistory=1\n' "$state" > "$XDG_CONFIG_HOME/Vantrel/Vantrel.conf"
-  "$program" --input data/demo.wav --start > "$root/$name.log" 2>&1 &
+  input=(--input data/demo.wav)
+  [ "$name" = spectrum ] && input=("${band_input[@]}")
+  "$program" "${input[@]}" --start > "$root/$name.log" 2>&1 &
   program_pid=$!
-  sleep "$wait_seconds"
+  if [ "$name" = spectrum ]; then sleep $((wait_seconds / 2)); else sleep "$wait_seconds"; fi
   window=$(main_window)
   if [ -z "$window" ]; then
     echo "no window for $name; program output:" >&2; cat "$root/$name.log" >&2; exit 1

@@ -12,6 +12,7 @@
 #include <sstream>
 
 #include "audio/recording_file.h"
+#include "synth/band_synth.h"
 #include "synth/baseband_synth.h"
 #include "synth/packet_builder.h"
 #include "synth/signal_synth.h"
@@ -47,6 +48,10 @@ const char* const kUsage =
     "  --dc D           receiver off tune: add D sample units to every sample\n"
     "  --mix FILE.wav   instead of a SCRIPT: add --noise to this recording (then only\n"
     "                   OUTPUT is given)\n"
+    "  --band           instead of a SCRIPT: OUTPUT gets an SDR band of four satellites\n"
+    "                   (cu8 IQ at 1228800 samples/s around 137.5 MHz, Eb/N0 10 to\n"
+    "                   16 dB, each with its own Doppler offset and drift), --length\n"
+    "                   seconds long (default 20)\n"
     "\n"
     "Receiver chain (any of these renders the packets as complex baseband, band-\n"
     "limited to +-5 kHz, then FM-discriminates it; --amplitude and --noise are unused):\n"
@@ -141,6 +146,28 @@ bool ReadScript(const std::string& path, std::vector<Segment>* segments, std::st
   return true;
 }
 
+// A demo band as an SDR tuned to 137.5 MHz would hand it over.
+int WriteBand(const std::string& out, double seconds, std::uint32_t seed) {
+  namespace synth = vantrel::synth;
+  const struct {
+    double channelHz, dopplerHz, drift, ebN0;
+    int fm;
+  } downlinks[] = {{-212500, 2400, -25, 16, 36}, {-62500, -1800, -40, 12, 41},
+                   {237500, 900, -55, 10, 30}, {300000, -3100, -10, 14, 32}};
+  std::vector<synth::BandSatellite> satellites;
+  for (const auto& d : downlinks) {
+    satellites.push_back({.channelHz = d.channelHz, .dopplerHz = d.dopplerHz, .driftHzPerSecond = d.drift,
+                          .ebN0Db = d.ebN0, .leadInBits = d.fm * 7,
+                          .packets = synth::DownlinkPackets(d.fm, static_cast<int>(seconds * 50), seed++)});
+  }
+  const auto band = synth::SynthesizeBand(satellites, {.sampleRate = 1228800.0, .seconds = seconds, .seed = seed});
+  const auto bytes = synth::EncodeIq(band, vantrel::sdr::IqFormat::Cu8);
+  std::ofstream file(out, std::ios::binary);
+  if (!file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size())))
+    return Fail(out + ": write failed");
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -155,12 +182,13 @@ int main(int argc, char** argv) {
       {"clock-ppm", required_argument, nullptr, 'p'}, {"dc", required_argument, nullptr, 'd'},
       {"ebn0", required_argument, nullptr, 'e'},      {"carrier", required_argument, nullptr, 'c'},
       {"drift", required_argument, nullptr, 'f'},     {"deviation", required_argument, nullptr, 'v'},
-      {"mix", required_argument, nullptr, 'm'},
+      {"mix", required_argument, nullptr, 'm'},       {"band", no_argument, nullptr, 'B'},
       {nullptr, 0, nullptr, 0}};
   vantrel::synth::BasebandOptions chain;
   bool receiverChain = false;
   double deviation = 120.0;
   std::string mix;
+  bool band = false;
   opterr = 0;
   for (int c; (c = getopt_long(argc, argv, "+h", kLong, nullptr)) != -1;) {
     switch (c) {
@@ -177,10 +205,15 @@ int main(int argc, char** argv) {
       case 'c': chain.carrierHz = std::atof(optarg); receiverChain = true; break;
       case 'f': chain.driftHzPerSecond = std::atof(optarg); receiverChain = true; break;
       case 'm': mix = optarg; break;
+      case 'B': band = true; break;
       case 'v': deviation = std::atof(optarg); receiverChain = true; break;
       case 'h': std::cout << kUsage; return 0;
       default: return Fail(std::string("bad option '") + argv[optind - 1] + "'; see --help");
     }
+  }
+  if (band) {
+    if (argc - optind != 1) return Fail("--band needs only OUTPUT; see --help");
+    return WriteBand(argv[optind], length > 0 ? length : 20.0, options.seed);
   }
   std::vector<Segment> segments;
   std::string error;

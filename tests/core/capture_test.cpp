@@ -2,10 +2,13 @@
 // same queue the real device uses: start, poll, stop and each failure.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <map>
+#include <thread>
 
 #include "audio/wave_queue.h"
 #include "document/vantrel_doc.h"
+#include "synth/band_synth.h"
 
 namespace vantrel {
 namespace {
@@ -175,6 +178,68 @@ TEST_F(Capture, EachStartFailureShowsItsMessageAndChangesNothing) {
   EXPECT_EQ(std::pair(+doc_.processingBuffer.front(), doc_.currentCaptureBuffer), std::pair(10, 1));
   doc_.StopCapture();
   EXPECT_FALSE(wave_.open);
+}
+
+// An SDR receiver that hands over a band in pieces and is then unplugged.
+class FakeSdrInput final : public sdr::SdrInput {
+ public:
+  class Reader final : public sdr::BandReader {
+   public:
+    explicit Reader(std::vector<sdr::Complex> band) : band_(std::move(band)) {}
+    double sampleRate() const override { return 9600.0; }
+    std::optional<double> centreHz() const override { return 137.5e6; }
+    Result Read(std::vector<sdr::Complex>* out, std::string* error) override {
+      if (next_ >= band_.size()) return *error = "unplugged", Result::Failed;
+      const std::size_t n = std::min<std::size_t>(4000, band_.size() - next_);
+      out->assign(band_.begin() + static_cast<long>(next_), band_.begin() + static_cast<long>(next_ + n));
+      next_ += n;
+      return Result::Samples;
+    }
+    std::vector<sdr::Complex> band_;
+    std::size_t next_ = 0;
+  };
+  int DeviceCount() const override { return 2; }
+  std::string DeviceName(int device) const override { return "SDR " + std::to_string(device); }
+  std::unique_ptr<sdr::BandReader> Open(int, const sdr::SdrTuning& tuning, std::string* error) override {
+    if (tuning.sampleRate != 9600.0) return *error = "busy", nullptr;
+    return std::make_unique<Reader>(synth::SynthesizeBand(
+        {{.ebN0Db = 14, .leadInBits = 100, .packets = synth::DownlinkPackets(12, 60, 3)}}, {.sampleRate = 9600, .seconds = 1.4}));
+  }
+};
+
+TEST_F(Capture, SdrReceiversFollowTheSoundCardsAndAFailingOneStopsWithOneMessage) {
+  FakeSdrInput sdrInput;
+  doc_.sdrInput = &sdrInput;
+  for (const auto& [cards, firstSdrSlot] : {std::pair{2, 2}, std::pair{4, 3}}) {
+    doc_.deviceName = {};
+    wave_.names.assign(static_cast<std::size_t>(cards), "card");
+    doc_.EnumerateSoundCards();
+    doc_.EnumerateSdrReceivers();
+    EXPECT_EQ(doc_.deviceName[static_cast<std::size_t>(firstSdrSlot)], "SDR 0");
+    EXPECT_EQ(doc_.deviceName[2], cards == 2 ? "SDR 0" : "card");
+    EXPECT_EQ(doc_.SdrSlot(0), firstSdrSlot);
+  }
+  doc_.soundCardSlot = 3;
+  doc_.StartCapture();
+  EXPECT_EQ(host_.messages, Strings{"On opening the SDR receiver..busy"});
+  EXPECT_FALSE(doc_.captureRunning);
+  EXPECT_TRUE(wave_.calls.empty());
+
+  host_ = FakeHost{};
+  doc_.sdrTuning.sampleRate = 9600.0;
+  doc_.StartCapture();
+  ASSERT_TRUE(doc_.captureRunning);
+  for (int i = 0; i < 200 && doc_.captureRunning; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    doc_.PollCapture();
+  }
+  EXPECT_FALSE(doc_.captureRunning);
+  EXPECT_EQ(host_.messages, Strings{"On reading the SDR receiver..unplugged"});
+  EXPECT_EQ(host_.timers.size(), 0u);
+  // The packets found before the receiver went are not lost: three sync packets.
+  EXPECT_EQ(doc_.MessagesInArrivalOrder().size(), 3u);
+  EXPECT_EQ(doc_.packetSource.carrierIsAbsolute, true);
+  EXPECT_FALSE(doc_.spectrum.powerDb.empty());
 }
 
 }  // namespace

@@ -74,12 +74,13 @@ TEST_F(Settings, AllValuesInStoredOrderWithTheirKindsAndBackByteForByte) {
                                     "Rawflag", "TrackHistory", "b1A", "b1B", "b1C", "b1D", "b1E",
                                     "b1F", "b22", "b65", "TleFlag"};
   for (int n = 1; n <= 36; ++n) names.push_back((n < 10 ? "Sat0" : "Sat") + std::to_string(n));
-  names.insert(names.end(), {"LogDirectory", "TleFile", "Demodulator"});
+  names.insert(names.end(), {"LogDirectory", "TleFile", "Demodulator", "SdrCentre", "SdrRate", "SdrAutoGain", "SdrGain"});
   EXPECT_EQ(SettingNames(), names);
 
-  doc_.viewState = 2, doc_.soundCardSlot = 3, doc_.homeLatitude = 37.185, doc_.homeLongitude = -8.6;
+  doc_.viewState = 4, doc_.soundCardSlot = 3, doc_.homeLatitude = 37.185, doc_.homeLongitude = -8.6;
   doc_.logFlag = 0, doc_.rawFlag = 1, doc_.trackHistory = 1, doc_.tleEnable = 1;
   doc_.demodulator = kDemodulatorSensitive;
+  doc_.sdrTuning = {.centreHz = 137.25e6, .sampleRate = 2.4e6, .autoGain = 0, .gainDb = 40.2};
   doc_.filters = {0, 1, 0, 1, 1, 0, 1, 0};
   doc_.satellites[9] = {137.2875, 12.5, -40.25, 1178964672, 0xDEADBEEF};
   doc_.logDirectory = "/var/log/vantrel/";
@@ -88,7 +89,8 @@ TEST_F(Settings, AllValuesInStoredOrderWithTheirKindsAndBackByteForByte) {
   EXPECT_EQ(saved.visited, names);
   EXPECT_EQ(saved.closes, 1);
   for (std::size_t i = 0; i < names.size(); ++i) {
-    const K kind = i < 2 ? K::Integer : i < 4 ? K::Double : i < 16 ? K::Integer : i < 52 ? K::Record : i < 54 ? K::Text : K::Integer;
+    const K kind = i < 2 ? K::Integer : i < 4 ? K::Double : i < 16 ? K::Integer : i < 52 ? K::Record : i < 54 ? K::Text
+                   : i == 55 || i == 56 || i == 58 ? K::Double : K::Integer;
     EXPECT_EQ(saved.values[names[i]].kind, kind) << names[i];
     const std::size_t size = kind == K::Integer ? 4 : kind == K::Double ? 8 : kind == K::Record ? 32 : 0;
     EXPECT_EQ(saved.values[names[i]].bytes.size(), size) << names[i];
@@ -121,11 +123,13 @@ TEST_F(Settings, FirstRunMissingMalformedOrOutOfRangeValuesKeepDefaults) {
 
   for (const auto& [name, value] : std::map<std::string, std::int32_t>{
            {"ViewState", 7}, {"Soundcardoption", 9}, {"Logflag", 2}, {"Rawflag", -1}, {"b1A", 5},
-            {"Demodulator", 2}})
+            {"Demodulator", 2}, {"SdrAutoGain", 2}})
     store_.Put(name, K::Integer, value);
   store_.values["b1B"] = {K::Integer, {1, 0}, {}};  // does not fit a 32-bit integer
   store_.Put("HomeLat", K::Double, std::numeric_limits<double>::quiet_NaN());
   store_.Put("HomeLon", K::Double, std::numeric_limits<double>::infinity());
+  store_.Put("SdrRate", K::Double, 9599.0);  // below any rate a downlink fits in
+  store_.Put("SdrCentre", K::Double, -137.5e6);
   for (const auto& [name, size] : std::map<std::string, std::size_t>{{"Sat05", 31}, {"Sat06", 33}, {"Sat07", 0}})
     store_.values[name] = {K::Record, std::vector<std::uint8_t>(size, 0x11), {}};
   store_.Put("Sat08", K::Integer, std::int32_t{1});  // another kind: not read

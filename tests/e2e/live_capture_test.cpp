@@ -14,21 +14,6 @@
 namespace vantrel {
 namespace {
 
-// Logged lines without their time stamps, consecutive repeats counted once
-// (the first packet can decode in both copies while the polarity settles).
-std::vector<std::string> LoggedLines(const QString& dir) {
-  std::vector<std::string> lines;
-  for (const QString& name : QDir(dir).entryList({"orbcomm??????.log"}, QDir::Files, QDir::Name)) {
-    QFile file(dir + "/" + name);
-    if (!file.open(QIODevice::ReadOnly)) continue;
-    for (const QByteArray& raw : file.readAll().split('\n')) {
-      const QByteArray line = raw.left(raw.lastIndexOf('[')).trimmed();
-      if (!line.isEmpty() && (lines.empty() || lines.back() != line.toStdString())) lines.push_back(line.toStdString());
-    }
-  }
-  return lines;
-}
-
 bool Recording() {
   QProcess p;
   p.start("pactl", {"list", "source-outputs", "short"});
@@ -78,8 +63,8 @@ TEST(LiveCapture, StartedProgramLogsThePacketsPlayedIntoTheSoundCard) {
     ASSERT_TRUE(source.Write(audio.data() + sent, due - sent));
     sent = due;
   }
-  test::Eventually([&] { return LoggedLines(logDir).size() >= expected.size(); }, 10000);
-  EXPECT_EQ(LoggedLines(logDir), expected);
+  test::Eventually([&] { return test::LoggedLines(logDir).size() >= expected.size(); }, 10000);
+  EXPECT_EQ(test::LoggedLines(logDir), expected);
   EXPECT_EQ(test::Stop(vantrel), 0);
 }
 

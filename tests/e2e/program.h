@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QThread>
@@ -10,6 +11,8 @@
 
 #include <cstdlib>
 #include <functional>
+#include <string>
+#include <vector>
 
 namespace vantrel::test {
 
@@ -34,6 +37,21 @@ inline int Stop(QProcess& program, int signalNumber = SIGTERM) {
   ::kill(static_cast<pid_t>(program.processId()), signalNumber);
   if (!program.waitForFinished(10000)) return -1;
   return program.exitStatus() == QProcess::NormalExit ? program.exitCode() : -1;
+}
+
+// Logged lines without their time stamps, consecutive repeats counted once
+// (the first packet can decode in both copies while the polarity settles).
+inline std::vector<std::string> LoggedLines(const QString& dir) {
+  std::vector<std::string> lines;
+  for (const QString& name : QDir(dir).entryList({"orbcomm??????.log"}, QDir::Files, QDir::Name)) {
+    QFile file(dir + "/" + name);
+    if (!file.open(QIODevice::ReadOnly)) continue;
+    for (const QByteArray& raw : file.readAll().split('\n')) {
+      const QByteArray line = raw.left(raw.lastIndexOf('[')).trimmed();
+      if (!line.isEmpty() && (lines.empty() || lines.back() != line.toStdString())) lines.push_back(line.toStdString());
+    }
+  }
+  return lines;
 }
 
 inline bool Eventually(const std::function<bool()>& condition, int ms) {

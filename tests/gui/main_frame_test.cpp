@@ -100,13 +100,14 @@ TEST_F(MainFrame, MenusToolbarAndKeys) {
   ListMenu(frame_.menuBar(), "", items);
   const QStringList expected = {
       "&File", "&File/E&xit|57665", "&Edit", "&Edit/&Copy|57634", "&View", "&View/Signal|32771",
-      "&View/Messages|32772", "&View/Satellites|32773", "&View/Chart|32774", "&View/&Toolbar|59392",
+      "&View/Messages|32772", "&View/Satellites|32773", "&View/Chart|32774", "&View/Spectrum|32794",
+      "&View/&Toolbar|59392",
       "&View/&Status Bar|59393", "Process", "Process/Start|32775", "Process/Stop|32776", "Options",
       "Options/Output", "Options/Output/Log file|32778", "Options/Output/Raw file|32779", "Options/Home|32780",
       "Options/Directories", "Options/Directories/Log file|32781", "Options/Audio", "Options/Audio/Mixer|32782",
       // Source items show the slots' device names: none here.
       "Options/Audio/Source", "Options/Audio/Source/|32783", "Options/Audio/Source/|32784",
-      "Options/Audio/Source/|32785", "Options/Audio/Source/|32786", "Options/Filter|32787",
+      "Options/Audio/Source/|32785", "Options/Audio/Source/|32786", "Options/SDR...|32793", "Options/Filter|32787",
       "Options/Track History|32788", "Options/TLE", "Options/TLE/Define|32789", "Options/TLE/Enable|32790",
       "Options/Demodulator", "Options/Demodulator/Classic|32791", "Options/Demodulator/Sensitive|32792",
       "&Help", "&Help/&Help Topics|57667", "&Help/-", "&Help/&About Vantrel...|57664"};
@@ -117,7 +118,7 @@ TEST_F(MainFrame, MenusToolbarAndKeys) {
     buttons << (a->isSeparator() ? QString("-") : QString::number(a->data().toInt()));
     EXPECT_TRUE(a->isSeparator() || !a->icon().isNull()) << a->data().toInt();
   }
-  EXPECT_EQ(buttons.join(' '), "32775 32776 - 32771 32772 32773 32774 - 57664 57669");
+  EXPECT_EQ(buttons.join(' '), "32775 32776 - 32771 32772 32773 32774 32794 - 57664 57669");
   EXPECT_EQ(Action(cmd::kViewSignal)->statusTip(), "View the raw signal screen");
   EXPECT_EQ(frame_.statusBar()->currentMessage(), "For Help, press F1");
   const std::pair<int, const char*> keys[] = {{cmd::kEditCopy, "Ctrl+C; Ctrl+Ins"}, {cmd::kFilePrint, "Ctrl+P"},

@@ -72,7 +72,7 @@ class View : public ::testing::Test {
 TEST_F(View, SignalScreenPanelCentreLineTraceAndAdvice) {
   QImage background(100, 80, QImage::Format_RGB32);
   background.fill(kPaleBlue);
-  for (int state : {4, -1, 99}) EXPECT_EQ(Draw(state, {100, 80}), background) << state;
+  for (int state : {5, -1, 99}) EXPECT_EQ(Draw(state, {100, 80}), background) << state;
   for (int i = 20; i <= 30; ++i) doc_.ring[i] = 127;   // sample 255
   for (int i = 60; i <= 70; ++i) doc_.ring[i] = -128;  // sample 0
   doc_.ring[100] = 127;                                // only slots 0..99 are drawn

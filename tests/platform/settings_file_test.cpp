@@ -67,14 +67,14 @@ class SettingsFile : public ::testing::Test {
   HeldClock clock_{1178964672};  // 2007-05-12 10:11:12
 };
 
-TEST_F(SettingsFile, FirstRunHasDefaultsAndTheSaveWritesAll55ReadableValues) {
+TEST_F(SettingsFile, FirstRunHasDefaultsAndTheSaveWritesAll59ReadableValues) {
   auto doc = Loaded();
   ExpectDefaults(*doc);
   EXPECT_FALSE(QFile::exists(path_)) << "loading writes nothing";
   ASSERT_TRUE(Save(*doc));
   EXPECT_EQ(QtSettingsStore::DefaultPath(), path_);
   QSettings file(path_, QSettings::IniFormat);
-  EXPECT_EQ(file.allKeys().size(), 55);
+  EXPECT_EQ(file.allKeys().size(), 59);
   for (const std::string& name : SettingNames())
     EXPECT_TRUE(file.contains(QString::fromStdString(name))) << name;
   for (const auto& [key, value] : std::vector<std::pair<QString, QString>>{

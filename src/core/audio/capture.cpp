@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "document/vantrel_doc.h"
+#include "sdr/band_worker.h"
 
 namespace vantrel {
 
@@ -76,14 +77,18 @@ static void ReleaseDevice(WaveIn& waveIn,
 }
 
 void CVantrelDoc::StartCapture() {
+  // A slot outside the four menu slots (a damaged setting) opens the default input.
+  const int slot = soundCardSlot;
+  if (SlotIsSdr(slot)) {
+    StartSdrCapture(sdrDevice[static_cast<std::size_t>(slot)]);
+    return;
+  }
   if (waveIn == nullptr) {
     ShowWaveError("On opening the wave device..", kWaveNoDriver);
     return;
   }
   waveIn->SetFailureHandler([this](int code) { OnCaptureFailure(code); });
 
-  // A slot outside the four menu slots (a damaged setting) opens the default input.
-  const int slot = soundCardSlot;
   const int device = slot >= 0 && slot < kSoundCardSlots ? deviceId[slot] : kWaveMapper;
   int result = waveIn->Open(device, WaveFormat{});
   if (result != kWaveOk) {
@@ -115,16 +120,24 @@ void CVantrelDoc::StartCapture() {
   }
 
   currentCaptureBuffer = 0;
+  EnterCaptureRunning();
+  ringWriteIndex = 0;
+}
+
+void CVantrelDoc::EnterCaptureRunning() {
   captureRunning = 1;
   host().SetMainWindowTitle(kTitleRunning);
   pollTimerId = host().SetViewTimer(kPollTimerEvent, kPollMilliseconds);
   refreshTimerId = host().SetViewTimer(kRefreshTimerEvent, kRefreshMilliseconds);
   host().UpdateAllViews();
-  ringWriteIndex = 0;
 }
 
 void CVantrelDoc::PollCapture() {
   // A tick already queued when stop killed the timers finds no headers.
+  if (captureRunning && sdrWorker) {
+    PollSdrCapture();
+    return;
+  }
   if (!captureRunning || waveIn == nullptr) return;
   WaveHeader* header = captureHeaders[currentCaptureBuffer].get();
   if (header == nullptr) return;
@@ -147,6 +160,7 @@ void CVantrelDoc::PollCapture() {
 void CVantrelDoc::StopCapture() {
   if (captureRunning) {
     captureRunning = 0;
+    sdrWorker.reset();  // waits for the band thread to end
     if (captureHeaders[0] && waveIn != nullptr) ReleaseDevice(*waveIn, captureHeaders);
     host().KillViewTimer(refreshTimerId);
     host().KillViewTimer(pollTimerId);

@@ -23,6 +23,7 @@ void OnViewSignal(CVantrelDoc& doc) { ShowScreen(doc, 0); }
 void OnViewMessages(CVantrelDoc& doc) { ShowScreen(doc, 1); }
 void OnViewSatellites(CVantrelDoc& doc) { ShowScreen(doc, 3); }
 void OnViewChart(CVantrelDoc& doc) { ShowScreen(doc, 2); }
+void OnViewSpectrum(CVantrelDoc& doc) { ShowScreen(doc, 4); }
 
 void OnOutputLog(CVantrelDoc& doc) { doc.logFlag = Not(doc.logFlag); }
 void OnOutputRaw(CVantrelDoc& doc) { doc.rawFlag = Not(doc.rawFlag); }
@@ -87,6 +88,16 @@ void OnTleDefine(CVantrelDoc& doc, CommandDialogs& dialogs) {
 
 void OnTleEnable(CVantrelDoc& doc) { doc.tleEnable = Not(doc.tleEnable); }
 
+void OnSdrOptions(CVantrelDoc& doc, CommandDialogs& dialogs) {
+  sdr::SdrTuning tuning = doc.sdrTuning;
+  if (!dialogs.RunSdrOptions(tuning)) return;
+  // Values outside what a receiver can be set to keep the previous ones.
+  if (tuning.centreHz >= kMinSdrCentreHz && tuning.centreHz <= kMaxSdrCentreHz) doc.sdrTuning.centreHz = tuning.centreHz;
+  if (tuning.sampleRate >= kMinSdrRate && tuning.sampleRate <= kMaxSdrRate) doc.sdrTuning.sampleRate = tuning.sampleRate;
+  doc.sdrTuning.autoGain = tuning.autoGain != 0 ? 1 : 0;
+  if (tuning.gainDb >= kMinSdrGainDb && tuning.gainDb <= kMaxSdrGainDb) doc.sdrTuning.gainDb = tuning.gainDb;
+}
+
 void OnDemodulator(CVantrelDoc& doc, int choice) {
   if (doc.demodulator != choice) doc.SetDemodulator(choice);
 }
@@ -97,6 +108,8 @@ bool RunDocumentCommand(CVantrelDoc& doc, CommandDialogs& dialogs, int id) {
     case cmd::kViewMessages: OnViewMessages(doc); return true;
     case cmd::kViewSatellites: OnViewSatellites(doc); return true;
     case cmd::kViewChart: OnViewChart(doc); return true;
+    case cmd::kViewSpectrum: OnViewSpectrum(doc); return true;
+    case cmd::kSdrOptions: OnSdrOptions(doc, dialogs); return true;
     case cmd::kOutputLog: OnOutputLog(doc); return true;
     case cmd::kOutputRaw: OnOutputRaw(doc); return true;
     case cmd::kHome: OnHome(doc, dialogs); return true;
@@ -124,6 +137,7 @@ CommandState UpdateDocumentCommand(const CVantrelDoc& doc, int id) {
     case cmd::kViewMessages: state.checked = doc.viewState == 1; break;
     case cmd::kViewSatellites: state.checked = doc.viewState == 3; break;
     case cmd::kViewChart: state.checked = doc.viewState == 2; break;
+    case cmd::kViewSpectrum: state.checked = doc.viewState == 4; break;
     case cmd::kStart: state.enabled = doc.captureRunning == 0; break;
     case cmd::kStop: state.enabled = doc.captureRunning != 0; break;
     case cmd::kOutputLog: state.checked = doc.logFlag != 0; break;
@@ -155,6 +169,7 @@ bool IsCheckableCommand(int id) {
     case cmd::kViewMessages:
     case cmd::kViewSatellites:
     case cmd::kViewChart:
+    case cmd::kViewSpectrum:
     case cmd::kOutputLog:
     case cmd::kOutputRaw:
     case cmd::kTrackHistory:

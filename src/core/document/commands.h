@@ -27,6 +27,7 @@ void OnViewSignal(CVantrelDoc& doc);
 void OnViewMessages(CVantrelDoc& doc);
 void OnViewSatellites(CVantrelDoc& doc);
 void OnViewChart(CVantrelDoc& doc);
+void OnViewSpectrum(CVantrelDoc& doc);
 void OnOutputLog(CVantrelDoc& doc);
 void OnOutputRaw(CVantrelDoc& doc);
 void OnHome(CVantrelDoc& doc, CommandDialogs& dialogs);
@@ -38,6 +39,8 @@ void OnFilter(CVantrelDoc& doc, CommandDialogs& dialogs);
 void OnTrackHistory(CVantrelDoc& doc);
 void OnTleDefine(CVantrelDoc& doc, CommandDialogs& dialogs);
 void OnTleEnable(CVantrelDoc& doc);
+// Options > SDR: the tuning used at the next Start of an SDR source.
+void OnSdrOptions(CVantrelDoc& doc, CommandDialogs& dialogs);
 // Options > Demodulator: radio items; the choice takes effect at once.
 void OnDemodulator(CVantrelDoc& doc, int choice);
 

@@ -7,6 +7,8 @@
 #include <optional>
 #include <string>
 
+#include "sdr/sdr_input.h"
+
 namespace vantrel {
 
 inline constexpr const char* kLogDirectoryChooserTitle = "Choose the directory for log and wave files";
@@ -38,6 +40,9 @@ class CommandDialogs {
   // Starts the desktop's input volume control for the sound-card slot;
   // false when no such program could be started.
   virtual bool LaunchMixer(int soundCardSlot) = 0;
+
+  // Options > SDR over the tuning; true on OK with the values as left.
+  virtual bool RunSdrOptions(sdr::SdrTuning&) { return false; }
 };
 
 // Every dialog cancelled and no mixer; for tools and tests that do not care.

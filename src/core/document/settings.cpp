@@ -1,4 +1,4 @@
-// Loading and saving the receiver's settings: 55 values, visited in one
+// Loading and saving the receiver's settings: 59 values, visited in one
 // fixed order by both operations. A value that is missing, malformed or out
 // of range leaves its member at the default, silently; settings must never
 // keep the receiver from starting.
@@ -24,12 +24,12 @@ std::string SatelliteName(int n) {
 }
 
 // Calls the visitor for each stored member, in the stored order. The ranges
-// are what the program itself produces: a screen 0..3, a slot 0..3, flags
+// are what the program itself produces: a screen 0..4, a slot 0..3, flags
 // that the menus toggle between 0 and 1. The track history and TLE switches
 // only ever test non-zero, so any integer is kept for them.
 template <class Visitor>
 void VisitSettings(CVantrelDoc& doc, Visitor& visit) {
-  visit.Integer("ViewState", doc.viewState, 0, 3);
+  visit.Integer("ViewState", doc.viewState, 0, 4);
   visit.Integer("Soundcardoption", doc.soundCardSlot, 0, 3);
   visit.Double("HomeLat", doc.homeLatitude);
   visit.Double("HomeLon", doc.homeLongitude);
@@ -42,6 +42,10 @@ void VisitSettings(CVantrelDoc& doc, Visitor& visit) {
   visit.Text("LogDirectory", doc.logDirectory);
   visit.Text("TleFile", doc.tleFile);
   visit.Integer("Demodulator", doc.demodulator, kDemodulatorClassic, kDemodulatorSensitive);
+  visit.Double("SdrCentre", doc.sdrTuning.centreHz, kMinSdrCentreHz, kMaxSdrCentreHz);
+  visit.Double("SdrRate", doc.sdrTuning.sampleRate, kMinSdrRate, kMaxSdrRate);
+  visit.Integer("SdrAutoGain", doc.sdrTuning.autoGain, 0, 1);
+  visit.Double("SdrGain", doc.sdrTuning.gainDb, kMinSdrGainDb, kMaxSdrGainDb);
 }
 
 class Loader {
@@ -58,12 +62,12 @@ class Loader {
 
   // Any finite angle is kept, as the home dialog can produce it; a NaN or
   // infinity would break every distance on the chart.
-  void Double(const std::string& name, double& member) {
+  void Double(const std::string& name, double& member, double min = -HUGE_VAL, double max = HUGE_VAL) {
     const auto bytes = store_.ReadBytes(name, SettingKind::Double);
     if (!bytes || bytes->size() != sizeof(double)) return;
     double value;
     std::memcpy(&value, bytes->data(), sizeof value);
-    if (std::isfinite(value)) member = value;
+    if (std::isfinite(value) && value >= min && value <= max) member = value;
   }
 
   void Record(const std::string& name, SatelliteRecord& record) {
@@ -92,7 +96,7 @@ class Saver {
     const std::int32_t value = member;
     Write(name, SettingKind::Integer, &value, sizeof value);
   }
-  void Double(const std::string& name, double& member) {
+  void Double(const std::string& name, double& member, double = 0, double = 0) {
     Write(name, SettingKind::Double, &member, sizeof member);
   }
   void Record(const std::string& name, SatelliteRecord& record) {
@@ -112,7 +116,7 @@ class NameCollector {
  public:
   std::vector<std::string> names;
   void Integer(const std::string& name, int&, int, int) { names.push_back(name); }
-  void Double(const std::string& name, double&) { names.push_back(name); }
+  void Double(const std::string& name, double&, double = 0, double = 0) { names.push_back(name); }
   void Record(const std::string& name, SatelliteRecord&) { names.push_back(name); }
   void Text(const std::string& name, std::string&) { names.push_back(name); }
 };

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "demod/sensitive_demodulator.h"
+#include "sdr/band_worker.h"
 
 namespace vantrel {
 

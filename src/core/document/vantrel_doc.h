@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,12 +17,17 @@
 #include "document/clock.h"
 #include "document/host.h"
 #include "document/satellite_record.h"
+#include "sdr/sdr_input.h"
+#include "sdr/spectrum_snapshot.h"
 
 namespace vantrel {
 
 enum class PacketOutcome { Accepted, Abandoned };
 
 class SettingsStore;
+namespace sdr {
+class BandWorker;
+}
 class SensitiveDemodulator;
 struct FoundPacket;
 
@@ -32,6 +38,14 @@ enum DemodulatorChoice { kDemodulatorClassic = 0, kDemodulatorSensitive = 1 };
 // Filter flag order as stored: 0x1A, 0x1B, 0x1C, 0x1D, 0x1E, 0x1F, 0x22, 0x65.
 enum FilterIndex { kFilterMessage, kFilterUplink, kFilterDownlink, kFilterNetwork,
                    kFilterFill, kFilterEphemeris, kFilterElements, kFilterSync, kFilterCount };
+
+// What Options > SDR accepts and the settings keep.
+inline constexpr double kMinSdrCentreHz = 1e6;
+inline constexpr double kMaxSdrCentreHz = 6e9;
+inline constexpr double kMinSdrRate = 9600.0;
+inline constexpr double kMaxSdrRate = 20e6;
+inline constexpr double kMinSdrGainDb = 0.0;
+inline constexpr double kMaxSdrGainDb = 100.0;
 
 class CVantrelDoc {
  public:
@@ -80,7 +94,7 @@ class CVantrelDoc {
   // Replaces defaults with the stored values that read and lie in range;
   // false when the store could not be opened (the defaults then stand).
   bool LoadSettings(SettingsStore& store);
-  // Writes all 55 values; false when they could not be stored.
+  // Writes all 59 values; false when they could not be stored.
   bool SaveSettings(SettingsStore& store);
 
   // --- sound-card capture (audio/capture.cpp) ---
@@ -92,6 +106,14 @@ class CVantrelDoc {
   void EnumerateSoundCards();
   // The open device failed on its own while recording: stop, then say so.
   void OnCaptureFailure(int code);
+
+  // --- SDR capture (sdr/sdr_capture.cpp) ---
+  // Gives the SDR receivers the Source slots after the sound cards; with
+  // four sound cards the last slot goes to the first receiver.
+  void EnumerateSdrReceivers();
+  bool SlotIsSdr(int slot) const;
+  // The slot of SDR receiver device, or -1.
+  int SdrSlot(int device) const;
 
   const Clock& clock() const { return *clock_; }
   void SetClock(const Clock& clock) { clock_ = &clock; }
@@ -155,7 +177,25 @@ class CVantrelDoc {
   std::array<std::vector<std::uint8_t>, kCaptureBuffers> captureBuffers;
   int currentCaptureBuffer = 0;
 
+  // SDR capture. sdrInput lists and opens the receivers (not owned; null
+  // without SDR support); sdrDevice maps a Source slot to its receiver
+  // (-1: a sound card); the worker exists while an SDR capture runs.
+  sdr::SdrInput* sdrInput = nullptr;
+  std::array<int, kSoundCardSlots> sdrDevice{-1, -1, -1, -1, -1};
+  sdr::SdrTuning sdrTuning;
+  std::unique_ptr<sdr::BandWorker> sdrWorker;
+  // The band's latest spectrum and a minute of them for the waterfall,
+  // oldest first.
+  sdr::SpectrumSnapshot spectrum;
+  std::deque<std::vector<float>> waterfall;
+  static constexpr std::size_t kWaterfallRows = 120;
+
  private:
+  void StartSdrCapture(int device);
+  void PollSdrCapture();
+  // Title, timers and redraw once a capture of either kind runs.
+  void EnterCaptureRunning();
+
   const Clock* clock_;
   NullHost nullHost_;
   DocumentHost* host_ = &nullHost_;

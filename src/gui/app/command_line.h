@@ -9,10 +9,15 @@
 #include <optional>
 #include <vector>
 
+#include "sdr/iq_file_reader.h"
+
 namespace vantrel {
 
 struct CommandLineOptions {
   QString inputFile;        // --input FILE.wav; empty = the sound card
+  // --input FILE with --iq-format, --iq-rate and --center-freq: an SDR's IQ
+  // recording played as an SDR receiver instead of a wave recording.
+  std::optional<sdr::IqRecording> iqRecording;
   // The recording's samples, read once at start-up (before any window opens).
   std::shared_ptr<const std::vector<std::uint8_t>> inputSamples;
   bool start = false;       // --start: Process > Start once the window shows

@@ -5,6 +5,7 @@
 
 #include "platform/qt_settings_store.h"
 #include "platform/qt_wave_in.h"
+#include "platform/soapy_sdr_input.h"
 
 namespace vantrel {
 
@@ -12,12 +13,17 @@ DocumentLifetime::DocumentLifetime(const Clock& clock, std::string programDirect
                                    const CommandLineOptions& options, ObjectRegistry* registry)
     : options_(options), registry_(registry), doc_(std::make_unique<CVantrelDoc>(clock, std::move(programDirectory))) {
   AttachSoundCards();
+  AttachSdrReceivers();
   LoadStoredSettings();
   // A recording named on the command line is what the user wants to hear.
   // It shifts the sound cards by one slot for this run only, so the stored
   // choice is kept aside and saved unchanged at exit.
   storedSoundCardSlot_ = doc_->soundCardSlot;
-  if (!options_.inputFile.isEmpty()) doc_->soundCardSlot = 0;
+  if (options_.iqRecording) {
+    doc_->soundCardSlot = doc_->SdrSlot(0);
+  } else if (!options_.inputFile.isEmpty()) {
+    doc_->soundCardSlot = 0;
+  }
   SetVersionText();
   RegisterAutomation();
 }
@@ -34,10 +40,17 @@ void DocumentLifetime::AttachSoundCards() {
   // The sound cards through Qt Multimedia; a recording given with --input
   // becomes device 0 and so fills Source 1, named after its file.
   waveIn_ = std::make_unique<QtWaveIn>();
-  if (!options_.inputFile.isEmpty() && options_.inputSamples)
+  if (!options_.inputFile.isEmpty() && options_.inputSamples && !options_.iqRecording)
     waveIn_->SetRecording(*options_.inputSamples, QFileInfo(options_.inputFile).fileName().toLatin1().toStdString());
   doc_->waveIn = waveIn_.get();
   doc_->EnumerateSoundCards();
+}
+
+void DocumentLifetime::AttachSdrReceivers() {
+  // An IQ recording given with --input is the first receiver.
+  sdrInput_ = std::make_unique<SoapySdrInput>(options_.iqRecording);
+  doc_->sdrInput = sdrInput_.get();
+  doc_->EnumerateSdrReceivers();
 }
 
 void DocumentLifetime::LoadStoredSettings() {

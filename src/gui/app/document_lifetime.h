@@ -15,6 +15,7 @@
 namespace vantrel {
 
 class QtWaveIn;
+class SoapySdrInput;
 
 class DocumentLifetime {
  public:
@@ -33,6 +34,7 @@ class DocumentLifetime {
  private:
   // Construction steps, called in this order by the constructor.
   void AttachSoundCards();       // the wave input and the Source slots
+  void AttachSdrReceivers();     // SDR receivers in the Source slots after them
   void LoadStoredSettings();     // stored values replace the defaults
   void SetVersionText();
   void RegisterAutomation();     // entry for other programs (GetSatData)
@@ -43,6 +45,7 @@ class DocumentLifetime {
   CommandLineOptions options_;
   ObjectRegistry* registry_;
   std::unique_ptr<QtWaveIn> waveIn_;  // the document's wave input; outlives it
+  std::unique_ptr<SoapySdrInput> sdrInput_;  // likewise the SDR receivers
   std::unique_ptr<CVantrelDoc> doc_;
   std::string versionText_;
   int storedSoundCardSlot_ = 0;  // the slot loaded from the settings file

@@ -62,6 +62,13 @@ void DrawChart(QPainter& p) {
   p.drawRect(QRectF(7, 6.5, 2, 2));
 }
 
+void DrawSpectrum(QPainter& p) {
+  p.fillRect(QRect(0, 1, 16, 13), QColor(10, 10, 40));
+  p.setPen(QPen(QColor(255, 220, 0), 1));
+  const QPointF trace[] = {{0, 12}, {3, 11}, {4, 4}, {5, 11}, {9, 12}, {10, 6}, {11, 11}, {16, 12}};
+  p.drawPolyline(trace, 8);
+}
+
 void DrawAbout(QPainter& p) {
   p.setBrush(QColor(255, 255, 200));
   p.setPen(QPen(QColor(0, 0, 140), 1));
@@ -98,6 +105,7 @@ QPixmap ToolbarPixmap(int commandId) {
     case cmd::kViewMessages: draw = DrawMessages; break;
     case cmd::kViewSatellites: draw = DrawSatellites; break;
     case cmd::kViewChart: draw = DrawChart; break;
+    case cmd::kViewSpectrum: draw = DrawSpectrum; break;
     case cmd::kAppAbout: draw = DrawAbout; break;
     case cmd::kContextHelp: draw = DrawContextHelp; break;
     default: return {};

@@ -21,7 +21,14 @@ int main(int argc, char* argv[]) {
     return parsed.exitCode;
   }
   vantrel::CommandLineOptions options = *parsed.options;
-  if (!options.inputFile.isEmpty()) {
+  if (options.iqRecording) {
+    // An IQ recording is read as it plays; one that cannot be opened is refused now.
+    std::string error;
+    if (!vantrel::sdr::IqFileReader::Open(*options.iqRecording, &error)) {
+      std::fprintf(stderr, "vantrel: %s\n", error.c_str());
+      return 2;
+    }
+  } else if (!options.inputFile.isEmpty()) {
     // A recording that cannot be played is refused before any window opens.
     auto samples = std::make_shared<std::vector<std::uint8_t>>();
     std::string error;

@@ -97,6 +97,7 @@ void CMainFrame::CreateMenus() {
   view->addAction(MakeAction(cmd::kViewMessages, "Messages"));
   view->addAction(MakeAction(cmd::kViewSatellites, "Satellites"));
   view->addAction(MakeAction(cmd::kViewChart, "Chart"));
+  view->addAction(MakeAction(cmd::kViewSpectrum, "Spectrum"));
   view->addAction(MakeAction(cmd::kViewToolbar, "&Toolbar"));
   view->addAction(MakeAction(cmd::kViewStatusBar, "&Status Bar"));
 
@@ -115,6 +116,7 @@ void CMainFrame::CreateMenus() {
   QMenu* source = addSub(audio, "Source");
   for (int n = 1; n <= 4; ++n)
     source->addAction(MakeAction(cmd::kSource1 + n - 1, QString("Source %1").arg(n)));
+  options->addAction(MakeAction(cmd::kSdrOptions, "SDR..."));
   options->addAction(MakeAction(cmd::kFilter, "Filter"));
   options->addAction(MakeAction(cmd::kTrackHistory, "Track History"));
   QMenu* tle = addSub(options, "TLE");
@@ -140,7 +142,7 @@ void CMainFrame::CreateToolBar() {
   toolBar_->addAction(action(cmd::kStart));
   toolBar_->addAction(action(cmd::kStop));
   toolBar_->addSeparator();
-  for (int id : {cmd::kViewSignal, cmd::kViewMessages, cmd::kViewSatellites, cmd::kViewChart})
+  for (int id : {cmd::kViewSignal, cmd::kViewMessages, cmd::kViewSatellites, cmd::kViewChart, cmd::kViewSpectrum})
     toolBar_->addAction(action(id));
   toolBar_->addSeparator();
   toolBar_->addAction(action(cmd::kAppAbout));

@@ -7,6 +7,7 @@
 
 #include "app/home_location_dlg.h"
 #include "app/message_filter_dlg.h"
+#include "app/sdr_options_dlg.h"
 
 namespace vantrel {
 
@@ -26,6 +27,13 @@ MixerCommand FindMixerProgram() {
     if (!path.isEmpty()) return {path, c.arguments};
   }
   return {};
+}
+
+bool QtCommandDialogs::RunSdrOptions(sdr::SdrTuning& tuning) {
+  SdrOptionsDlg dlg(tuning, parent_);
+  if (dlg.exec() != QDialog::Accepted) return false;
+  tuning = dlg.tuning();
+  return true;
 }
 
 bool QtCommandDialogs::RunHomeLocation(std::string& latitude, std::string& longitude) {

@@ -32,6 +32,7 @@ class QtCommandDialogs final : public CommandDialogs {
   std::optional<std::string> ChooseExistingFile(const std::string& title,
                                                 const std::string& initialPath) override;
   bool LaunchMixer(int soundCardSlot) override;
+  bool RunSdrOptions(sdr::SdrTuning& tuning) override;
 
  private:
   QWidget* parent_;

@@ -51,6 +51,9 @@ QImage CVantrelView::RenderFrame(QSize client) {
     case kSatellitesScreen:
       DrawSatellitesScreen(painter, doc_);
       break;
+    case kSpectrumScreen:
+      DrawSpectrumScreen(painter, doc_, client);
+      break;
     default:
       break;  // any other state shows the background only
   }

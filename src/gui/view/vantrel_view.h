@@ -23,7 +23,13 @@ namespace vantrel {
 class ChartScreen;
 
 // View states of the document.
-enum ViewState : int { kSignalScreen = 0, kMessagesScreen = 1, kChartScreen = 2, kSatellitesScreen = 3 };
+enum ViewState : int {
+  kSignalScreen = 0,
+  kMessagesScreen = 1,
+  kChartScreen = 2,
+  kSatellitesScreen = 3,
+  kSpectrumScreen = 4
+};
 
 class CVantrelView : public QWidget {
   Q_OBJECT

@@ -1,0 +1,72 @@
+// SDR capture: an SDR receiver chosen as the source runs on its band thread
+// (sdr/band_worker.h); the 500 ms poll hands its packets to interpretation
+// on the program's thread in the order they were sent, as sound-card
+// packets are, and keeps the spectra for the Spectrum screen.
+#include <algorithm>
+
+#include "document/vantrel_doc.h"
+#include "sdr/band_worker.h"
+
+namespace vantrel {
+
+namespace {
+constexpr int kSpectrumViewState = 4;
+constexpr int kMenuSlots = 4;
+}  // namespace
+
+void CVantrelDoc::EnumerateSdrReceivers() {
+  sdrDevice.fill(-1);
+  if (sdrInput == nullptr || sdrInput->DeviceCount() == 0) return;
+  int soundCards = 0;
+  while (soundCards < kMenuSlots && !deviceName[static_cast<std::size_t>(soundCards)].empty()) ++soundCards;
+  const int first = std::min(soundCards, kMenuSlots - 1);
+  for (int device = 0; device < sdrInput->DeviceCount() && first + device < kMenuSlots; ++device) {
+    const auto slot = static_cast<std::size_t>(first + device);
+    deviceName[slot] = sdrInput->DeviceName(device);
+    sdrDevice[slot] = device;
+  }
+}
+
+bool CVantrelDoc::SlotIsSdr(int slot) const {
+  return slot >= 0 && slot < kSoundCardSlots && sdrDevice[static_cast<std::size_t>(slot)] >= 0;
+}
+
+int CVantrelDoc::SdrSlot(int device) const {
+  const auto it = std::find(sdrDevice.begin(), sdrDevice.end(), device);
+  return device >= 0 && it != sdrDevice.end() ? static_cast<int>(it - sdrDevice.begin()) : -1;
+}
+
+void CVantrelDoc::StartSdrCapture(int device) {
+  std::string error = "no SDR support";
+  auto reader = sdrInput != nullptr ? sdrInput->Open(device, sdrTuning, &error) : nullptr;
+  if (!reader) {
+    host().ShowMessage("On opening the SDR receiver.." + error);
+    return;
+  }
+  sdrWorker = std::make_unique<sdr::BandWorker>(std::move(reader));
+  spectrum = {};
+  waterfall.clear();
+  EnterCaptureRunning();
+}
+
+void CVantrelDoc::PollSdrCapture() {
+  bool newSpectrum = false;
+  for (sdr::SpectrumSnapshot& snapshot : sdrWorker->TakeSpectra()) {
+    waterfall.push_back(snapshot.powerDb);
+    if (waterfall.size() > kWaterfallRows) waterfall.pop_front();
+    spectrum = std::move(snapshot);
+    newSpectrum = true;
+  }
+  for (const sdr::SdrPacket& packet : sdrWorker->TakePackets()) {
+    packetSource = packet.source;
+    InterpretPacket(packet.bytes.data());
+  }
+  if (newSpectrum && viewState == kSpectrumViewState) host().UpdateAllViews();
+  // A receiver that failed or was unplugged: stop cleanly, then say so once.
+  if (auto failure = sdrWorker->TakeFailure()) {
+    StopCapture();
+    host().ShowMessage("On reading the SDR receiver.." + *failure);
+  }
+}
+
+}  // namespace vantrel

@@ -1,0 +1,93 @@
+#include "platform/soapy_band_reader.h"
+
+#include <SoapySDR/Device.hpp>
+#include <SoapySDR/Errors.hpp>
+#include <SoapySDR/Formats.hpp>
+
+#include <algorithm>
+#include <exception>
+
+namespace vantrel {
+
+namespace {
+constexpr long kReadTimeoutUs = 200000;
+// A receiver that gives nothing for this many reads in a row (5 s) has
+// gone away, whatever its driver says.
+constexpr int kMaxTimeoutsInARow = 25;
+constexpr std::size_t kMaxReadSamples = 65536;
+}  // namespace
+
+std::unique_ptr<SoapyBandReader> SoapyBandReader::Open(const std::map<std::string, std::string>& arguments,
+                                                       const sdr::SdrTuning& tuning, std::string* error) {
+  std::unique_ptr<SoapyBandReader> reader(new SoapyBandReader);
+  try {
+    reader->device_ = SoapySDR::Device::make(SoapySDR::Kwargs(arguments.begin(), arguments.end()));
+    SoapySDR::Device& device = *reader->device_;
+    device.setSampleRate(SOAPY_SDR_RX, 0, tuning.sampleRate);
+    device.setFrequency(SOAPY_SDR_RX, 0, tuning.centreHz);
+    if (device.hasGainMode(SOAPY_SDR_RX, 0)) device.setGainMode(SOAPY_SDR_RX, 0, tuning.autoGain != 0);
+    if (tuning.autoGain == 0) device.setGain(SOAPY_SDR_RX, 0, tuning.gainDb);
+    // The band receiver needs the rate and centre the device really took.
+    reader->sampleRate_ = device.getSampleRate(SOAPY_SDR_RX, 0);
+    reader->centreHz_ = device.getFrequency(SOAPY_SDR_RX, 0);
+    if (!(reader->sampleRate_ >= 9600.0)) {
+      *error = "the receiver refused the sample rate";
+      return nullptr;
+    }
+    reader->stream_ = device.setupStream(SOAPY_SDR_RX, SOAPY_SDR_CF32);
+    reader->mtu_ = std::clamp<std::size_t>(device.getStreamMTU(reader->stream_), 1024, kMaxReadSamples);
+    const int result = device.activateStream(reader->stream_);
+    if (result != 0) {
+      *error = SoapySDR::errToStr(result);
+      return nullptr;
+    }
+  } catch (const std::exception& e) {
+    *error = e.what();
+    return nullptr;
+  }
+  return reader;
+}
+
+SoapyBandReader::~SoapyBandReader() {
+  if (device_ == nullptr) return;
+  try {
+    if (stream_ != nullptr) {
+      device_->deactivateStream(stream_);
+      device_->closeStream(stream_);
+    }
+    SoapySDR::Device::unmake(device_);
+  } catch (const std::exception&) {
+    // A receiver that was unplugged may fail even to close; nothing is left to do.
+  }
+}
+
+sdr::BandReader::Result SoapyBandReader::Read(std::vector<sdr::Complex>* out, std::string* error) {
+  out->resize(mtu_);
+  void* buffers[] = {out->data()};
+  int flags = 0;
+  long long timeNs = 0;
+  int result;
+  try {
+    result = device_->readStream(stream_, buffers, mtu_, flags, timeNs, kReadTimeoutUs);
+  } catch (const std::exception& e) {
+    *error = e.what();
+    return Result::Failed;
+  }
+  if (result > 0) {
+    out->resize(static_cast<std::size_t>(result));
+    timeoutsInARow_ = 0;
+    return Result::Samples;
+  }
+  out->clear();
+  // An overflow lost samples but the stream goes on.
+  if (result == SOAPY_SDR_OVERFLOW) return Result::Idle;
+  if (result == SOAPY_SDR_TIMEOUT || result == 0) {
+    if (++timeoutsInARow_ < kMaxTimeoutsInARow) return Result::Idle;
+    *error = "no samples for 5 seconds";
+    return Result::Failed;
+  }
+  *error = SoapySDR::errToStr(result);
+  return Result::Failed;
+}
+
+}  // namespace vantrel
