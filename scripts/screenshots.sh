@@ -5,6 +5,7 @@
 # then docs/spectrum.png while it plays a synthesized SDR band of four
 # satellites (vantrel-synth --band).
 # Usage: scripts/screenshots.sh [BUILD_DIR]   (default build)
+# VANTREL_SHOTS="4:spectrum" makes only the shots listed (state:name).
 # Needs xvfb, imagemagick and x11-utils (scripts/setup.sh installs them).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -48,7 +49,7 @@ band_input=(--input "$root/band.cu8" --iq-format cu8 --iq-rate 1228800 --center-
 # View states: 0 Signal, 1 Messages, 2 Chart, 3 Satellites, 4 Spectrum. The
 # screen shown at start is the stored one, so each run starts with its own
 # settings file.
-for shot in 0:signal 1:messages 3:satellites 2:chart 4:spectrum; do
+for shot in ${VANTREL_SHOTS:-0:signal 1:messages 3:satellites 2:chart 4:spectrum}; do
   state=${shot%%:*} name=${shot#*:}
   rm -rf "$XDG_CONFIG_HOME/Vantrel" && mkdir -p "$XDG_CONFIG_HOME/Vantrel"
   printf '[General]\nViewState=%s\nTrackHistory=1\n' "$state" > "$XDG_CONFIG_HOME/Vantrel/Vantrel.conf"
