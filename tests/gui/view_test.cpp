@@ -18,6 +18,7 @@
 
 #include "view/chart_screen.h"
 #include "view/vantrel_view.h"
+#include "support/fake_host.h"
 
 namespace vantrel {
 namespace {
@@ -36,17 +37,6 @@ int RightmostInk(const QImage& image, const QRect& area) {
 }
 bool HasInk(const QImage& image, const QRect& area) { return RightmostInk(image, area) >= 0; }
 
-class CountingHost : public DocumentHost {
- public:
-  void UpdateAllViews() override { ++updates; }
-  void SetMainWindowTitle(const std::string&) override {}
-  std::uint32_t SetViewTimer(int eventId, int) override { return static_cast<std::uint32_t>(eventId); }
-  void KillViewTimer(std::uint32_t) override {}
-  void ShowMessage(const std::string& text) override { messages.push_back(text); }
-  void ClearTrackHistory() override {}
-  int updates = 0;
-  std::vector<std::string> messages;
-};
 
 class View : public ::testing::Test {
  protected:
@@ -65,7 +55,7 @@ class View : public ::testing::Test {
 
   HeldClock clock_{1180701296};
   CVantrelDoc doc_{clock_, "/tmp/"};
-  CountingHost host_;
+  FakeHost host_;
   CVantrelView view_{doc_};
 };
 
@@ -172,17 +162,17 @@ TEST_F(View, TimersRepaintAndWatchPolarity) {
   doc_.polarity = 1;
   doc_.lastDecodeTime = clock_.Now() - 6;  // silent for more than five seconds
   view_.OnTimer(7);
-  EXPECT_EQ(host_.updates, 1);
+  EXPECT_EQ(host_.redraws, 1);
   EXPECT_EQ(doc_.polarity, 0);
   for (std::uint32_t other : {8u, 9u, 0u}) view_.OnTimer(other);  // poll, someone else's, "no timer"
-  EXPECT_EQ(host_.updates, 1);
+  EXPECT_EQ(host_.redraws, 1);
 
   doc_.refreshTimerId = view_.SetTimer(2, 10);
-  EXPECT_TRUE(QTest::qWaitFor([&] { return host_.updates >= 3; }, 2000));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return host_.redraws >= 3; }, 2000));
   view_.KillTimer(doc_.refreshTimerId);
-  const int seen = host_.updates;
+  const int seen = host_.redraws;
   QTest::qWait(50);
-  EXPECT_EQ(host_.updates, seen);
+  EXPECT_EQ(host_.redraws, seen);
 }
 
 TEST_F(View, CopyPutsUtf8TextOnTheClipboardOnlyWhenThereIsSome) {
