@@ -19,6 +19,7 @@
 #include "document/satellite_record.h"
 #include "sdr/sdr_input.h"
 #include "sdr/spectrum_snapshot.h"
+#include "vantrel_version.h"
 
 namespace vantrel {
 
@@ -53,7 +54,7 @@ class CVantrelDoc {
   static constexpr int kMessageRingSize = 100;
   static constexpr int kSoundCardSlots = 5;
   static constexpr int kCaptureBuffers = 4;
-  static constexpr const char* kVersionText = "Vantrel version 1.3";
+  static constexpr const char* kVersionText = "Vantrel version " VANTREL_VERSION;
 
   // programDirectory is the executable's directory ending in '/'; the
   // default log directory is derived from it.
