@@ -126,7 +126,7 @@ int WriteBand(const std::string& out, double seconds, std::uint32_t seed) {
   const struct {
     double channelHz, dopplerHz, drift, ebN0;
     int fm;
-  } downlinks[] = {{-212500, 2400, -25, 16, 36}, {-62500, -1800, -40, 12, 41},
+  } downlinks[] = {{-212500, 2400, -25, 16, 36}, {-62500, -1800, -40, 12, 27},
                    {237500, 900, -55, 10, 30}, {300000, -3100, -10, 14, 32}};
   std::vector<synth::BandSatellite> satellites;
   for (const auto& d : downlinks) {

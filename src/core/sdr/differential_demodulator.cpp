@@ -11,6 +11,8 @@ namespace {
 constexpr double kTimingSmoothing = 1.0 / 512.0;  // about 128 bits
 constexpr double kTimingGain = 0.05;              // share of the timing error taken per bit
 constexpr double kLevelSmoothing = 1.0 / 64.0;
+// Share of the phase reference carried over from earlier symbols (see Process).
+constexpr float kReferenceMemory = 0.5f;
 // e^{-j 2 pi n / 4}: the symbol-rate line at four samples per bit.
 constexpr std::array<std::complex<double>, 4> kSymbolPhasor{{{1, 0}, {0, -1}, {-1, 0}, {0, 1}}};
 }  // namespace
@@ -43,12 +45,19 @@ void DifferentialDemodulator::Process(const std::vector<Complex>& samples, std::
     // Interpolation reaches two samples past the symbol's position.
     while (nextSymbol_ + 2.0 <= static_cast<double>(n)) {
       const Complex symbol = SampleAt(nextSymbol_);
-      const Complex z = symbol * std::conj(previousSymbol_);
-      previousSymbol_ = symbol;
+      // The bit is read against a reference that averages the last few
+      // symbols, each turned by the steps decided since, rather than against
+      // the previous symbol alone: less noise in the reference, closer to
+      // coherent detection, while a wrong decision fades out of it.
+      const Complex z = symbol * std::conj(reference_);
+      reference_ = symbol + kReferenceMemory * reference_ * (z.imag() >= 0.0f ? Complex(0, 1) : Complex(0, -1));
       const double magnitude = std::abs(z);
       level_ += kLevelSmoothing * (magnitude - level_);
       bits->push_back(level_ > 0.0 ? static_cast<float>(z.imag() / level_) : 0.0f);
-      frequencySum_ -= std::complex<double>(z) * std::complex<double>(z);
+      // The frequency error from consecutive symbols alone, unbiased by the reference's memory.
+      const Complex step = symbol * std::conj(previousSymbol_);
+      previousSymbol_ = symbol;
+      frequencySum_ -= std::complex<double>(step) * std::complex<double>(step);
       ++frequencySymbols_;
 
       // The metric's line peaks at the bit's middle; steer towards it.

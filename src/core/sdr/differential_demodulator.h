@@ -1,7 +1,8 @@
 // Differential detection of the downlink's ±90° phase steps on a channel at
-// four samples per bit. Symbol timing is recovered without decisions from
-// the symbol-rate line of the differential products; the same products give
-// the carrier's remaining frequency error. Each bit comes out soft: the sign
+// four samples per bit, each bit read against a decision-aided phase
+// reference of the last few symbols. Symbol timing is recovered without
+// decisions from the symbol-rate line of the differential products; the
+// same products give the carrier's remaining frequency error. Each bit comes out soft: the sign
 // is the bit, the magnitude its reliability (about 1 for a clean bit).
 #pragma once
 
@@ -32,6 +33,7 @@ class DifferentialDemodulator {
   std::complex<double> timingLine_;   // symbol-rate component of the timing metric
   double nextSymbol_ = 8.0;           // position of the next symbol, in samples
   Complex previousSymbol_;
+  Complex reference_;                 // decision-aided phase reference for the next symbol
   double level_ = 0.0;                // running mean of |differential product|
   std::complex<double> frequencySum_; // squared products since the last take
   int frequencySymbols_ = 0;
