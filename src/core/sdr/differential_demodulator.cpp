@@ -70,6 +70,17 @@ void DifferentialDemodulator::Process(const std::vector<Complex>& samples, std::
   }
 }
 
+void DifferentialDemodulator::AdoptTiming(const DifferentialDemodulator& settled) {
+  timingLine_ = settled.timingLine_;
+  level_ = settled.level_;
+  if (std::abs(timingLine_) == 0.0) return;
+  // The first symbol goes where the settled timing puts the bits' middles.
+  const double peak = -std::arg(timingLine_) * kSamplesPerSymbol / (2 * std::numbers::pi);
+  double offset = std::fmod(peak - nextSymbol_, static_cast<double>(kSamplesPerSymbol));
+  if (offset < 0.0) offset += kSamplesPerSymbol;
+  nextSymbol_ += offset;
+}
+
 double DifferentialDemodulator::TakeFrequencyError(int* symbols) {
   *symbols = frequencySymbols_;
   // -z² turns by twice the phase the carrier error adds per bit.

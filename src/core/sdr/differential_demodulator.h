@@ -24,6 +24,10 @@ class DifferentialDemodulator {
   // symbols it rests on; the caller moves its mixer by a part of it.
   double TakeFrequencyError(int* symbols);
 
+  // Starts with the symbol timing and level another demodulator settled on
+  // over the same samples, instead of finding them afresh.
+  void AdoptTiming(const DifferentialDemodulator& settled);
+
  private:
   Complex SampleAt(double position) const;
 

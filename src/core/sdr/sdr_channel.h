@@ -32,6 +32,8 @@ class SdrChannel {
 
   // One band block; checked packets are appended to *packets.
   void Process(const Complex* block, std::vector<SdrPacket>* packets);
+  // Takes the symbol timing of a channel that ran over the same blocks.
+  void AdoptTiming(const SdrChannel& settled) { demodulator_.AdoptTiming(settled.demodulator_); }
   // Tries the last bits still waiting in the finder.
   void Flush(std::vector<SdrPacket>* packets);
 

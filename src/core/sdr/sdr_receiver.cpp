@@ -17,6 +17,8 @@ constexpr double kDuplicateHz = 2500.0;
 constexpr double kFadeSeconds = 15.0;
 // A hump this far over the floor still counts as present.
 constexpr double kPresentRatio = 1.3;
+// A first pass that moved the carrier further than this lost it.
+constexpr double kSettledCarrierHz = 2000.0;
 // A band narrower than this holds a single downlink, already tuned in.
 constexpr double kSingleChannelRate = 40000.0;
 }  // namespace
@@ -53,7 +55,15 @@ void SdrReceiver::OnBlock(const Complex* block, std::int64_t firstSample) {
 }
 
 void SdrReceiver::OpenChannel(double carrierHz) {
+  // The hump's centre is only a rough carrier. A first pass over the replayed
+  // blocks lets the carrier and timing loops settle; the channel then starts
+  // again from them, so its first packets are not lost to the settling.
+  SdrChannel trial(band_, 0, carrierHz, historyFirst_[0]);
+  std::vector<SdrPacket> unused;
+  for (int i = 0; i < blocksSummed_; ++i) trial.Process(history_[i].data(), &unused);
+  if (std::fabs(trial.carrierHz() - carrierHz) < kSettledCarrierHz) carrierHz = trial.carrierHz();
   auto channel = std::make_unique<SdrChannel>(band_, nextId_++, carrierHz, historyFirst_[0]);
+  channel->AdoptTiming(trial);
   for (int i = 0; i < blocksSummed_; ++i) channel->Process(history_[i].data(), &packets_);
   channels_.push_back(std::move(channel));
 }
