@@ -102,7 +102,8 @@ TEST_F(MainFrame, MenusToolbarAndKeys) {
       "&File", "&File/E&xit|57665", "&Edit", "&Edit/&Copy|57634", "&View", "&View/Signal|32771",
       "&View/Messages|32772", "&View/Satellites|32773", "&View/Chart|32774", "&View/&Toolbar|59392",
       "&View/&Status Bar|59393", "Process", "Process/Start|32775", "Process/Stop|32776", "Options",
-      "Options/Output", "Options/Output/Log file|32778", "Options/Output/Raw file|32779", "Options/Home|32780",
+      "Options/Output", "Options/Output/Log file|32778", "Options/Output/Raw file|32779",
+      "Options/Output/Network feed...|32795", "Options/Home|32780",
       "Options/Directories", "Options/Directories/Log file|32781", "Options/Audio", "Options/Audio/Mixer|32782",
       // Source items show the slots' device names: none here.
       "Options/Audio/Source", "Options/Audio/Source/|32783", "Options/Audio/Source/|32784",

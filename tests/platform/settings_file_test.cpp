@@ -67,14 +67,16 @@ class SettingsFile : public ::testing::Test {
   HeldClock clock_{1178964672};  // 2007-05-12 10:11:12
 };
 
-TEST_F(SettingsFile, FirstRunHasDefaultsAndTheSaveWritesAll54ReadableValues) {
+TEST_F(SettingsFile, FirstRunHasDefaultsAndTheSaveWritesAll62ReadableValues) {
   auto doc = Loaded();
   ExpectDefaults(*doc);
   EXPECT_FALSE(QFile::exists(path_)) << "loading writes nothing";
   ASSERT_TRUE(Save(*doc));
   EXPECT_EQ(QtSettingsStore::DefaultPath(), path_);
   QSettings file(path_, QSettings::IniFormat);
-  EXPECT_EQ(file.allKeys().size(), 54);
+  EXPECT_EQ(file.allKeys().size(), 62);
+  // It may hold the broker password.
+  EXPECT_EQ(QFile::permissions(path_) & 0x0FFF, QFileDevice::ReadUser | QFileDevice::WriteUser);
   for (const std::string& name : SettingNames())
     EXPECT_TRUE(file.contains(QString::fromStdString(name))) << name;
   for (const auto& [key, value] : std::vector<std::pair<QString, QString>>{
@@ -91,6 +93,7 @@ TEST_F(SettingsFile, EverythingComesBackExactlyAfterARestart) {
   doc->logDirectory = "/srv/" + std::string(400, 'x') + "/\xC3\xA9l\xC3\xA9ments, \"new\"; [1]/";
   doc->tleFile = "/home/op/\xE9t\xE9.tle";
   doc->satellites[12] = {137.5, 12.345678901234567, -40.25, 1178964672, 0xA5A5A5A5u};  // FM-12 heard
+  doc->feed = {1, "broker.example", 8883, "vantrel", "Adelaide 2", "op", "p=w; \"x\"", 1};
   ASSERT_TRUE(Save(*doc));
 
   const QByteArray text = ReadAll(path_);
@@ -99,6 +102,7 @@ TEST_F(SettingsFile, EverythingComesBackExactlyAfterARestart) {
   EXPECT_EQ(restored->homeLatitude, 37 + 11.1 * 0.016666666666666666);
   EXPECT_EQ(restored->homeLongitude, -(8 + 36.0 * 0.016666666666666666));
   EXPECT_EQ(std::pair(restored->logDirectory, restored->tleFile), std::pair(doc->logDirectory, doc->tleFile));
+  EXPECT_EQ(restored->feed, doc->feed);
   EXPECT_EQ(std::memcmp(restored->satellites.data(), doc->satellites.data(), sizeof doc->satellites), 0);
 }
 
