@@ -5,6 +5,7 @@
 
 #include "decoder/packet_fields.h"
 #include "decoder/packet_types.h"
+#include "orbit/angles.h"
 #include "orbit/geodetic.h"
 #include "document/vantrel_doc.h"
 
@@ -16,7 +17,7 @@ constexpr double kEquatorialRadius = 6378.137;
 constexpr double kPolarRadius = 6356.752;
 constexpr double kSecondEccentricityB = 42.84194212154114;
 constexpr double kFirstEccentricityA = 42.69829909031287;
-constexpr double kRadiansToDegrees = 57.29577951289617;
+using angles::kRadToDeg;
 constexpr const char* kDayNames[8] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Err"};
 
 }  // namespace
@@ -24,7 +25,7 @@ constexpr const char* kDayNames[8] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", 
 GeodeticPosition EcefToGeodetic(double x, double y, double z) {
   const double p = std::sqrt(x * x + y * y);
   GeodeticPosition position;
-  position.longitude = std::atan2(y, x) * kRadiansToDegrees;
+  position.longitude = std::atan2(y, x) * kRadToDeg;
   if (p == 0.0) {
     // On the polar axis the one-step formula divides by a rounding residue of
     // cos(90 degrees) and lands on the wrong pole (or NaN at the centre).
@@ -35,7 +36,7 @@ GeodeticPosition EcefToGeodetic(double x, double y, double z) {
   const double s = std::sin(theta), c = std::cos(theta);
   position.latitude =
       std::atan((z + kSecondEccentricityB * s * s * s) / (p - kFirstEccentricityA * c * c * c)) *
-      kRadiansToDegrees;
+      kRadToDeg;
   return position;
 }
 
