@@ -4,8 +4,12 @@
 
 #include <filesystem>
 #include <iostream>
+#include <memory>
 
 #include "decode_options.h"
+#include "feed/mqtt_feed.h"
+#include "feed/packet_fan_out.h"
+#include "feed/packet_json.h"
 #include "document/text_encoding.h"
 #include "document/vantrel_doc.h"
 #include "recording_decoder.h"
@@ -20,6 +24,8 @@ using namespace vantrel;
 using namespace vantrel::tools;
 
 constexpr int kUsageOrInputError = 2;
+constexpr int kFeedIncomplete = 1;
+constexpr int kDrainMilliseconds = 10000;
 
 int Fail(const std::string& message) {
   std::cerr << "vantrel-decode: " << message << '\n';
@@ -35,6 +41,33 @@ std::string ProgramDirectory() {
 void PrintLines(const std::vector<std::string>& lines) {
   for (const std::string& line : lines) std::cout << Cp1252ToUtf8(line) << '\n';
   std::cout.flush();  // a live receiver piped in shows each second's lines at once
+}
+
+// Collects each accepted packet's JSON object as one line of text.
+class JsonLines final : public PacketListener {
+ public:
+  void OnPacket(const AcceptedPacket& packet) override {
+    lines_.push_back(PacketJson(packet).dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace));
+  }
+  void Print() {
+    for (const std::string& line : lines_) std::cout << line << '\n';
+    std::cout.flush();
+    lines_.clear();
+  }
+
+ private:
+  std::vector<std::string> lines_;
+};
+
+// Each second's output: JSON objects or the decoded lines, and the feed's
+// news on standard error.
+void Output(const std::vector<std::string>& lines, JsonLines* json, MqttFeed* feed,
+            const CVantrelDoc& doc, const std::string& source) {
+  if (json != nullptr) json->Print();
+  else PrintLines(lines);
+  if (feed == nullptr) return;
+  feed->Tick(doc.clock().Now(), {doc.homeLatitude, doc.homeLongitude, source});
+  if (const auto notice = feed->TakeNotice()) std::cerr << "vantrel-decode: " << *notice << '\n';
 }
 
 // Applies the command line to a freshly built document.
@@ -82,6 +115,18 @@ int main(int argc, char** argv) {
   CVantrelDoc doc(clock, ProgramDirectory());
   Configure(options, doc);
 
+  PacketFanOut listeners;
+  JsonLines json;
+  if (options.json) listeners.Add(&json);
+  std::unique_ptr<MqttFeed> feed;
+  if (options.mqtt.enabled) {
+    feed = std::make_unique<MqttFeed>(options.mqtt);
+    listeners.Add(feed.get());
+  }
+  if (!listeners.Empty()) doc.packetListener = &listeners;
+  JsonLines* jsonOut = options.json ? &json : nullptr;
+  const std::string source = options.input == "-" ? "standard input" : options.input;
+
   RecordingDecoder decoder(doc, clock, start, options.polarity);
   std::vector<std::uint8_t> second(CVantrelDoc::kRingLength);
   while (true) {
@@ -97,13 +142,15 @@ int main(int argc, char** argv) {
     }
     if (filled == 0) break;
     second.resize(filled);
-    PrintLines(decoder.FeedSecond(second));
+    Output(decoder.FeedSecond(second), jsonOut, feed.get(), doc, source);
     if (filled < CVantrelDoc::kRingLength) break;
     second.resize(CVantrelDoc::kRingLength);
   }
-  PrintLines(decoder.Finish());
+  Output(decoder.Finish(), jsonOut, feed.get(), doc, source);
 
-  if (options.table) {
+  if (options.table && options.json) {
+    std::cout << SatelliteTableJson(doc.satellites).dump() << '\n';
+  } else if (options.table) {
     for (int k = 1; k <= kSatelliteCount; ++k) {
       std::cout << Cp1252ToUtf8(FormatSatelliteRow(k, doc.satellites[k])) << '\n';
     }
@@ -115,5 +162,15 @@ int main(int argc, char** argv) {
     return Fail(error);
   }
 #endif
-  return std::cout ? 0 : Fail("cannot write to standard output");
+  if (!std::cout) return Fail("cannot write to standard output");
+  if (feed) {
+    const std::size_t unsent = feed->Drain(kDrainMilliseconds);
+    if (const auto notice = feed->TakeNotice()) std::cerr << "vantrel-decode: " << *notice << '\n';
+    if (unsent > 0 || feed->Dropped() > 0) {
+      std::cerr << "vantrel-decode: network feed: " << unsent << " messages unsent, "
+                << feed->Dropped() << " dropped from the full queue\n";
+      return kFeedIncomplete;
+    }
+  }
+  return 0;
 }

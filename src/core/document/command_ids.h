@@ -22,6 +22,7 @@ inline constexpr int kFilter = 32787;
 inline constexpr int kTrackHistory = 32788;
 inline constexpr int kTleDefine = 32789;
 inline constexpr int kTleEnable = 32790;
+inline constexpr int kNetworkFeed = 32795;
 
 inline constexpr int kFileNew = 57600;
 inline constexpr int kFileOpen = 57601;

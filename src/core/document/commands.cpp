@@ -87,6 +87,18 @@ void OnTleDefine(CVantrelDoc& doc, CommandDialogs& dialogs) {
 
 void OnTleEnable(CVantrelDoc& doc) { doc.tleEnable = Not(doc.tleEnable); }
 
+void OnNetworkFeed(CVantrelDoc& doc, CommandDialogs& dialogs) {
+  FeedSettings settings = doc.feed;
+  for (;;) {
+    if (!dialogs.RunNetworkFeed(settings)) return;
+    // Switched off, what was typed is kept as it is for later.
+    const std::string problem = settings.enabled ? CheckFeedSettings(settings) : std::string();
+    if (problem.empty()) break;
+    doc.host().ShowMessage("Network feed: " + problem + ".");
+  }
+  doc.feed = settings;
+}
+
 bool RunDocumentCommand(CVantrelDoc& doc, CommandDialogs& dialogs, int id) {
   switch (id) {
     case cmd::kViewSignal: OnViewSignal(doc); return true;
@@ -102,6 +114,7 @@ bool RunDocumentCommand(CVantrelDoc& doc, CommandDialogs& dialogs, int id) {
     case cmd::kTrackHistory: OnTrackHistory(doc); return true;
     case cmd::kTleDefine: OnTleDefine(doc, dialogs); return true;
     case cmd::kTleEnable: OnTleEnable(doc); return true;
+    case cmd::kNetworkFeed: OnNetworkFeed(doc, dialogs); return true;
     default: break;
   }
   if (id >= cmd::kSource1 && id <= cmd::kSource4) {

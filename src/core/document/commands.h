@@ -38,6 +38,8 @@ void OnFilter(CVantrelDoc& doc, CommandDialogs& dialogs);
 void OnTrackHistory(CVantrelDoc& doc);
 void OnTleDefine(CVantrelDoc& doc, CommandDialogs& dialogs);
 void OnTleEnable(CVantrelDoc& doc);
+// Settings that would not work are refused with a message and offered again.
+void OnNetworkFeed(CVantrelDoc& doc, CommandDialogs& dialogs);
 
 // Runs the receiver command with this id. Start and Stop belong to capture
 // and are not handled here; returns false for them and for unknown ids.
