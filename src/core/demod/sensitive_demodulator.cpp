@@ -91,10 +91,12 @@ void SensitiveDemodulator::Strobe() {
   }
 
   const float rate = std::max(kLevelRate, 1.0f / static_cast<float>(bits_ + 1));
+  // The gain follows every bit, clicks limited, so that a level learnt on
+  // noise alone cannot make every later pulse look like a click.
+  gain_ += rate * ((gain_ > 0.0f ? std::min(std::abs(r), 2.0f * gain_) : std::abs(r)) - gain_);
   float soft;
   if (!click || turn_ <= 0.0f) {
     const float d = r >= 0.0f ? 1.0f : -1.0f;
-    gain_ += rate * (std::abs(r) - gain_);
     dc_ += rate * (r - gain_ * d) / tapSum_;
     // Clicks and clipping must not pull the turn's size; a wrong start heals.
     const float size = turn_ > 0.0f ? std::clamp(std::abs(turnSum), 0.5f * turn_, 2.0f * turn_)
