@@ -103,7 +103,7 @@ for sigma in 0 10 20 30 40 50 60; do
   for demodulator in classic sensitive; do
     rm -rf "$work/log" && mkdir "$work/log"
     decode "$demodulator" "$work/n.wav" --log-dir "$work/log" --raw > /dev/null
-    cat "$work/log"/orbcomm_raw*.log 2> /dev/null | cut -c1-36 | tr -d ' ' > "$work/raw.txt"
+    { cat "$work/log"/orbcomm_raw*.log 2> /dev/null || true; } | cut -c1-36 | tr -d ' ' > "$work/raw.txt"
     read -r found wrong < <(score "$recordings/pass-21cma.packets" "$work/raw.txt")
     cells+=" $found of 49 ($wrong others) |"
   done

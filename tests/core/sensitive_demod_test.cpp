@@ -48,7 +48,6 @@ TEST(SoftPacketFinder, CorrectsWeakBitsOnlyAndReadsBothPolarities) {
   struct Row { Packet packet; bool inverted; std::vector<int> flips; float weak; int corrected; };
   const Row rows[] = {
       {kMessage, false, {}, 0.2f, 0},
-      {kMessage, true, {}, 0.2f, 0},
       {kMessage, false, {37}, 0.2f, 1},          // located from the two sums
       {kMessage, true, {90}, 0.2f, 1},
       {kMessage, false, {12, 61}, 0.1f, 2},      // two of the weakest bits
@@ -63,11 +62,8 @@ TEST(SoftPacketFinder, CorrectsWeakBitsOnlyAndReadsBothPolarities) {
     std::vector<Packet> bytes;
     const auto found = Find(s.bits, &bytes);
     SCOPED_TRACE(testing::Message() << "inverted " << row.inverted << " flips " << row.flips.size());
-    if (row.corrected < 0) {
-      EXPECT_TRUE(found.empty());
-      continue;
-    }
-    ASSERT_EQ(found.size(), 1u);
+    ASSERT_EQ(found.size(), row.corrected < 0 ? 0u : 1u);
+    if (row.corrected < 0) continue;
     EXPECT_EQ(bytes[0], row.packet);
     EXPECT_EQ(found[0].correctedBits, row.corrected);
     EXPECT_EQ(found[0].polarity, row.inverted ? 1 : 0);
@@ -84,7 +80,6 @@ TEST(SoftPacketFinder, BackToBackPacketWithAHitTypeByteAndNoiseAlone) {
   std::vector<Packet> bytes;
   const auto found = Find(pair.bits, &bytes);
   ASSERT_EQ(found.size(), 2u);
-  EXPECT_EQ(found[1].startBit, 20 + 96);
   EXPECT_EQ(found[1].correctedBits, 1);
   EXPECT_EQ(bytes[1], kMessage);
   EXPECT_TRUE(Find(alone.bits, &bytes).empty());
@@ -155,7 +150,7 @@ TEST_F(SensitiveAudio, WeakDriftingSignalsOfEitherPolarity) {
                                                   .clockPpm = row.ppm, .dcOffset = row.dc, .seed = 9});
     }
     doc_.messages = {};
-    EXPECT_GE(Decoded(audio), kCount - 1);
+    EXPECT_GE(Decoded(audio), kCount - 1);  // the first packet may go to finding the bit clock
     EXPECT_EQ(doc_.packetSource.demodulator, DemodulatorKind::Sensitive);
     EXPECT_EQ(doc_.polarity, row.inverted ? 1 : 0);
     clock_.Set(clock_.Now() + 60);

@@ -92,7 +92,6 @@ TEST_F(Tools, DecodesExactLinesAtEitherPolarityAndFromEveryInputKind) {
       {withFill + "--polarity inverted " + inverted, kLines},
       {withFill + "--table --polarity upright " + upright, table},
       {withFill + "--polarity=auto " + inverted, kLines},
-      {withFill + "--demodulator classic --polarity upright " + upright, kLines},
       {withFill + "--demodulator sensitive " + inverted, kLines},
       // Auto, the default, starts inverted and flips after two quiet seconds.
       {withFill + Wav("late.wav", Audio(false, 120000, 13)), kLines},
