@@ -41,7 +41,7 @@ TEST_P(SettingsRestart, AllValuesSavedAtExitAndStoredOnesComeThroughARun) {
       {"Sat12", sat12}, {"TleFile", "/home/op/" + QString(300, 't') + ".tle"}, {"LogDirectory", home.path() + "/logs/"}};
   {
     QSettings file(path, QSettings::IniFormat);
-    EXPECT_EQ(file.allKeys().size(), 54) << file.allKeys().join(' ').toStdString();
+    EXPECT_EQ(file.allKeys().size(), 55) << file.allKeys().join(' ').toStdString();
     EXPECT_EQ(file.value("HomeLat").toString(), "-34.5");
     for (const auto& [key, value] : stored) file.setValue(key, value);
   }
@@ -50,7 +50,7 @@ TEST_P(SettingsRestart, AllValuesSavedAtExitAndStoredOnesComeThroughARun) {
 
   QFile::copy(path, path + ".read");  // a fresh name: QSettings caches what it wrote
   QSettings reread(path + ".read", QSettings::IniFormat);
-  EXPECT_EQ(reread.allKeys().size(), 54);
+  EXPECT_EQ(reread.allKeys().size(), 55);
   for (const auto& [key, value] : stored) EXPECT_EQ(reread.value(key).toString(), value) << key.toStdString();
 }
 
