@@ -6,6 +6,7 @@
 
 #include "audio/wave_queue.h"
 #include "document/vantrel_doc.h"
+#include "support/fake_host.h"
 
 namespace vantrel {
 namespace {
@@ -14,20 +15,6 @@ using Strings = std::vector<std::string>;
 const std::string kRunning = "Vantrel from Brennick - processing live signals";
 const std::string kStopped = "Vantrel from Brennick - processing stopped";
 
-class FakeHost final : public DocumentHost {
- public:
-  void UpdateAllViews() override { ++redraws; }
-  void SetMainWindowTitle(const std::string& title) override { titles.push_back(title); }
-  std::uint32_t SetViewTimer(int eventId, int ms) override { return timers[nextId] = {eventId, ms}, nextId++; }
-  void KillViewTimer(std::uint32_t id) override { killed.push_back(id), timers.erase(id); }
-  void ShowMessage(const std::string& text) override { messages.push_back(text); }
-  void ClearTrackHistory() override {}
-  int redraws = 0;
-  Strings titles, messages;
-  std::map<std::uint32_t, std::pair<int, int>> timers;
-  std::vector<std::uint32_t> killed;
-  std::uint32_t nextId = 101;
-};
 
 // Each step can be told to fail; Fill plays audio into the queued buffers.
 class FakeWaveIn final : public WaveIn {

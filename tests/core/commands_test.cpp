@@ -6,6 +6,7 @@
 
 #include "document/commands.h"
 #include "document/home_location.h"
+#include "support/fake_host.h"
 
 namespace vantrel {
 namespace {
@@ -99,16 +100,6 @@ TEST_F(Commands, SourceStartStopAndTleEnableRules) {
   EXPECT_FALSE(State(cmd::kTleEnable).checked);
 }
 
-class HomeHost final : public DocumentHost {
- public:
-  void UpdateAllViews() override { ++updates; }
-  void SetMainWindowTitle(const std::string&) override {}
-  std::uint32_t SetViewTimer(int, int) override { return 1; }
-  void KillViewTimer(std::uint32_t) override {}
-  void ShowMessage(const std::string&) override {}
-  void ClearTrackHistory() override { ++historyClears; }
-  int updates = 0, historyClears = 0;
-};
 
 // The home dialog: OK with new text the first time, cancelled after that.
 class HomeDialogs final : public CommandDialogs {
@@ -126,7 +117,7 @@ class HomeDialogs final : public CommandDialogs {
 };
 
 TEST_F(Commands, NewHomeClearsTheTracksCancelChangesNothing) {
-  HomeHost host;
+  FakeHost host;
   HomeDialogs dialogs;
   doc_.SetHost(&host);
   doc_.projectionDirty = 0;
@@ -135,12 +126,12 @@ TEST_F(Commands, NewHomeClearsTheTracksCancelChangesNothing) {
   EXPECT_DOUBLE_EQ(doc_.homeLongitude, -8.6);
   EXPECT_EQ(doc_.projectionDirty, 1);
   EXPECT_EQ(host.historyClears, 1);
-  EXPECT_EQ(host.updates, 1);
+  EXPECT_EQ(host.redraws, 1);
   doc_.projectionDirty = 0;
   RunDocumentCommand(doc_, dialogs, cmd::kHome);
   EXPECT_EQ(dialogs.shown, (std::vector<std::string>{"S34 30.0000|E139 00.0000", "N37 11.1000|W08 36.0000"}));
   EXPECT_DOUBLE_EQ(doc_.homeLatitude, 37.185);
-  EXPECT_EQ(doc_.projectionDirty + host.historyClears + host.updates, 2);
+  EXPECT_EQ(doc_.projectionDirty + host.historyClears + host.redraws, 2);
 }
 
 }  // namespace

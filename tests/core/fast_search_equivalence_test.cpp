@@ -4,13 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <ostream>
 #include <random>
 
 #include "decoder/packet_types.h"
 #include "document/vantrel_doc.h"
 #include "synth/packet_builder.h"
 #include "support/reference_search.h"
+#include "support/watched_doc.h"
 #include "synth/signal_synth.h"
 
 namespace vantrel {
@@ -20,36 +20,6 @@ using synth::Packet;
 using Audio = std::vector<std::uint8_t>;
 
 constexpr int kRing = CVantrelDoc::kRingLength;
-
-struct Found {
-  int label;     // buffers or samples fed before
-  int position;  // ring write index: the start position searched
-  std::int32_t newest;
-  int polarity;
-  Packet bytes;
-  bool operator==(const Found&) const = default;
-};
-std::ostream& operator<<(std::ostream& out, const Found& f) {
-  out << "{at " << f.label << " pos " << f.position << " newest " << f.newest << " pol " << f.polarity;
-  for (const auto b : f.bytes) out << ' ' << int{b};
-  return out << '}';
-}
-
-// Notes every checked packet before interpreting it.
-class WatchedDoc : public CVantrelDoc {
- public:
-  explicit WatchedDoc(const Clock& clock) : CVantrelDoc(clock, "/nonexistent/") {
-    logFlag = 0;
-    captureRunning = 1;
-  }
-  PacketOutcome InterpretPacket(const std::uint8_t* packet) override {
-    found.push_back({label, ringWriteIndex, ring[(ringWriteIndex + kRing - 1) % kRing], polarity,
-                     Packet(packet, packet + PacketLength(packet[0]))});
-    return CVantrelDoc::InterpretPacket(packet);
-  }
-  std::vector<Found> found;
-  int label = 0;
-};
 
 // Back-to-back random packets with good checks; interpretation abandons some.
 Audio DenseStream(std::uint32_t seed, double seconds, bool inverted, double noise) {

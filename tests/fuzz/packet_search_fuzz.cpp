@@ -11,31 +11,13 @@
 #include "document/vantrel_doc.h"
 #include "fuzz_support.h"
 #include "support/reference_search.h"
+#include "support/watched_doc.h"
 
 namespace {
 
 using vantrel::CVantrelDoc;
 
-struct Found {
-  int position;
-  int polarity;
-  std::vector<std::uint8_t> bytes;
-  bool operator==(const Found&) const = default;
-};
-
-class WatchedDoc : public CVantrelDoc {
- public:
-  explicit WatchedDoc(const vantrel::Clock& clock) : CVantrelDoc(clock, "/nonexistent/") {
-    logFlag = 0;
-    captureRunning = 1;
-  }
-  vantrel::PacketOutcome InterpretPacket(const std::uint8_t* packet) override {
-    found.push_back({ringWriteIndex, polarity,
-                     {packet, packet + vantrel::PacketLength(packet[0])}});
-    return CVantrelDoc::InterpretPacket(packet);
-  }
-  std::vector<Found> found;
-};
+using vantrel::WatchedDoc;
 
 constexpr int kBufferSizes[8] = {7, 80, 959, 960, 1000, 4096, 12345, CVantrelDoc::kRingLength};
 

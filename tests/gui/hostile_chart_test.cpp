@@ -14,21 +14,13 @@
 #include <random>
 
 #include "view/chart_screen.h"
+#include "support/fake_host.h"
 
 namespace vantrel {
 namespace {
 
 namespace fs = std::filesystem;
 
-struct CountingHost final : DocumentHost {
-  void UpdateAllViews() override {}
-  void SetMainWindowTitle(const std::string&) override {}
-  std::uint32_t SetViewTimer(int, int) override { return 1; }
-  void KillViewTimer(std::uint32_t) override {}
-  void ShowMessage(const std::string&) override { ++messages; }
-  void ClearTrackHistory() override {}
-  int messages = 0;
-};
 
 void Write(const fs::path& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
 
@@ -36,7 +28,7 @@ TEST(HostileChart, TleAndGlobeFilesThatChangeBetweenFrames) {
   constexpr CTime kEquinoxNoon = 1174478400;  // 2007-03-21 12:00:00 UTC: sun over 0 N 0 E
   char pattern[] = "/tmp/vantrel-hostile-chart.XXXXXX";
   const fs::path dir = mkdtemp(pattern), tle = dir / "sets.tle", globe = dir / "globe.dat";
-  CountingHost host;
+  FakeHost host;
   HeldClock clock(1167804000);  // 2007-01-03 06:00:00 UTC
   CVantrelDoc doc(clock, "/nonexistent/");
   doc.SetHost(&host);
@@ -86,7 +78,7 @@ TEST(HostileChart, TleAndGlobeFilesThatChangeBetweenFrames) {
     }
     EXPECT_TRUE(shows(frame)) << what;
   }
-  EXPECT_EQ(host.messages, 0);
+  EXPECT_TRUE(host.messages.empty());
   fs::remove_all(dir);
 }
 

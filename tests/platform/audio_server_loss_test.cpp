@@ -12,20 +12,11 @@
 
 #include "document/vantrel_doc.h"
 #include "platform/qt_wave_in.h"
+#include "support/fake_host.h"
 
 namespace vantrel {
 namespace {
 
-struct MessageHost final : DocumentHost {
-  void UpdateAllViews() override {}
-  void SetMainWindowTitle(const std::string& text) override { title = text; }
-  std::uint32_t SetViewTimer(int eventId, int) override { return static_cast<std::uint32_t>(eventId); }
-  void KillViewTimer(std::uint32_t) override {}
-  void ShowMessage(const std::string& text) override { messages.push_back(text); }
-  void ClearTrackHistory() override {}
-  std::vector<std::string> messages;
-  std::string title;
-};
 
 TEST(AudioServerLoss, CaptureReportsOnceStopsAndALaterStartFails) {
   if (qEnvironmentVariableIsSet("VANTREL_NO_AUDIO_SERVER")) GTEST_SKIP() << "no audio server run";
@@ -34,7 +25,7 @@ TEST(AudioServerLoss, CaptureReportsOnceStopsAndALaterStartFails) {
   if (QCoreApplication::instance() == nullptr) new QCoreApplication(argc, argv);
   HeldClock clock(1178964672);
   CVantrelDoc doc(clock, "/nonexistent/");
-  MessageHost host;
+  FakeHost host;
   doc.SetHost(&host);
   // Runs the event loop and polls capture, as the 500 ms timer would, until done.
   const auto pollUntil = [&](auto done, int ms) {
@@ -74,7 +65,7 @@ TEST(AudioServerLoss, CaptureReportsOnceStopsAndALaterStartFails) {
   pollUntil([] { return false; }, 1500);  // later ticks report nothing more
   ASSERT_EQ(host.messages.size(), 1u);
   EXPECT_EQ(host.messages[0].rfind("On recording..", 0), 0u) << host.messages[0];
-  EXPECT_EQ(host.title, "Vantrel from Brennick - processing stopped");
+  EXPECT_EQ(host.titles.back(), "Vantrel from Brennick - processing stopped");
   for (const auto& header : doc.captureHeaders) EXPECT_EQ(header, nullptr);
 
   doc.StartCapture();

@@ -12,6 +12,7 @@
 #include "document/vantrel_doc.h"
 #include "platform/qt_wave_in.h"
 #include "support/pipe_source.h"
+#include "support/fake_host.h"
 
 namespace vantrel {
 namespace {
@@ -110,16 +111,7 @@ TEST(QtWaveIn, RecordingPlaysAtTheSoundCardsPaceThenSilence) {
 TEST(NoAudioServer, StartShowsTheDriverMessageAndChangesNothing) {
   if (!NoServerRun()) GTEST_SKIP() << "runs with no audio server only";
   App();
-  struct Host final : DocumentHost {
-    void UpdateAllViews() override {}
-    void ShowMessage(const std::string& text) override { messages.push_back(text); }
-    void SetMainWindowTitle(const std::string& title) override { titles.push_back(title); }
-    std::uint32_t SetViewTimer(int id, int) override { return ++timers, static_cast<std::uint32_t>(id); }
-    void KillViewTimer(std::uint32_t) override {}
-    void ClearTrackHistory() override {}
-    std::vector<std::string> messages, titles;
-    int timers = 0;
-  } host;
+  FakeHost host;
   HeldClock clock;
   CVantrelDoc doc(clock, "/nonexistent/");
   QtWaveIn wave;
@@ -133,7 +125,7 @@ TEST(NoAudioServer, StartShowsTheDriverMessageAndChangesNothing) {
   EXPECT_EQ(host.messages, std::vector<std::string>{"On opening the wave device..no device driver present"});
   EXPECT_EQ(doc.captureRunning, 0);
   EXPECT_TRUE(host.titles.empty());
-  EXPECT_EQ(host.timers, 0);
+  EXPECT_EQ(host.nextId, 101u);  // no timer was ever set
   EXPECT_FALSE(doc.captureHeaders[0]);
 }
 

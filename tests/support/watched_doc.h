@@ -1,0 +1,45 @@
+// A document that notes every checked packet the search hands to
+// interpretation, with where the ring stood, before interpreting it.
+#pragma once
+
+#include <cstdint>
+#include <ostream>
+#include <vector>
+
+#include "decoder/packet_types.h"
+#include "document/vantrel_doc.h"
+
+namespace vantrel {
+
+struct FoundPacket {
+  int label = 0;     // the caller's mark at the time (which buffer, say)
+  int position = 0;  // ring write index: the packet's first sample is the oldest entry
+  int newest = 0;    // the newest ring entry
+  int polarity = 0;
+  std::vector<std::uint8_t> bytes;
+  bool operator==(const FoundPacket&) const = default;
+};
+
+inline std::ostream& operator<<(std::ostream& out, const FoundPacket& f) {
+  out << "{at " << f.label << " pos " << f.position << " newest " << f.newest << " pol "
+      << f.polarity;
+  for (const auto b : f.bytes) out << ' ' << int{b};
+  return out << '}';
+}
+
+class WatchedDoc : public CVantrelDoc {
+ public:
+  explicit WatchedDoc(const Clock& clock) : CVantrelDoc(clock, "/nonexistent/") {
+    logFlag = 0;
+    captureRunning = 1;
+  }
+  PacketOutcome InterpretPacket(const std::uint8_t* packet) override {
+    found.push_back({label, ringWriteIndex, ring[(ringWriteIndex + kRingLength - 1) % kRingLength],
+                     polarity, {packet, packet + PacketLength(packet[0])}});
+    return CVantrelDoc::InterpretPacket(packet);
+  }
+  std::vector<FoundPacket> found;
+  int label = 0;
+};
+
+}  // namespace vantrel
