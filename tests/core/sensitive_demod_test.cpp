@@ -67,7 +67,6 @@ TEST(SoftPacketFinder, CorrectsWeakBitsOnlyAndReadsBothPolarities) {
     EXPECT_EQ(bytes[0], row.packet);
     EXPECT_EQ(found[0].correctedBits, row.corrected);
     EXPECT_EQ(found[0].polarity, row.inverted ? 1 : 0);
-    EXPECT_EQ(found[0].startBit, 20);
   }
 }
 
@@ -107,11 +106,11 @@ class SensitiveAudio : public ::testing::Test {
       packets_.push_back(WithChecksum(p));
     }
   }
-  // Lines decoded from the audio fed a second at a time, then a quiet second.
+  // Lines decoded from the audio fed as capture buffers, then a quiet second.
   int Decoded(std::vector<std::uint8_t> audio) {
-    audio.resize((audio.size() / 48000 + 2) * 48000, 128);
+    audio.resize(audio.size() + 48000, 128);
     for (std::size_t at = 0; at < audio.size(); at += 48000) {
-      std::copy_n(audio.begin() + static_cast<std::ptrdiff_t>(at), 48000, doc_.processingBuffer.begin());
+      doc_.processingBuffer.assign(audio.begin() + at, audio.begin() + std::min(at + 48000, audio.size()));
       doc_.FeedBuffer();
     }
     return static_cast<int>(doc_.MessagesInArrivalOrder().size());
@@ -139,16 +138,12 @@ TEST_F(SensitiveAudio, WeakDriftingSignalsOfEitherPolarity) {
   struct Row { bool inverted; double ppm, dc; bool receiverChain; };
   for (const Row& row : {Row{false, 300, 30, false}, Row{true, -300, -30, false}, Row{true, 300, 0, true}}) {
     SCOPED_TRACE(testing::Message() << "inverted " << row.inverted << " ppm " << row.ppm << " chain " << row.receiverChain);
-    std::vector<std::uint8_t> audio;
-    if (row.receiverChain) {  // Eb/N0 13 dB, carrier drifting 100 Hz/s
-      audio = synth::DiscriminatorAudio(
-          synth::ModulateBaseband(packets_, {.ebN0Db = 13, .carrierHz = -1500, .driftHzPerSecond = 100,
-                                             .clockPpm = row.ppm, .inverted = row.inverted, .leadInBits = 500}),
-          120);
-    } else {
-      audio = synth::SynthesizePackets(packets_, {.noise = sigma, .inverted = row.inverted, .leadInSamples = 3333,
-                                                  .clockPpm = row.ppm, .dcOffset = row.dc, .seed = 9});
-    }
+    // The receiver chain at Eb/N0 13 dB, its carrier drifting 100 Hz/s.
+    const auto audio = row.receiverChain
+        ? synth::DiscriminatorAudio(synth::ModulateBaseband(packets_, {.ebN0Db = 13, .carrierHz = -1500,
+              .driftHzPerSecond = 100, .clockPpm = row.ppm, .inverted = row.inverted, .leadInBits = 500}), 120)
+        : synth::SynthesizePackets(packets_, {.noise = sigma, .inverted = row.inverted, .leadInSamples = 3333,
+                                              .clockPpm = row.ppm, .dcOffset = row.dc, .seed = 9});
     doc_.messages = {};
     EXPECT_GE(Decoded(audio), kCount - 1);  // the first packet may go to finding the bit clock
     EXPECT_EQ(doc_.packetSource.demodulator, DemodulatorKind::Sensitive);
@@ -156,7 +151,6 @@ TEST_F(SensitiveAudio, WeakDriftingSignalsOfEitherPolarity) {
     clock_.Set(clock_.Now() + 60);
     doc_.WatchPolarity();  // no watch: the polarity stays with the last packet
     EXPECT_EQ(doc_.polarity, row.inverted ? 1 : 0);
-    doc_.SetDemodulator(kDemodulatorSensitive);
   }
 }
 
