@@ -112,7 +112,7 @@ std::optional<CTime> ParseIsoUtc(const std::string& text) {
 
 bool ParseDecodeOptions(int argc, char** argv, DecodeOptions* options, std::string* error) {
   enum { kRawInput = 256, kStartTime, kPolarity, kFilter, kTable, kLogDir, kRaw, kHelp, kChart,
-         kHome, kTle, kJson, kMqtt, kMqttTopic, kStation, kMqttUser, kMqttTls };
+         kHome, kTle, kJson, kMqtt, kMqttTopic, kStation, kMqttUser, kMqttTls, kDemodulator };
   static const option kLongOptions[] = {
       {"raw-input", no_argument, nullptr, kRawInput},
       {"start-time", required_argument, nullptr, kStartTime},
@@ -131,6 +131,7 @@ bool ParseDecodeOptions(int argc, char** argv, DecodeOptions* options, std::stri
       {"station", required_argument, nullptr, kStation},
       {"mqtt-user", required_argument, nullptr, kMqttUser},
       {"mqtt-tls", no_argument, nullptr, kMqttTls},
+      {"demodulator", required_argument, nullptr, kDemodulator},
       {nullptr, 0, nullptr, 0},
   };
   optind = 1;
@@ -156,6 +157,14 @@ bool ParseDecodeOptions(int argc, char** argv, DecodeOptions* options, std::stri
         else if (arg == "auto") options->polarity = PolarityMode::Auto;
         else {
           *error = "bad --polarity '" + arg + "': use upright, inverted or auto";
+          return false;
+        }
+        break;
+      case kDemodulator:
+        if (arg == "classic") options->demodulator = kDemodulatorClassic;
+        else if (arg == "sensitive") options->demodulator = kDemodulatorSensitive;
+        else {
+          *error = "bad --demodulator '" + arg + "': use classic or sensitive";
           return false;
         }
         break;
@@ -266,6 +275,9 @@ const char* const kDecodeUsage =
     "                         reads TIME + k + 1 s while second k is decoded\n"
     "  --polarity MODE        upright, inverted or auto (default auto: start inverted\n"
     "                         and flip every 2 s while nothing is decoded for 5 s)\n"
+    "  --demodulator NAME     classic (default: the packet search, exactly as the\n"
+    "                         desktop program's default) or sensitive (decodes weak\n"
+    "                         signals, reads both polarities, corrects bit errors)\n"
     "  --filter NAME=0|1,...  switch the lines of a packet type off or on; NAME is\n"
     "                         b1A message, b1B uplink, b1C downlink, b1D network\n"
     "                         control, b1E fill, b1F ephemeris, b22 elements, b65 sync;\n"

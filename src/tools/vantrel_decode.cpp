@@ -75,6 +75,7 @@ void Configure(const DecodeOptions& options, CVantrelDoc& doc) {
   for (int i = 0; i < kFilterCount; ++i) {
     if (options.filters[i] >= 0) doc.filters[i] = options.filters[i];
   }
+  doc.SetDemodulator(options.demodulator);
   doc.logFlag = options.logDir.empty() ? 0 : 1;
   doc.rawFlag = options.rawLog ? 1 : 0;
   if (options.homeLatitude) {

@@ -3,11 +3,14 @@
 // without a receiver.
 #include <getopt.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
 #include <sstream>
 
+#include "audio/recording_file.h"
+#include "synth/baseband_synth.h"
 #include "synth/packet_builder.h"
 #include "synth/signal_synth.h"
 
@@ -38,6 +41,17 @@ const char* const kUsage =
     "  --idle-bits N    idle bits after every packet (default 0)\n"
     "  --length SECONDS pad the end with idle carrier up to this length\n"
     "  --seed N         noise seed (default 1)\n"
+    "  --clock-ppm P    sound-card clock error: bits last 10 * (1 + P / 1e6) samples\n"
+    "  --dc D           receiver off tune: add D sample units to every sample\n"
+    "  --mix FILE.wav   instead of a SCRIPT: add --noise to this recording (then only\n"
+    "                   OUTPUT is given)\n"
+    "\n"
+    "Receiver chain (any of these renders the packets as complex baseband, band-\n"
+    "limited to +-5 kHz, then FM-discriminates it; --amplitude and --noise are unused):\n"
+    "  --ebn0 DB        Gaussian noise at this Eb/N0 (default: none)\n"
+    "  --carrier HZ     carrier offset at the start (default 0)\n"
+    "  --drift HZ/S     carrier drift (default 0)\n"
+    "  --deviation U    discriminator output in sample units per radian (default 120)\n"
     "  --raw            write raw samples instead of WAV\n"
     "  -h, --help       show this help\n";
 
@@ -111,7 +125,15 @@ int main(int argc, char** argv) {
       {"inverted", no_argument, nullptr, 'i'},        {"idle-bits", required_argument, nullptr, 'b'},
       {"length", required_argument, nullptr, 'l'},    {"seed", required_argument, nullptr, 's'},
       {"raw", no_argument, nullptr, 'r'},             {"help", no_argument, nullptr, 'h'},
+      {"clock-ppm", required_argument, nullptr, 'p'}, {"dc", required_argument, nullptr, 'd'},
+      {"ebn0", required_argument, nullptr, 'e'},      {"carrier", required_argument, nullptr, 'c'},
+      {"drift", required_argument, nullptr, 'f'},     {"deviation", required_argument, nullptr, 'v'},
+      {"mix", required_argument, nullptr, 'm'},
       {nullptr, 0, nullptr, 0}};
+  vantrel::synth::BasebandOptions chain;
+  bool receiverChain = false;
+  double deviation = 120.0;
+  std::string mix;
   opterr = 0;
   for (int c; (c = getopt_long(argc, argv, "+h", kLong, nullptr)) != -1;) {
     switch (c) {
@@ -122,18 +144,50 @@ int main(int argc, char** argv) {
       case 'l': length = std::atof(optarg); break;
       case 's': options.seed = static_cast<std::uint32_t>(std::strtoul(optarg, nullptr, 10)); break;
       case 'r': raw = true; break;
+      case 'p': options.clockPpm = chain.clockPpm = std::atof(optarg); break;
+      case 'd': options.dcOffset = std::atof(optarg); break;
+      case 'e': chain.ebN0Db = std::atof(optarg); receiverChain = true; break;
+      case 'c': chain.carrierHz = std::atof(optarg); receiverChain = true; break;
+      case 'f': chain.driftHzPerSecond = std::atof(optarg); receiverChain = true; break;
+      case 'm': mix = optarg; break;
+      case 'v': deviation = std::atof(optarg); receiverChain = true; break;
       case 'h': std::cout << kUsage; return 0;
       default: return Fail(std::string("bad option '") + argv[optind - 1] + "'; see --help");
     }
   }
-  if (argc - optind != 2) return Fail("need SCRIPT and OUTPUT; see --help");
   std::vector<Segment> segments;
   std::string error;
-  if (!ReadScript(argv[optind], &segments, &error)) return Fail(error);
-
   std::vector<std::uint8_t> audio;
+  if (!mix.empty()) {
+    if (argc - optind != 1) return Fail("--mix needs only OUTPUT; see --help");
+    if (!vantrel::LoadRecording(mix, &audio, &error)) return Fail(error);
+    const auto noise = vantrel::synth::SynthesizeNoise(static_cast<int>(audio.size()), options.noise,
+                                                      options.seed);
+    for (std::size_t i = 0; i < audio.size(); ++i) {
+      audio[i] = static_cast<std::uint8_t>(std::clamp(audio[i] + noise[i] - 128, 0, 255));
+    }
+    --optind;  // OUTPUT stands where it would after a SCRIPT
+  } else {
+    if (argc - optind != 2) return Fail("need SCRIPT and OUTPUT; see --help");
+    if (!ReadScript(argv[optind], &segments, &error)) return Fail(error);
+  }
+
   std::uint32_t seed = options.seed;
   for (const Segment& segment : segments) {
+    if (receiverChain) {
+      // The carrier drifts on through the whole rendering; a pause is
+      // unmodulated carrier.
+      auto o = chain;
+      o.sampleRate = vantrel::synth::kSampleRate;
+      o.seed = seed++;
+      o.idleBits = options.idleBits;
+      o.carrierHz += chain.driftHzPerSecond * static_cast<double>(audio.size()) / o.sampleRate;
+      o.leadInBits = segment.pauseSamples / vantrel::synth::kSamplesPerBitSynth;
+      const auto part = vantrel::synth::DiscriminatorAudio(
+          vantrel::synth::ModulateBaseband(segment.packets, o), deviation);
+      audio.insert(audio.end(), part.begin(), part.end());
+      continue;
+    }
     // Every segment gets its own noise, drawn from the seed in order.
     const auto part = segment.pauseSamples > 0
                           ? vantrel::synth::SynthesizeNoise(segment.pauseSamples, options.noise, seed)

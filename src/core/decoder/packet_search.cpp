@@ -82,6 +82,10 @@ void FeedChunk(CVantrelDoc& doc, const std::uint8_t* samples, int count) {
 }  // namespace
 
 void CVantrelDoc::FeedSample(std::uint8_t sample) {
+  if (demodulator == kDemodulatorSensitive) {
+    FeedSensitive(&sample, 1);
+    return;
+  }
   const int w = ringWriteIndex;
   ring[w] = static_cast<std::int32_t>(sample) - 128;
   ringWriteIndex = (w + 1) % kRingLength;
@@ -101,14 +105,20 @@ void CVantrelDoc::FeedBuffer() {
   if (captureRunning) {
     const std::uint8_t* samples = processingBuffer.data();
     const int total = static_cast<int>(processingBuffer.size());
-    for (int done = 0; done < total; done += kRingLength) {
-      FeedChunk(*this, samples + done, std::min(kRingLength, total - done));
+    if (demodulator == kDemodulatorSensitive) {
+      FeedSensitive(samples, total);
+    } else {
+      for (int done = 0; done < total; done += kRingLength) {
+        FeedChunk(*this, samples + done, std::min(kRingLength, total - done));
+      }
     }
   }
   decodingBusy = 0;
 }
 
 void CVantrelDoc::WatchPolarity() {
+  // The sensitive demodulator reads both polarities and needs no watch.
+  if (demodulator == kDemodulatorSensitive) return;
   const CTime threshold = clock().Now() - 5;
   if (lastDecodeTime < threshold) polarity = polarity == 0 ? 1 : 0;
 }

@@ -22,6 +22,8 @@ inline constexpr int kFilter = 32787;
 inline constexpr int kTrackHistory = 32788;
 inline constexpr int kTleDefine = 32789;
 inline constexpr int kTleEnable = 32790;
+inline constexpr int kDemodulatorClassic = 32791;
+inline constexpr int kDemodulatorSensitive = 32792;
 inline constexpr int kNetworkFeed = 32795;
 
 inline constexpr int kFileNew = 57600;

@@ -99,6 +99,10 @@ void OnNetworkFeed(CVantrelDoc& doc, CommandDialogs& dialogs) {
   doc.feed = settings;
 }
 
+void OnDemodulator(CVantrelDoc& doc, int choice) {
+  if (doc.demodulator != choice) doc.SetDemodulator(choice);
+}
+
 bool RunDocumentCommand(CVantrelDoc& doc, CommandDialogs& dialogs, int id) {
   switch (id) {
     case cmd::kViewSignal: OnViewSignal(doc); return true;
@@ -114,6 +118,8 @@ bool RunDocumentCommand(CVantrelDoc& doc, CommandDialogs& dialogs, int id) {
     case cmd::kTrackHistory: OnTrackHistory(doc); return true;
     case cmd::kTleDefine: OnTleDefine(doc, dialogs); return true;
     case cmd::kTleEnable: OnTleEnable(doc); return true;
+    case cmd::kDemodulatorClassic: OnDemodulator(doc, kDemodulatorClassic); return true;
+    case cmd::kDemodulatorSensitive: OnDemodulator(doc, kDemodulatorSensitive); return true;
     case cmd::kNetworkFeed: OnNetworkFeed(doc, dialogs); return true;
     default: break;
   }
@@ -136,6 +142,8 @@ CommandState UpdateDocumentCommand(const CVantrelDoc& doc, int id) {
     case cmd::kOutputLog: state.checked = doc.logFlag != 0; break;
     case cmd::kOutputRaw: state.checked = doc.rawFlag != 0; break;
     case cmd::kTrackHistory: state.checked = doc.trackHistory != 0; break;
+    case cmd::kDemodulatorClassic: state.checked = doc.demodulator != kDemodulatorSensitive; break;
+    case cmd::kDemodulatorSensitive: state.checked = doc.demodulator == kDemodulatorSensitive; break;
     case cmd::kTleEnable:
       state.enabled = !doc.tleFile.empty();
       state.checked = state.enabled && doc.tleEnable != 0;
@@ -164,6 +172,8 @@ bool IsCheckableCommand(int id) {
     case cmd::kOutputRaw:
     case cmd::kTrackHistory:
     case cmd::kTleEnable:
+    case cmd::kDemodulatorClassic:
+    case cmd::kDemodulatorSensitive:
     case cmd::kViewToolbar:
     case cmd::kViewStatusBar:
       return true;

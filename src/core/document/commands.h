@@ -38,6 +38,8 @@ void OnFilter(CVantrelDoc& doc, CommandDialogs& dialogs);
 void OnTrackHistory(CVantrelDoc& doc);
 void OnTleDefine(CVantrelDoc& doc, CommandDialogs& dialogs);
 void OnTleEnable(CVantrelDoc& doc);
+// Options > Demodulator: radio items; the choice takes effect at once.
+void OnDemodulator(CVantrelDoc& doc, int choice);
 // Settings that would not work are refused with a message and offered again.
 void OnNetworkFeed(CVantrelDoc& doc, CommandDialogs& dialogs);
 

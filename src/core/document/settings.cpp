@@ -1,4 +1,4 @@
-// Loading and saving the receiver's settings: 62 values, visited in one
+// Loading and saving the receiver's settings: every value, visited in one
 // fixed order by both operations. A value that is missing, malformed or out
 // of range leaves its member at the default, silently; settings must never
 // keep the receiver from starting.
@@ -41,6 +41,7 @@ void VisitSettings(CVantrelDoc& doc, Visitor& visit) {
   for (int n = 1; n <= kSatelliteCount; ++n) visit.Record(SatelliteName(n), doc.satellites[n]);
   visit.Text("LogDirectory", doc.logDirectory);
   visit.Text("TleFile", doc.tleFile);
+  visit.Integer("Demodulator", doc.demodulator, kDemodulatorClassic, kDemodulatorSensitive);
   // The network feed (added later, so at the end).
   visit.Integer("FeedEnable", doc.feed.enabled, 0, 1);
   visit.Text("FeedHost", doc.feed.host);

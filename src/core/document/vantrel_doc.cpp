@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "demod/sensitive_demodulator.h"
+
 namespace vantrel {
 
 CVantrelDoc::CVantrelDoc(const Clock& clock, std::string programDir)
@@ -14,5 +16,7 @@ CVantrelDoc::CVantrelDoc(const Clock& clock, std::string programDir)
   if (programDirectory.empty() || programDirectory.back() != '/') programDirectory += '/';
   logDirectory = programDirectory + "Log files/";
 }
+
+CVantrelDoc::~CVantrelDoc() = default;
 
 }  // namespace vantrel

@@ -25,6 +25,12 @@ namespace vantrel {
 enum class PacketOutcome { Accepted, Abandoned };
 
 class SettingsStore;
+class SensitiveDemodulator;
+struct FoundPacket;
+
+// Which demodulator reads the audio: the packet search over the sample ring,
+// or the sensitive demodulator (demod/sensitive_demodulator.h).
+enum DemodulatorChoice { kDemodulatorClassic = 0, kDemodulatorSensitive = 1 };
 
 // Filter flag order as stored: 0x1A, 0x1B, 0x1C, 0x1D, 0x1E, 0x1F, 0x22, 0x65.
 enum FilterIndex { kFilterMessage, kFilterUplink, kFilterDownlink, kFilterNetwork,
@@ -43,13 +49,19 @@ class CVantrelDoc {
   CVantrelDoc(const Clock& clock, std::string programDirectory);
   CVantrelDoc(const CVantrelDoc&) = delete;
   CVantrelDoc& operator=(const CVantrelDoc&) = delete;
-  virtual ~CVantrelDoc() = default;
+  virtual ~CVantrelDoc();
 
   // --- packet search (decoder/packet_search.cpp) ---
   void FeedSample(std::uint8_t sample);
   // Feeds the 48000 bytes of the processing buffer, guarded by the busy flag.
   void FeedBuffer();
   void WatchPolarity();
+  // Interprets a packet the sensitive demodulator found (decoder/sensitive_search.cpp).
+  PacketOutcome InterpretFoundPacket(const FoundPacket& found);
+  // Selects the demodulator; the sensitive one starts afresh.
+  void SetDemodulator(int choice);
+  // Stores samples in the ring and runs the sensitive demodulator over them.
+  void FeedSensitive(const std::uint8_t* samples, int count);
 
   // --- interpretation (decoder/interpret.cpp, decoder/ephemeris.cpp) ---
   // Virtual so that tests can watch every checked packet the search finds.
@@ -73,7 +85,7 @@ class CVantrelDoc {
   // Replaces defaults with the stored values that read and lie in range;
   // false when the store could not be opened (the defaults then stand).
   bool LoadSettings(SettingsStore& store);
-  // Writes all 62 values; false when they could not be stored.
+  // Writes every value; false when they could not be stored.
   bool SaveSettings(SettingsStore& store);
 
   // --- sound-card capture (audio/capture.cpp) ---
@@ -134,6 +146,10 @@ class CVantrelDoc {
   // when ringWriteIndex is moved; after writing ring entries directly, call
   // searchCache.Invalidate() before the next FeedSample.
   SearchCache searchCache;
+
+  // DemodulatorChoice; the sensitive demodulator exists while it is chosen.
+  int demodulator = kDemodulatorClassic;
+  std::unique_ptr<SensitiveDemodulator> sensitiveDemodulator;
 
   // Who found the packet handed to InterpretPacket (decoder/packet_source.h).
   PacketSource packetSource;

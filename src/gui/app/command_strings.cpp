@@ -27,6 +27,8 @@ constexpr Entry kStrings[] = {
     {cmd::kSource1 + 1, "Select soundcard 2"},
     {cmd::kSource1 + 2, "Select soundcard 3"},
     {cmd::kSource4, "Select soundcard 4"},
+    {cmd::kDemodulatorClassic, "Find packets with the classic search"},
+    {cmd::kDemodulatorSensitive, "Find packets with the sensitive demodulator (weak signals, both polarities)"},
     {cmd::kAppExit, "Quit the application; prompts to save documents\nExit"},
     {cmd::kEditCopy, "Copy the selection and put it on the Clipboard\nCopy"},
     {cmd::kViewToolbar, "Show or hide the toolbar\nToggle ToolBar"},

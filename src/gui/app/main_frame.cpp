@@ -1,5 +1,6 @@
 #include "app/main_frame.h"
 
+#include <QActionGroup>
 #include <QAction>
 #include <QDesktopServices>
 #include <QLabel>
@@ -132,6 +133,12 @@ void CMainFrame::CreateMenus() {
   QMenu* tle = addSub(options, "TLE");
   tle->addAction(MakeAction(cmd::kTleDefine, "Define"));
   tle->addAction(MakeAction(cmd::kTleEnable, "Enable"));
+  QMenu* demodulator = addSub(options, "Demodulator");
+  auto* demodulators = new QActionGroup(this);  // radio items
+  for (const auto& [id, text] : {std::pair{cmd::kDemodulatorClassic, "Classic"},
+                                 std::pair{cmd::kDemodulatorSensitive, "Sensitive"}}) {
+    demodulator->addAction(demodulators->addAction(MakeAction(id, text)));
+  }
 
   QMenu* help = addMenu(bar, "&Help");
   help->addAction(MakeAction(cmd::kHelpTopics, "&Help Topics"));

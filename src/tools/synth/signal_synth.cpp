@@ -8,10 +8,11 @@
 #include <sndfile.h>
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <numbers>
 #include <random>
+
+#include "synth/noise_source.h"
 
 namespace vantrel::synth {
 
@@ -19,85 +20,46 @@ namespace {
 
 constexpr double kMidLevel = 128.0;
 
-// Gaussian noise from a fully specified engine (Box-Muller), so a seed gives
-// the same samples with every standard library.
-class NoiseSource {
- public:
-  NoiseSource(double sigma, std::uint32_t seed) : sigma_(sigma), engine_(seed) {}
-  double Next() {
-    if (sigma_ <= 0.0) return 0.0;
-    if (haveSpare_) {
-      haveSpare_ = false;
-      return spare_;
-    }
-    constexpr double kScale = 1.0 / 4294967296.0;
-    const double u1 = (static_cast<double>(engine_()) + 1.0) * kScale;  // (0, 1]
-    const double u2 = static_cast<double>(engine_()) * kScale;
-    const double radius = sigma_ * std::sqrt(-2.0 * std::log(u1));
-    const double angle = 2.0 * std::numbers::pi * u2;
-    spare_ = radius * std::sin(angle);
-    haveSpare_ = true;
-    return radius * std::cos(angle);
-  }
-
- private:
-  double sigma_;
-  std::mt19937 engine_;
-  bool haveSpare_ = false;
-  double spare_ = 0.0;
-};
-
-// Instantaneous frequency of one bit's phase turn at each sample of its window:
-// a raised cosine centred on sample 4, 7 samples wide, so samples 2..6 carry
-// the pulse and the window's edges stay near the mid level.
-std::array<double, kSamplesPerBitSynth> PulseShape() {
-  std::array<double, kSamplesPerBitSynth> shape{};
-  constexpr double kCentre = 4.0, kHalfWidth = 3.5;
-  for (int j = 0; j < kSamplesPerBitSynth; ++j) {
-    const double t = (j - kCentre) / kHalfWidth;
-    shape[j] = std::abs(t) < 1.0 ? 0.5 * (1.0 + std::cos(std::numbers::pi * t)) : 0.0;
-  }
-  return shape;
-}
-
 std::uint8_t Quantize(double value) {
   return static_cast<std::uint8_t>(std::clamp(std::lround(value), 0L, 255L));
-}
-
-// Sample index where packet k's first bit window begins.
-int PacketStartSample(const std::vector<Packet>& packets, const SynthOptions& options, int k) {
-  int start = options.leadInSamples;
-  for (int i = 0; i < k; ++i) {
-    start += static_cast<int>(packets[i].size()) * 8 * kSamplesPerBitSynth +
-             options.idleBits * kSamplesPerBitSynth;
-  }
-  return start;
 }
 
 }  // namespace
 
 std::vector<std::uint8_t> SynthesizePackets(const std::vector<Packet>& packets,
                                             const SynthOptions& options) {
-  const auto shape = PulseShape();
-  NoiseSource noise(options.noise, options.seed);
-  std::vector<std::uint8_t> out;
-  out.reserve(static_cast<std::size_t>(
-      PacketStartSample(packets, options, static_cast<int>(packets.size()))));
-  const auto idle = [&](int samples) {
-    for (int i = 0; i < samples; ++i) out.push_back(Quantize(kMidLevel + noise.Next()));
-  };
-  idle(options.leadInSamples);
+  // Bit symbols in order: +1 or -1 for packet bits, 0 for idle bits.
+  std::vector<signed char> symbols;
   for (const Packet& packet : packets) {
     for (const std::uint8_t byte : packet) {
       for (int bit = 0; bit < 8; ++bit) {
-        double sign = ((byte >> bit) & 1) != 0 ? 1.0 : -1.0;
-        if (options.inverted) sign = -sign;
-        for (int j = 0; j < kSamplesPerBitSynth; ++j) {
-          out.push_back(Quantize(kMidLevel + sign * options.amplitude * shape[j] + noise.Next()));
-        }
+        const bool one = ((byte >> bit) & 1) != 0;
+        symbols.push_back(static_cast<signed char>(one != options.inverted ? 1 : -1));
       }
     }
-    idle(options.idleBits * kSamplesPerBitSynth);
+    symbols.insert(symbols.end(), static_cast<std::size_t>(options.idleBits), 0);
+  }
+  // A sound card running fast or slow stretches the bit period in samples.
+  const double period = kSamplesPerBitSynth * (1.0 + options.clockPpm * 1e-6);
+  const auto total = static_cast<std::size_t>(options.leadInSamples) +
+                     static_cast<std::size_t>(std::llround(period * static_cast<double>(symbols.size())));
+  NoiseSource noise(options.noise, options.seed);
+  constexpr double kCentre = 4.0, kHalfWidth = 3.5;
+  std::vector<std::uint8_t> out(total);
+  for (std::size_t n = 0; n < total; ++n) {
+    double value = kMidLevel + options.dcOffset;
+    const double t = static_cast<double>(n) - options.leadInSamples;
+    if (t >= 0.0 && !symbols.empty()) {
+      const auto k = std::min(static_cast<std::size_t>(t / period), symbols.size() - 1);
+      // Frequency pulse of the bit: a raised cosine 7 samples wide, centred
+      // on sample 4 of the bit window.
+      const double u = (t - static_cast<double>(k) * period - kCentre) / kHalfWidth;
+      if (std::abs(u) < 1.0) {
+        const double shape = 0.5 * (1.0 + std::cos(std::numbers::pi * u));
+        value += symbols[k] * options.amplitude * shape;
+      }
+    }
+    out[n] = Quantize(value + noise.Next());
   }
   return out;
 }

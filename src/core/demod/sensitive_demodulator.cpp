@@ -1,0 +1,139 @@
+#include "demod/sensitive_demodulator.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+namespace vantrel {
+
+namespace {
+
+// Loop constants, per bit: level tracking settles in about 30 bits, the bit
+// clock's energy profile averages over 16 bits and the clock follows it
+// with a small gain (fast enough for a sound card 1000 ppm off).
+constexpr float kLevelRate = 1.0f / 32;
+constexpr float kEnergyRate = 1.0f / 16;
+constexpr double kClockGain = 0.05;
+constexpr double kPeriodGain = 0.0001;
+constexpr double kNominalPeriod = 10.0;
+constexpr double kMaxPeriodError = 0.001;  // 1000 ppm
+// A sample further from the DC level than this many pulse heights is a click.
+constexpr float kClickHeights = 2.5f;
+constexpr float kPulseAttack = 1.0f / 8, kPulseRelease = 1.0f / 1024;
+// Reliability of a bit read through a click or clipping, against 1 for a clean bit.
+constexpr float kClickReliability = 0.25f;
+constexpr float kClippedReliability = 0.5f;
+constexpr float kMaxSoft = 2.0f;
+
+}  // namespace
+
+SensitiveDemodulator::SensitiveDemodulator(SoftPacketFinder::Handler handler)
+    : finder_(std::move(handler)) {
+  // Matched filter: a raised cosine 9 samples wide, the shape of a bit's
+  // frequency pulse behind a receiver's filters.
+  for (int j = 0; j < kTaps; ++j) {
+    taps_[j] = static_cast<float>(0.5 * (1.0 + std::cos(std::numbers::pi * (j - 4) / 4.5)));
+    tapSum_ += taps_[j];
+    tapEnergy_ += taps_[j] * taps_[j];
+  }
+  filter_.reset(firfilt_rrrf_create(taps_.data(), kTaps));
+  Reset();
+}
+
+SensitiveDemodulator::~SensitiveDemodulator() = default;
+
+void SensitiveDemodulator::Reset() {
+  finder_.Reset();
+  firfilt_rrrf_reset(filter_.get());
+  x_.fill(0.0f);
+  clipped_.fill(0);
+  filtered_.fill(0.0f);
+  energy_.fill(0.0f);
+  samples_ = 0;
+  strobe_ = 4.0 + kTaps;  // any phase: the clock finds the pulses
+  period_ = kNominalPeriod;
+  dc_ = gain_ = turn_ = pulseLevel_ = 0.0f;
+  bits_ = 0;
+}
+
+void SensitiveDemodulator::Feed(const std::uint8_t* samples, int count) {
+  block_.resize(static_cast<std::size_t>(count));
+  blockFiltered_.resize(static_cast<std::size_t>(count));
+  for (int i = 0; i < count; ++i) block_[i] = static_cast<float>(samples[i]) - 128.0f;
+  firfilt_rrrf_execute_block(filter_.get(), block_.data(), static_cast<unsigned>(count),
+                             blockFiltered_.data());
+  for (int i = 0; i < count; ++i) {
+    const long long n = samples_++;
+    x_[n & (kHistory - 1)] = block_[i];
+    clipped_[n & (kHistory - 1)] = samples[i] == 0 || samples[i] == 255;
+    // The filter's output for the window ending at n is centred on n - 4.
+    filtered_[(n - kTaps / 2) & (kHistory - 1)] = blockFiltered_[i];
+    // A strobe needs the filter outputs up to 5 samples past it.
+    while (static_cast<long long>(std::floor(strobe_)) + 5 <= n - kTaps / 2) Strobe();
+  }
+}
+
+void SensitiveDemodulator::Strobe() {
+  const auto n0 = static_cast<long long>(std::floor(strobe_));
+  const auto frac = static_cast<float>(strobe_ - static_cast<double>(n0));
+  const float level = dc_ * tapSum_;
+  const auto at = [&](long long m) { return filtered_[m & (kHistory - 1)] - level; };
+  const float r = (1.0f - frac) * at(n0) + frac * at(n0 + 1);
+
+  // The bit's ten samples around the pulse: their sum is the phase turn.
+  const float clickLevel = kClickHeights * pulseLevel_ / tapEnergy_;
+  float turnSum = 0.0f;
+  bool click = false, clipped = false;
+  for (long long m = n0 - 4; m <= n0 + 5; ++m) {
+    const float v = x_[m & (kHistory - 1)] - dc_;
+    turnSum += v;
+    clipped = clipped || clipped_[m & (kHistory - 1)] != 0;
+    click = click || (bits_ > 64 && std::abs(v) > clickLevel);
+  }
+
+  const float rate = std::max(kLevelRate, 1.0f / static_cast<float>(bits_ + 1));
+  // The gain follows every bit, clicks limited, so that a level learnt on
+  // noise alone cannot make every later pulse look like a click.
+  gain_ += rate * ((gain_ > 0.0f ? std::min(std::abs(r), 2.0f * gain_) : std::abs(r)) - gain_);
+  // The level clicks are measured against rises quickly with a signal and
+  // falls slowly, so gaps between packets do not make the next pulses clicks.
+  const float pulse = pulseLevel_ > 0.0f ? std::min(std::abs(r), 2.0f * pulseLevel_) : std::abs(r);
+  pulseLevel_ += (pulse > pulseLevel_ ? kPulseAttack : kPulseRelease) * (pulse - pulseLevel_);
+  float soft;
+  if (!click || turn_ <= 0.0f) {
+    const float d = r >= 0.0f ? 1.0f : -1.0f;
+    dc_ += rate * (r - gain_ * d) / tapSum_;
+    // Clicks and clipping must not pull the turn's size; a wrong start heals.
+    const float size = turn_ > 0.0f ? std::clamp(std::abs(turnSum), 0.5f * turn_, 2.0f * turn_)
+                                    : std::abs(turnSum);
+    turn_ += rate * (size - turn_);
+    soft = gain_ > 0.0f ? std::clamp(r / gain_, -kMaxSoft, kMaxSoft) : 0.0f;
+    // Clipping squeezes the pulse but rarely turns its sign.
+    if (clipped) soft *= kClippedReliability;
+    // Where the filter's output is strongest is where the pulses are centred.
+    for (int j = 0; j < 10; ++j) {
+      const float v = at(n0 - 4 + j);
+      energy_[j] += kEnergyRate * (v * v - energy_[j]);
+    }
+  } else {
+    // A click adds a whole turn: read the phase turn modulo four quarter turns.
+    float q = turnSum / turn_;
+    q -= 4.0f * std::round(q / 4.0f);
+    soft = kClickReliability * std::clamp(q, -1.0f, 1.0f);
+  }
+  finder_.Push(soft);
+  ++bits_;
+
+  // Bit clock: move the strobe toward the energy peak (offset j - 4 from n0).
+  const int peak = static_cast<int>(std::max_element(energy_.begin(), energy_.end()) - energy_.begin());
+  const float before = energy_[(peak + 9) % 10], here = energy_[peak], after = energy_[(peak + 1) % 10];
+  const float curvature = before - 2.0f * here + after;
+  const float shift = curvature < 0.0f ? 0.5f * (before - after) / curvature : 0.0f;
+  double error = (peak - 4) + shift - frac;
+  error -= 10.0 * std::round(error / 10.0);
+  period_ = std::clamp(period_ + kPeriodGain * error, kNominalPeriod - kMaxPeriodError * kNominalPeriod,
+                       kNominalPeriod + kMaxPeriodError * kNominalPeriod);
+  strobe_ += period_ + kClockGain * error;
+}
+
+}  // namespace vantrel

@@ -1,0 +1,74 @@
+// The sensitive demodulator for 48 kHz discriminator audio.
+//
+// Each sample is the carrier's frequency, so a bit is a frequency pulse whose
+// area is the bit's +-90 degree phase turn. The demodulator
+// - filters the audio with a matched filter for that pulse;
+// - tracks the receiver's slowly drifting DC offset and the pulse gain from
+//   its own bit decisions, instead of assuming a fixed level;
+// - recovers the bit clock from where the filter's output energy peaks and
+//   follows it, so sound cards that run a little fast or slow still decode;
+// - reads bits where the discriminator clicked (a whole turn of phase in a
+//   few samples when the signal fades) or clipped as the pulse area modulo a
+//   full turn, and marks them unreliable;
+// and hands one soft bit per bit to the soft-bit packet finder, which tries
+// both polarities and corrects errors.
+#pragma once
+
+#include <liquid/liquid.h>
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <type_traits>
+#include <vector>
+
+#include "demod/soft_packet_finder.h"
+
+namespace vantrel {
+
+class SensitiveDemodulator {
+ public:
+  explicit SensitiveDemodulator(SoftPacketFinder::Handler handler);
+  ~SensitiveDemodulator();
+  SensitiveDemodulator(const SensitiveDemodulator&) = delete;
+  SensitiveDemodulator& operator=(const SensitiveDemodulator&) = delete;
+
+  void Feed(const std::uint8_t* samples, int count);
+  // Forgets the signal (capture restarted, another recording).
+  void Reset();
+
+ private:
+  static constexpr int kTaps = 9;
+  static constexpr int kHistory = 64;  // samples and filter outputs kept; a power of two
+
+  void Strobe();
+
+  struct FilterDeleter {
+    void operator()(firfilt_rrrf filter) const { firfilt_rrrf_destroy(filter); }
+  };
+
+  SoftPacketFinder finder_;
+  std::array<float, kTaps> taps_{};
+  std::unique_ptr<std::remove_pointer_t<firfilt_rrrf>, FilterDeleter> filter_;
+  std::vector<float> block_, blockFiltered_;
+  float tapSum_ = 0.0f;     // filter gain for a constant level
+  float tapEnergy_ = 0.0f;  // filter gain for a pulse of its own shape, per unit height
+  std::array<float, kHistory> x_{};         // samples around the mid level
+  std::array<std::uint8_t, kHistory> clipped_{};
+  std::array<float, kHistory> filtered_{};  // filter output centred on each sample
+  long long samples_ = 0;
+
+  // Bit clock: the next bit's pulse centre in samples, and the bit period.
+  double strobe_ = 0.0;
+  double period_ = 10.0;
+  std::array<float, 10> energy_{};  // filter output power at offsets -4..5 from the strobe
+  // Tracked levels: DC offset (sample units), filter output of a clean bit,
+  // and the sample sum over a clean bit (its 90-degree turn).
+  float dc_ = 0.0f;
+  float gain_ = 0.0f;
+  float turn_ = 0.0f;
+  float pulseLevel_ = 0.0f;  // filter output of a clean bit, held through gaps
+  long long bits_ = 0;
+};
+
+}  // namespace vantrel

@@ -1,0 +1,183 @@
+#include "demod/soft_packet_finder.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "decoder/packet_types.h"
+
+namespace vantrel {
+
+namespace {
+
+// A bit is weak when its magnitude is below half the candidate's mean.
+// Signal bits near the decoding limit are weak a few percent of the time,
+// Gaussian noise about 31 % of the time, so the share of weak bits tells
+// a packet from noise whatever the front end's scale.
+constexpr float kWeakFraction = 0.5f;
+// Most weak bits a candidate may have: to be taken at all (about 1 in 3 of
+// noise candidates pass), and to be corrected (noise practically never).
+constexpr int kMaxWeakPerCheck = 24;    // of 96 bits
+constexpr int kMaxWeakPerCorrect = 12;  // of 96 bits
+// Correction only ever flips weak bits: one located from the two sums, or
+// two among the kFlipCandidates weakest. Every extra trial is another 1 in
+// 65536 chance of taking noise for a packet.
+constexpr int kFlipCandidates = 5;
+// Only bits this far below the mean are flipped: real errors sit there.
+constexpr float kFlipFraction = 0.3f;
+
+struct Sums {
+  int a = 0, b = 0;  // byte sum and sum of running sums, modulo 256
+  bool Zero() const { return (a & 0xFF) == 0 && (b & 0xFF) == 0; }
+};
+
+Sums TwoSums(const std::uint8_t* bytes, int length) {
+  Sums s;
+  for (int i = 0; i < length; ++i) {
+    s.a += bytes[i];
+    s.b += (length - i) * bytes[i];  // byte i enters length - i running sums
+  }
+  s.a &= 0xFF;
+  s.b &= 0xFF;
+  return s;
+}
+
+// Change of the two sums when bit `bit` of the packet flips.
+Sums FlipEffect(const std::uint8_t* bytes, int length, int bit) {
+  const int byte = bit / 8;
+  const int value = 1 << (bit % 8);
+  const int delta = (bytes[byte] & value) != 0 ? -value : value;
+  return Sums{delta, (length - byte) * delta};
+}
+
+void Flip(std::uint8_t* bytes, int bit) {
+  bytes[bit / 8] = static_cast<std::uint8_t>(bytes[bit / 8] ^ (1u << (bit % 8)));
+}
+
+// What the check cannot see: the type must agree with the length read, and
+// a corrected sync packet must carry the whole sync word.
+bool Plausible(const std::uint8_t* bytes, int length, bool corrected) {
+  if (!IsPacketType(bytes[0]) || PacketLength(bytes[0]) != length) return false;
+  if (corrected && bytes[0] == kTypeSync && (bytes[1] != 0xA8 || bytes[2] != 0xF9)) return false;
+  return true;
+}
+
+}  // namespace
+
+SoftPacketFinder::SoftPacketFinder(Handler handler) : handler_(std::move(handler)) {}
+
+void SoftPacketFinder::Push(float softBit) {
+  bits_[pushed_ & (kHistory - 1)] = std::isfinite(softBit) ? softBit : 0.0f;
+  ++pushed_;
+  while (nextStart_ + kLongBits <= pushed_) TryStart(nextStart_++);
+}
+
+void SoftPacketFinder::Flush() {
+  for (long long i = pushed_; i < pushed_ + kLongBits; ++i) bits_[i & (kHistory - 1)] = 0.0f;
+  while (nextStart_ < pushed_) TryStart(nextStart_++);
+}
+
+void SoftPacketFinder::Reset() {
+  bits_.fill(0.0f);
+  pushed_ = nextStart_ = skipUntil_ = 0;
+  expectedNext_ = -1;
+}
+
+void SoftPacketFinder::TryStart(long long start) {
+  if (start < skipUntil_) return;
+  const bool framed = start == expectedNext_;
+  for (const int polarity : {lastPolarity_, 1 - lastPolarity_}) {
+    const float sign = polarity == 0 ? 1.0f : -1.0f;
+    unsigned type = 0;
+    for (int k = 0; k < 8; ++k) type |= (sign * Bit(start + k) > 0.0f ? 1u : 0u) << k;
+    if (IsPacketType(static_cast<std::uint8_t>(type))) {
+      if (TryCandidate(start, polarity, PacketLength(static_cast<std::uint8_t>(type)))) {
+        return;
+      }
+    } else if (framed) {
+      // A back-to-back packet whose type byte was hit: correction may mend it.
+      if (TryCandidate(start, polarity, kShortPacketBytes) ||
+          TryCandidate(start, polarity, kLongPacketBytes)) {
+        return;
+      }
+    }
+  }
+}
+
+bool SoftPacketFinder::TryCandidate(long long start, int polarity, int length) {
+  const int nbits = length * 8;
+  const float sign = polarity == 0 ? 1.0f : -1.0f;
+  std::array<std::uint8_t, kLongPacketBytes> bytes{};
+  std::array<float, kLongBits> reliability{};
+  float sum = 0.0f;
+  for (int i = 0; i < nbits; ++i) {
+    const float v = sign * Bit(start + i);
+    if (v > 0.0f) bytes[i / 8] = static_cast<std::uint8_t>(bytes[i / 8] | (1u << (i % 8)));
+    reliability[i] = std::abs(v);
+    sum += reliability[i];
+  }
+  if (!(sum > 0.0f)) return false;
+  const float weakBelow = kWeakFraction * sum / static_cast<float>(nbits);
+  const float flipBelow = kFlipFraction * sum / static_cast<float>(nbits);
+  std::array<int, kLongBits> weak{};  // the bits correction may flip
+  int weakCount = 0, flippable = 0;
+  for (int i = 0; i < nbits; ++i) {
+    if (reliability[i] < weakBelow) ++weakCount;
+    if (reliability[i] < flipBelow) weak[flippable++] = i;
+  }
+  const int scale = length / kShortPacketBytes;
+
+  int corrected = -1;
+  const Sums sums = TwoSums(bytes.data(), length);
+  if (sums.Zero() && weakCount <= kMaxWeakPerCheck * scale && Plausible(bytes.data(), length, false)) {
+    corrected = 0;
+  } else if (!sums.Zero() && weakCount <= kMaxWeakPerCorrect * scale) {
+    // The sums locate an error only up to a multiple of 256 / 2^bit between
+    // bytes (a bit-7 error reads alike in every other byte), so a correction
+    // is made only when exactly one set of weak bits mends the packet.
+    std::array<int, 2> fix{};
+    int fixes = 0;
+    const auto consider = [&](int count, int first, int second) {
+      Sums e = FlipEffect(bytes.data(), length, first);
+      if (count == 2) {
+        const Sums e2 = FlipEffect(bytes.data(), length, second);
+        e = Sums{e.a + e2.a, e.b + e2.b};
+      }
+      if (!Sums{sums.a + e.a, sums.b + e.b}.Zero()) return;
+      auto trial = bytes;
+      Flip(trial.data(), first);
+      if (count == 2) Flip(trial.data(), second);
+      if (!Plausible(trial.data(), length, true)) return;
+      fix = {first, second};
+      ++fixes;
+    };
+    // One weak bit located from the two sums.
+    for (int w = 0; w < flippable; ++w) consider(1, weak[w], 0);
+    if (fixes == 1) {
+      Flip(bytes.data(), fix[0]);
+      corrected = 1;
+    } else if (fixes == 0) {
+      // Two flips among the weakest bits.
+      const int n = std::min(flippable, kFlipCandidates);
+      std::partial_sort(weak.begin(), weak.begin() + n, weak.begin() + flippable,
+                        [&](int x, int y) { return reliability[x] < reliability[y]; });
+      for (int i = 0; i < n; ++i)
+        for (int j = i + 1; j < n; ++j) consider(2, weak[i], weak[j]);
+      if (fixes == 1) {
+        Flip(bytes.data(), fix[0]);
+        Flip(bytes.data(), fix[1]);
+        corrected = 2;
+      }
+    }
+  }
+  if (corrected < 0) return false;
+
+  const FoundPacket packet{bytes.data(), length, corrected, polarity, start};
+  if (handler_(packet) == PacketOutcome::Accepted) {
+    skipUntil_ = start + nbits;
+    expectedNext_ = start + nbits;
+    lastPolarity_ = polarity;
+  }
+  return true;
+}
+
+}  // namespace vantrel

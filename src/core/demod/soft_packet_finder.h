@@ -1,0 +1,65 @@
+// Packet finder on soft bits, for any front end that recovers the bit clock.
+//
+// Input: one soft bit per bit period, in stream order. The sign is the bit
+// read upright (positive = 1), the magnitude its reliability, 0 an erasure.
+// Every bit position is tried as a packet start in both polarities; a
+// candidate whose type byte is a packet type (or that starts right where the
+// previous packet ended, since a downlink sends packets back to back) is
+// checked with the two-sum check and, if that fails, corrected: a single bit
+// error located from the two sums, or a few flips among the least reliable
+// bits. Candidates whose bits look like noise rather than a signal are never
+// corrected, so noise yields no more false packets than hard decisions do.
+// Output: each candidate that checks goes to the handler, which interprets it
+// and answers accepted (the finder then skips the packet's bits) or abandoned.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+
+#include "document/vantrel_doc.h"
+
+namespace vantrel {
+
+struct FoundPacket {
+  const std::uint8_t* bytes = nullptr;  // 12 or 24 bytes, corrected
+  int length = 0;
+  int correctedBits = 0;
+  int polarity = 0;         // 0 upright, 1 inverted
+  long long startBit = 0;   // index of the packet's first bit in the stream
+};
+
+class SoftPacketFinder {
+ public:
+  using Handler = std::function<PacketOutcome(const FoundPacket&)>;
+
+  explicit SoftPacketFinder(Handler handler);
+
+  // Adds the next bit of the stream. Candidates are tried once the longest
+  // packet starting at them has arrived, so packets come out 192 bits late.
+  void Push(float softBit);
+  // Tries the positions still waiting, as if erasures followed.
+  void Flush();
+  // Forgets the stream (a new recording or a restart of capture).
+  void Reset();
+
+  long long bitsPushed() const { return pushed_; }
+
+ private:
+  static constexpr int kHistory = 512;  // bits kept; a power of two
+  static constexpr int kLongBits = 192;
+
+  float Bit(long long index) const { return bits_[index & (kHistory - 1)]; }
+  void TryStart(long long start);
+  bool TryCandidate(long long start, int polarity, int length);
+
+  Handler handler_;
+  std::array<float, kHistory> bits_{};
+  long long pushed_ = 0;
+  long long nextStart_ = 0;     // next position to try
+  long long skipUntil_ = 0;     // positions before this lie inside an accepted packet
+  long long expectedNext_ = -1; // where a back-to-back packet would begin
+  int lastPolarity_ = 0;
+};
+
+}  // namespace vantrel
