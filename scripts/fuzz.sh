@@ -8,7 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-20}
 shift || true
-all=(interpret packet_search tle settings recording home_location)
+all=(interpret packet_search sensitive_demod tle settings recording home_location)
 targets=("${@:-${all[@]}}")
 [ ${#targets[@]} -gt 0 ] || targets=("${all[@]}")
 
@@ -18,7 +18,7 @@ cmake --build build-fuzz --target "${targets[@]/#/fuzz_}"
 
 max_len() {
   case $1 in
-    packet_search) echo 16384 ;;  # a dozen packets of audio
+    packet_search | sensitive_demod) echo 16384 ;;  # a dozen packets of audio
     interpret) echo 64 ;;
     *) echo 4096 ;;
   esac

@@ -214,6 +214,8 @@ bool QtSettingsStore::Commit() {
   // Unbuffered, so that a short write shows in write()'s count; a buffered
   // QSaveFile commits a file cut short as well.
   if (!target.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return false;
+  // The file may hold the network feed's password: readable by its owner only.
+  if (!target.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)) return false;
   if (target.write(bytes) != bytes.size()) return false;  // discarded unread
   return target.commit();
 }

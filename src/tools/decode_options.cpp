@@ -77,6 +77,23 @@ std::optional<double> ParseHz(const std::string& text) {
 constexpr double kMinIqRate = 9600.0;   // two samples per bit
 constexpr double kMaxIqRate = 20e6;     // beyond any receiver we serve
 
+// "HOST" or "HOST:PORT"; the port is checked with the other feed settings.
+bool ParseBroker(const std::string& text, DecodeOptions* options, std::string* error) {
+  options->mqtt.enabled = 1;
+  const auto colon = text.rfind(':');
+  options->mqtt.host = text.substr(0, colon);
+  if (colon == std::string::npos) return true;
+  const std::string port = text.substr(colon + 1);
+  char* end = nullptr;
+  const long value = std::strtol(port.c_str(), &end, 10);
+  if (port.empty() || *end != '\0' || value < 0 || value > 65535) {
+    *error = "bad --mqtt '" + text + "': the port must be a number from 1 to 65535";
+    return false;
+  }
+  options->mqtt.port = static_cast<int>(value);
+  return true;
+}
+
 }  // namespace
 
 std::optional<CTime> ParseIsoUtc(const std::string& text) {
@@ -106,7 +123,8 @@ std::optional<CTime> ParseIsoUtc(const std::string& text) {
 
 bool ParseDecodeOptions(int argc, char** argv, DecodeOptions* options, std::string* error) {
   enum { kRawInput = 256, kStartTime, kPolarity, kFilter, kTable, kLogDir, kRaw, kHelp, kChart,
-         kHome, kTle, kDemodulator, kRawFormat, kIq, kIqFormat, kIqRate, kCentreFreq };
+         kHome, kTle, kJson, kMqtt, kMqttTopic, kStation, kMqttUser, kMqttTls, kDemodulator, kRawFormat, kIq,
+         kIqFormat, kIqRate, kCentreFreq };
   static const option kLongOptions[] = {
       {"raw-input", no_argument, nullptr, kRawInput},
       {"start-time", required_argument, nullptr, kStartTime},
@@ -119,6 +137,12 @@ bool ParseDecodeOptions(int argc, char** argv, DecodeOptions* options, std::stri
       {"chart", required_argument, nullptr, kChart},
       {"home", required_argument, nullptr, kHome},
       {"tle", required_argument, nullptr, kTle},
+      {"json", no_argument, nullptr, kJson},
+      {"mqtt", required_argument, nullptr, kMqtt},
+      {"mqtt-topic", required_argument, nullptr, kMqttTopic},
+      {"station", required_argument, nullptr, kStation},
+      {"mqtt-user", required_argument, nullptr, kMqttUser},
+      {"mqtt-tls", no_argument, nullptr, kMqttTls},
       {"demodulator", required_argument, nullptr, kDemodulator},
       {"raw-format", required_argument, nullptr, kRawFormat},
       {"iq", required_argument, nullptr, kIq},
@@ -238,6 +262,14 @@ bool ParseDecodeOptions(int argc, char** argv, DecodeOptions* options, std::stri
         options->centreFrequency = *hz;
         break;
       }
+      case kJson: options->json = true; break;
+      case kMqtt:
+        if (!ParseBroker(arg, options, error)) return false;
+        break;
+      case kMqttTopic: options->mqtt.topic = arg; break;
+      case kStation: options->mqtt.station = arg; break;
+      case kMqttUser: options->mqtt.user = arg; break;
+      case kMqttTls: options->mqtt.tls = 1; break;
       case 'h':
       case kHelp: options->help = true; return true;
       case ':':
@@ -282,6 +314,22 @@ bool ParseDecodeOptions(int argc, char** argv, DecodeOptions* options, std::stri
   if (options->rawLog && options->logDir.empty()) {
     *error = "--raw needs --log-dir";
     return false;
+  }
+  if (!options->mqtt.enabled && (!options->mqtt.station.empty() || options->mqtt.tls ||
+                                 options->mqtt.topic != FeedSettings().topic ||
+                                 !options->mqtt.user.empty())) {
+    *error = "--mqtt-topic, --station, --mqtt-user and --mqtt-tls need --mqtt";
+    return false;
+  }
+  if (options->mqtt.enabled) {
+    // The password comes from the environment: a command line is visible to
+    // every user of the machine.
+    if (const char* password = std::getenv("VANTREL_MQTT_PASSWORD")) options->mqtt.password = password;
+    const std::string problem = CheckFeedSettings(options->mqtt);
+    if (!problem.empty()) {
+      *error = "bad --mqtt settings: " + problem;
+      return false;
+    }
   }
   if ((options->homeLatitude || !options->tleFile.empty()) && options->chartFile.empty()) {
     *error = "--home and --tle need --chart";
@@ -336,9 +384,21 @@ const char* const kDecodeUsage =
     "  --tle FILE             with --chart, also every satellite of this file of\n"
     "                         two-line element sets that lies on the chart, by name\n"
 #endif
+    "  --json                 one JSON object per accepted packet instead of the\n"
+    "                         lines (fields in the README); --table then prints\n"
+    "                         the table as one JSON object at the end\n"
+    "  --mqtt HOST[:PORT]     also publish each packet's JSON object to the MQTT\n"
+    "                         broker (port 1883 by default) as TOPIC/STATION/packets,\n"
+    "                         and a retained status each minute as .../status\n"
+    "  --mqtt-topic TOPIC     first topic level (default vantrel)\n"
+    "  --station NAME         this station's name, needed with --mqtt\n"
+    "  --mqtt-user USER       log in as USER; the password is read from the\n"
+    "                         environment variable VANTREL_MQTT_PASSWORD\n"
+    "  --mqtt-tls             connect with TLS (system certificate authorities)\n"
     "  -h, --help             show this help and exit\n"
     "\n"
     "Output is UTF-8 on standard output. Exit status: 0 on success, 2 when the\n"
-    "command line or the input is unusable (one line on standard error says why).\n";
+    "command line or the input is unusable (one line on standard error says why),\n"
+    "1 when messages for the broker were still unsent 10 s after the input ended.\n";
 
 }  // namespace vantrel::tools

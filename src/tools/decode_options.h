@@ -9,6 +9,7 @@
 #include "document/clock.h"
 #include "sdr/iq_format.h"
 #include "document/vantrel_doc.h"
+#include "feed/feed_settings.h"
 
 namespace vantrel::tools {
 
@@ -32,6 +33,8 @@ struct DecodeOptions {
   std::string chartFile;             // draw the Chart screen at the end into this PNG
   std::optional<double> homeLatitude, homeLongitude;  // the chart's centre; default home when unset
   std::string tleFile;               // the chart also shows this file's TLE sets
+  bool json = false;                 // one JSON object per packet instead of the lines
+  FeedSettings mqtt;                 // publish to this broker when mqtt.enabled
   bool help = false;
 };
 

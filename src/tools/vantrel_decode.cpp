@@ -6,9 +6,14 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <iostream>
+#include <memory>
 
 #include "decode_options.h"
+#include "feed/mqtt_feed.h"
+#include "feed/packet_fan_out.h"
+#include "feed/packet_json.h"
 #include "document/text_encoding.h"
 #include "document/vantrel_doc.h"
 #include "iq_decoder.h"
@@ -24,6 +29,8 @@ using namespace vantrel;
 using namespace vantrel::tools;
 
 constexpr int kUsageOrInputError = 2;
+constexpr int kFeedIncomplete = 1;
+constexpr int kDrainMilliseconds = 10000;
 
 int Fail(const std::string& message) {
   std::cerr << "vantrel-decode: " << message << '\n';
@@ -39,6 +46,33 @@ std::string ProgramDirectory() {
 void PrintLines(const std::vector<std::string>& lines) {
   for (const std::string& line : lines) std::cout << Cp1252ToUtf8(line) << '\n';
   std::cout.flush();  // a live receiver piped in shows each second's lines at once
+}
+
+// Collects each accepted packet's JSON object as one line of text.
+class JsonLines final : public PacketListener {
+ public:
+  void OnPacket(const AcceptedPacket& packet) override {
+    lines_.push_back(PacketJson(packet).dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace));
+  }
+  void Print() {
+    for (const std::string& line : lines_) std::cout << line << '\n';
+    std::cout.flush();
+    lines_.clear();
+  }
+
+ private:
+  std::vector<std::string> lines_;
+};
+
+// Each second's output: JSON objects or the decoded lines, and the feed's
+// news on standard error.
+void Output(const std::vector<std::string>& lines, JsonLines* json, MqttFeed* feed,
+            const CVantrelDoc& doc, const std::string& source) {
+  if (json != nullptr) json->Print();
+  else PrintLines(lines);
+  if (feed == nullptr) return;
+  feed->Tick(doc.clock().Now(), {doc.homeLatitude, doc.homeLongitude, source});
+  if (const auto notice = feed->TakeNotice()) std::cerr << "vantrel-decode: " << *notice << '\n';
 }
 
 // Applies the command line to a freshly built document.
@@ -68,9 +102,13 @@ void Configure(const DecodeOptions& options, CVantrelDoc& doc) {
   }
 }
 
-// The table, the chart and the exit status, after the last line.
-int Finish(const DecodeOptions& options, CVantrelDoc& doc, HeldClock& clock, const std::string& inputError) {
-  if (options.table) {
+// The table, the chart, the feed's last messages and the exit status, after
+// the last line.
+int Finish(const DecodeOptions& options, CVantrelDoc& doc, HeldClock& clock, const std::string& inputError,
+           MqttFeed* feed) {
+  if (options.table && options.json) {
+    std::cout << SatelliteTableJson(doc.satellites).dump() << '\n';
+  } else if (options.table) {
     for (int k = 1; k <= kSatelliteCount; ++k) {
       std::cout << Cp1252ToUtf8(FormatSatelliteRow(k, doc.satellites[k])) << '\n';
     }
@@ -85,12 +123,24 @@ int Finish(const DecodeOptions& options, CVantrelDoc& doc, HeldClock& clock, con
 #else
   (void)clock;
 #endif
-  return std::cout ? 0 : Fail("cannot write to standard output");
+  if (!std::cout) return Fail("cannot write to standard output");
+  if (feed) {
+    const std::size_t unsent = feed->Drain(kDrainMilliseconds);
+    if (const auto notice = feed->TakeNotice()) std::cerr << "vantrel-decode: " << *notice << '\n';
+    if (unsent > 0 || feed->Dropped() > 0) {
+      std::cerr << "vantrel-decode: network feed: " << unsent << " messages unsent, "
+                << feed->Dropped() << " dropped from the full queue\n";
+      return kFeedIncomplete;
+    }
+  }
+  return 0;
 }
+
+using LineOutput = std::function<void(const std::vector<std::string>&)>;
 
 // Reads the IQ input in pieces as it comes (a live receiver on a pipe).
 bool DecodeIq(const DecodeOptions& options, CVantrelDoc& doc, HeldClock& clock, CTime start,
-              std::string* error) {
+              const LineOutput& output, std::string* error) {
   const bool standardInput = options.input == "-";
   std::FILE* file = standardInput ? stdin : std::fopen(options.input.c_str(), "rb");
   struct stat info {};
@@ -108,9 +158,9 @@ bool DecodeIq(const DecodeOptions& options, CVantrelDoc& doc, HeldClock& clock, 
     if (n == 0) break;
     samples.clear();
     converter.Convert(bytes.data(), n, &samples);
-    PrintLines(decoder.Feed(samples));
+    output(decoder.Feed(samples));
   }
-  PrintLines(decoder.Finish());
+  output(decoder.Finish());
   const bool failed = std::ferror(file) != 0;
   if (failed) *error = (standardInput ? std::string("standard input") : options.input) + ": read error";
   if (!standardInput) std::fclose(file);
@@ -137,9 +187,24 @@ int main(int argc, char** argv) {
   HeldClock clock(start);
   CVantrelDoc doc(clock, ProgramDirectory());
   Configure(options, doc);
+
+  PacketFanOut listeners;
+  JsonLines json;
+  if (options.json) listeners.Add(&json);
+  std::unique_ptr<MqttFeed> feed;
+  if (options.mqtt.enabled) {
+    feed = std::make_unique<MqttFeed>(options.mqtt);
+    listeners.Add(feed.get());
+  }
+  if (!listeners.Empty()) doc.packetListener = &listeners;
+  JsonLines* jsonOut = options.json ? &json : nullptr;
+  const std::string source = options.input == "-" ? "standard input" : options.input;
+  const LineOutput output = [&](const std::vector<std::string>& lines) {
+    Output(lines, jsonOut, feed.get(), doc, source);
+  };
   if (options.iq) {
-    const bool ok = DecodeIq(options, doc, clock, start, &error);
-    return Finish(options, doc, clock, ok ? "" : error);
+    const bool ok = DecodeIq(options, doc, clock, start, output, &error);
+    return Finish(options, doc, clock, ok ? "" : error, feed.get());
   }
 
   RecordingDecoder decoder(doc, clock, start, options.polarity);
@@ -157,10 +222,10 @@ int main(int argc, char** argv) {
     }
     if (filled == 0) break;
     second.resize(filled);
-    PrintLines(decoder.FeedSecond(second));
+    output(decoder.FeedSecond(second));
     if (filled < CVantrelDoc::kRingLength) break;
     second.resize(CVantrelDoc::kRingLength);
   }
-  PrintLines(decoder.Finish());
-  return Finish(options, doc, clock, input.error());
+  output(decoder.Finish());
+  return Finish(options, doc, clock, input.error(), feed.get());
 }

@@ -134,5 +134,66 @@ TEST_F(Commands, NewHomeClearsTheTracksCancelChangesNothing) {
   EXPECT_EQ(doc_.projectionDirty + host.historyClears + host.redraws, 2);
 }
 
+
+// The feed dialog offers what was typed again until it would work, or is cancelled.
+class FeedDialogs final : public CommandDialogs {
+ public:
+  bool RunNetworkFeed(FeedSettings& settings) override {
+    if (next >= typed.size()) return false;
+    settings = typed[next++];
+    return true;
+  }
+  bool RunHomeLocation(std::string&, std::string&) override { return false; }
+  bool RunMessageFilter(std::array<int, 8>&) override { return false; }
+  std::optional<std::string> ChooseDirectory(const std::string&, const std::string&) override { return {}; }
+  std::optional<std::string> ChooseExistingFile(const std::string&, const std::string&) override { return {}; }
+  bool LaunchMixer(int) override { return false; }
+  std::vector<FeedSettings> typed;
+  std::size_t next = 0;
+};
+
+class MessageHost final : public DocumentHost {
+ public:
+  void UpdateAllViews() override {}
+  void SetMainWindowTitle(const std::string&) override {}
+  std::uint32_t SetViewTimer(int, int) override { return 1; }
+  void KillViewTimer(std::uint32_t) override {}
+  void ShowMessage(const std::string& text) override { messages.push_back(text); }
+  void ClearTrackHistory() override {}
+  std::vector<std::string> messages;
+};
+
+TEST_F(Commands, NetworkFeedSettingsThatCannotWorkAreRefused) {
+  const FeedSettings good{1, "broker.local", 1883, "vantrel", "north", "", "", 0};
+  const struct {
+    FeedSettings typed;
+    const char* message;
+  } bad[] = {
+      {{1, "", 1883, "vantrel", "north", "", "", 0}, "Network feed: the network feed needs a broker host."},
+      {{1, "h", 0, "vantrel", "north", "", "", 0}, "Network feed: the broker port 0 is not between 1 and 65535."},
+      {{1, "h", 65536, "vantrel", "north", "", "", 0}, "Network feed: the broker port 65536 is not between 1 and 65535."},
+      {{1, "h", 1883, "a/+/b", "north", "", "", 0}, "Network feed: the topic 'a/+/b' must not contain + or # or empty levels."},
+      {{1, "h", 1883, "vantrel", "", "", "", 0}, "Network feed: the network feed needs a station name."},
+      {{1, "h", 1883, "vantrel", "a#", "", "", 0}, "Network feed: the station name 'a#' must not contain /, + or #."},
+      {{1, "h", 1883, "vantrel", "n", "", "secret", 0}, "Network feed: a password needs a user name."},
+  };
+  for (const auto& row : bad) {
+    MessageHost host;
+    FeedDialogs dialogs;
+    doc_.SetHost(&host);
+    dialogs.typed = {row.typed};
+    RunDocumentCommand(doc_, dialogs, cmd::kNetworkFeed);
+    EXPECT_EQ(host.messages, std::vector<std::string>{row.message});
+    EXPECT_EQ(doc_.feed, FeedSettings{});  // nothing kept, so nothing is sent
+    // Offered again, corrected: kept.
+    dialogs.typed.push_back(good);
+    dialogs.next = 0;
+    RunDocumentCommand(doc_, dialogs, cmd::kNetworkFeed);
+    EXPECT_EQ(doc_.feed, good);
+    doc_.feed = {};
+  }
+  doc_.SetHost(nullptr);
+}
+
 }  // namespace
 }  // namespace vantrel

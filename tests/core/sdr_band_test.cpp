@@ -113,7 +113,7 @@ std::vector<std::uint8_t> ReadFile(const std::string& path) {
 }
 
 TEST(SdrBand, RealRecordingGivesAllItsPackets) {
-  const std::string dir = std::string(std::getenv("VANTREL_SOURCE_DIR")) + "/tests/data/";
+  const std::string dir = std::string(std::getenv("VANTREL_SOURCE_DIR")) + "/tests/data/recordings/";
   const auto bytes = ReadFile(dir + "pass-21cma-9600.cf32");
   ASSERT_FALSE(bytes.empty());
   std::ifstream list(dir + "pass-21cma.packets");

@@ -74,7 +74,9 @@ TEST_F(Settings, AllValuesInStoredOrderWithTheirKindsAndBackByteForByte) {
                                     "Rawflag", "TrackHistory", "b1A", "b1B", "b1C", "b1D", "b1E",
                                     "b1F", "b22", "b65", "TleFlag"};
   for (int n = 1; n <= 36; ++n) names.push_back((n < 10 ? "Sat0" : "Sat") + std::to_string(n));
-  names.insert(names.end(), {"LogDirectory", "TleFile", "Demodulator", "SdrCentre", "SdrRate", "SdrAutoGain", "SdrGain"});
+  names.insert(names.end(), {"LogDirectory", "TleFile", "Demodulator", "FeedEnable", "FeedHost", "FeedPort",
+                              "FeedTopic", "FeedStation", "FeedUser", "FeedPassword", "FeedTls", "SdrCentre",
+                              "SdrRate", "SdrAutoGain", "SdrGain"});
   EXPECT_EQ(SettingNames(), names);
 
   doc_.viewState = 4, doc_.soundCardSlot = 3, doc_.homeLatitude = 37.185, doc_.homeLongitude = -8.6;
@@ -89,8 +91,11 @@ TEST_F(Settings, AllValuesInStoredOrderWithTheirKindsAndBackByteForByte) {
   EXPECT_EQ(saved.visited, names);
   EXPECT_EQ(saved.closes, 1);
   for (std::size_t i = 0; i < names.size(); ++i) {
-    const K kind = i < 2 ? K::Integer : i < 4 ? K::Double : i < 16 ? K::Integer : i < 52 ? K::Record : i < 54 ? K::Text
-                   : i == 55 || i == 56 || i == 58 ? K::Double : K::Integer;
+    const bool integer = names[i] == "Demodulator" || names[i] == "FeedEnable" || names[i] == "FeedPort" ||
+                         names[i] == "FeedTls" || names[i] == "SdrAutoGain";
+    const bool real = names[i] == "SdrCentre" || names[i] == "SdrRate" || names[i] == "SdrGain";
+    const K kind = i < 2 ? K::Integer : i < 4 ? K::Double : i < 16 ? K::Integer : i < 52 ? K::Record
+                 : integer ? K::Integer : real ? K::Double : K::Text;
     EXPECT_EQ(saved.values[names[i]].kind, kind) << names[i];
     const std::size_t size = kind == K::Integer ? 4 : kind == K::Double ? 8 : kind == K::Record ? 32 : 0;
     EXPECT_EQ(saved.values[names[i]].bytes.size(), size) << names[i];
@@ -123,7 +128,7 @@ TEST_F(Settings, FirstRunMissingMalformedOrOutOfRangeValuesKeepDefaults) {
 
   for (const auto& [name, value] : std::map<std::string, std::int32_t>{
            {"ViewState", 7}, {"Soundcardoption", 9}, {"Logflag", 2}, {"Rawflag", -1}, {"b1A", 5},
-            {"Demodulator", 2}, {"SdrAutoGain", 2}})
+           {"FeedPort", 0}, {"FeedEnable", 2}, {"FeedTls", -1}, {"Demodulator", 2}, {"SdrAutoGain", 2}})
     store_.Put(name, K::Integer, value);
   store_.values["b1B"] = {K::Integer, {1, 0}, {}};  // does not fit a 32-bit integer
   store_.Put("HomeLat", K::Double, std::numeric_limits<double>::quiet_NaN());

@@ -98,7 +98,7 @@ TEST_F(MainFrame, MenusToolbarAndKeys) {
   // Every receiver command sits in the menus exactly once (32777 is no command).
   QList<int> ids;
   MenuIds(frame_.menuBar(), ids);
-  for (int id = cmd::kViewSignal; id <= cmd::kViewSpectrum; ++id)
+  for (int id = cmd::kViewSignal; id <= cmd::kNetworkFeed; ++id)
     EXPECT_EQ(ids.count(id), id == 32777 ? 0 : 1) << id;
   EXPECT_EQ(ids.count(cmd::kAppExit), 1);
   EXPECT_EQ(Action(cmd::kSource1)->text(), "");  // slots name their devices: none here

@@ -77,7 +77,10 @@ TEST_F(SettingsFile, EverythingComesBackExactlyAfterARestart) {
   doc->logDirectory = "/srv/" + std::string(400, 'x') + "/\xC3\xA9l\xC3\xA9ments, \"new\"; [1]/";
   doc->tleFile = "/home/op/\xE9t\xE9.tle";
   doc->satellites[12] = {137.5, 12.345678901234567, -40.25, 1178964672, 0xA5A5A5A5u};  // FM-12 heard
+  doc->feed = {1, "broker.example", 8883, "vantrel", "Adelaide 2", "op", "p=w; \"x\"", 1};
   ASSERT_TRUE(Save(*doc));
+  // It may hold the broker password.
+  EXPECT_EQ(QFile::permissions(path_) & 0x0FFF, QFileDevice::ReadUser | QFileDevice::WriteUser);
 
   const QByteArray text = ReadAll(path_);
   EXPECT_TRUE(text.contains("HomeLat=37.185\nHomeLon=-8.6\n")) << text.constData();
@@ -85,6 +88,7 @@ TEST_F(SettingsFile, EverythingComesBackExactlyAfterARestart) {
   EXPECT_EQ(restored->homeLatitude, 37 + 11.1 * 0.016666666666666666);
   EXPECT_EQ(restored->homeLongitude, -(8 + 36.0 * 0.016666666666666666));
   EXPECT_EQ(std::pair(restored->logDirectory, restored->tleFile), std::pair(doc->logDirectory, doc->tleFile));
+  EXPECT_EQ(restored->feed, doc->feed);
   EXPECT_EQ(std::memcmp(restored->satellites.data(), doc->satellites.data(), sizeof doc->satellites), 0);
 }
 

@@ -8,6 +8,10 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <set>
+#include <sstream>
+
+#include <nlohmann/json.hpp>
 
 #include "synth/packet_builder.h"
 #include "synth/signal_synth.h"
@@ -90,6 +94,7 @@ TEST_F(Tools, DecodesExactLinesAtEitherPolarityAndFromEveryInputKind) {
       {withFill + "--polarity inverted " + inverted, kLines},
       {withFill + "--table --polarity upright " + upright, table},
       {withFill + "--polarity=auto " + inverted, kLines},
+      {withFill + "--demodulator sensitive " + inverted, kLines},
       // Auto, the default, starts inverted and flips after two quiet seconds.
       {withFill + Wav("late.wav", Audio(false, 120000, 13)), kLines},
       // 16-bit stereo: only the first channel is read; sync lines filtered out.
@@ -113,6 +118,7 @@ TEST_F(Tools, UnusableInputIsOneLineAndStatusTwo) {
       {"notes.wav", "notes.wav: not a readable audio file"},
       {"missing.wav", "missing.wav: cannot open"},
       {"--polarity sideways x.wav", "bad --polarity 'sideways'"},
+      {"--demodulator fancy x.wav", "bad --demodulator 'fancy'"},
       {"--filter b99=1 x.wav", "bad filter 'b99=1'"},
       {"--start-time yesterday x.wav", "bad --start-time 'yesterday'"},
       {"--raw x.wav", "--raw needs --log-dir"},
@@ -121,6 +127,14 @@ TEST_F(Tools, UnusableInputIsOneLineAndStatusTwo) {
       {"--chart x.png --tle nowhere.tle x.wav", "cannot read TLE file 'nowhere.tle'"},
       {"--chart nowhere/x.png quiet.wav", "cannot write chart nowhere/x.png"},
       {"-", "standard input can only be read as raw samples"},
+      // Bad network feed settings are refused before anything is sent.
+      {"--mqtt '' --station a x.wav", "bad --mqtt settings: the network feed needs a broker host"},
+      {"--mqtt h:0 --station a x.wav", "bad --mqtt settings: the broker port 0 is not between"},
+      {"--mqtt h:65536 --station a x.wav", "bad --mqtt 'h:65536': the port must be"},
+      {"--mqtt h --mqtt-topic 'a/#' --station a x.wav", "bad --mqtt settings: the topic 'a/#'"},
+      {"--mqtt h --station a/+ x.wav", "bad --mqtt settings: the station name 'a/+'"},
+      {"--mqtt h x.wav", "bad --mqtt settings: the network feed needs a station name"},
+      {"--station a x.wav", "--mqtt-topic, --station, --mqtt-user and --mqtt-tls need --mqtt"},
       {"", "no input file given"},
       {"--iq x.cu8 --iq-format cs8 --iq-rate 1228800", "bad --iq-format 'cs8'"},
       {"--iq x.cu8 --iq-rate 8000", "bad --iq-rate '8000'"},
@@ -164,6 +178,67 @@ TEST_F(Tools, LogFilesAreByteExactAndFollowTheAudioClock) {
   EXPECT_NE(err_.find("does not exist"), std::string::npos);
 }
 
+// Each packet's object holds its line and the values the line was built from.
+TEST_F(Tools, JsonObjectsFollowTheLinesPacketForPacket) {
+  using nlohmann::json;
+  std::vector<Packet> packets = kPackets;
+  packets.push_back(WithChecksum({0x65, 0xA8, 0xF8, 0x0C, 0x00, 0xC8, 0x30, 0, 0, 0}));  // bad sync word
+  const std::string wav = Wav("all.wav", SynthesizePackets(packets, {.noise = 6.0, .leadInSamples = 333, .idleBits = 40}));
+  const std::string common = " --start-time 2007-05-12T10:11:12Z --polarity upright " + wav;
+  ASSERT_EQ(Decode("--filter b1E=1" + common), 0);
+  const std::string text = out_;
+  ASSERT_EQ(Decode("--json --table --filter b1E=1" + common), 0) << err_;
+
+  const json fields[] = {
+      {{"satellite", 12}, {"frequency_hz", 137500000}, {"frame", 3}},
+      {{"part", 2}, {"parts", 2}, {"words", {0xEFCDA, 0xB8967, 0x45230, 1}}},
+      {{"frequencies_hz", {148002500, 148005000}}},
+      {{"part", 1}, {"parts", 1}, {"frequencies_hz", {137162500, 137400000}}},
+      json::object(),
+      json::object(),
+      {{"satellite", 12}, {"latitude", 45.000173}, {"longitude", 36.869898}, {"week", 1400},
+       {"seconds_of_week", 209472}},
+      {{"satellite", 7}, {"mean_anomaly_deg", 180.00001073}, {"mean_motion_rev_per_day", 14.062501}},
+      json::object(),
+  };
+  const char* types[] = {"sync", "message", "uplink", "downlink", "network", "fill", "ephemeris", "elements",
+                         "unknown-sync"};
+  std::istringstream objects(out_), lines(text);
+  std::string object, line;
+  for (std::size_t i = 0; i < packets.size(); ++i) {
+    ASSERT_TRUE(std::getline(objects, object));
+    const json o = json::parse(object);
+    const bool hasLine = i + 1 < packets.size();
+    if (hasLine) std::getline(lines, line);
+    EXPECT_EQ(o["line"], hasLine ? json(line) : json(nullptr)) << object;
+    EXPECT_EQ(o["type"], types[i]);
+    std::string hex;
+    for (std::uint8_t b : packets[i]) hex += "0123456789ABCDEF"[b >> 4], hex += "0123456789ABCDEF"[b & 15];
+    EXPECT_EQ(o["hex"], hex);
+    EXPECT_TRUE(o["time"].get<std::string>().starts_with("2007-05-12T10:11:1")) << object;
+    EXPECT_EQ(o["demod"], json({{"demodulator", "classic"}, {"polarity", "upright"}, {"corrected_bits", 0}}));
+    // Schema: the common members and exactly this type's fields, as numbers.
+    EXPECT_EQ(o.size(), 5 + fields[i].size()) << object;
+    for (const auto& [key, value] : fields[i].items()) {
+      if (value.is_number_float()) EXPECT_NEAR(o[key].get<double>(), value.get<double>(), 1e-6) << key;
+      else EXPECT_EQ(o[key], value) << key;
+    }
+  }
+  ASSERT_TRUE(std::getline(objects, object));
+  const json table = json::parse(object)["satellites"];
+  EXPECT_EQ(table.size(), 36u);
+  EXPECT_EQ(table[11]["frequency_hz"], 137500000);
+  EXPECT_NEAR(table[11]["latitude"].get<double>(), 45.000173, 1e-6);
+  EXPECT_EQ(table[0], json({{"satellite", 1}}));
+  EXPECT_FALSE(std::getline(objects, object));
+
+  // A filtered-out line is null; the packet and its values are still there.
+  ASSERT_EQ(Decode("--json --filter b65=0" + common), 0);
+  const json sync = json::parse(out_.substr(0, out_.find('\n')));
+  EXPECT_EQ(sync["line"], nullptr);
+  EXPECT_EQ(sync["frequency_hz"], 137500000);
+}
+
 TEST_F(Tools, DemoRecordingShowsEveryPacketType) {
   ASSERT_EQ(Decode("--filter b1E=1 \"$VANTREL_SOURCE_DIR/data/demo.wav\""), 0) << err_;
   for (const char* start : {"Spacecraft FM-", "Message (pt. ", "Uplink channels ", "Downlink channels (pt ",
@@ -175,7 +250,7 @@ TEST_F(Tools, DemoRecordingShowsEveryPacketType) {
 // An SDR band on standard input: the real recording's 49 packets, the
 // sync packet naming no satellite of the table left out of the lines.
 TEST_F(Tools, IqPipeDecodesTheRealRecording) {
-  ASSERT_EQ(Shell("cat \"$VANTREL_SOURCE_DIR/tests/data/pass-21cma-9600.cf32\" | vantrel-decode --iq - "
+  ASSERT_EQ(Shell("cat \"$VANTREL_SOURCE_DIR/tests/data/recordings/pass-21cma-9600.cf32\" | vantrel-decode --iq - "
                   "--iq-format cf32 --iq-rate 9600 --center-freq 137.5e6 --filter b1E=1"), 0) << err_;
   EXPECT_EQ(std::count(out_.begin(), out_.end(), '\n'), 48);
   EXPECT_EQ(out_.rfind("Fill packet B3489015957F14F39C\n", 0), 0u) << out_;
@@ -198,6 +273,36 @@ TEST_F(Tools, RawSixteenBitAudioDecodesAsEightBit) {
   EXPECT_NE(narrow, "");
   ASSERT_EQ(Decode("--raw-input --raw-format s16le audio.s16"), 0) << err_;
   EXPECT_EQ(out_, narrow);
+}
+
+// A real pass (tests/data/recordings): the sensitive demodulator finds every
+// packet the classic search finds, more of them once noise is added, and
+// nothing that another decoder did not find.
+TEST_F(Tools, RealPassBothDemodulatorsAndNoiseAdded) {
+  const fs::path data = fs::path(std::getenv("VANTREL_SOURCE_DIR")) / "tests/data/recordings";
+  const std::string known = ReadFile(data / "pass-21cma.packets");
+  // Packets (hex) that the decoder wrote to the raw log.
+  const auto found = [&](const std::string& args) {
+    fs::remove_all(dir_ / "logs");
+    fs::create_directory(dir_ / "logs");
+    EXPECT_EQ(Decode("--start-time 2020-01-01T00:00:00Z --log-dir logs --raw " + args), 0) << err_;
+    std::istringstream raw(ReadFile(dir_ / "logs/orbcomm_raw200101.log"));
+    std::set<std::string> packets;
+    for (std::string line; std::getline(raw, line);)
+      if (std::erase(line, ' ') > 0) packets.insert(line.substr(0, 24));
+    return packets;
+  };
+  const std::string wav = (data / "pass-21cma-48k.wav").string();
+  ASSERT_EQ(Shell("vantrel-synth --mix " + wav + " --noise 20 --seed 5 noisy.wav"), 0) << err_;
+  const auto classic = found(wav), sensitive = found("--demodulator sensitive " + wav);
+  const auto sensitiveNoisy = found("--demodulator sensitive noisy.wav");
+  EXPECT_GE(classic.size(), 47u);
+  EXPECT_TRUE(std::includes(sensitive.begin(), sensitive.end(), classic.begin(), classic.end()));
+  EXPECT_GT(sensitive.size(), classic.size());
+  EXPECT_GE(sensitiveNoisy.size(), 47u);
+  EXPECT_LT(found("noisy.wav").size(), 10u);
+  for (const auto* set : {&sensitive, &sensitiveNoisy})
+    for (const std::string& p : *set) EXPECT_NE(known.find(p), std::string::npos) << p;
 }
 
 // Also the decoder reading raw samples from standard input.

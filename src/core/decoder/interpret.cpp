@@ -4,19 +4,13 @@
 #include <cstdio>
 #include <string>
 
+#include "decoder/packet_fields.h"
 #include "decoder/packet_types.h"
 #include "document/vantrel_doc.h"
 
 namespace vantrel {
 
 namespace {
-
-// Bytes 2..9 as a little-endian 64-bit number.
-std::uint64_t Field64(const std::uint8_t* packet) {
-  std::uint64_t n = 0;
-  for (int i = 9; i >= 2; --i) n = (n << 8) | packet[i];
-  return n;
-}
 
 std::string Format(const char* format, auto... args) {
   char buffer[256];
@@ -32,20 +26,18 @@ std::string NineBytesHex(const char* prefix, const std::uint8_t* packet) {
 }  // namespace
 
 PacketOutcome CVantrelDoc::InterpretPacket(const std::uint8_t* packet) {
+  postedSlot_ = -1;
   const std::uint8_t type = packet[0];
   if (type == kTypeEphemeris) return DecodeEphemeris(packet);
 
-  const std::uint64_t n = Field64(packet);
   switch (type) {
     case kTypeSync:
-      if (packet[1] == 0xA8 && packet[2] == 0xF9) {
+      if (HasSyncWord(packet)) {
         lastDecodeTime = clock().Now();
         if (filters[kFilterSync]) {
           const int fm = packet[3];
           if (fm < 1 || fm > kSatelliteCount) return PacketOutcome::Abandoned;
-          const int f = packet[5];
-          const int code = f <= 64 ? f + 256 : f;
-          const double frequency = 137 + 0.0025 * code;
+          const double frequency = ChannelMhz(kDownlinkBandMhz, SyncChannelCode(packet[5]));
           const int frame = packet[6] >> 4;
           satellites[fm].frequency = frequency;
           PostLine(Format("Spacecraft FM-%02d %8.4lfMHz frame %02d", fm, frequency, frame), false);
@@ -54,34 +46,29 @@ PacketOutcome CVantrelDoc::InterpretPacket(const std::uint8_t* packet) {
       break;
     case kTypeMessage:
       if (filters[kFilterMessage]) {
-        const int total = packet[1] >> 4;
-        const int part = ((packet[1] & 0x0F) + 1) & 0x0F;
-        if (part > total) return PacketOutcome::Abandoned;
-        const auto v1 = static_cast<unsigned>(n >> 44);
-        const auto v2 = static_cast<unsigned>((n >> 24) & 0xFFFFF);
-        const auto v3 = static_cast<unsigned>((n >> 4) & 0xFFFFF);
-        const auto v4 = static_cast<unsigned>(n & 0xF);
-        PostLine(Format("Message (pt. %d of %d) %05X %05X %05X %05X", part, total, v1, v2, v3, v4),
+        const PartCount parts = ReadPartCount(packet[1]);
+        if (parts.part > parts.total) return PacketOutcome::Abandoned;
+        const std::vector<unsigned> v = MessageWords(packet);
+        PostLine(Format("Message (pt. %d of %d) %05X %05X %05X %05X", parts.part, parts.total,
+                        v[0], v[1], v[2], v[3]),
                  true);
       }
       break;
     case kTypeUplink:
       if (filters[kFilterUplink]) {
         std::string line = "Uplink channels ";
-        for (int i = 3; i <= 8 && packet[i] != 0; ++i) {
-          line += Format("%8.4lfMHz ", 148 + 0.0025 * packet[i]);
+        for (unsigned code : UplinkCodes(packet)) {
+          line += Format("%8.4lfMHz ", ChannelMhz(kUplinkBandMhz, code));
         }
         PostLine(line, true);
       }
       break;
     case kTypeDownlink:
       if (filters[kFilterDownlink]) {
-        const int total = packet[1] >> 4;
-        const int part = ((packet[1] & 0x0F) + 1) & 0x0F;
-        std::string line = Format("Downlink channels (pt %d of %d) ", part, total);
-        for (int k = 0; k < 5; ++k) {
-          const auto code = static_cast<unsigned>((n >> (48 - 12 * k)) & 0xFFF);
-          if (code != 0) line += Format("%8.4lfMHz ", 137 + 0.0025 * code);
+        const PartCount parts = ReadPartCount(packet[1]);
+        std::string line = Format("Downlink channels (pt %d of %d) ", parts.part, parts.total);
+        for (unsigned code : DownlinkCodes(packet)) {
+          line += Format("%8.4lfMHz ", ChannelMhz(kDownlinkBandMhz, code));
         }
         PostLine(line, true);
       }
@@ -99,11 +86,13 @@ PacketOutcome CVantrelDoc::InterpretPacket(const std::uint8_t* packet) {
       break;
   }
   WriteRawRecord(packet, kShortPacketBytes);
+  NotifyAccepted(packet, kShortPacketBytes);
   return PacketOutcome::Accepted;
 }
 
 void CVantrelDoc::PostLine(const std::string& line, bool setsTime) {
   messages[messageHead] = line;
+  postedSlot_ = messageHead;
   messageHead = (messageHead + 1) % kMessageRingSize;
   if (setsTime) lastDecodeTime = clock().Now();
   if (logFlag) WriteLog(line);
@@ -114,6 +103,13 @@ void CVantrelDoc::WriteRawRecord(const std::uint8_t* packet, int length) {
   std::string text;
   for (int i = 0; i < length; ++i) text += Format("%02X ", packet[i]);
   WriteRawLog(text);
+}
+
+void CVantrelDoc::NotifyAccepted(const std::uint8_t* packet, int length) {
+  if (packetListener == nullptr) return;
+  AcceptedPacket accepted{packet, length, postedSlot_ >= 0 ? &messages[postedSlot_] : nullptr,
+                          clock().Now(), packetSource};
+  packetListener->OnPacket(accepted);
 }
 
 std::vector<std::string> CVantrelDoc::MessagesInArrivalOrder() const {

@@ -1,5 +1,7 @@
 // The sensitive demodulator's side of the decoder: choosing it, feeding it
 // the audio that the sample ring also keeps, and interpreting what it finds.
+#include <algorithm>
+
 #include "demod/sensitive_demodulator.h"
 #include "document/vantrel_doc.h"
 
@@ -17,9 +19,11 @@ void CVantrelDoc::FeedSensitive(const std::uint8_t* samples, int count) {
         [this](const FoundPacket& found) { return InterpretFoundPacket(found); });
   }
   // The ring keeps the audio for the Signal screen as with the packet search.
-  for (int i = 0; i < count; ++i) {
-    ring[ringWriteIndex] = static_cast<std::int32_t>(samples[i]) - 128;
-    ringWriteIndex = (ringWriteIndex + 1) % kRingLength;
+  for (int i = 0; i < count;) {
+    const int run = std::min(count - i, kRingLength - ringWriteIndex);
+    for (int j = 0; j < run; ++j) ring[ringWriteIndex + j] = static_cast<std::int32_t>(samples[i + j]) - 128;
+    i += run;
+    ringWriteIndex = (ringWriteIndex + run) % kRingLength;
   }
   searchCache.Invalidate();
   sensitiveDemodulator->Feed(samples, count);

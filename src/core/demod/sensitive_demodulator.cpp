@@ -19,6 +19,7 @@ constexpr double kNominalPeriod = 10.0;
 constexpr double kMaxPeriodError = 0.001;  // 1000 ppm
 // A sample further from the DC level than this many pulse heights is a click.
 constexpr float kClickHeights = 2.5f;
+constexpr float kPulseAttack = 1.0f / 8, kPulseRelease = 1.0f / 1024;
 // Reliability of a bit read through a click or clipping, against 1 for a clean bit.
 constexpr float kClickReliability = 0.25f;
 constexpr float kClippedReliability = 0.5f;
@@ -51,7 +52,7 @@ void SensitiveDemodulator::Reset() {
   samples_ = 0;
   strobe_ = 4.0 + kTaps;  // any phase: the clock finds the pulses
   period_ = kNominalPeriod;
-  dc_ = gain_ = turn_ = 0.0f;
+  dc_ = gain_ = turn_ = pulseLevel_ = 0.0f;
   bits_ = 0;
 }
 
@@ -80,7 +81,7 @@ void SensitiveDemodulator::Strobe() {
   const float r = (1.0f - frac) * at(n0) + frac * at(n0 + 1);
 
   // The bit's ten samples around the pulse: their sum is the phase turn.
-  const float clickLevel = kClickHeights * gain_ / tapEnergy_;
+  const float clickLevel = kClickHeights * pulseLevel_ / tapEnergy_;
   float turnSum = 0.0f;
   bool click = false, clipped = false;
   for (long long m = n0 - 4; m <= n0 + 5; ++m) {
@@ -91,10 +92,16 @@ void SensitiveDemodulator::Strobe() {
   }
 
   const float rate = std::max(kLevelRate, 1.0f / static_cast<float>(bits_ + 1));
+  // The gain follows every bit, clicks limited, so that a level learnt on
+  // noise alone cannot make every later pulse look like a click.
+  gain_ += rate * ((gain_ > 0.0f ? std::min(std::abs(r), 2.0f * gain_) : std::abs(r)) - gain_);
+  // The level clicks are measured against rises quickly with a signal and
+  // falls slowly, so gaps between packets do not make the next pulses clicks.
+  const float pulse = pulseLevel_ > 0.0f ? std::min(std::abs(r), 2.0f * pulseLevel_) : std::abs(r);
+  pulseLevel_ += (pulse > pulseLevel_ ? kPulseAttack : kPulseRelease) * (pulse - pulseLevel_);
   float soft;
   if (!click || turn_ <= 0.0f) {
     const float d = r >= 0.0f ? 1.0f : -1.0f;
-    gain_ += rate * (std::abs(r) - gain_);
     dc_ += rate * (r - gain_ * d) / tapSum_;
     // Clicks and clipping must not pull the turn's size; a wrong start heals.
     const float size = turn_ > 0.0f ? std::clamp(std::abs(turnSum), 0.5f * turn_, 2.0f * turn_)

@@ -67,6 +67,7 @@ class SensitiveDemodulator {
   float dc_ = 0.0f;
   float gain_ = 0.0f;
   float turn_ = 0.0f;
+  float pulseLevel_ = 0.0f;  // filter output of a clean bit, held through gaps
   long long bits_ = 0;
 };
 

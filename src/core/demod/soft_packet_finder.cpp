@@ -22,6 +22,8 @@ constexpr int kMaxWeakPerCorrect = 12;  // of 96 bits
 // two among the kFlipCandidates weakest. Every extra trial is another 1 in
 // 65536 chance of taking noise for a packet.
 constexpr int kFlipCandidates = 5;
+// Only bits this far below the mean are flipped: real errors sit there.
+constexpr float kFlipFraction = 0.3f;
 
 struct Sums {
   int a = 0, b = 0;  // byte sum and sum of running sums, modulo 256
@@ -115,10 +117,12 @@ bool SoftPacketFinder::TryCandidate(long long start, int polarity, int length) {
   }
   if (!(sum > 0.0f)) return false;
   const float weakBelow = kWeakFraction * sum / static_cast<float>(nbits);
-  std::array<int, kLongBits> weak{};
-  int weakCount = 0;
+  const float flipBelow = kFlipFraction * sum / static_cast<float>(nbits);
+  std::array<int, kLongBits> weak{};  // the bits correction may flip
+  int weakCount = 0, flippable = 0;
   for (int i = 0; i < nbits; ++i) {
-    if (reliability[i] < weakBelow) weak[weakCount++] = i;
+    if (reliability[i] < weakBelow) ++weakCount;
+    if (reliability[i] < flipBelow) weak[flippable++] = i;
   }
   const int scale = length / kShortPacketBytes;
 
@@ -127,37 +131,41 @@ bool SoftPacketFinder::TryCandidate(long long start, int polarity, int length) {
   if (sums.Zero() && weakCount <= kMaxWeakPerCheck * scale && Plausible(bytes.data(), length, false)) {
     corrected = 0;
   } else if (!sums.Zero() && weakCount <= kMaxWeakPerCorrect * scale) {
-    // One weak bit located from the two sums.
-    for (int w = 0; w < weakCount && corrected < 0; ++w) {
-      const Sums e = FlipEffect(bytes.data(), length, weak[w]);
-      if (Sums{sums.a + e.a, sums.b + e.b}.Zero()) {
-        Flip(bytes.data(), weak[w]);
-        if (Plausible(bytes.data(), length, true)) {
-          corrected = 1;
-        } else {
-          Flip(bytes.data(), weak[w]);
-        }
+    // The sums locate an error only up to a multiple of 256 / 2^bit between
+    // bytes (a bit-7 error reads alike in every other byte), so a correction
+    // is made only when exactly one set of weak bits mends the packet.
+    std::array<int, 2> fix{};
+    int fixes = 0;
+    const auto consider = [&](int count, int first, int second) {
+      Sums e = FlipEffect(bytes.data(), length, first);
+      if (count == 2) {
+        const Sums e2 = FlipEffect(bytes.data(), length, second);
+        e = Sums{e.a + e2.a, e.b + e2.b};
       }
-    }
-    // Two flips among the weakest bits.
-    if (corrected < 0) {
-      const int n = std::min(weakCount, kFlipCandidates);
-      std::partial_sort(weak.begin(), weak.begin() + n, weak.begin() + weakCount,
+      if (!Sums{sums.a + e.a, sums.b + e.b}.Zero()) return;
+      auto trial = bytes;
+      Flip(trial.data(), first);
+      if (count == 2) Flip(trial.data(), second);
+      if (!Plausible(trial.data(), length, true)) return;
+      fix = {first, second};
+      ++fixes;
+    };
+    // One weak bit located from the two sums.
+    for (int w = 0; w < flippable; ++w) consider(1, weak[w], 0);
+    if (fixes == 1) {
+      Flip(bytes.data(), fix[0]);
+      corrected = 1;
+    } else if (fixes == 0) {
+      // Two flips among the weakest bits.
+      const int n = std::min(flippable, kFlipCandidates);
+      std::partial_sort(weak.begin(), weak.begin() + n, weak.begin() + flippable,
                         [&](int x, int y) { return reliability[x] < reliability[y]; });
-      for (int i = 0; i < n && corrected < 0; ++i) {
-        for (int j = i + 1; j < n && corrected < 0; ++j) {
-          const Sums e1 = FlipEffect(bytes.data(), length, weak[i]);
-          const Sums e2 = FlipEffect(bytes.data(), length, weak[j]);
-          if (!Sums{sums.a + e1.a + e2.a, sums.b + e1.b + e2.b}.Zero()) continue;
-          Flip(bytes.data(), weak[i]);
-          Flip(bytes.data(), weak[j]);
-          if (Plausible(bytes.data(), length, true)) {
-            corrected = 2;
-          } else {
-            Flip(bytes.data(), weak[i]);
-            Flip(bytes.data(), weak[j]);
-          }
-        }
+      for (int i = 0; i < n; ++i)
+        for (int j = i + 1; j < n; ++j) consider(2, weak[i], weak[j]);
+      if (fixes == 1) {
+        Flip(bytes.data(), fix[0]);
+        Flip(bytes.data(), fix[1]);
+        corrected = 2;
       }
     }
   }

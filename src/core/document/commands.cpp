@@ -98,6 +98,18 @@ void OnSdrOptions(CVantrelDoc& doc, CommandDialogs& dialogs) {
   if (tuning.gainDb >= kMinSdrGainDb && tuning.gainDb <= kMaxSdrGainDb) doc.sdrTuning.gainDb = tuning.gainDb;
 }
 
+void OnNetworkFeed(CVantrelDoc& doc, CommandDialogs& dialogs) {
+  FeedSettings settings = doc.feed;
+  for (;;) {
+    if (!dialogs.RunNetworkFeed(settings)) return;
+    // Switched off, what was typed is kept as it is for later.
+    const std::string problem = settings.enabled ? CheckFeedSettings(settings) : std::string();
+    if (problem.empty()) break;
+    doc.host().ShowMessage("Network feed: " + problem + ".");
+  }
+  doc.feed = settings;
+}
+
 void OnDemodulator(CVantrelDoc& doc, int choice) {
   if (doc.demodulator != choice) doc.SetDemodulator(choice);
 }
@@ -121,6 +133,7 @@ bool RunDocumentCommand(CVantrelDoc& doc, CommandDialogs& dialogs, int id) {
     case cmd::kTleEnable: OnTleEnable(doc); return true;
     case cmd::kDemodulatorClassic: OnDemodulator(doc, kDemodulatorClassic); return true;
     case cmd::kDemodulatorSensitive: OnDemodulator(doc, kDemodulatorSensitive); return true;
+    case cmd::kNetworkFeed: OnNetworkFeed(doc, dialogs); return true;
     default: break;
   }
   if (id >= cmd::kSource1 && id <= cmd::kSource4) {

@@ -43,6 +43,8 @@ void OnTleEnable(CVantrelDoc& doc);
 void OnSdrOptions(CVantrelDoc& doc, CommandDialogs& dialogs);
 // Options > Demodulator: radio items; the choice takes effect at once.
 void OnDemodulator(CVantrelDoc& doc, int choice);
+// Settings that would not work are refused with a message and offered again.
+void OnNetworkFeed(CVantrelDoc& doc, CommandDialogs& dialogs);
 
 // Runs the receiver command with this id. Start and Stop belong to capture
 // and are not handled here; returns false for them and for unknown ids.

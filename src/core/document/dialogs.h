@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "feed/feed_settings.h"
 #include "sdr/sdr_input.h"
 
 namespace vantrel {
@@ -36,6 +37,10 @@ class CommandDialogs {
   // name pattern such as "*.tle". The full path, or nothing on Cancel.
   virtual std::optional<std::string> ChooseExistingFile(const std::string& title,
                                                         const std::string& initialPath) = 0;
+
+  // Network feed dialog over the feed settings; true on OK with the
+  // settings as left. Without a dialog of its own: cancelled.
+  virtual bool RunNetworkFeed(FeedSettings&) { return false; }
 
   // Starts the desktop's input volume control for the sound-card slot;
   // false when no such program could be started.

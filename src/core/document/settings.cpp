@@ -1,4 +1,4 @@
-// Loading and saving the receiver's settings: 59 values, visited in one
+// Loading and saving the receiver's settings: every value, visited in one
 // fixed order by both operations. A value that is missing, malformed or out
 // of range leaves its member at the default, silently; settings must never
 // keep the receiver from starting.
@@ -42,6 +42,16 @@ void VisitSettings(CVantrelDoc& doc, Visitor& visit) {
   visit.Text("LogDirectory", doc.logDirectory);
   visit.Text("TleFile", doc.tleFile);
   visit.Integer("Demodulator", doc.demodulator, kDemodulatorClassic, kDemodulatorSensitive);
+  // The network feed (added later, so at the end).
+  visit.Integer("FeedEnable", doc.feed.enabled, 0, 1);
+  visit.Text("FeedHost", doc.feed.host);
+  visit.Integer("FeedPort", doc.feed.port, 1, 65535);
+  visit.Text("FeedTopic", doc.feed.topic);
+  visit.Text("FeedStation", doc.feed.station);
+  visit.Text("FeedUser", doc.feed.user);
+  visit.Text("FeedPassword", doc.feed.password);
+  visit.Integer("FeedTls", doc.feed.tls, 0, 1);
+  // SDR receivers.
   visit.Double("SdrCentre", doc.sdrTuning.centreHz, kMinSdrCentreHz, kMaxSdrCentreHz);
   visit.Double("SdrRate", doc.sdrTuning.sampleRate, kMinSdrRate, kMaxSdrRate);
   visit.Integer("SdrAutoGain", doc.sdrTuning.autoGain, 0, 1);

@@ -45,7 +45,7 @@ class SettingsStore {
   virtual bool Close() = 0;
 };
 
-// The 54 value names in the order load and save visit them.
+// The 62 value names in the order load and save visit them.
 const std::vector<std::string>& SettingNames();
 
 }  // namespace vantrel

@@ -12,11 +12,13 @@
 #include <vector>
 
 #include "audio/wave_in.h"
+#include "decoder/packet_listener.h"
 #include "decoder/packet_source.h"
 #include "decoder/search_cache.h"
 #include "document/clock.h"
 #include "document/host.h"
 #include "document/satellite_record.h"
+#include "feed/feed_settings.h"
 #include "sdr/sdr_input.h"
 #include "sdr/spectrum_snapshot.h"
 #include "vantrel_version.h"
@@ -83,6 +85,8 @@ class CVantrelDoc {
   // Message ring, then last decode time (when setsTime), then the log file.
   void PostLine(const std::string& line, bool setsTime);
   void WriteRawRecord(const std::uint8_t* packet, int length);
+  // Tells the packet listener, if any, about an accepted packet.
+  void NotifyAccepted(const std::uint8_t* packet, int length);
 
   // --- log files (decoder/log_files.cpp) ---
   void WriteLog(const std::string& line);
@@ -95,7 +99,7 @@ class CVantrelDoc {
   // Replaces defaults with the stored values that read and lie in range;
   // false when the store could not be opened (the defaults then stand).
   bool LoadSettings(SettingsStore& store);
-  // Writes all 59 values; false when they could not be stored.
+  // Writes every value; false when they could not be stored.
   bool SaveSettings(SettingsStore& store);
 
   // --- sound-card capture (audio/capture.cpp) ---
@@ -151,6 +155,8 @@ class CVantrelDoc {
   int tleEnable = 0;
   std::string tleFile;
   int lastSatellite = 0;
+  // Where the network feed publishes; the desktop program runs it while enabled.
+  FeedSettings feed;
   // Non-zero while the document is entered for other programs (document/automation.h).
   std::uint32_t registrationCookie = 0;
 
@@ -169,6 +175,8 @@ class CVantrelDoc {
 
   // Who found the packet handed to InterpretPacket (decoder/packet_source.h).
   PacketSource packetSource;
+  // Told about every accepted packet; not owned, null when no feed is attached.
+  PacketListener* packetListener = nullptr;
 
   // Capture state. waveIn is the wave-input handle (not owned; null when
   // the program has no audio system); the headers exist from a successful
@@ -197,6 +205,7 @@ class CVantrelDoc {
   // Title, timers and redraw once a capture of either kind runs.
   void EnterCaptureRunning();
 
+  int postedSlot_ = -1;  // message ring slot of the current packet's line, -1 while none
   const Clock* clock_;
   NullHost nullHost_;
   DocumentHost* host_ = &nullHost_;

@@ -20,6 +20,7 @@ constexpr Entry kStrings[] = {
     {cmd::kStop, "Stop processing audio\nStop"},
     {cmd::kOutputLog, "Toggle log file saving"},
     {cmd::kOutputRaw, "Toggle Raw file saving"},
+    {cmd::kNetworkFeed, "Publish every packet to an MQTT broker"},
     {cmd::kHome, "Define Home location"},
     {cmd::kLogDirectory, "Define the directory for log files"},
     {cmd::kMixer, "Open the audio mixer"},

@@ -24,6 +24,9 @@ namespace {
 // pane; menus are also refreshed just before they open.
 constexpr int kIdleUpdateMs = 200;
 
+// How often the network feed is matched to its settings and given the status.
+constexpr int kFeedSyncMs = 2000;
+
 }  // namespace
 
 CMainFrame::CMainFrame(CVantrelDoc& doc, QString versionText, QWidget* parent)
@@ -51,6 +54,15 @@ CMainFrame::CMainFrame(CVantrelDoc& doc, QString versionText, QWidget* parent)
   connect(idle, &QTimer::timeout, this, &CMainFrame::UpdateCommandStates);
   idle->start(kIdleUpdateMs);
   UpdateCommandStates();
+
+  // The network feed follows its settings whether or not capture runs; the
+  // broker's loss and return each show once in the status bar.
+  feed_ = std::make_unique<FeedRunner>(doc_);
+  auto* feedTimer = new QTimer(this);
+  connect(feedTimer, &QTimer::timeout, this, [this] {
+    if (const auto notice = feed_->Sync()) statusBar()->showMessage(QString::fromStdString(*notice));
+  });
+  feedTimer->start(kFeedSyncMs);
 }
 
 CMainFrame::~CMainFrame() = default;
@@ -109,6 +121,7 @@ void CMainFrame::CreateMenus() {
   QMenu* output = addSub(options, "Output");
   output->addAction(MakeAction(cmd::kOutputLog, "Log file"));
   output->addAction(MakeAction(cmd::kOutputRaw, "Raw file"));
+  output->addAction(MakeAction(cmd::kNetworkFeed, "Network feed..."));
   options->addAction(MakeAction(cmd::kHome, "Home"));
   addSub(options, "Directories")->addAction(MakeAction(cmd::kLogDirectory, "Log file"));
   QMenu* audio = addSub(options, "Audio");

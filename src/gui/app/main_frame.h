@@ -12,6 +12,7 @@
 
 #include "document/dialogs.h"
 #include "document/vantrel_doc.h"
+#include "feed/feed_runner.h"
 
 class QAction;
 class QLabel;
@@ -69,6 +70,7 @@ class CMainFrame : public QMainWindow {
   QMap<int, QAction*> actions_;
   QToolBar* toolBar_ = nullptr;
   QLabel* polarityPane_ = nullptr;
+  std::unique_ptr<FeedRunner> feed_;
 };
 
 }  // namespace vantrel

@@ -7,6 +7,7 @@
 
 #include "app/home_location_dlg.h"
 #include "app/message_filter_dlg.h"
+#include "app/network_feed_dlg.h"
 #include "app/sdr_options_dlg.h"
 
 namespace vantrel {
@@ -51,6 +52,14 @@ bool QtCommandDialogs::RunMessageFilter(std::array<int, 8>& flags) {
   dlg.SetFlags(flags);
   if (dlg.exec() != QDialog::Accepted) return false;
   flags = dlg.Flags();
+  return true;
+}
+
+bool QtCommandDialogs::RunNetworkFeed(FeedSettings& settings) {
+  NetworkFeedDlg dlg(parent_);
+  dlg.SetSettings(settings);
+  if (dlg.exec() != QDialog::Accepted) return false;
+  settings = dlg.Settings();
   return true;
 }
 

@@ -27,6 +27,7 @@ class QtCommandDialogs final : public CommandDialogs {
 
   bool RunHomeLocation(std::string& latitude, std::string& longitude) override;
   bool RunMessageFilter(std::array<int, 8>& flags) override;
+  bool RunNetworkFeed(FeedSettings& settings) override;
   std::optional<std::string> ChooseDirectory(const std::string& title,
                                              const std::string& startDirectory) override;
   std::optional<std::string> ChooseExistingFile(const std::string& title,

@@ -1,0 +1,28 @@
+#include "feed/feed_runner.h"
+
+#include "document/text_encoding.h"
+
+namespace vantrel {
+
+FeedRunner::~FeedRunner() { Detach(); }
+
+void FeedRunner::Detach() {
+  if (feed_ && doc_.packetListener == feed_.get()) doc_.packetListener = nullptr;
+  feed_.reset();
+}
+
+std::optional<std::string> FeedRunner::Sync() {
+  const bool wanted = doc_.feed.enabled != 0 && CheckFeedSettings(doc_.feed).empty();
+  if (feed_ && (!wanted || feed_->settings() != doc_.feed)) Detach();
+  if (!wanted) return std::nullopt;
+  if (!feed_) {
+    feed_ = std::make_unique<MqttFeed>(doc_.feed);
+    doc_.packetListener = feed_.get();
+  }
+  const auto slot = static_cast<std::size_t>(doc_.soundCardSlot);
+  feed_->Tick(doc_.clock().Now(),
+              {doc_.homeLatitude, doc_.homeLongitude, Cp1252ToUtf8(doc_.deviceName[slot])});
+  return feed_->TakeNotice();
+}
+
+}  // namespace vantrel

@@ -1,0 +1,224 @@
+#include "feed/mqtt_feed.h"
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <utility>
+#include <vector>
+
+#include "feed/packet_json.h"
+
+namespace vantrel {
+
+namespace {
+
+using SteadyClock = std::chrono::steady_clock;
+
+constexpr int kFirstRetryMs = 1000;
+constexpr int kLongestRetryMs = 4000;
+constexpr auto kConnectTimeout = std::chrono::seconds(10);
+constexpr const char* kCertificateDirectory = "/etc/ssl/certs";
+
+std::string ErrorText(int rc) {
+  if (rc == MOSQ_ERR_ERRNO) return std::strerror(errno);
+  return mosquitto_strerror(rc);
+}
+
+std::string Dump(const nlohmann::ordered_json& object) {
+  return object.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+}
+
+}  // namespace
+
+MqttFeed::MqttFeed(FeedSettings settings)
+    : settings_(std::move(settings)),
+      packetsTopic_(PacketsTopic(settings_)),
+      statusTopic_(StatusTopic(settings_)) {
+  static std::once_flag init;
+  std::call_once(init, [] { mosquitto_lib_init(); });
+  client_ = mosquitto_new(nullptr, true, this);
+  if (client_ == nullptr) {
+    notice_ = "Network feed: cannot create the MQTT client";
+    return;
+  }
+  mosquitto_connect_callback_set(client_, HandleConnect);
+  mosquitto_disconnect_callback_set(client_, HandleDisconnect);
+  mosquitto_publish_callback_set(client_, HandlePublish);
+  if (!settings_.user.empty()) {
+    mosquitto_username_pw_set(client_, settings_.user.c_str(),
+                              settings_.password.empty() ? nullptr : settings_.password.c_str());
+  }
+  if (settings_.tls) {
+    const int rc = mosquitto_tls_set(client_, nullptr, kCertificateDirectory, nullptr, nullptr, nullptr);
+    if (rc != MOSQ_ERR_SUCCESS) notice_ = "Network feed: TLS unavailable: " + ErrorText(rc);
+  }
+  thread_ = std::thread([this] { Run(); });
+}
+
+MqttFeed::~MqttFeed() {
+  stop_ = true;
+  if (thread_.joinable()) thread_.join();
+  if (client_ != nullptr) mosquitto_destroy(client_);
+}
+
+void MqttFeed::OnPacket(const AcceptedPacket& packet) {
+  ++packetsSinceStatus_;
+  Queue({packetsTopic_, Dump(PacketJson(packet)), false});
+}
+
+void MqttFeed::Tick(CTime now, const StationStatus& status) {
+  // A clock set back starts a new minute rather than waiting for the old one.
+  if (lastStatus_ != 0 && now >= lastStatus_ && now - lastStatus_ < kStatusSeconds) return;
+  lastStatus_ = now;
+  const nlohmann::ordered_json object = {
+      {"station", settings_.station},
+      {"time", IsoUtc(now)},
+      {"home", {{"latitude", status.homeLatitude}, {"longitude", status.homeLongitude}}},
+      {"source", status.source},
+      {"packets_last_minute", packetsSinceStatus_}};
+  packetsSinceStatus_ = 0;
+  Queue({statusTopic_, Dump(object), true});
+}
+
+std::optional<std::string> MqttFeed::TakeNotice() {
+  std::lock_guard lock(mutex_);
+  return std::exchange(notice_, std::nullopt);
+}
+
+std::size_t MqttFeed::Pending() const {
+  std::lock_guard lock(mutex_);
+  return queue_.size() + inFlightCount_;
+}
+
+std::size_t MqttFeed::Dropped() const {
+  std::lock_guard lock(mutex_);
+  return dropped_;
+}
+
+std::size_t MqttFeed::Drain(int timeoutMs) {
+  const auto end = SteadyClock::now() + std::chrono::milliseconds(timeoutMs);
+  while (Pending() > 0 && SteadyClock::now() < end && client_ != nullptr) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return Pending();
+}
+
+void MqttFeed::Queue(Outgoing message) {
+  std::lock_guard lock(mutex_);
+  // The newest packets are the ones worth keeping through an outage.
+  if (queue_.size() >= kQueueLimit) {
+    queue_.pop_front();
+    ++dropped_;
+  }
+  queue_.push_back(std::move(message));
+}
+
+void MqttFeed::Run() {
+  int retryMs = kFirstRetryMs;
+  bool attempting = false;
+  SteadyClock::time_point attemptStart;
+  const auto pause = [&](const std::string& reason) {
+    attempting = false;
+    connected_ = false;
+    linkLost_ = false;
+    SetState(false, reason);
+    for (int waited = 0; waited < retryMs && !stop_; waited += 100) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    retryMs = std::min(2 * retryMs, kLongestRetryMs);
+  };
+  while (!stop_) {
+    if (!attempting) {
+      const int rc = mosquitto_connect_async(client_, settings_.host.c_str(), settings_.port, 30);
+      if (rc != MOSQ_ERR_SUCCESS) {
+        pause(ErrorText(rc));
+        continue;
+      }
+      attempting = true;
+      attemptStart = SteadyClock::now();
+    }
+    if (connected_) {
+      retryMs = kFirstRetryMs;
+      SendQueued();
+    }
+    const int rc = mosquitto_loop(client_, 100, 1);
+    if (rc != MOSQ_ERR_SUCCESS) {
+      pause(ErrorText(rc));
+    } else if (linkLost_) {
+      linkLost_ = false;
+      pause("connection lost");
+    } else if (!connected_ && SteadyClock::now() - attemptStart > kConnectTimeout) {
+      mosquitto_disconnect(client_);
+      pause("no answer");
+    }
+  }
+  mosquitto_disconnect(client_);
+}
+
+void MqttFeed::SendQueued() {
+  std::vector<Outgoing> batch;
+  {
+    std::lock_guard lock(mutex_);
+    while (inFlight_.size() + batch.size() < static_cast<std::size_t>(kInFlight) && !queue_.empty()) {
+      batch.push_back(std::move(queue_.front()));
+      queue_.pop_front();
+    }
+    inFlightCount_ += batch.size();
+  }
+  for (std::size_t i = 0; i < batch.size(); ++i) {
+    Outgoing& message = batch[i];
+    int mid = 0;
+    const int rc = mosquitto_publish(client_, &mid, message.topic.c_str(),
+                                     static_cast<int>(message.payload.size()), message.payload.data(),
+                                     kQos, message.retain);
+    if (rc != MOSQ_ERR_SUCCESS) {
+      // Back to the head of the queue, in order, for the next connection.
+      std::lock_guard lock(mutex_);
+      for (std::size_t j = batch.size(); j > i; --j) queue_.push_front(std::move(batch[j - 1]));
+      inFlightCount_ -= batch.size() - i;
+      return;
+    }
+    inFlight_[mid] = std::move(message);
+  }
+}
+
+void MqttFeed::SetState(bool connected, const std::string& reason) {
+  const std::string broker = settings_.host + ":" + std::to_string(settings_.port);
+  std::lock_guard lock(mutex_);
+  if (!connected && !reportedDown_) {
+    reportedDown_ = true;
+    notice_ = "Network feed: cannot reach the broker " + broker + " (" + reason +
+              "); the newest packets are kept until it is back";
+  } else if (connected && reportedDown_) {
+    reportedDown_ = false;
+    notice_ = "Network feed: the broker " + broker + " is back; sending the packets kept";
+  }
+}
+
+void MqttFeed::HandleConnect(mosquitto*, void* self, int rc) {
+  auto* feed = static_cast<MqttFeed*>(self);
+  if (rc != 0) {
+    // Refused (bad user, password or protocol): the loop drops the
+    // connection and tries again later.
+    feed->SetState(false, mosquitto_connack_string(rc));
+    mosquitto_disconnect(feed->client_);
+    return;
+  }
+  feed->connected_ = true;
+  feed->SetState(true, {});
+}
+
+void MqttFeed::HandleDisconnect(mosquitto*, void* self, int) {
+  auto* feed = static_cast<MqttFeed*>(self);
+  feed->connected_ = false;
+  feed->linkLost_ = true;
+}
+
+void MqttFeed::HandlePublish(mosquitto*, void* self, int mid) {
+  auto* feed = static_cast<MqttFeed*>(self);
+  if (feed->inFlight_.erase(mid) == 0) return;
+  std::lock_guard lock(feed->mutex_);
+  --feed->inFlightCount_;
+}
+
+}  // namespace vantrel

@@ -1,0 +1,112 @@
+// Publishes every accepted packet's JSON object to an MQTT broker, and a
+// retained station status once a minute. The document's thread only queues:
+// a thread of the feed's own connects, reconnects and sends, so a broker
+// that is down, slow or refusing never holds up decoding. While the broker
+// cannot be reached the newest kQueueLimit messages wait and are sent once
+// it is back.
+//
+// Messages go out with QoS 1 (at least once): the broker acknowledges each,
+// so nothing handed over is lost when the connection drops; the price is that
+// the few messages unacknowledged at a drop (at most kInFlight) may arrive
+// twice. QoS 2 would cost two more round trips per packet for a stream whose
+// objects carry their own time and bytes, which lets a collector drop repeats.
+#pragma once
+
+#include <mosquitto.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstddef>
+#include <deque>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+
+#include "decoder/packet_listener.h"
+#include "feed/feed_settings.h"
+
+namespace vantrel {
+
+struct StationStatus {
+  double homeLatitude = 0.0, homeLongitude = 0.0;
+  std::string source;  // the input being decoded, UTF-8
+};
+
+class MqttFeed final : public PacketListener {
+ public:
+  static constexpr std::size_t kQueueLimit = 10000;
+  static constexpr int kInFlight = 20;
+  static constexpr int kQos = 1;
+  static constexpr int kStatusSeconds = 60;
+
+  // settings must pass CheckFeedSettings. Connecting starts at once, in the
+  // background.
+  explicit MqttFeed(FeedSettings settings);
+  ~MqttFeed() override;
+  MqttFeed(const MqttFeed&) = delete;
+  MqttFeed& operator=(const MqttFeed&) = delete;
+
+  const FeedSettings& settings() const { return settings_; }
+
+  void OnPacket(const AcceptedPacket& packet) override;
+
+  // Called on the document's thread every few seconds: publishes the status
+  // when a minute has passed since the last one (the first at once).
+  void Tick(CTime now, const StationStatus& status);
+
+  // One line when the broker was lost or came back since the last call;
+  // empty otherwise. Each change is told once, not once per packet.
+  std::optional<std::string> TakeNotice();
+
+  // Waits until everything queued has been acknowledged, at most timeoutMs;
+  // returns the number of messages still unsent.
+  std::size_t Drain(int timeoutMs);
+
+  // Messages waiting or unacknowledged.
+  std::size_t Pending() const;
+  // Messages dropped because the queue was full.
+  std::size_t Dropped() const;
+
+ private:
+  struct Outgoing {
+    std::string topic, payload;
+    bool retain = false;
+  };
+
+  void Queue(Outgoing message);
+  void Run();
+  bool Connect();
+  void SendQueued();
+  void SetState(bool connected, const std::string& reason);
+
+  static void HandleConnect(mosquitto*, void* self, int rc);
+  static void HandleDisconnect(mosquitto*, void* self, int rc);
+  static void HandlePublish(mosquitto*, void* self, int mid);
+
+  const FeedSettings settings_;
+  const std::string packetsTopic_, statusTopic_;
+  mosquitto* client_ = nullptr;
+
+  mutable std::mutex mutex_;       // guards the members below it
+  std::deque<Outgoing> queue_;
+  std::size_t inFlightCount_ = 0;  // mirror of inFlight_.size() for Pending()
+  std::size_t dropped_ = 0;
+  std::optional<std::string> notice_;
+
+  // Used on the feed's thread only.
+  std::map<int, Outgoing> inFlight_;
+  bool connected_ = false;
+  bool linkLost_ = false;
+  bool reportedDown_ = false;
+
+  // Used on the document's thread only.
+  CTime lastStatus_ = 0;
+  int packetsSinceStatus_ = 0;
+
+  std::atomic<bool> stop_{false};
+  std::thread thread_;
+};
+
+}  // namespace vantrel

@@ -1,0 +1,166 @@
+// vantrel-decode --mqtt against real brokers: the one the test command
+// starts, and one of the test's own that it stops mid-recording.
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <set>
+#include <sstream>
+#include <thread>
+
+#include "synth/packet_builder.h"
+#include "synth/signal_synth.h"
+
+extern char** environ;
+
+namespace vantrel::test {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+pid_t Spawn(const std::string& command) {
+  pid_t pid = 0;
+  const char* argv[] = {"/bin/sh", "-c", command.c_str(), nullptr};
+  return posix_spawn(&pid, "/bin/sh", nullptr, nullptr, const_cast<char**>(argv), environ) == 0 ? pid : -1;
+}
+
+void Stop(pid_t pid) {
+  kill(pid, SIGTERM);
+  waitpid(pid, nullptr, 0);
+}
+
+std::vector<std::string> Lines(const fs::path& path) {
+  std::ifstream in(path);
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+class NetworkFeed : public ::testing::Test {
+ protected:
+  NetworkFeed() {
+    char pattern[] = "/tmp/vantrel-feed-test.XXXXXX";
+    dir_ = mkdtemp(pattern);
+  }
+  ~NetworkFeed() override { fs::remove_all(dir_); }
+
+  // Ten seconds of audio, each with one sync packet naming its second in the frame number.
+  static std::vector<std::uint8_t> Second(int k) {
+    auto audio = synth::SynthesizePackets(
+        {synth::WithChecksum({0x65, 0xA8, 0xF9, 0x0C, 0x00, 0xC8, static_cast<std::uint8_t>(k << 4), 0, 0, 0})},
+        {.noise = 5.0, .leadInSamples = 2000, .seed = static_cast<std::uint32_t>(k + 1)});
+    audio.resize(48000, 128);
+    return audio;
+  }
+
+  std::string Decoder(int port) const {
+    return "PATH=\"$VANTREL_BIN_DIR:$PATH\" vantrel-decode --raw-input --polarity upright --json "
+           "--mqtt 127.0.0.1:" + std::to_string(port) + " --mqtt-topic test --station one - > " +
+           (dir_ / "out").string() + " 2> " + (dir_ / "err").string();
+  }
+
+  fs::path dir_;
+};
+
+TEST_F(NetworkFeed, EveryPacketAndARetainedStatusReachTheTestBroker) {
+  const char* port = std::getenv("VANTREL_MQTT_PORT");
+  if (port == nullptr) GTEST_SKIP() << "no test broker: run under scripts/with-services.sh";
+  const std::string sub = "mosquitto_sub -h 127.0.0.1 -p " + std::string(port) + " -q 1 -v -t 'test/+/+' -W 20 > " +
+                          (dir_ / "sub").string();
+  const pid_t subscriber = Spawn(sub);
+  std::this_thread::sleep_for(500ms);
+  FILE* input = popen(Decoder(std::atoi(port)).c_str(), "we");
+  for (int k = 0; k < 10; ++k) fwrite(Second(k).data(), 1, 48000, input);
+  EXPECT_EQ(pclose(input), 0);
+  std::this_thread::sleep_for(500ms);
+  Stop(subscriber);
+
+  const auto printed = Lines(dir_ / "out");
+  ASSERT_EQ(printed.size(), 10u);
+  std::vector<std::string> expected{"test/one/status"};
+  for (const auto& object : printed) expected.push_back("test/one/packets " + object);
+  EXPECT_EQ(Lines(dir_ / "sub").size(), expected.size());
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    EXPECT_EQ(Lines(dir_ / "sub")[i].substr(0, expected[i].size()), expected[i]);
+  }
+  // The status is retained: a late subscriber gets it at once.
+  std::system(("mosquitto_sub -h 127.0.0.1 -p " + std::string(port) + " -t test/one/status -C 1 -W 5 > " +
+               (dir_ / "late").string()).c_str());
+  const auto status = nlohmann::json::parse(Lines(dir_ / "late").at(0));
+  EXPECT_EQ(status["station"], "one");
+  EXPECT_EQ(status["home"]["latitude"], -34.5);
+}
+
+// The broker goes away for a few seconds: the lines keep coming, the packets
+// of the gap arrive once it is back, and repeats stay within QoS 1's in-flight window.
+TEST_F(NetworkFeed, ABrokerOutageDelaysPacketsButNeitherDecodingNorLosesThem) {
+  const int listener = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{.sin_family = AF_INET, .sin_port = 0, .sin_addr = {htonl(INADDR_LOOPBACK)}, .sin_zero = {}};
+  socklen_t length = sizeof address;
+  bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
+  getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
+  close(listener);
+  const int port = ntohs(address.sin_port);
+  // Persistence keeps the subscriber's session, so what the broker queued for it survives the restart.
+  std::ofstream(dir_ / "broker.conf") << "listener " << port << " 127.0.0.1\nallow_anonymous true\n"
+                                      << "persistence true\npersistence_location " << dir_.string() << "/\n"
+                                      << "user " << (getuid() == 0 ? "root" : "nobody") << "\n";
+  const std::string broker = "exec mosquitto -c " + (dir_ / "broker.conf").string() + " 2>> " +
+                             (dir_ / "broker.log").string();
+  pid_t server = Spawn(broker);
+  std::this_thread::sleep_for(500ms);
+  const pid_t subscriber = Spawn("exec mosquitto_sub -h 127.0.0.1 -p " + std::to_string(port) +
+                                 " -q 1 -c -i feedtest -t 'test/+/packets' > " + (dir_ / "sub").string());
+  std::this_thread::sleep_for(500ms);
+
+  // Close-on-exec: the broker started later must not hold the decoder's input open.
+  FILE* input = popen(Decoder(port).c_str(), "we");
+  std::size_t linesAtOutage = 0;
+  for (int k = 0; k < 10; ++k) {
+    if (k == 3) {
+      std::this_thread::sleep_for(300ms);
+      Stop(server);
+      linesAtOutage = Lines(dir_ / "out").size();
+    }
+    if (k == 7) {
+      EXPECT_GT(Lines(dir_ / "out").size(), linesAtOutage) << "decoding paused with the broker";
+      server = Spawn(broker);
+    }
+    fwrite(Second(k).data(), 1, 48000, input);
+    fflush(input);
+    std::this_thread::sleep_for(400ms);
+  }
+  EXPECT_EQ(pclose(input), 0);
+  std::this_thread::sleep_for(1s);
+  Stop(subscriber);
+  Stop(server);
+
+  std::map<std::string, int> received;
+  for (const auto& object : Lines(dir_ / "sub")) ++received[object];
+  int repeats = 0;
+  for (const auto& object : Lines(dir_ / "out")) {
+    EXPECT_GE(received[object], 1) << object;
+    repeats += std::max(0, received[object] - 1);
+  }
+  EXPECT_EQ(Lines(dir_ / "out").size(), 10u);
+  EXPECT_LE(repeats, 20);
+  const auto err = Lines(dir_ / "err");
+  ASSERT_EQ(err.size(), 2u);
+  EXPECT_TRUE(err[0].starts_with("vantrel-decode: Network feed: cannot reach the broker")) << err[0];
+  EXPECT_TRUE(err[1].starts_with("vantrel-decode: Network feed: the broker")) << err[1];
+}
+
+}  // namespace
+}  // namespace vantrel::test
