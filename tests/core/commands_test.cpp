@@ -105,9 +105,10 @@ class HomeHost final : public DocumentHost {
   void SetMainWindowTitle(const std::string&) override {}
   std::uint32_t SetViewTimer(int, int) override { return 1; }
   void KillViewTimer(std::uint32_t) override {}
-  void ShowMessage(const std::string&) override {}
+  void ShowMessage(const std::string& text) override { messages.push_back(text); }
   void ClearTrackHistory() override { ++historyClears; }
   int updates = 0, historyClears = 0;
+  std::vector<std::string> messages;
 };
 
 // The home dialog: OK with new text the first time, cancelled after that.
@@ -115,14 +116,17 @@ class HomeDialogs final : public CommandDialogs {
  public:
   bool RunHomeLocation(std::string& latitude, std::string& longitude) override {
     shown.push_back(latitude + "|" + longitude);
-    latitude = "N37 11.1", longitude = "W8 36.0";
+    latitude = typedLatitude, longitude = typedLongitude;
     return shown.size() == 1;
   }
   bool RunMessageFilter(std::array<int, 8>&) override { return false; }
   std::optional<std::string> ChooseDirectory(const std::string&, const std::string&) override { return {}; }
-  std::optional<std::string> ChooseExistingFile(const std::string&, const std::string&) override { return {}; }
+  std::optional<std::string> ChooseExistingFile(const std::string&, const std::string&) override {
+    return "/data/orbcomm.tle";
+  }
   bool LaunchMixer(int) override { return false; }
   std::vector<std::string> shown;
+  std::string typedLatitude = "N37 11.1", typedLongitude = "W8 36.0";
 };
 
 TEST_F(Commands, NewHomeClearsTheTracksCancelChangesNothing) {
@@ -141,6 +145,43 @@ TEST_F(Commands, NewHomeClearsTheTracksCancelChangesNothing) {
   EXPECT_EQ(dialogs.shown, (std::vector<std::string>{"S34 30.0000|E139 00.0000", "N37 11.1000|W08 36.0000"}));
   EXPECT_DOUBLE_EQ(doc_.homeLatitude, 37.185);
   EXPECT_EQ(doc_.projectionDirty + host.historyClears + host.updates, 2);
+}
+
+TEST_F(Commands, HomeOffTheGlobeIsRefusedWithItsReasonTleChangesRepaintAtOnce) {
+  const std::string latitudeTooLarge = "The latitude holds a number too large; it lies between S90 and N90.";
+  const std::string beyond90 = "The latitude lies beyond 90 degrees; it lies between S90 and N90.";
+  const struct {
+    const char *latitude, *longitude;
+    std::string message;  // empty: accepted
+  } cases[] = {
+      {"N2147483647 0", "E0 0", beyond90},
+      {"N99999999999 0", "E0 0", latitudeTooLarge},
+      {"N10 1e999", "E0 0", latitudeTooLarge},
+      {"S90 0.6", "E0 0", beyond90},
+      {"N0 0", "W179 61", "The longitude lies beyond 180 degrees; it lies between W180 and E180."},
+      {"N0 0", "E99999999999", "The longitude holds a number too large; it lies between W180 and E180."},
+      {"N90 0", "W180 0", ""},
+  };
+  for (const auto& c : cases) {
+    HomeHost host;
+    HomeDialogs dialogs;
+    dialogs.typedLatitude = c.latitude, dialogs.typedLongitude = c.longitude;
+    doc_.SetHost(&host);
+    doc_.homeLatitude = -34.5, doc_.homeLongitude = 139.0;
+    RunDocumentCommand(doc_, dialogs, cmd::kHome);
+    EXPECT_EQ(host.messages, c.message.empty() ? std::vector<std::string>{} : std::vector{c.message}) << c.latitude;
+    EXPECT_EQ(doc_.homeLatitude, c.message.empty() ? 90.0 : -34.5) << c.latitude;
+    EXPECT_EQ(doc_.homeLongitude, c.message.empty() ? -180.0 : 139.0) << c.latitude;
+  }
+
+  // The chart draws the sets at each repaint, so both ask for one.
+  HomeHost host;
+  HomeDialogs dialogs;
+  doc_.SetHost(&host);
+  for (const int id : {cmd::kTleDefine, cmd::kTleEnable, cmd::kTleEnable}) RunDocumentCommand(doc_, dialogs, id);
+  EXPECT_EQ(host.updates, 3);
+  EXPECT_EQ(doc_.tleEnable, 1);
+  doc_.SetHost(nullptr);
 }
 
 }  // namespace
