@@ -5,8 +5,7 @@
 # ends the program cleanly. Runs its own PulseAudio server, so the shared
 # test server is left alone.
 set -u
-program=${1:?usage: audio_server_loss_test.sh PATH/TO/vantrel PATH/TO/vantrel-synth}
-synth=${2:?usage: audio_server_loss_test.sh PATH/TO/vantrel PATH/TO/vantrel-synth}
+program=$1 synth=${2:?usage: audio_server_loss_test.sh PATH/TO/vantrel PATH/TO/vantrel-synth}
 command -v pulseaudio > /dev/null || { echo "no pulseaudio: skipped"; exit 77; }
 root=$(mktemp -d /tmp/vantrel-loss.XXXXXX)
 export HOME=$root XDG_RUNTIME_DIR=$root/run XDG_CONFIG_HOME=$root/config QT_QPA_PLATFORM=offscreen
@@ -20,7 +19,7 @@ cleanup() {
   rm -rf "$root"
 }
 trap cleanup EXIT
-fail() { echo "FAIL: $*"; exit 1; }
+fail() { cat "$root/vantrel.log" 2> /dev/null; echo "FAIL: $*"; exit 1; }
 
 start_server() {
   # The pipe source makes its FIFO itself and refuses one that exists. Off
@@ -36,7 +35,7 @@ start_server() {
 }
 wait_recording() {
   for _ in $(seq 150); do [ -n "$(pactl list source-outputs short 2> /dev/null)" ] && return 0; sleep 0.1; done
-  cat "$root/vantrel.log"; fail "vantrel did not $1"
+  fail "vantrel did not $1"
 }
 
 mkdir -p "$root/config/Vantrel" "$root/logs"
@@ -48,29 +47,23 @@ wait_recording "start recording"
 
 kill "$pa"; wait "$pa" 2> /dev/null; pa=""
 sleep 2
-kill -0 "$vantrel" 2> /dev/null || { cat "$root/vantrel.log"; fail "vantrel ended when the audio server went away"; }
+kill -0 "$vantrel" 2> /dev/null || fail "vantrel ended when the audio server went away"
 
 # Back within a few seconds of the server, without any key pressed.
 start_server
 wait_recording "record again once the audio server was back"
-grep -q "audio input is back" "$root/vantrel.log" || { cat "$root/vantrel.log"; fail "no status line for the return"; }
+grep -q "audio input is back" "$root/vantrel.log" || fail "no status line for the return"
 
 # Packets played into the new server, upright then inverted so that one copy
 # decodes whichever polarity the receiver holds, at 48000 bytes a second.
-printf '1D 07 A5 5A 0F F0 33 CC 87 01\npause 0.5\n' > "$root/packets.txt"
-"$synth" --raw --noise 3 --idle-bits 600 --length 2 "$root/packets.txt" "$root/up.raw" || fail "vantrel-synth"
-"$synth" --raw --noise 3 --idle-bits 600 --length 2 --inverted "$root/packets.txt" "$root/down.raw" || fail "vantrel-synth"
-cat "$root/up.raw" "$root/down.raw" "$root/up.raw" "$root/down.raw" > "$root/audio.raw"
-head -c 144000 /dev/zero | tr '\0' '\200' >> "$root/audio.raw"  # the ring needs time behind the last packet
-exec 3> "$root/in.fifo"
-for i in $(seq 0 10); do dd if="$root/audio.raw" bs=48000 skip="$i" count=1 status=none >&3; sleep 1; done
-exec 3>&-
-grep -q "Network Control 07A55A0FF033CC8701" "$root"/logs/orbcomm*.log 2> /dev/null ||
-  { cat "$root/vantrel.log"; fail "no packet logged after the audio server came back"; }
+echo '1D 07 A5 5A 0F F0 33 CC 87 01' > "$root/packets.txt"
+for flip in "" --inverted "" --inverted; do "$synth" --raw --idle-bits 600 --length 3 $flip "$root/packets.txt" -; done > "$root/audio.raw"
+for i in $(seq 0 12); do dd if="$root/audio.raw" bs=48000 skip="$i" count=1 status=none; sleep 1; done > "$root/in.fifo"
+grep -q "Network Control 07A55A0FF033CC8701" "$root"/logs/orbcomm*.log 2> /dev/null || fail "no packet logged after the server came back"
 
 kill -TERM "$vantrel"
 for _ in $(seq 100); do kill -0 "$vantrel" 2> /dev/null || break; sleep 0.1; done
 kill -0 "$vantrel" 2> /dev/null && fail "vantrel did not end on SIGTERM"
 wait "$vantrel"; status=$?; vantrel=""
-[ "$status" -eq 0 ] || { cat "$root/vantrel.log"; fail "exit status $status"; }
+[ "$status" -eq 0 ] || fail "exit status $status"
 echo "PASS"

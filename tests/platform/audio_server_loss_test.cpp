@@ -1,7 +1,7 @@
-// Capture through the Qt wave input when its audio server is killed (a
-// private server; the shared one is left alone): one report, a clean stop,
-// a later start that says no server is there, and capture back by itself
-// once the server is. e2e.AudioServerLoss shows the program running on.
+// Capture through the wave input when its audio server is killed (a private
+// server; the shared one is left alone): one report, a clean stop, and a
+// later start that says no server is there. e2e.AudioServerLoss shows the
+// program running on and capturing again once the server is back.
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -23,12 +23,11 @@ struct MessageHost final : DocumentHost {
   void KillViewTimer(std::uint32_t) override {}
   void ShowMessage(const std::string& text) override { messages.push_back(text); }
   void ClearTrackHistory() override {}
-  void ShowStatus(const std::string& text) override { status.push_back(text); }
-  std::vector<std::string> messages, status;
+  std::vector<std::string> messages;
   std::string title;
 };
 
-TEST(AudioServerLoss, CaptureReportsOnceStopsAndComesBackWithTheServer) {
+TEST(AudioServerLoss, CaptureReportsOnceStopsAndALaterStartSaysNoServer) {
   if (qEnvironmentVariableIsSet("VANTREL_NO_AUDIO_SERVER")) GTEST_SKIP() << "no audio server run";
   static int argc = 1;
   static char name[] = "platform_tests", *argv[] = {name, nullptr};
@@ -48,24 +47,15 @@ TEST(AudioServerLoss, CaptureReportsOnceStopsAndComesBackWithTheServer) {
   ASSERT_TRUE(dir.isValid());
   const QString socket = dir.path() + "/native";
   QProcess server;  // killed on every way out; the shared bus belongs to the shared server
-  const auto startServer = [&] {
-    QFile::remove(socket);  // a killed server leaves its socket behind
-    server.start("env", {"-u", "DBUS_SESSION_BUS_ADDRESS", "HOME=" + dir.path(), "XDG_RUNTIME_DIR=" + dir.path(),
+  server.start("env", {"-u", "DBUS_SESSION_BUS_ADDRESS", "HOME=" + dir.path(), "XDG_RUNTIME_DIR=" + dir.path(),
                        "PULSE_RUNTIME_PATH=" + dir.path() + "/pulse", "pulseaudio", "-n", "--daemonize=no",
                        "--exit-idle-time=-1", "--log-level=error",
                        "--load=module-native-protocol-unix socket=" + socket,
                        "--load=module-null-source source_name=dying format=u8 rate=48000 "
                        "channels=1 description=DyingInput"});
-    return pollUntil([&] { return QFile::exists(socket); }, 10000);
-  };
-  ASSERT_TRUE(startServer()) << "no private server";
+  ASSERT_TRUE(pollUntil([&] { return QFile::exists(socket); }, 10000)) << "no private server";
 
-  // The wave input connects to the server named here; later tests get theirs back.
-  struct RestoreServer {
-    const bool had = qEnvironmentVariableIsSet("PULSE_SERVER");
-    const QByteArray old = qgetenv("PULSE_SERVER");
-    ~RestoreServer() { had ? qputenv("PULSE_SERVER", old) : qunsetenv("PULSE_SERVER"); }
-  } restoreServer;
+  // The wave input connects to the server named here.
   qputenv("PULSE_SERVER", ("unix:" + socket).toLocal8Bit());
   QtWaveIn wave;
   doc.waveIn = &wave;
@@ -89,20 +79,9 @@ TEST(AudioServerLoss, CaptureReportsOnceStopsAndComesBackWithTheServer) {
 
   doc.StartCapture();
   EXPECT_EQ(doc.captureRunning, 0);
-  EXPECT_EQ(host.messages, (std::vector<std::string>{host.messages[0], "On opening the wave device..no device driver present"}));
-
-  // The retry timer (its ticks played here) finds the server back, says so once and captures.
-  ASSERT_NE(doc.retryTimerId, 0u);
-  ASSERT_TRUE(startServer());
-  ASSERT_TRUE(pollUntil([&] { return doc.RetryCapture(), doc.captureRunning == 1; }, 10000));
-  EXPECT_EQ(doc.retryTimerId, 0u);
-  EXPECT_EQ(host.status, (std::vector<std::string>{"The audio input is back: processing live signals again"}));
-  const int buffer = doc.currentCaptureBuffer;
-  EXPECT_TRUE(pollUntil([&] { return doc.currentCaptureBuffer != buffer; }, 10000));
+  EXPECT_EQ(host.messages.back(), "On opening the wave device..no device driver present");
   EXPECT_EQ(host.messages.size(), 2u);
-  doc.StopCapture();
-  server.kill();
-  server.waitForFinished(5000);
+  qunsetenv("PULSE_SERVER");  // later tests use the shared server
 }
 
 }  // namespace

@@ -26,7 +26,7 @@ class DocumentHost {
   virtual void ShowStatus(const std::string&) {}
 };
 
-class NullHost final : public DocumentHost {
+class NullHost : public DocumentHost {
  public:
   void UpdateAllViews() override {}
   void SetMainWindowTitle(const std::string&) override {}
