@@ -9,16 +9,22 @@
 #include <iostream>
 #include <memory>
 
-#include "app/data_files.h"
+#include "platform/data_files.h"
 #include "view/chart_screen.h"
 
 namespace vantrel::tools {
 
 namespace {
 
+// Qt's own remarks about its surroundings ("XDG_RUNTIME_DIR not set" under
+// cron or ssh) are not the tool's to print: its standard error carries only
+// its own one-line errors. What fails for the chart is reported by the tool.
+void DropQtMessages(QtMsgType, const QMessageLogContext&, const QString&) {}
+
 // The chart needs a Gui application for fonts; one without a display.
 std::unique_ptr<QGuiApplication> MakeApplication() {
   if (QGuiApplication::instance() != nullptr) return nullptr;
+  qInstallMessageHandler(DropQtMessages);
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
   static int argc = 1;
   static char name[] = "vantrel-decode";

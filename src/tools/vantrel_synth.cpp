@@ -3,11 +3,9 @@
 // without a receiver.
 #include <getopt.h>
 
-#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
-#include <numbers>
 #include <sstream>
 
 #include "synth/packet_builder.h"
@@ -48,31 +46,6 @@ int Fail(const std::string& message) {
   return kExit;
 }
 
-// Earth-centred coordinates in metres of a geodetic position (WGS 84), as the
-// 20-bit fields of an ephemeris packet carry them in units of 16 m.
-Packet EphemerisPacket(int fm, double lat, double lon, double altKm, int week, int seconds) {
-  constexpr double kA = 6378137.0, kE2 = 6.69437999014e-3;
-  const double phi = lat * std::numbers::pi / 180, lambda = lon * std::numbers::pi / 180;
-  const double n = kA / std::sqrt(1 - kE2 * std::sin(phi) * std::sin(phi));
-  const double h = altKm * 1000;
-  const double xyz[3] = {(n + h) * std::cos(phi) * std::cos(lambda),
-                         (n + h) * std::cos(phi) * std::sin(lambda),
-                         (n * (1 - kE2) + h) * std::sin(phi)};
-  std::uint64_t field = 0;
-  for (int i = 0; i < 3; ++i) {
-    const auto v = static_cast<std::int64_t>(std::lround(xyz[i] / 16)) + 0x80000;
-    field |= static_cast<std::uint64_t>(v & 0xFFFFF) << (20 * i);
-  }
-  Packet p(22, 0);
-  p[0] = 0x1F;
-  p[1] = static_cast<std::uint8_t>(fm);
-  for (int i = 0; i < 8; ++i) p[2 + i] = static_cast<std::uint8_t>(field >> (8 * i));
-  for (int i = 0; i < 3; ++i) p[17 + i] = static_cast<std::uint8_t>(seconds >> (8 * i));
-  p[20] = static_cast<std::uint8_t>(week);
-  p[21] = static_cast<std::uint8_t>(week >> 8);
-  return vantrel::synth::WithChecksum(p);
-}
-
 struct Segment {
   std::vector<Packet> packets;  // a run of packets, or
   int pauseSamples = 0;         // an idle stretch
@@ -104,7 +77,7 @@ bool ReadScript(const std::string& path, std::vector<Segment>* segments, std::st
       if (!(words >> fm >> lat >> lon >> alt >> week >> sec)) {
         return *error = where + "ephemeris needs FM LAT LON ALT WEEK SEC", false;
       }
-      packet = EphemerisPacket(fm, lat, lon, alt, week, sec);
+      packet = vantrel::synth::EphemerisPacket(fm, lat, lon, alt, week, sec);
     } else {
       words.clear();
       words.str(line);

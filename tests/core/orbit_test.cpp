@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "document/satellite_record.h"
 #include "orbit/chart_projection.h"
 #include "orbit/chart_shading.h"
 #include "orbit/globe_mask.h"
@@ -134,11 +135,14 @@ TEST(ChartCells, ProjectionCellsUnderPixelsAndRecentPositions) {
     }
   }
   constexpr CTime now = 1174478400;
-  EXPECT_TRUE(IsRecentPosition(-30.0, 140.0, now - 299, now));
-  EXPECT_FALSE(IsRecentPosition(-30.0, 140.0, now - 300, now));
-  EXPECT_FALSE(IsRecentPosition(-30.0, 140.0, now - 301, now));
-  EXPECT_FALSE(IsRecentPosition(0.0, 140.0, now, now));  // no position: a zero coordinate
-  EXPECT_FALSE(IsRecentPosition(-30.0, 0.0, now, now));
+  const auto recent = [&](double lat, double lon, CTime time) {
+    return SatelliteRecord{137.5, lon, lat, static_cast<std::int32_t>(time), 0}.HasRecentPosition(now);
+  };
+  EXPECT_TRUE(recent(-30.0, 140.0, now - 299));
+  EXPECT_FALSE(recent(-30.0, 140.0, now - 300));
+  EXPECT_FALSE(recent(-30.0, 140.0, now - 301));
+  EXPECT_FALSE(recent(0.0, 140.0, now));  // no position: a zero coordinate
+  EXPECT_FALSE(recent(-30.0, 0.0, now));
 }
 
 TEST(GlobeMaskFile, ShippedMaskKnowsTheContinents) {

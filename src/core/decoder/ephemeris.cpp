@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "decoder/packet_types.h"
+#include "orbit/angles.h"
 #include "orbit/geodetic.h"
 #include "document/vantrel_doc.h"
 
@@ -15,7 +16,7 @@ constexpr double kEquatorialRadius = 6378.137;
 constexpr double kPolarRadius = 6356.752;
 constexpr double kSecondEccentricityB = 42.84194212154114;
 constexpr double kFirstEccentricityA = 42.69829909031287;
-constexpr double kRadiansToDegrees = 57.29577951289617;
+using angles::kRadToDeg;
 constexpr double kMeanAnomalyScale = 2.1457673398117624e-05;
 constexpr double kMeanMotionScale = 3.4924599024216785e-09;
 constexpr const char* kDayNames[8] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Err"};
@@ -25,7 +26,7 @@ constexpr const char* kDayNames[8] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", 
 GeodeticPosition EcefToGeodetic(double x, double y, double z) {
   const double p = std::sqrt(x * x + y * y);
   GeodeticPosition position;
-  position.longitude = std::atan2(y, x) * kRadiansToDegrees;
+  position.longitude = std::atan2(y, x) * kRadToDeg;
   if (p == 0.0) {
     // On the polar axis the one-step formula divides by a rounding residue of
     // cos(90 degrees) and lands on the wrong pole (or NaN at the centre).
@@ -36,7 +37,7 @@ GeodeticPosition EcefToGeodetic(double x, double y, double z) {
   const double s = std::sin(theta), c = std::cos(theta);
   position.latitude =
       std::atan((z + kSecondEccentricityB * s * s * s) / (p - kFirstEccentricityA * c * c * c)) *
-      kRadiansToDegrees;
+      kRadToDeg;
   return position;
 }
 

@@ -14,10 +14,16 @@ std::string FormatUtc(std::int64_t seconds, const char* format) {
   return std::string(buffer, n);
 }
 
+std::string FmLabel(int fm) {
+  char label[16];
+  std::snprintf(label, sizeof label, "FM-%02d", fm);
+  return label;
+}
+
 std::string FormatSatelliteRow(int k, const SatelliteRecord& record) {
   char row[256];
   if (!record.Heard()) {
-    std::snprintf(row, sizeof row, "FM-%02d", k);
+    return FmLabel(k);
   } else if (record.positionTime > 0) {
     std::snprintf(row, sizeof row, "FM-%02d %8.4lfMHz %9.5lf\xB0 %10.5lf\xB0 %s", k,
                   record.frequency, record.latitude, record.longitude,

@@ -17,11 +17,20 @@ struct SatelliteRecord {
 
   // A satellite counts as heard when its frequency lies strictly inside 137..138 MHz.
   bool Heard() const { return frequency > 137.0 && frequency < 138.0; }
+  // Whether the chart draws the decoded position: one other than exactly 0
+  // in either coordinate, heard within the last 300 seconds before now.
+  bool HasRecentPosition(std::int64_t now) const {
+    return longitude != 0.0 && latitude != 0.0 && positionTime > now - kRecentSeconds;
+  }
+  static constexpr std::int32_t kRecentSeconds = 300;
 };
 static_assert(sizeof(SatelliteRecord) == 32, "satellite record is a 32-byte storage format");
 
 constexpr int kSatelliteCount = 36;  // FM-01 .. FM-36; record 0 is never written by the decoder
 using SatelliteTable = std::array<SatelliteRecord, kSatelliteCount + 1>;
+
+// "FM-%02d": the satellite's name on the chart and the Satellites screen.
+std::string FmLabel(int fm);
 
 // The Satellites screen's row for record k (1..36), Windows-1252 (degree sign 0xB0).
 std::string FormatSatelliteRow(int k, const SatelliteRecord& record);

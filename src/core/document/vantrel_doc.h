@@ -16,6 +16,7 @@
 #include "document/clock.h"
 #include "document/host.h"
 #include "document/satellite_record.h"
+#include "vantrel_version.h"
 
 namespace vantrel {
 
@@ -33,7 +34,7 @@ class CVantrelDoc {
   static constexpr int kMessageRingSize = 100;
   static constexpr int kSoundCardSlots = 5;
   static constexpr int kCaptureBuffers = 4;
-  static constexpr const char* kVersionText = "Vantrel version 1.3";
+  static constexpr const char* kVersionText = "Vantrel version " VANTREL_VERSION;
 
   // programDirectory is the executable's directory ending in '/'; the
   // default log directory is derived from it.

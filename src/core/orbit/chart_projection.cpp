@@ -4,17 +4,17 @@
 #include <climits>
 #include <cmath>
 
+#include "orbit/angles.h"
 namespace vantrel {
 
 namespace {
 
-constexpr double kDegToRad = 0.01745329252;
-constexpr double kRadToDeg = 57.295779512896175;
-constexpr double kPi = 3.1415926536;
-constexpr double kTwoPi = 6.2831853072;
+using angles::kDegToRad;
+using angles::kPi;
+using angles::kTwoPi;
 constexpr double kBearingClamp = 0.999999;
-constexpr double kRadiansPerPixel = 0.0031415926536;
-constexpr double kCellDegrees = 57.29577951289617;
+constexpr double kRadiansPerPixel = kPi / 1000;
+constexpr double kCellDegrees = angles::kRadToDeg;
 
 double Clamp1(double v) { return v <= -1.0 ? -1.0 : (v >= 1.0 ? 1.0 : v); }
 
@@ -54,7 +54,7 @@ std::optional<ChartPoint> ProjectToChart(double homeLatitude, double homeLongitu
   if (a * t < 0.0) a = kPi - a;
   if (a == 0.0 && cs > ch) a = kPi - a;  // on the home meridian, south of home
   if (a < 0.0) a += kTwoPi;
-  const double d = rho * kRadToDeg;
+  const double d = rho * angles::kChartRadToDeg;
   const auto x = TruncToInt(240.0 - d * std::sin(a) * kChartScale);
   const auto y = TruncToInt(240.0 - d * std::cos(a) * kChartScale);
   if (!x || !y) return std::nullopt;

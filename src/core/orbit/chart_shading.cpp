@@ -4,17 +4,17 @@
 #include <cstdio>
 #include <ctime>
 
+#include "orbit/angles.h"
 #include "orbit/time_base.h"
 
 namespace vantrel {
 
 namespace {
 
-constexpr double kDegToRad = 0.01745329252;
-constexpr double kRadToDeg = 57.29577951289617;
+using angles::kDegToRad;
+using angles::kRadToDeg;
 constexpr double kDayToRadians = 0.017202423839014373;  // one year is 2 pi
 constexpr double kInverseRimCube = 7.233796296296296e-8;  // 1 / 240^3
-constexpr int kRecentSeconds = 300;
 
 }  // namespace
 
@@ -59,17 +59,6 @@ int ShadeForSun(int brightness, int zenith) {
 
 Rgb EarthColour(int brightness, bool land) {
   return land ? MakeRgb(0, brightness, 0) : MakeRgb(0, 0, brightness);
-}
-
-bool IsRecentPosition(double latitude, double longitude, CTime positionTime, CTime now) {
-  if (longitude == 0.0 || latitude == 0.0) return false;
-  return positionTime > now - kRecentSeconds;
-}
-
-std::string FmLabel(int fm) {
-  char label[16];
-  std::snprintf(label, sizeof label, "FM-%02d", fm);
-  return label;
 }
 
 }  // namespace vantrel

@@ -1,11 +1,10 @@
 // The chart's colours: the sun's position from the calendar, day, twilight
 // and night shading, darkening towards the rim, land and sea from the land
-// mask, the star field, and which decoded satellites are recent enough.
+// mask and the star field.
 #pragma once
 
 #include <array>
 #include <cstdint>
-#include <string>
 
 #include "document/clock.h"
 
@@ -56,12 +55,5 @@ constexpr Rgb kTrackRed = MakeRgb(255, 0, 0);
 // A star pixel from a uniform random number 0..32767: white with
 // probability 132 in 32768.
 constexpr Rgb StarColour(int random15) { return random15 <= 131 ? kStarWhite : kStarBlack; }
-
-// Whether a decoded satellite's record is drawn: a position other than
-// exactly 0 in either coordinate, heard within the last 300 seconds.
-bool IsRecentPosition(double latitude, double longitude, CTime positionTime, CTime now);
-
-// "FM-%02d".
-std::string FmLabel(int fm);
 
 }  // namespace vantrel

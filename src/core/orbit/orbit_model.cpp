@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "orbit/geodetic.h"
+#include "orbit/angles.h"
 #include "orbit/time_base.h"
 
 namespace vantrel {
@@ -14,9 +15,9 @@ constexpr double kMotionToAxis = 7.5369793e13;   // a^3 * n^2, km^3 with n in re
 constexpr double kSmallestMeanMotion = 0.1;
 constexpr double kRateCoefficient = 9.95;        // degrees per day
 constexpr double kReferenceRadius = 6378.16;     // km
-constexpr double kElementDegToRad = 0.017453292520477778;
-constexpr double kDegToRevolutions = 0.002777777777777778;
-constexpr double kRevolutionsToRad = 6.283185307372;
+using angles::kDegToRevolutions;
+using angles::kElementDegToRad;
+using angles::kRevolutionsToRad;
 constexpr double kKeplerTolerance = 1e-6;
 // Newton's method settles in a handful of steps for any orbit that is not
 // nearly parabolic; a set that needs more is not worth drawing.

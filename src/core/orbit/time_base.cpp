@@ -2,6 +2,8 @@
 
 #include <ctime>
 
+#include "orbit/angles.h"
+
 namespace vantrel {
 
 double JulianDate(int year, int month, int day, int hour, int minute, int second) {
@@ -29,7 +31,7 @@ double CurrentJulianDate(const Clock& clock) {
 
 double SiderealAngle(double d) {
   const double r = 0.2759328721 + 1.0027379093 * d;
-  return (r - static_cast<double>(static_cast<long long>(r))) * 6.283185307372;
+  return (r - static_cast<double>(static_cast<long long>(r))) * angles::kRevolutionsToRad;
 }
 
 std::int32_t DaysSinceEquinox(CTime now) {

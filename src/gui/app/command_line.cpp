@@ -1,5 +1,7 @@
 #include "app/command_line.h"
 
+#include "vantrel_version.h"
+
 #include <QCommandLineParser>
 
 namespace vantrel {
@@ -34,7 +36,7 @@ CommandLineResult ParseCommandLine(const QStringList& arguments) {
     return result;
   }
   if (parser.isSet(version)) {
-    result.output = "vantrel 1.3\n";
+    result.output = "vantrel " VANTREL_VERSION "\n";
     return result;
   }
   if (!parser.positionalArguments().isEmpty()) {

@@ -27,7 +27,7 @@ class DocumentLifetime {
   DocumentLifetime& operator=(const DocumentLifetime&) = delete;
 
   CVantrelDoc& doc() { return *doc_; }
-  // "Vantrel version 1.3", for the About box.
+  // "Vantrel version X.Y", for the About box.
   const std::string& versionText() const { return versionText_; }
 
  private:

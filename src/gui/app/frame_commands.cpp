@@ -10,7 +10,7 @@
 #include <QWhatsThis>
 
 #include "app/about_dlg.h"
-#include "app/data_files.h"
+#include "platform/data_files.h"
 #include "app/main_frame.h"
 #include "app/qt_document_host.h"
 #include "document/command_ids.h"

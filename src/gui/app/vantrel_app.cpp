@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <QTimer>
 
-#include "app/data_files.h"
+#include "platform/data_files.h"
 #include "app/document_lifetime.h"
 #include "app/icons.h"
 #include "app/main_frame.h"
@@ -12,6 +12,7 @@
 #include "document/command_ids.h"
 #include "view/vantrel_view.h"
 #include "platform/dbus_service.h"
+#include "vantrel_version.h"
 
 namespace vantrel {
 
@@ -22,7 +23,7 @@ CVantrelApp::~CVantrelApp() { CloseDocument(); }
 
 bool CVantrelApp::InitInstance() {
   QApplication::setApplicationName("Vantrel");
-  QApplication::setApplicationVersion("1.3");
+  QApplication::setApplicationVersion(VANTREL_VERSION);
   QApplication::setWindowIcon(ProgramIcon());
 
   // SIGTERM and SIGINT take the File > Exit path: capture stopped, then the

@@ -109,7 +109,7 @@ void ChartScreen::Draw(QPainter& painter, CVantrelDoc& doc, const Clock& clock) 
   const CTime now = clock.Now();
   for (int fm = 1; fm <= kSatelliteCount; ++fm) {
     const SatelliteRecord& record = doc.satellites[fm];
-    if (!IsRecentPosition(record.latitude, record.longitude, record.positionTime, now)) continue;
+    if (!record.HasRecentPosition(now)) continue;
     const auto point =
         ProjectToChart(doc.homeLatitude, doc.homeLongitude, record.latitude, record.longitude);
     if (!point) continue;

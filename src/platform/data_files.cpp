@@ -1,4 +1,4 @@
-#include "app/data_files.h"
+#include "platform/data_files.h"
 
 #include <QCoreApplication>
 #include <QDir>
