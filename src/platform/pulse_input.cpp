@@ -109,8 +109,8 @@ PulseInput::OpenResult PulseInput::Open(const std::string& source, int rate, Dat
                                         std::function<void()> onFailure) {
   Close();
   if (!Connect()) return OpenResult::NoServer;
-  const pa_sample_spec spec{PA_SAMPLE_U8, static_cast<std::uint32_t>(rate), 1};
-  stream_ = pa_stream_new(context_, "Capture", &spec, nullptr);
+  const pa_sample_spec sampleFormat{PA_SAMPLE_U8, static_cast<std::uint32_t>(rate), 1};
+  stream_ = pa_stream_new(context_, "Capture", &sampleFormat, nullptr);
   if (stream_ == nullptr) return OpenResult::Failed;
   pa_stream_set_read_callback(
       stream_, [](pa_stream*, std::size_t, void* user) { static_cast<PulseInput*>(user)->ReadStream(); }, this);
