@@ -1,27 +1,10 @@
 #include "platform/qt_wave_in.h"
 
-#include <QAudioDevice>
-#include <QAudioFormat>
-#include <QAudioSource>
-#include <QIODevice>
-#include <QMediaDevices>
-#include <QMetaObject>
+#include <QString>
 
 #include <algorithm>
 
 namespace vantrel {
-
-namespace {
-
-QAudioFormat CaptureFormat() {
-  QAudioFormat format;
-  format.setSampleRate(kCaptureSampleRate);
-  format.setChannelCount(1);
-  format.setSampleFormat(QAudioFormat::UInt8);
-  return format;
-}
-
-}  // namespace
 
 QtWaveIn::QtWaveIn(QObject* parent) : QObject(parent) {}
 
@@ -37,7 +20,7 @@ void QtWaveIn::SetRecording(std::vector<std::uint8_t> samples, std::string name)
 }
 
 int QtWaveIn::DeviceCount() {
-  return static_cast<int>(QMediaDevices::audioInputs().size()) + (recording_ != nullptr ? 1 : 0);
+  return static_cast<int>(live_.Sources().size()) + (recording_ != nullptr ? 1 : 0);
 }
 
 int QtWaveIn::GetDeviceCaps(int deviceId, WaveInCaps& caps) {
@@ -46,12 +29,12 @@ int QtWaveIn::GetDeviceCaps(int deviceId, WaveInCaps& caps) {
     return kWaveOk;
   }
   const int index = recording_ != nullptr ? deviceId - 1 : deviceId;
-  const QList<QAudioDevice> inputs = QMediaDevices::audioInputs();
-  if (index < 0 || index >= inputs.size()) return kWaveBadDeviceId;
+  const std::vector<PulseInput::Source> inputs = live_.Sources();
+  if (index < 0 || static_cast<std::size_t>(index) >= inputs.size()) return kWaveBadDeviceId;
   if (enumerated_.size() <= static_cast<std::size_t>(index)) enumerated_.resize(index + 1);
-  enumerated_[index] = inputs[index].id();
+  enumerated_[index] = inputs[index].name;
   // The receiver's texts are single-byte; Latin-1 covers what device names use.
-  caps.productName = inputs[index].description().toLatin1().toStdString();
+  caps.productName = QString::fromStdString(inputs[index].description).toLatin1().toStdString();
   return kWaveOk;
 }
 
@@ -63,40 +46,34 @@ int QtWaveIn::Open(int deviceId, const WaveFormat& format) {
     return kWaveOk;
   }
 
-  const QList<QAudioDevice> inputs = QMediaDevices::audioInputs();
-  QAudioDevice device;
-  if (deviceId == kWaveMapper) {
-    device = QMediaDevices::defaultAudioInput();
-    if (device.isNull()) return kWaveNoDriver;
-  } else {
-    if (inputs.isEmpty()) return kWaveNoDriver;  // no audio server, or no input at all
+  std::string name;  // empty: the server's default input
+  if (deviceId != kWaveMapper) {
+    const std::vector<PulseInput::Source> inputs = live_.Sources();
+    if (inputs.empty()) return kWaveNoDriver;  // no audio server, or no input at all
     const int index = recording_ != nullptr ? deviceId - 1 : deviceId;
     if (index < 0) return kWaveBadDeviceId;
     // The slot stands for the device it was enumerated as, not whatever
     // now sits at that position in the list.
-    const bool known = static_cast<std::size_t>(index) < enumerated_.size() && !enumerated_[index].isEmpty();
+    const bool known = static_cast<std::size_t>(index) < enumerated_.size() && !enumerated_[index].empty();
     if (known) {
       const auto it = std::find_if(inputs.begin(), inputs.end(),
-                                   [&](const QAudioDevice& d) { return d.id() == enumerated_[index]; });
+                                   [&](const PulseInput::Source& s) { return s.name == enumerated_[index]; });
       if (it == inputs.end()) return kWaveBadDeviceId;  // the device went away
-      device = *it;
+      name = it->name;
     } else {
-      if (index >= inputs.size()) return kWaveBadDeviceId;
-      device = inputs[index];
+      if (static_cast<std::size_t>(index) >= inputs.size()) return kWaveBadDeviceId;
+      name = inputs[index].name;
     }
   }
-  if (!device.isFormatSupported(CaptureFormat())) return kWaveNotSupported;
-
-  source_ = std::make_unique<QAudioSource>(device, CaptureFormat());
-  io_ = source_->start();
-  if (io_ == nullptr || source_->error() != QAudio::NoError) {
-    source_.reset();
-    io_ = nullptr;
-    return QMediaDevices::audioInputs().isEmpty() ? kWaveNoDriver : kWaveAllocated;
+  const auto result = live_.Open(
+      name, kCaptureSampleRate, [this](const std::uint8_t* data, std::size_t count) { Deliver(data, count); },
+      [this] { ReportFailure(kWaveNoDriver); });
+  switch (result) {
+    case PulseInput::OpenResult::Ok: break;
+    case PulseInput::OpenResult::NoServer: return kWaveNoDriver;
+    case PulseInput::OpenResult::NoSource: return deviceId == kWaveMapper ? kWaveNoDriver : kWaveBadDeviceId;
+    case PulseInput::OpenResult::Failed: return kWaveAllocated;
   }
-  connect(io_, &QIODevice::readyRead, this, &QtWaveIn::ReadLive);
-  connect(source_.get(), &QAudioSource::stateChanged, this, &QtWaveIn::OnStateChanged);
-  failureReported_ = false;
   mode_ = Mode::Live;
   return kWaveOk;
 }
@@ -113,11 +90,10 @@ int QtWaveIn::AddBuffer(WaveHeader& header) {
 
 int QtWaveIn::Start() {
   if (mode_ == Mode::Closed) return kWaveInvalidHandle;
-  if (mode_ == Mode::Live) {
-    if (!io_) return kWaveInvalidHandle;
-    io_->readAll();  // what arrived between open and start is not recorded
-  } else {
+  if (mode_ == Mode::Recording) {
     recording_->Start();
+  } else {
+    live_.Flush();  // what arrived between open and start is not recorded
   }
   started_ = true;
   return kWaveOk;
@@ -147,36 +123,11 @@ int QtWaveIn::Close() {
   return kWaveOk;
 }
 
-void QtWaveIn::StopSource() {
-  if (!source_) return;
-  // Our own stop is no failure: stop listening before stopping the source,
-  // and let Qt delete it once any signal it is emitting has returned.
-  source_->disconnect(this);
-  if (io_) io_->disconnect(this);
-  source_->stop();
-  source_.release()->deleteLater();
-  io_ = nullptr;
-}
+void QtWaveIn::StopSource() { live_.Close(); }
 
 void QtWaveIn::Deliver(const std::uint8_t* data, std::size_t count) {
   if (!started_) return;
   dropped_ += queue_.Fill(data, count);
-}
-
-void QtWaveIn::ReadLive() {
-  if (!io_) return;
-  const QByteArray data = io_->readAll();
-  Deliver(reinterpret_cast<const std::uint8_t*>(data.constData()), static_cast<std::size_t>(data.size()));
-}
-
-void QtWaveIn::OnStateChanged(QAudio::State state) {
-  if (state != QAudio::StoppedState || source_ == nullptr || source_->error() == QAudio::NoError) return;
-  if (failureReported_) return;
-  failureReported_ = true;
-  const int code = source_->error() == QAudio::FatalError ? kWaveNoDriver : kWaveErrorUnspecified;
-  // Reported from the event loop, not from inside the source's own signal:
-  // the handler stops capture, which deletes the source.
-  QMetaObject::invokeMethod(this, [this, code] { ReportFailure(code); }, Qt::QueuedConnection);
 }
 
 }  // namespace vantrel

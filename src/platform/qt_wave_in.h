@@ -1,16 +1,14 @@
-// The wave-input interface over Qt Multimedia's QAudioSource (PulseAudio or
-// PipeWire underneath), 8-bit unsigned mono at 48000 Hz. Everything runs on
-// the thread that owns the object: the source's readyRead fills the queued
-// buffers in order, and the program polls their done flags.
+// The wave-input interface over the desktop's audio server (PulseAudio or
+// PipeWire, see PulseInput), 8-bit unsigned mono at 48000 Hz. Everything
+// runs on the thread that owns the object: the input's data fills the
+// queued buffers in order, and the program polls their done flags. A server
+// that restarts is found again by the next call that needs it.
 //
 // A recording can stand in for a sound card: it becomes device 0 (the live
 // inputs move up by one) and is played by a RecordingPlayer.
 #pragma once
 
-#include <QAudio>
-#include <QByteArray>
 #include <QObject>
-#include <QPointer>
 
 #include <cstdint>
 #include <memory>
@@ -19,10 +17,8 @@
 
 #include "audio/wave_in.h"
 #include "audio/wave_queue.h"
+#include "platform/pulse_input.h"
 #include "platform/recording_player.h"
-
-class QAudioSource;
-class QIODevice;
 
 namespace vantrel {
 
@@ -52,8 +48,6 @@ class QtWaveIn final : public QObject, public WaveIn {
  private:
   enum class Mode { Closed, Live, Recording };
 
-  void ReadLive();
-  void OnStateChanged(QAudio::State state);
   void Deliver(const std::uint8_t* data, std::size_t count);
   void StopSource();
 
@@ -63,11 +57,8 @@ class QtWaveIn final : public QObject, public WaveIn {
   std::uint64_t dropped_ = 0;
 
   // Live input.
-  std::vector<QByteArray> enumerated_;  // live input index -> device id seen by GetDeviceCaps
-  std::unique_ptr<QAudioSource> source_;
-  // The source owns its device and deletes it itself when the server fails.
-  QPointer<QIODevice> io_;
-  bool failureReported_ = false;
+  std::vector<std::string> enumerated_;  // live input index -> source name seen by GetDeviceCaps
+  PulseInput live_;
 
   // Recording played as an input (device 0), if any.
   std::unique_ptr<RecordingPlayer> recording_;

@@ -106,14 +106,15 @@ class HomeDialogs final : public CommandDialogs {
  public:
   bool RunHomeLocation(std::string& latitude, std::string& longitude) override {
     shown.push_back(latitude + "|" + longitude);
-    latitude = "N37 11.1", longitude = "W8 36.0";
+    latitude = typedLatitude, longitude = typedLongitude;
     return shown.size() == 1;
   }
   bool RunMessageFilter(std::array<int, 8>&) override { return false; }
   std::optional<std::string> ChooseDirectory(const std::string&, const std::string&) override { return {}; }
-  std::optional<std::string> ChooseExistingFile(const std::string&, const std::string&) override { return {}; }
+  std::optional<std::string> ChooseExistingFile(const std::string&, const std::string&) override { return "/a.tle"; }
   bool LaunchMixer(int) override { return false; }
   std::vector<std::string> shown;
+  std::string typedLatitude = "N37 11.1", typedLongitude = "W8 36.0";
 };
 
 TEST_F(Commands, NewHomeClearsTheTracksCancelChangesNothing) {
@@ -152,17 +153,6 @@ class FeedDialogs final : public CommandDialogs {
   std::size_t next = 0;
 };
 
-class MessageHost final : public DocumentHost {
- public:
-  void UpdateAllViews() override {}
-  void SetMainWindowTitle(const std::string&) override {}
-  std::uint32_t SetViewTimer(int, int) override { return 1; }
-  void KillViewTimer(std::uint32_t) override {}
-  void ShowMessage(const std::string& text) override { messages.push_back(text); }
-  void ClearTrackHistory() override {}
-  std::vector<std::string> messages;
-};
-
 TEST_F(Commands, NetworkFeedSettingsThatCannotWorkAreRefused) {
   const FeedSettings good{1, "broker.local", 1883, "vantrel", "north", "", "", 0};
   const struct {
@@ -178,7 +168,7 @@ TEST_F(Commands, NetworkFeedSettingsThatCannotWorkAreRefused) {
       {{1, "h", 1883, "vantrel", "n", "", "secret", 0}, "Network feed: a password needs a user name."},
   };
   for (const auto& row : bad) {
-    MessageHost host;
+    FakeHost host;
     FeedDialogs dialogs;
     doc_.SetHost(&host);
     dialogs.typed = {row.typed};
@@ -192,6 +182,37 @@ TEST_F(Commands, NetworkFeedSettingsThatCannotWorkAreRefused) {
     EXPECT_EQ(doc_.feed, good);
     doc_.feed = {};
   }
+  doc_.SetHost(nullptr);
+}
+
+TEST_F(Commands, HomeOffTheGlobeIsRefusedWithItsReasonTleChangesRepaintAtOnce) {
+  const std::string beyond90 = "The latitude lies beyond 90 degrees; it lies between S90 and N90.";
+  const struct {
+    const char *latitude, *longitude;
+    std::vector<std::string> messages;  // none: accepted
+  } cases[] = {
+      {"N2147483647 0", "E0 0", {beyond90}},
+      {"S90 0.6", "E0 0", {beyond90}},
+      {"N99999999999 0", "E0 0", {"The latitude holds a number too large; it lies between S90 and N90."}},
+      {"N0 0", "W179 61", {"The longitude lies beyond 180 degrees; it lies between W180 and E180."}},
+      {"N0 0", "E99999999999", {"The longitude holds a number too large; it lies between W180 and E180."}},
+      {"N90 0", "W180 0", {}},
+  };
+  FakeHost host;
+  doc_.SetHost(&host);
+  for (const auto& c : cases) {
+    HomeDialogs dialogs;
+    dialogs.typedLatitude = c.latitude, dialogs.typedLongitude = c.longitude, host.messages.clear();
+    doc_.homeLatitude = -34.5, doc_.homeLongitude = 139.0;
+    RunDocumentCommand(doc_, dialogs, cmd::kHome);
+    EXPECT_EQ(host.messages, c.messages) << c.latitude;
+    EXPECT_EQ(std::pair(doc_.homeLatitude, doc_.homeLongitude), c.messages.empty() ? std::pair(90.0, -180.0) : std::pair(-34.5, 139.0));
+  }
+  // The chart draws the sets at each repaint, so both ask for one.
+  host.redraws = 0;
+  HomeDialogs dialogs;
+  for (const int id : {cmd::kTleDefine, cmd::kTleEnable}) RunDocumentCommand(doc_, dialogs, id);
+  EXPECT_EQ(host.redraws, 2);
   doc_.SetHost(nullptr);
 }
 

@@ -19,6 +19,7 @@
 #include "document/vantrel_doc.h"
 #include "synth/packet_builder.h"
 #include "synth/signal_synth.h"
+#include "support/fake_host.h"
 
 namespace vantrel {
 namespace {
@@ -39,9 +40,13 @@ std::string ReadFile(const fs::path& path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+// The status lines: a file stops taking records, and takes them again.
+std::string Failed(const fs::path& file) { return "Log file cannot be written: " + file.string() + " \x96 lines are not being logged"; }
+std::string Again(const fs::path& file) { return "Log file can be written again: " + file.string(); }
+
 // One receiver logging both files into a folder of its own.
 struct Scene {
-  Scene() : dir(mkdtemp(pattern)) { doc.logDirectory = dir.string() + "/", doc.polarity = 0, doc.rawFlag = 1; }
+  Scene() : dir(mkdtemp(pattern)) { doc.logDirectory = dir.string() + "/", doc.polarity = 0, doc.rawFlag = 1, doc.SetHost(&host); }
   ~Scene() { fs::remove_all(dir); }
   void Decode(const std::vector<Packet>& packets) {
     for (const std::uint8_t s : synth::SynthesizePackets(packets, {.noise = 8.0, .idleBits = 3})) doc.FeedSample(s);
@@ -50,6 +55,7 @@ struct Scene {
   char pattern[28] = "/tmp/vantrel-hostile.XXXXXX";
   fs::path dir, log = dir / "orbcomm070512.log", raw = dir / "orbcomm_raw070512.log";
   HeldClock clock{kMay12};
+  FakeHost host;
   CVantrelDoc doc{clock, "/nonexistent/"};
 };
 
@@ -59,21 +65,34 @@ TEST(HostileLogs, DecodingGoesOnAndNoFileHoldsPartOfARecord) {
   const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
   using Step = std::function<void(Scene&)>;
   for (const auto& [what, before, after] : std::vector<std::tuple<const char*, Step, Step>>{
+           {"default folder not made yet: made, and nothing to report",
+            [](Scene& s) { s.doc.logDirectory = s.doc.defaultLogDirectory = (s.dir / "Log files/").string(); },
+            [](Scene& s) {
+              EXPECT_EQ(ReadFile(s.dir / "Log files" / "orbcomm070512.log"), kSyncLine + kUplinkLine);
+              EXPECT_TRUE(s.host.statuses.empty());
+            }},
            {"folder below a regular file, which even root cannot create",
             [](Scene& s) { std::ofstream(s.dir / "file") << "x", s.doc.logDirectory = s.dir / "file/logs/"; },
             [](Scene& s) {  // nothing created; once the folder is usable the next record arrives whole
               EXPECT_EQ(std::distance(fs::directory_iterator(s.dir), {}), 1);
               s.doc.logDirectory = s.dir.string() + "/", s.Decode({kSync});
               EXPECT_EQ(ReadFile(s.log), kSyncLine);
+              const fs::path lost = s.dir / "file/logs";  // each file reported once, and once back
+              EXPECT_EQ(s.host.statuses, (std::vector{Failed(lost / s.log.filename()), Failed(lost / s.raw.filename()),
+                                                   Again(s.log), Again(s.raw)}));
             }},
            {"log linked to /dev/full", [](Scene& s) { fs::create_symlink("/dev/full", s.log); },
             [](Scene& s) {  // the raw log keeps its records; the next day's log is an ordinary file
               EXPECT_EQ(ReadFile(s.raw), kRawLog);
               s.clock.Set(kMay12 + 86400), s.Decode({kSync});
               EXPECT_EQ(ReadFile(s.dir / "orbcomm070513.log"), "Spacecraft FM-12 137.5000MHz frame 03[07-05-13 10:11:12]\r\n");
+              EXPECT_EQ(s.host.statuses, (std::vector{Failed(s.log), Again(s.dir / "orbcomm070513.log")}));
             }},
            {"log name is a pipe nobody reads", [](Scene& s) { ASSERT_EQ(::mkfifo(s.log.c_str(), 0600), 0); },
-            [](Scene& s) { EXPECT_EQ(ReadFile(s.raw), kRawLog); }},
+            [](Scene& s) {
+              EXPECT_EQ(ReadFile(s.raw), kRawLog);
+              EXPECT_EQ(s.host.statuses, std::vector{Failed(s.log)});
+            }},
            {"disk full 10 bytes into a record (as under a file size limit)",
             [&](Scene& s) {
               std::ofstream(s.log) << kSyncLine, s.doc.rawFlag = 0;
@@ -85,6 +104,7 @@ TEST(HostileLogs, DecodingGoesOnAndNoFileHoldsPartOfARecord) {
               EXPECT_EQ(ReadFile(s.log), kSyncLine);
               s.Decode({kUplink});
               EXPECT_EQ(ReadFile(s.log), kSyncLine + kUplinkLine);
+              EXPECT_EQ(s.host.statuses, (std::vector{Failed(s.log), Again(s.log)}));
             }}}) {
     SCOPED_TRACE(what);
     Scene s;

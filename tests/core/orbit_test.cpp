@@ -120,6 +120,14 @@ TEST(ChartCells, ProjectionCellsUnderPixelsAndRecentPositions) {
   EXPECT_EQ(LongitudeCell(-1.5), 359);
   // Poles and odd homes stay inside the mask.
   EXPECT_EQ(ComputeChartCell(240, 240, -90.0, 0.0).colatitude, 179);
+  // A home at a pole is drawn as one a hair from it, not as rings.
+  for (const double pole : {90.0, -90.0}) {
+    const double near = std::copysign(89.99, pole);
+    for (int x = 1; x < 480; x += 37)
+      for (int y = 1; y < 480; y += 37)
+        EXPECT_EQ(ComputeChartCell(x, y, pole, 20.0).longitude, ComputeChartCell(x, y, near, 20.0).longitude) << x << "," << y;
+    EXPECT_EQ(ProjectToChart(pole, 20.0, 0.0, 100.0), ProjectToChart(near, 20.0, 0.0, 100.0));
+  }
   for (const double lon : {-180.0, 180.0, 720.5, -1000.0}) {
     for (int x = 1; x < 480; x += 17) {
       const ChartCell c = ComputeChartCell(x, 240, 89.9, lon);

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # The audio server dies while vantrel --start records from it: the program
-# must stop capture and keep running, then end cleanly on SIGTERM. Runs its
-# own PulseAudio server, so the shared test server is left alone.
+# must stop capture and keep running; when the server is back, capture
+# starts again by itself and the packets played then reach the log; SIGTERM
+# ends the program cleanly. Runs its own PulseAudio server, so the shared
+# test server is left alone.
 set -u
-program=${1:?usage: audio_server_loss_test.sh PATH/TO/vantrel}
+program=$1 synth=${2:?usage: audio_server_loss_test.sh PATH/TO/vantrel PATH/TO/vantrel-synth}
 command -v pulseaudio > /dev/null || { echo "no pulseaudio: skipped"; exit 77; }
 root=$(mktemp -d /tmp/vantrel-loss.XXXXXX)
 export HOME=$root XDG_RUNTIME_DIR=$root/run XDG_CONFIG_HOME=$root/config QT_QPA_PLATFORM=offscreen
@@ -17,29 +19,51 @@ cleanup() {
   rm -rf "$root"
 }
 trap cleanup EXIT
-fail() { echo "FAIL: $*"; exit 1; }
+fail() { cat "$root/vantrel.log" 2> /dev/null; echo "FAIL: $*"; exit 1; }
 
-# Off the session bus: a server already on it would make this one refuse to start.
-env -u DBUS_SESSION_BUS_ADDRESS pulseaudio -n --daemonize=no --exit-idle-time=-1 --log-target=file:"$root/pulse.log" \
-  --load=module-native-protocol-unix \
-  --load="module-pipe-source source_name=loss_in file=$root/in.fifo format=u8 rate=48000 channels=1" \
-  > /dev/null 2>&1 &
-pa=$!
-for _ in $(seq 100); do pactl info > /dev/null 2>&1 && break; sleep 0.1; done
-pactl set-default-source loss_in > /dev/null 2>&1 || fail "test audio server did not start"
+start_server() {
+  # The pipe source makes its FIFO itself and refuses one that exists. Off
+  # the session bus: a server already on it would make this one refuse to start.
+  rm -f "$root/in.fifo"
+  env -u DBUS_SESSION_BUS_ADDRESS pulseaudio -n --daemonize=no --exit-idle-time=-1 --log-target=file:"$root/pulse.log" \
+    --load=module-native-protocol-unix \
+    --load="module-pipe-source source_name=loss_in file=$root/in.fifo format=u8 rate=48000 channels=1" \
+    > /dev/null 2>&1 &
+  pa=$!
+  for _ in $(seq 100); do pactl info > /dev/null 2>&1 && break; sleep 0.1; done
+  pactl set-default-source loss_in > /dev/null 2>&1 || fail "test audio server did not start"
+}
+wait_recording() {
+  for _ in $(seq 150); do [ -n "$(pactl list source-outputs short 2> /dev/null)" ] && return 0; sleep 0.1; done
+  fail "vantrel did not $1"
+}
 
+mkdir -p "$root/config/Vantrel" "$root/logs"
+printf '[General]\nLogDirectory=%s/logs/\nLogflag=1\n' "$root" > "$root/config/Vantrel/Vantrel.conf"
+start_server
 "$program" --start > "$root/vantrel.log" 2>&1 &
 vantrel=$!
-for _ in $(seq 100); do [ -n "$(pactl list source-outputs short 2> /dev/null)" ] && break; sleep 0.1; done
-[ -n "$(pactl list source-outputs short)" ] || fail "vantrel did not start recording"
+wait_recording "start recording"
 
 kill "$pa"; wait "$pa" 2> /dev/null; pa=""
 sleep 2
-kill -0 "$vantrel" 2> /dev/null || { cat "$root/vantrel.log"; fail "vantrel ended when the audio server went away"; }
+kill -0 "$vantrel" 2> /dev/null || fail "vantrel ended when the audio server went away"
+
+# Back within a few seconds of the server, without any key pressed.
+start_server
+wait_recording "record again once the audio server was back"
+grep -q "audio input is back" "$root/vantrel.log" || fail "no status line for the return"
+
+# Packets played into the new server, upright then inverted so that one copy
+# decodes whichever polarity the receiver holds, at 48000 bytes a second.
+echo '1D 07 A5 5A 0F F0 33 CC 87 01' > "$root/packets.txt"
+for flip in "" --inverted "" --inverted; do "$synth" --raw --idle-bits 600 --length 3 $flip "$root/packets.txt" -; done > "$root/audio.raw"
+for i in $(seq 0 12); do dd if="$root/audio.raw" bs=48000 skip="$i" count=1 status=none; sleep 1; done > "$root/in.fifo"
+grep -q "Network Control 07A55A0FF033CC8701" "$root"/logs/orbcomm*.log 2> /dev/null || fail "no packet logged after the server came back"
 
 kill -TERM "$vantrel"
 for _ in $(seq 100); do kill -0 "$vantrel" 2> /dev/null || break; sleep 0.1; done
 kill -0 "$vantrel" 2> /dev/null && fail "vantrel did not end on SIGTERM"
 wait "$vantrel"; status=$?; vantrel=""
-[ "$status" -eq 0 ] || { cat "$root/vantrel.log"; fail "exit status $status"; }
+[ "$status" -eq 0 ] || fail "exit status $status"
 echo "PASS"

@@ -14,6 +14,9 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
+#include <sys/inotify.h>
+#include <unistd.h>
+
 #include <functional>
 #include <tuple>
 
@@ -245,6 +248,30 @@ TEST_F(MainFrame, LogDirectoryAndTleChoosersUseRealFileDialogs) {
   EXPECT_EQ(folder, QDir(dir.path()).canonicalPath());  // opens where the logs go
   EXPECT_EQ(doc_.tleFile, dir.filePath("orbcomm.tle").toStdString());
   EXPECT_TRUE(Action(cmd::kTleEnable)->isEnabled() && Action(cmd::kTleEnable)->isChecked());
+
+  // The choosers list by name alone (reading a file such as /proc/kmsg can
+  // wait for ever and freeze the window) and never open in /proc, /sys or /dev.
+  QFile(dir.filePath("kmsg")).open(QIODevice::WriteOnly);
+  const int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+  ASSERT_GE(inotify_add_watch(watch, QFile::encodeName(dir.path()).constData(), IN_OPEN), 0);
+  for (const auto& [id, logs, start] : {std::tuple{cmd::kLogDirectory, QString("/proc/self"), QDir::homePath()},
+                                        {cmd::kTleDefine, QString("/dev"), QDir::homePath()},
+                                        {cmd::kLogDirectory, dir.path(), dir.path()},
+                                        {cmd::kTleDefine, dir.path(), dir.path()}}) {
+    doc_.logDirectory = logs.toStdString() + "/";
+    WhenModal([&folder](QWidget* w) {
+      folder = qobject_cast<QFileDialog*>(w)->directory().canonicalPath();
+      QTest::qWait(500);  // the list fills
+      qobject_cast<QFileDialog*>(w)->reject();
+    });
+    Trigger(id);
+    EXPECT_EQ(folder.toStdString(), QDir(start).canonicalPath().toStdString());
+  }
+  alignas(inotify_event) char events[4096];
+  for (ssize_t n; (n = ::read(watch, events, sizeof events)) > 0;)
+    for (char* p = events; p < events + n; p += sizeof(inotify_event) + reinterpret_cast<inotify_event*>(p)->len)
+      EXPECT_STRNE(reinterpret_cast<inotify_event*>(p)->len ? reinterpret_cast<inotify_event*>(p)->name : "", "kmsg");
+  ::close(watch);
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// A window system for tests: notes repaints, titles, timers, messages and
-// track-history clears instead of showing anything.
+// A window system for tests: notes repaints, titles, timers, messages,
+// status lines and track-history clears instead of showing anything.
 #pragma once
 
 #include <cstdint>
@@ -26,10 +26,11 @@ class FakeHost final : public DocumentHost {
   }
   void ShowMessage(const std::string& text) override { messages.push_back(text); }
   void ClearTrackHistory() override { ++historyClears; }
+  void ShowStatus(const std::string& text) override { statuses.push_back(text); }
 
   int redraws = 0;
   int historyClears = 0;
-  std::vector<std::string> titles, messages;
+  std::vector<std::string> titles, messages, statuses;
   std::map<std::uint32_t, std::pair<int, int>> timers;  // id -> event, period
   std::vector<std::uint32_t> killed;
   std::uint32_t nextId = 101;

@@ -17,6 +17,9 @@ constexpr int kPollTimerEvent = 1;
 constexpr int kPollMilliseconds = 500;
 constexpr int kRefreshTimerEvent = 2;
 constexpr int kRefreshMilliseconds = 2000;
+constexpr int kRetryTimerEvent = 3;
+constexpr int kRetryMilliseconds = 2000;
+constexpr const char* kCaptureBackText = "The audio input is back: processing live signals again";
 
 }  // namespace
 
@@ -77,23 +80,39 @@ static void ReleaseDevice(WaveIn& waveIn,
 }
 
 void CVantrelDoc::StartCapture() {
-  // A slot outside the four menu slots (a damaged setting) opens the default input.
-  const int slot = soundCardSlot;
-  if (SlotIsSdr(slot)) {
-    StartSdrCapture(sdrDevice[static_cast<std::size_t>(slot)]);
+  if (SlotIsSdr(soundCardSlot)) {
+    StopCaptureRetries();
+    StartSdrCapture(sdrDevice[static_cast<std::size_t>(soundCardSlot)]);
     return;
   }
+  if (OpenCapture(false)) StopCaptureRetries();
+}
+
+bool CVantrelDoc::OpenCapture(bool quiet) {
+  const auto showWaveError = [&](const char* prefix, int code) {
+    if (!quiet) ShowWaveError(prefix, code);
+  };
+  // A slot outside the four menu slots (a damaged setting) opens the default
+  // input; an SDR slot chosen while the sound card is retried waits for Start.
+  const int slot = soundCardSlot;
+  if (SlotIsSdr(slot)) return false;
   if (waveIn == nullptr) {
-    ShowWaveError("On opening the wave device..", kWaveNoDriver);
-    return;
+    showWaveError("On opening the wave device..", kWaveNoDriver);
+    return false;
   }
   waveIn->SetFailureHandler([this](int code) { OnCaptureFailure(code); });
+  // A program started while no audio server ran has no sources yet; the
+  // SDR receivers then move up behind the sound cards found now.
+  if (deviceId[0] < 0) {
+    EnumerateSoundCards();
+    EnumerateSdrReceivers();
+  }
 
   const int device = slot >= 0 && slot < kSoundCardSlots ? deviceId[slot] : kWaveMapper;
   int result = waveIn->Open(device, WaveFormat{});
   if (result != kWaveOk) {
-    ShowWaveError("On opening the wave device..", result);
-    return;
+    showWaveError("On opening the wave device..", result);
+    return false;
   }
 
   bool lastAddFailed = false;
@@ -102,26 +121,27 @@ void CVantrelDoc::StartCapture() {
     captureHeaders[i]->data = captureBuffers[i].data();
     captureHeaders[i]->bufferLength = kCaptureBufferBytes;
     result = waveIn->PrepareHeader(*captureHeaders[i]);
-    if (result != kWaveOk) ShowWaveError("On preparing buffer ..", result);
+    if (result != kWaveOk) showWaveError("On preparing buffer ..", result);
     result = waveIn->AddBuffer(*captureHeaders[i]);
-    if (result != kWaveOk) ShowWaveError("On adding buffer ..", result);
+    if (result != kWaveOk) showWaveError("On adding buffer ..", result);
     lastAddFailed = result != kWaveOk;
   }
   if (lastAddFailed) {
     ReleaseDevice(*waveIn, captureHeaders);
-    return;
+    return false;
   }
 
   result = waveIn->Start();
   if (result != kWaveOk) {
-    ShowWaveError("On starting recording..", result);
+    showWaveError("On starting recording..", result);
     ReleaseDevice(*waveIn, captureHeaders);
-    return;
+    return false;
   }
 
   currentCaptureBuffer = 0;
   EnterCaptureRunning();
   ringWriteIndex = 0;
+  return true;
 }
 
 void CVantrelDoc::EnterCaptureRunning() {
@@ -158,6 +178,7 @@ void CVantrelDoc::PollCapture() {
 }
 
 void CVantrelDoc::StopCapture() {
+  StopCaptureRetries();
   if (captureRunning) {
     captureRunning = 0;
     sdrWorker.reset();  // waits for the band thread to end
@@ -170,9 +191,30 @@ void CVantrelDoc::StopCapture() {
 
 void CVantrelDoc::OnCaptureFailure(int code) {
   if (!captureRunning) return;
-  // Stop first: the message box waits for the user while timers still run.
+  // Stop first: the message box waits for the user while timers still run,
+  // and so does the retry that starts capture again once the input is back.
   StopCapture();
+  RetryCaptureUntilItRuns();
   ShowWaveError("On recording..", code);
+}
+
+void CVantrelDoc::RetryCaptureUntilItRuns() {
+  if (retryTimerId == 0 && !captureRunning) retryTimerId = host().SetViewTimer(kRetryTimerEvent, kRetryMilliseconds);
+}
+
+void CVantrelDoc::RetryCapture() {
+  if (captureRunning) {
+    StopCaptureRetries();
+  } else if (OpenCapture(true)) {
+    StopCaptureRetries();
+    host().ShowStatus(kCaptureBackText);
+  }
+}
+
+void CVantrelDoc::StopCaptureRetries() {
+  if (retryTimerId == 0) return;
+  host().KillViewTimer(retryTimerId);
+  retryTimerId = 0;
 }
 
 }  // namespace vantrel

@@ -1,7 +1,10 @@
 // Daily log files: each record is appended by opening, writing and closing
 // the file, so the files can be read or moved while the program runs. A file
-// that cannot be opened or written is skipped silently; decoding goes on.
+// that cannot be opened or written is skipped and decoding goes on; the
+// status bar says so once, and once more when writing works again. The
+// default folder is created when first needed; a chosen one never is.
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -13,12 +16,20 @@ namespace vantrel {
 
 namespace {
 
-void AppendRecord(const std::string& path, const std::string& before, const std::string& text,
+// Creates the folder and its parents; "/a/b/" makes /a and /a/b.
+void MakeFolders(const std::string& folder) {
+  for (std::size_t slash = folder.find('/', 1); slash != std::string::npos; slash = folder.find('/', slash + 1))
+    ::mkdir(folder.substr(0, slash).c_str(), 0777);
+  ::mkdir(folder.c_str(), 0777);
+}
+
+// True when the whole record reached the file.
+bool AppendRecord(const std::string& path, const std::string& before, const std::string& text,
                   const std::string& stamp) {
   // Opened without waiting: a log name that is a pipe nobody reads would
   // otherwise stop decoding for good. The writes themselves may wait.
   const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
-  if (fd < 0) return;
+  if (fd < 0) return false;
   ::fcntl(fd, F_SETFL, O_APPEND);
   // A record that does not fit (disk full, size limit) is cut off again, so
   // that the file never ends in half a line that the next record would
@@ -41,22 +52,39 @@ void AppendRecord(const std::string& path, const std::string& before, const std:
       // Nothing more can be done for this file; decoding goes on.
     }
   }
-  ::close(fd);
+  return ::close(fd) == 0 && written == record.size();
 }
 
 }  // namespace
 
+void CVantrelDoc::AppendLogRecord(int kind, const std::string& path, const std::string& before,
+                                  const std::string& text, const std::string& stamp) {
+  bool written = AppendRecord(path, before, text, stamp);
+  if (!written && errno == ENOENT && logDirectory == defaultLogDirectory) {
+    MakeFolders(logDirectory);
+    written = AppendRecord(path, before, text, stamp);
+  }
+  std::string& failing = logWriteFailing[static_cast<std::size_t>(kind)];
+  if (!written && failing.empty()) {
+    failing = path;
+    host().ShowStatus("Log file cannot be written: " + path + " \x96 lines are not being logged");
+  } else if (written && !failing.empty()) {
+    failing.clear();
+    host().ShowStatus("Log file can be written again: " + path);
+  }
+}
+
 void CVantrelDoc::WriteLog(const std::string& line) {
   const std::string path = logDirectory + "orbcomm" + FormatUtc(clock().Now(), "%y%m%d") + ".log";
   // The stamp is a second reading of the clock, as the file name was the first.
-  AppendRecord(path, "", line, FormatUtc(clock().Now(), "[%y-%m-%d %H:%M:%S]"));
+  AppendLogRecord(0, path, "", line, FormatUtc(clock().Now(), "[%y-%m-%d %H:%M:%S]"));
 }
 
 void CVantrelDoc::WriteRawLog(const std::string& text) {
   const std::string path =
       logDirectory + "orbcomm_raw" + FormatUtc(clock().Now(), "%y%m%d") + ".log";
   const bool sync = text.compare(0, 8, "65 A8 F9") == 0;
-  AppendRecord(path, sync ? "\r\n" : "", text, FormatUtc(clock().Now(), " [%y-%m-%d %H:%M:%S]"));
+  AppendLogRecord(1, path, sync ? "\r\n" : "", text, FormatUtc(clock().Now(), " [%y-%m-%d %H:%M:%S]"));
 }
 
 }  // namespace vantrel

@@ -9,6 +9,21 @@ constexpr const char* kBadLatitude =
     "The latitude must be a letter N or S, whole degrees and minutes, for example N37 11.1.";
 constexpr const char* kBadLongitude =
     "The longitude must be a letter E or W, whole degrees and minutes, for example W8 36.0.";
+constexpr const char* kLatitudeTooLarge = "The latitude holds a number too large; it lies between S90 and N90.";
+constexpr const char* kLongitudeTooLarge = "The longitude holds a number too large; it lies between W180 and E180.";
+constexpr const char* kLatitudeOutOfRange = "The latitude lies beyond 90 degrees; it lies between S90 and N90.";
+constexpr const char* kLongitudeOutOfRange = "The longitude lies beyond 180 degrees; it lies between W180 and E180.";
+
+// The message for a home text the dialog cannot take, or null when it is good.
+const char* HomeTextMessage(const std::string& text, bool latitude) {
+  switch (CheckHomeCoordinate(text, latitude ? 90.0 : 180.0)) {
+    case HomeTextProblem::None: return nullptr;
+    case HomeTextProblem::Unreadable: return latitude ? kBadLatitude : kBadLongitude;
+    case HomeTextProblem::TooLarge: return latitude ? kLatitudeTooLarge : kLongitudeTooLarge;
+    case HomeTextProblem::OutOfRange: return latitude ? kLatitudeOutOfRange : kLongitudeOutOfRange;
+  }
+  return nullptr;
+}
 
 int Not(int flag) { return flag == 0 ? 1 : 0; }
 
@@ -33,15 +48,13 @@ void OnHome(CVantrelDoc& doc, CommandDialogs& dialogs) {
   std::string longitude = FormatHomeCoordinate(doc.homeLongitude, 'E', 'W');
   for (;;) {
     if (!dialogs.RunHomeLocation(latitude, longitude)) return;
-    // Text without a letter and degrees would silently move home to 0; say
-    // so and offer the dialog again with what was typed.
-    if (!HomeCoordinateReadable(latitude)) {
-      doc.host().ShowMessage(kBadLatitude);
-    } else if (!HomeCoordinateReadable(longitude)) {
-      doc.host().ShowMessage(kBadLongitude);
-    } else {
-      break;
-    }
+    // Text without a letter and degrees would silently move home to 0, and
+    // a place off the globe spoils the chart; say so and offer the dialog
+    // again with what was typed.
+    const char* message = HomeTextMessage(latitude, true);
+    if (message == nullptr) message = HomeTextMessage(longitude, false);
+    if (message == nullptr) break;
+    doc.host().ShowMessage(message);
   }
   doc.homeLongitude = ParseHomeLongitude(longitude);
   doc.homeLatitude = ParseHomeLatitude(latitude);
@@ -79,14 +92,20 @@ void OnTrackHistory(CVantrelDoc& doc) {
   doc.host().UpdateAllViews();
 }
 
+// The chart draws the sets from the file at each repaint; repaint now, so the
+// change shows also while capture (and its refresh timer) is stopped.
 void OnTleDefine(CVantrelDoc& doc, CommandDialogs& dialogs) {
   if (auto chosen = dialogs.ChooseExistingFile(kTleChooserTitle, doc.logDirectory + "*.tle")) {
     doc.tleFile = *chosen;
     doc.tleEnable = 1;
+    doc.host().UpdateAllViews();
   }
 }
 
-void OnTleEnable(CVantrelDoc& doc) { doc.tleEnable = Not(doc.tleEnable); }
+void OnTleEnable(CVantrelDoc& doc) {
+  doc.tleEnable = Not(doc.tleEnable);
+  doc.host().UpdateAllViews();
+}
 
 void OnSdrOptions(CVantrelDoc& doc, CommandDialogs& dialogs) {
   sdr::SdrTuning tuning = doc.sdrTuning;

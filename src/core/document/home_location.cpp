@@ -19,6 +19,7 @@ struct Reading {
   long degrees = 0;
   double minutes = 0.0;
   int fields = 0;
+  bool tooLarge = false;  // a number beyond what the fields hold stopped the scan
 };
 
 // The scan of "%c%d %lf", written out so that an out-of-range number stops the
@@ -32,15 +33,21 @@ Reading Read(const std::string& text) {
   char* end = nullptr;
   errno = 0;
   const long degrees = std::strtol(p, &end, 10);
-  if (end == p || errno == ERANGE || degrees > std::numeric_limits<int>::max() ||
-      degrees < std::numeric_limits<int>::min())
+  if (end == p) return r;
+  if (errno == ERANGE || degrees > std::numeric_limits<int>::max() || degrees < std::numeric_limits<int>::min()) {
+    r.tooLarge = true;
     return r;
+  }
   r.degrees = degrees;
   r.fields = 2;
   p = end;
   errno = 0;
   const double minutes = std::strtod(p, &end);
-  if (end == p || !std::isfinite(minutes)) return r;
+  if (end == p) return r;
+  if (!std::isfinite(minutes) || (errno == ERANGE && minutes != 0.0)) {
+    r.tooLarge = true;
+    return r;
+  }
   r.minutes = minutes;
   r.fields = 3;
   return r;
@@ -75,5 +82,13 @@ double ParseHomeLatitude(const std::string& text) { return Parse(text, 'N'); }
 double ParseHomeLongitude(const std::string& text) { return Parse(text, 'E'); }
 
 bool HomeCoordinateReadable(const std::string& text) { return Read(text).fields >= 2; }
+
+HomeTextProblem CheckHomeCoordinate(const std::string& text, double limit) {
+  const Reading r = Read(text);
+  if (r.tooLarge) return HomeTextProblem::TooLarge;
+  if (r.fields < 2) return HomeTextProblem::Unreadable;
+  const double value = static_cast<double>(r.degrees) + r.minutes * kMinutesToDegrees;
+  return std::fabs(value) > limit ? HomeTextProblem::OutOfRange : HomeTextProblem::None;
+}
 
 }  // namespace vantrel

@@ -21,4 +21,10 @@ double ParseHomeLongitude(const std::string& text);
 // least the home dialog accepts before it changes the stored location.
 bool HomeCoordinateReadable(const std::string& text);
 
+// Why the home dialog refuses a text: it does not read, a number in it is too
+// large to hold, or it lies more than limit degrees (90 for a latitude, 180
+// for a longitude) from 0.
+enum class HomeTextProblem { None, Unreadable, TooLarge, OutOfRange };
+HomeTextProblem CheckHomeCoordinate(const std::string& text, double limit);
+
 }  // namespace vantrel

@@ -1,5 +1,6 @@
 // What the document needs from the window system: repainting the views, the
-// main window's title, the view's timers and the application's message box.
+// main window's title, the view's timers, the application's message box and
+// its status bar.
 // The desktop program implements it with Qt; the core's tests and the
 // command-line tools use NullHost or a fake.
 #pragma once
@@ -21,9 +22,11 @@ class DocumentHost {
   virtual void ShowMessage(const std::string& text) = 0;
   // Clears the first view's track history map.
   virtual void ClearTrackHistory() = 0;
+  // One line in the status bar about what the program did by itself.
+  virtual void ShowStatus(const std::string&) {}
 };
 
-class NullHost final : public DocumentHost {
+class NullHost : public DocumentHost {
  public:
   void UpdateAllViews() override {}
   void SetMainWindowTitle(const std::string&) override {}

@@ -15,7 +15,7 @@ CVantrelDoc::CVantrelDoc(const Clock& clock, std::string programDir)
   for (auto& buffer : captureBuffers) buffer.assign(kCaptureBufferBytes, 128);
   deviceId.fill(-1);
   if (programDirectory.empty() || programDirectory.back() != '/') programDirectory += '/';
-  logDirectory = programDirectory + "Log files/";
+  defaultLogDirectory = logDirectory = programDirectory + "Log files/";
 }
 
 CVantrelDoc::~CVantrelDoc() = default;

@@ -91,6 +91,10 @@ class CVantrelDoc {
   // --- log files (decoder/log_files.cpp) ---
   void WriteLog(const std::string& line);
   void WriteRawLog(const std::string& text);
+  // kind 0 is the log, 1 the raw log; reports a change between writing and
+  // failing in the status bar.
+  void AppendLogRecord(int kind, const std::string& path, const std::string& before, const std::string& text,
+                       const std::string& stamp);
 
   // Message ring lines in arrival order, oldest first (empty slots left out).
   std::vector<std::string> MessagesInArrivalOrder() const;
@@ -109,8 +113,13 @@ class CVantrelDoc {
   void ShowWaveError(const std::string& prefix, int code);
   // Fills the first four sound-card slots from waveIn's devices.
   void EnumerateSoundCards();
-  // The open device failed on its own while recording: stop, then say so.
+  // The open device failed on its own while recording: stop, say so, and
+  // retry until capture runs again.
   void OnCaptureFailure(int code);
+  // Tries a quiet start every two seconds until capture runs (the retry
+  // timer calls RetryCapture); Start and Stop end the retries.
+  void RetryCaptureUntilItRuns();
+  void RetryCapture();
 
   // --- SDR capture (sdr/sdr_capture.cpp) ---
   // Gives the SDR receivers the Source slots after the sound cards; with
@@ -133,11 +142,16 @@ class CVantrelDoc {
   std::array<std::string, kSoundCardSlots> deviceName;
   std::uint32_t refreshTimerId = 0;
   std::uint32_t pollTimerId = 0;
+  std::uint32_t retryTimerId = 0;  // non-zero while capture waits for its input to return
   int decodingBusy = 0;
   int ringWriteIndex = 0;
   std::vector<std::int32_t> ring;  // kRingLength entries, sample - 128
   std::string programDirectory;
   std::string logDirectory;
+  // The folder used until one is chosen; created when first needed.
+  std::string defaultLogDirectory;
+  // Per log kind, the file that last failed to take a record; empty while writing works.
+  std::array<std::string, 2> logWriteFailing;
   int skipCounter = 0;
   int viewState = 0;
   int logFlag = 1;
@@ -204,6 +218,9 @@ class CVantrelDoc {
   void PollSdrCapture();
   // Title, timers and redraw once a capture of either kind runs.
   void EnterCaptureRunning();
+  // Opens, queues and starts; quiet leaves failures unreported. True when running.
+  bool OpenCapture(bool quiet);
+  void StopCaptureRetries();
 
   int postedSlot_ = -1;  // message ring slot of the current packet's line, -1 while none
   const Clock* clock_;

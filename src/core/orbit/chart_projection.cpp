@@ -1,5 +1,6 @@
 #include "orbit/chart_projection.h"
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 
@@ -17,6 +18,10 @@ constexpr double kCellDegrees = angles::kRadToDeg;
 
 double Clamp1(double v) { return v <= -1.0 ? -1.0 : (v >= 1.0 ? 1.0 : v); }
 
+// Bearings from home divide by the sine of home's colatitude, which is 0 at
+// a pole: a home at a pole is drawn as one a hair away from it.
+double AwayFromPole(double homeLatitude) { return std::clamp(homeLatitude, -89.99, 89.99); }
+
 }  // namespace
 
 std::optional<int> TruncToInt(double v) {
@@ -29,7 +34,7 @@ std::optional<int> TruncToInt(double v) {
 
 std::optional<ChartPoint> ProjectToChart(double homeLatitude, double homeLongitude,
                                          double latitude, double longitude) {
-  const double ch = (90.0 - homeLatitude) * kDegToRad;
+  const double ch = (90.0 - AwayFromPole(homeLatitude)) * kDegToRad;
   const double cs = (90.0 - latitude) * kDegToRad;
   const double delta = (homeLongitude - longitude) * kDegToRad;
   // Rounding can push the cosine a hair past 1 for a point at home; acos
@@ -76,7 +81,7 @@ ChartCell ComputeChartCell(int x, int y, double homeLatitude, double homeLongitu
 
   const double rho = d * kRadiansPerPixel;
   const double theta = std::atan2(dx, -dy);
-  const double ch = (90.0 - homeLatitude) * kDegToRad;
+  const double ch = (90.0 - AwayFromPole(homeLatitude)) * kDegToRad;
   const double c = Clamp1(std::cos(theta) * std::sin(rho) * std::sin(ch) + std::cos(rho) * std::cos(ch));
   const double cp = std::acos(c);
   const double g = std::sin(theta) * std::sin(rho) / std::sin(cp);

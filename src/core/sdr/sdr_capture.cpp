@@ -15,10 +15,13 @@ constexpr int kMenuSlots = 4;
 }  // namespace
 
 void CVantrelDoc::EnumerateSdrReceivers() {
+  // Slots given to receivers before and holding no sound card now are freed.
+  for (std::size_t slot = 0; slot < sdrDevice.size(); ++slot)
+    if (sdrDevice[slot] >= 0 && deviceId[slot] < 0) deviceName[slot].clear();
   sdrDevice.fill(-1);
   if (sdrInput == nullptr || sdrInput->DeviceCount() == 0) return;
   int soundCards = 0;
-  while (soundCards < kMenuSlots && !deviceName[static_cast<std::size_t>(soundCards)].empty()) ++soundCards;
+  while (soundCards < kMenuSlots && deviceId[static_cast<std::size_t>(soundCards)] >= 0) ++soundCards;
   const int first = std::min(soundCards, kMenuSlots - 1);
   for (int device = 0; device < sdrInput->DeviceCount() && first + device < kMenuSlots; ++device) {
     const auto slot = static_cast<std::size_t>(first + device);

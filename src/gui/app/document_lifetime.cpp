@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 #include "platform/qt_settings_store.h"
 #include "platform/qt_wave_in.h"
@@ -14,6 +15,12 @@ DocumentLifetime::DocumentLifetime(const Clock& clock, std::string programDirect
     : options_(options), registry_(registry), doc_(std::make_unique<CVantrelDoc>(clock, std::move(programDirectory))) {
   AttachSoundCards();
   AttachSdrReceivers();
+  // An installed program's own folder cannot be written by its users: the
+  // default logs then go to the user's data folder. A stored choice wins.
+  if (!QFileInfo(QString::fromStdString(doc_->programDirectory)).isWritable()) {
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    doc_->defaultLogDirectory = doc_->logDirectory = data.toStdString() + "/Vantrel/Log files/";
+  }
   LoadStoredSettings();
   // A recording named on the command line is what the user wants to hear.
   // It shifts the sound cards by one slot for this run only, so the stored
@@ -37,7 +44,7 @@ DocumentLifetime::~DocumentLifetime() {
 }
 
 void DocumentLifetime::AttachSoundCards() {
-  // The sound cards through Qt Multimedia; a recording given with --input
+  // The sound cards through the audio server; a recording given with --input
   // becomes device 0 and so fills Source 1, named after its file.
   waveIn_ = std::make_unique<QtWaveIn>();
   if (!options_.inputFile.isEmpty() && options_.inputSamples && !options_.iqRecording)

@@ -5,6 +5,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 
+#include "app/file_chooser_safety.h"
 #include "app/home_location_dlg.h"
 #include "app/message_filter_dlg.h"
 #include "app/network_feed_dlg.h"
@@ -65,8 +66,9 @@ bool QtCommandDialogs::RunNetworkFeed(FeedSettings& settings) {
 
 std::optional<std::string> QtCommandDialogs::ChooseDirectory(const std::string& title,
                                                              const std::string& startDirectory) {
-  QFileDialog dlg(parent_, QString::fromStdString(title), QString::fromStdString(startDirectory));
+  QFileDialog dlg(parent_, QString::fromStdString(title), ChooserStartFolder(QString::fromStdString(startDirectory)));
   dlg.setObjectName("directoryChooser");
+  MakeChooserSafe(dlg);
   dlg.setFileMode(QFileDialog::Directory);
   dlg.setOption(QFileDialog::ShowDirsOnly);
   if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return std::nullopt;
@@ -79,8 +81,9 @@ std::optional<std::string> QtCommandDialogs::ChooseExistingFile(const std::strin
                                                                 const std::string& initialPath) {
   // initialPath is a directory followed by a name pattern such as "*.tle".
   const QFileInfo initial(QString::fromStdString(initialPath));
-  QFileDialog dlg(parent_, QString::fromStdString(title), initial.path());
+  QFileDialog dlg(parent_, QString::fromStdString(title), ChooserStartFolder(initial.path()));
   dlg.setObjectName("fileChooser");
+  MakeChooserSafe(dlg);
   dlg.setFileMode(QFileDialog::ExistingFile);
   dlg.setAcceptMode(QFileDialog::AcceptOpen);
   dlg.setDefaultSuffix("tle");

@@ -1,6 +1,10 @@
 #include "app/qt_document_host.h"
 
+#include <QMainWindow>
 #include <QMessageBox>
+#include <QStatusBar>
+
+#include <cstdio>
 
 #include "document/text_encoding.h"
 #include "view/vantrel_view.h"
@@ -35,6 +39,12 @@ void QtDocumentHost::ShowText(const QString& message) {
     return;
   }
   QMessageBox::warning(frame_, "Vantrel", message, QMessageBox::Ok);
+}
+
+void QtDocumentHost::ShowStatus(const std::string& text) {
+  const QString line = QString::fromStdString(Cp1252ToUtf8(text));
+  std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
+  if (auto* window = qobject_cast<QMainWindow*>(frame_.data())) window->statusBar()->showMessage(line);
 }
 
 void QtDocumentHost::ClearTrackHistory() {

@@ -1,5 +1,6 @@
 // The document's window system on Qt: repaints and timers go to the view,
-// titles to the main frame, messages to a modal message box.
+// titles to the main frame, messages to a modal message box, status lines to
+// the main frame's status bar and standard error (for unattended stations).
 #pragma once
 
 #include <QPointer>
@@ -23,6 +24,7 @@ class QtDocumentHost final : public DocumentHost {
   void KillViewTimer(std::uint32_t id) override;
   void ShowMessage(const std::string& text) override;
   void ClearTrackHistory() override;
+  void ShowStatus(const std::string& text) override;
   // The same message box for the program's own (UTF-8) texts.
   void ShowText(const QString& text);
 

@@ -48,9 +48,14 @@ bool CVantrelApp::InitInstance() {
   frame_->view()->LoadGlobe(globe.isEmpty() ? programDirectory + "globe.dat" : globe.toStdString());
   frame_->show();
 
-  // Capture is stopped at start unless asked for on the command line.
+  // Capture is stopped at start unless asked for on the command line; a
+  // station started so keeps trying until its input is there, also while
+  // the message box about a failed first start waits for the user.
   if (options_.start)
-    QTimer::singleShot(0, frame_.get(), [this] { frame_->RunCommand(cmd::kStart); });
+    QTimer::singleShot(0, frame_.get(), [this] {
+      document_->doc().RetryCaptureUntilItRuns();
+      frame_->RunCommand(cmd::kStart);
+    });
   return true;
 }
 

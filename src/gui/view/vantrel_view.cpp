@@ -90,6 +90,7 @@ void CVantrelView::OnTimer(std::uint32_t id) {
     doc_.WatchPolarity();
   }
   if (id == doc_.pollTimerId) doc_.PollCapture();
+  if (id == doc_.retryTimerId) doc_.RetryCapture();
 }
 
 QString CVantrelView::PolarityText() const {
