@@ -138,20 +138,5 @@ TEST_F(Automation, CallWithNoProgramRunningStartsOneForAutomation) {
   if (!ProcessGone(programPid)) ::kill(static_cast<pid_t>(programPid), SIGKILL);
 }
 
-TEST_F(Automation, WithoutASessionBusTheProgramRunsOnAndAutomationStartEnds) {
-  env_.insert("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + home_.path() + "/no-bus");
-  env_.insert("DISPLAY", "");  // no X11 autolaunch of a bus either
-  QProcess vantrel;
-  test::Start(vantrel, env_);
-  EXPECT_FALSE(vantrel.waitForFinished(1500));  // still running
-  EXPECT_EQ(test::Stop(vantrel), 0);
-
-  // Started for automation with no bus to serve: nothing to wait for.
-  test::Start(vantrel, env_, {"--automation"});
-  ASSERT_TRUE(vantrel.waitForFinished(10000));
-  EXPECT_EQ(vantrel.exitStatus(), QProcess::NormalExit);
-  EXPECT_NE(vantrel.exitCode(), 0);
-}
-
 }  // namespace
 }  // namespace vantrel

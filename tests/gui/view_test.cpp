@@ -4,10 +4,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QImage>
-#include <QPageLayout>
 #include <QPainter>
-#include <QPrinter>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
@@ -184,35 +181,6 @@ TEST_F(View, CopyPutsUtf8TextOnTheClipboardOnlyWhenThereIsSome) {
   EXPECT_TRUE(text.contains(QString::fromUtf8("FM-05 137.2875MHz -34.50000\u00B0  139.00000\u00B0 07-06-01 12:34:56\r\n")))
       << text.toStdString();
   EXPECT_EQ(text.count("\r\n"), 36);
-}
-
-TEST_F(View, PrintsTheFrameOnePrinterPixelPerScreenPixelAtTheTopLeft) {
-  QTemporaryDir dir;
-  const QString pdf = dir.filePath("page.pdf");
-  view_.resize(480, 460);
-  doc_.viewState = kSignalScreen;
-  QPrinter printer(QPrinter::HighResolution);
-  printer.setOutputFormat(QPrinter::PdfFormat);
-  printer.setOutputFileName(pdf);
-  printer.setResolution(150);
-  printer.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
-  ASSERT_TRUE(view_.Print(printer));
-
-  QProcess render;
-  render.start("pdftoppm", {"-r", "150", "-png", "-singlefile", pdf, dir.filePath("page")});
-  ASSERT_TRUE(render.waitForFinished(30000) && render.exitCode() == 0) << render.readAllStandardError().toStdString();
-  const QImage page(dir.filePath("page.png"));
-  ASSERT_FALSE(page.isNull());
-  // Beyond the 480 x 460 frame: white paper.
-  const std::pair<QPoint, QRgb> pixels[] = {{{3, 3}, kBlack},       {{200, 200}, kGreen},
-                                            {{450, 20}, kPaleBlue}, {{470, 450}, kPaleBlue},
-                                            {{490, 20}, qRgb(255, 255, 255)}, {{20, 470}, qRgb(255, 255, 255)}};
-  for (const auto& [at, want] : pixels) {
-    const QRgb got = page.pixel(at);
-    EXPECT_TRUE(std::abs(qRed(got) - qRed(want)) < 12 && std::abs(qGreen(got) - qGreen(want)) < 12 &&
-                std::abs(qBlue(got) - qBlue(want)) < 12)
-        << "at " << at.x() << "," << at.y() << ": " << qRed(got) << " " << qGreen(got) << " " << qBlue(got);
-  }
 }
 
 }  // namespace
