@@ -37,11 +37,12 @@ std::string WriteTleFile(int sets) {
   char line[80];
   for (int k = 0; k < sets; ++k) {
     out << "ORBCOMM FM " << k << "\n";
-    std::snprintf(line, sizeof line, "1 %05dU 07001A   07079.50000000  .00000140  00000-0  00000-0 0  9990",
+    std::snprintf(line, sizeof line,
+                  "1 %05dU 07001A   07079.50000000  .00000140  00000-0  00000-0 0  9990",
                   k % 100000);
     out << line << "\n";
-    std::snprintf(line, sizeof line, "2 %05d %8.4f %8.4f 0012345 %8.4f %8.4f %11.8f    01", k % 100000,
-                  inclination(rng), angle(rng), angle(rng), angle(rng), motion(rng));
+    std::snprintf(line, sizeof line, "2 %05d %8.4f %8.4f 0012345 %8.4f %8.4f %11.8f    01",
+                  k % 100000, inclination(rng), angle(rng), angle(rng), angle(rng), motion(rng));
     out << line << "\n";
   }
   return path.string();

@@ -40,7 +40,8 @@ void Run(benchmark::State& state, double rate, int satellites) {
     benchmark::DoNotOptimize(receiver.TakePackets());
   }
   state.counters["channels"] = static_cast<double>(receiver.spectrum().channels.size());
-  state.counters["realtime"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+  state.counters["realtime"] =
+      benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
 
 void BM_Band1228800FourChannels(benchmark::State& state) { Run(state, 1228800.0, 4); }

@@ -25,7 +25,8 @@ void Run(benchmark::State& state, const std::vector<std::uint8_t>& audio) {
   doc.captureRunning = 1;
   std::size_t at = 0;
   for (auto _ : state) {
-    std::copy_n(audio.begin() + static_cast<std::ptrdiff_t>(at), kSecond, doc.processingBuffer.begin());
+    std::copy_n(audio.begin() + static_cast<std::ptrdiff_t>(at), kSecond,
+                doc.processingBuffer.begin());
     doc.FeedBuffer();
     at = (at + kSecond) % audio.size();
     benchmark::DoNotOptimize(doc.messageHead);

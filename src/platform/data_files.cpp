@@ -8,11 +8,8 @@ namespace vantrel {
 
 QStringList DataDirectories() {
   const QString programDir = QCoreApplication::applicationDirPath();
-  return {programDir,
-          programDir + "/data",
-          QDir::cleanPath(programDir + "/../share/vantrel"),
-          QStringLiteral(VANTREL_BUILD_DATA_DIR),
-          QStringLiteral(VANTREL_INSTALL_DATA_DIR)};
+  return {programDir, programDir + "/data", QDir::cleanPath(programDir + "/../share/vantrel"),
+          QStringLiteral(VANTREL_BUILD_DATA_DIR), QStringLiteral(VANTREL_INSTALL_DATA_DIR)};
 }
 
 QString FindDataFile(const QString& relativeName) {

@@ -22,7 +22,8 @@ QDBusVariant ToDBusVariant(const AutomationValue& value) {
 QDBusVariant DBusDocumentObject::GetSatData(short satellite, short item) {
   CVantrelDoc* doc = registry_.DocumentForCall();
   if (doc == nullptr) {
-    sendErrorReply(QDBusError::Failed, QStringLiteral("The receiver document could not be created"));
+    sendErrorReply(QDBusError::Failed,
+                   QStringLiteral("The receiver document could not be created"));
     return QDBusVariant(QVariant::fromValue(QVariantList()));
   }
   return ToDBusVariant(vantrel::GetSatData(*doc, satellite, item));

@@ -35,7 +35,8 @@ bool PulseInput::Wait(const std::function<bool()>& done, int milliseconds) {
   using Clock = std::chrono::steady_clock;
   const auto deadline = Clock::now() + std::chrono::milliseconds(milliseconds);
   while (!done()) {
-    const auto left = std::chrono::duration_cast<std::chrono::microseconds>(deadline - Clock::now()).count();
+    const auto left =
+        std::chrono::duration_cast<std::chrono::microseconds>(deadline - Clock::now()).count();
     if (left <= 0) return false;
     if (pa_mainloop_prepare(loop_, static_cast<int>(left)) < 0 || pa_mainloop_poll(loop_) < 0 ||
         pa_mainloop_dispatch(loop_) < 0)
@@ -92,13 +93,15 @@ std::vector<PulseInput::Source> PulseInput::Sources() {
         if (eol != 0) {
           l->done = true;
         } else if (info->monitor_of_sink == PA_INVALID_INDEX) {
-          l->sources->push_back({info->name, info->description != nullptr ? info->description : info->name});
+          l->sources->push_back(
+              {info->name, info->description != nullptr ? info->description : info->name});
         }
       },
       &listing);
   if (op == nullptr) return {};
-  const bool done = Wait([&] { return listing.done || !PA_CONTEXT_IS_GOOD(pa_context_get_state(context_)); },
-                         kServerWaitMilliseconds);
+  const bool done =
+      Wait([&] { return listing.done || !PA_CONTEXT_IS_GOOD(pa_context_get_state(context_)); },
+           kServerWaitMilliseconds);
   if (!done || !listing.done) pa_operation_cancel(op);
   pa_operation_unref(op);
   if (!listing.done) sources.clear();
@@ -113,7 +116,9 @@ PulseInput::OpenResult PulseInput::Open(const std::string& source, int rate, Dat
   stream_ = pa_stream_new(context_, "Capture", &sampleFormat, nullptr);
   if (stream_ == nullptr) return OpenResult::Failed;
   pa_stream_set_read_callback(
-      stream_, [](pa_stream*, std::size_t, void* user) { static_cast<PulseInput*>(user)->ReadStream(); }, this);
+      stream_,
+      [](pa_stream*, std::size_t, void* user) { static_cast<PulseInput*>(user)->ReadStream(); },
+      this);
   pa_buffer_attr attributes{};
   attributes.maxlength = static_cast<std::uint32_t>(-1);
   attributes.tlength = attributes.prebuf = attributes.minreq = static_cast<std::uint32_t>(-1);
@@ -172,7 +177,8 @@ void PulseInput::Flush() {
 void PulseInput::Pump() {
   if (stream_ == nullptr) return;
   Flush();
-  if (PA_STREAM_IS_GOOD(pa_stream_get_state(stream_)) && PA_CONTEXT_IS_GOOD(pa_context_get_state(context_)))
+  if (PA_STREAM_IS_GOOD(pa_stream_get_state(stream_)) &&
+      PA_CONTEXT_IS_GOOD(pa_context_get_state(context_)))
     return;
   // The server or the source went away: report once, from the event loop,
   // as the handler closes this stream.

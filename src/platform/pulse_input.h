@@ -42,7 +42,8 @@ class PulseInput final : public QObject {
   // server's default). Data arrives through onData from the event loop;
   // onFailure is called once, from the event loop, when the stream or the
   // server goes away on its own.
-  OpenResult Open(const std::string& source, int rate, DataHandler onData, std::function<void()> onFailure);
+  OpenResult Open(const std::string& source, int rate, DataHandler onData,
+                  std::function<void()> onFailure);
   void Close();
   // Hands on at once what the server has sent so far.
   void Flush();

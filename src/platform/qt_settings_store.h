@@ -52,7 +52,7 @@ class QtSettingsStore final : public SettingsStore {
   bool Commit();
 
   QString filePath_;
-  std::unique_ptr<QSettings> settings_;  // the file as it was when opened
+  std::unique_ptr<QSettings> settings_;      // the file as it was when opened
   QList<QPair<QString, QVariant>> pending_;  // written values, in order
 };
 

@@ -54,10 +54,12 @@ int QtWaveIn::Open(int deviceId, const WaveFormat& format) {
     if (index < 0) return kWaveBadDeviceId;
     // The slot stands for the device it was enumerated as, not whatever
     // now sits at that position in the list.
-    const bool known = static_cast<std::size_t>(index) < enumerated_.size() && !enumerated_[index].empty();
+    const bool known =
+        static_cast<std::size_t>(index) < enumerated_.size() && !enumerated_[index].empty();
     if (known) {
-      const auto it = std::find_if(inputs.begin(), inputs.end(),
-                                   [&](const PulseInput::Source& s) { return s.name == enumerated_[index]; });
+      const auto it = std::find_if(inputs.begin(), inputs.end(), [&](const PulseInput::Source& s) {
+        return s.name == enumerated_[index];
+      });
       if (it == inputs.end()) return kWaveBadDeviceId;  // the device went away
       name = it->name;
     } else {
@@ -66,13 +68,18 @@ int QtWaveIn::Open(int deviceId, const WaveFormat& format) {
     }
   }
   const auto result = live_.Open(
-      name, kCaptureSampleRate, [this](const std::uint8_t* data, std::size_t count) { Deliver(data, count); },
+      name, kCaptureSampleRate,
+      [this](const std::uint8_t* data, std::size_t count) { Deliver(data, count); },
       [this] { ReportFailure(kWaveNoDriver); });
   switch (result) {
-    case PulseInput::OpenResult::Ok: break;
-    case PulseInput::OpenResult::NoServer: return kWaveNoDriver;
-    case PulseInput::OpenResult::NoSource: return deviceId == kWaveMapper ? kWaveNoDriver : kWaveBadDeviceId;
-    case PulseInput::OpenResult::Failed: return kWaveAllocated;
+    case PulseInput::OpenResult::Ok:
+      break;
+    case PulseInput::OpenResult::NoServer:
+      return kWaveNoDriver;
+    case PulseInput::OpenResult::NoSource:
+      return deviceId == kWaveMapper ? kWaveNoDriver : kWaveBadDeviceId;
+    case PulseInput::OpenResult::Failed:
+      return kWaveAllocated;
   }
   mode_ = Mode::Live;
   return kWaveOk;

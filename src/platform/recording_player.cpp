@@ -17,7 +17,10 @@ constexpr std::int64_t kMaxCatchUpBytes = 4 * kCaptureSampleRate;
 
 RecordingPlayer::RecordingPlayer(std::vector<std::uint8_t> samples, std::string name, Sink sink,
                                  QObject* parent)
-    : QObject(parent), samples_(std::move(samples)), name_(std::move(name)), sink_(std::move(sink)) {
+    : QObject(parent),
+      samples_(std::move(samples)),
+      name_(std::move(name)),
+      sink_(std::move(sink)) {
   timer_.setInterval(kPlayIntervalMs);
   connect(&timer_, &QTimer::timeout, this, &RecordingPlayer::Play);
 }

@@ -17,15 +17,17 @@ constexpr int kMaxTimeoutsInARow = 25;
 constexpr std::size_t kMaxReadSamples = 65536;
 }  // namespace
 
-std::unique_ptr<SoapyBandReader> SoapyBandReader::Open(const std::map<std::string, std::string>& arguments,
-                                                       const sdr::SdrTuning& tuning, std::string* error) {
+std::unique_ptr<SoapyBandReader> SoapyBandReader::Open(
+    const std::map<std::string, std::string>& arguments, const sdr::SdrTuning& tuning,
+    std::string* error) {
   std::unique_ptr<SoapyBandReader> reader(new SoapyBandReader);
   try {
     reader->device_ = SoapySDR::Device::make(SoapySDR::Kwargs(arguments.begin(), arguments.end()));
     SoapySDR::Device& device = *reader->device_;
     device.setSampleRate(SOAPY_SDR_RX, 0, tuning.sampleRate);
     device.setFrequency(SOAPY_SDR_RX, 0, tuning.centreHz);
-    if (device.hasGainMode(SOAPY_SDR_RX, 0)) device.setGainMode(SOAPY_SDR_RX, 0, tuning.autoGain != 0);
+    if (device.hasGainMode(SOAPY_SDR_RX, 0))
+      device.setGainMode(SOAPY_SDR_RX, 0, tuning.autoGain != 0);
     if (tuning.autoGain == 0) device.setGain(SOAPY_SDR_RX, 0, tuning.gainDb);
     // The band receiver needs the rate and centre the device really took.
     reader->sampleRate_ = device.getSampleRate(SOAPY_SDR_RX, 0);
@@ -35,7 +37,8 @@ std::unique_ptr<SoapyBandReader> SoapyBandReader::Open(const std::map<std::strin
       return nullptr;
     }
     reader->stream_ = device.setupStream(SOAPY_SDR_RX, SOAPY_SDR_CF32);
-    reader->mtu_ = std::clamp<std::size_t>(device.getStreamMTU(reader->stream_), 1024, kMaxReadSamples);
+    reader->mtu_ =
+        std::clamp<std::size_t>(device.getStreamMTU(reader->stream_), 1024, kMaxReadSamples);
     const int result = device.activateStream(reader->stream_);
     if (result != 0) {
       *error = SoapySDR::errToStr(result);

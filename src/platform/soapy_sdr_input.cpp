@@ -8,7 +8,8 @@
 
 namespace vantrel {
 
-SoapySdrInput::SoapySdrInput(std::optional<sdr::IqRecording> recording) : recording_(std::move(recording)) {
+SoapySdrInput::SoapySdrInput(std::optional<sdr::IqRecording> recording)
+    : recording_(std::move(recording)) {
   try {
     for (const SoapySDR::Kwargs& found : SoapySDR::Device::enumerate())
       devices_.emplace_back(found.begin(), found.end());
@@ -29,12 +30,14 @@ std::string SoapySdrInput::DeviceName(int device) const {
   if (device < 0 || device >= static_cast<int>(devices_.size())) return {};
   const auto& arguments = devices_[static_cast<std::size_t>(device)];
   for (const char* key : {"label", "product", "driver"}) {
-    if (const auto it = arguments.find(key); it != arguments.end() && !it->second.empty()) return "SDR " + it->second;
+    if (const auto it = arguments.find(key); it != arguments.end() && !it->second.empty())
+      return "SDR " + it->second;
   }
   return "SDR receiver";
 }
 
-std::unique_ptr<sdr::BandReader> SoapySdrInput::Open(int device, const sdr::SdrTuning& tuning, std::string* error) {
+std::unique_ptr<sdr::BandReader> SoapySdrInput::Open(int device, const sdr::SdrTuning& tuning,
+                                                     std::string* error) {
   if (recording_ && device-- == 0) return sdr::IqFileReader::Open(*recording_, error);
   if (device < 0 || device >= static_cast<int>(devices_.size())) {
     *error = "no such receiver";

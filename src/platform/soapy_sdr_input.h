@@ -19,7 +19,8 @@ class SoapySdrInput final : public sdr::SdrInput {
 
   int DeviceCount() const override;
   std::string DeviceName(int device) const override;
-  std::unique_ptr<sdr::BandReader> Open(int device, const sdr::SdrTuning& tuning, std::string* error) override;
+  std::unique_ptr<sdr::BandReader> Open(int device, const sdr::SdrTuning& tuning,
+                                        std::string* error) override;
 
  private:
   std::optional<sdr::IqRecording> recording_;

@@ -37,7 +37,8 @@ std::unique_ptr<QGuiApplication> MakeApplication() {
 
 }  // namespace
 
-bool WriteChartPng(CVantrelDoc& doc, const Clock& clock, const std::string& path, std::string* error) {
+bool WriteChartPng(CVantrelDoc& doc, const Clock& clock, const std::string& path,
+                   std::string* error) {
   const auto app = MakeApplication();
   ChartScreen chart(clock.Now());
   const QString globe = FindDataFile(QStringLiteral("globe.dat"));

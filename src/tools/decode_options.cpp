@@ -74,8 +74,8 @@ std::optional<double> ParseHz(const std::string& text) {
   return value;
 }
 
-constexpr double kMinIqRate = 9600.0;   // two samples per bit
-constexpr double kMaxIqRate = 20e6;     // beyond any receiver we serve
+constexpr double kMinIqRate = 9600.0;  // two samples per bit
+constexpr double kMaxIqRate = 20e6;    // beyond any receiver we serve
 
 // "HOST" or "HOST:PORT"; the port is checked with the other feed settings.
 bool ParseBroker(const std::string& text, DecodeOptions* options, std::string* error) {
@@ -113,8 +113,8 @@ std::optional<CTime> ParseIsoUtc(const std::string& text) {
   const std::time_t t = timegm(&tm);
   // timegm normalises out-of-range fields; a real date comes back unchanged.
   if (tm.tm_year != fields.tm_year - 1900 || tm.tm_mon != fields.tm_mon - 1 ||
-      tm.tm_mday != fields.tm_mday || tm.tm_hour != fields.tm_hour ||
-      tm.tm_min != fields.tm_min || tm.tm_sec != fields.tm_sec) {
+      tm.tm_mday != fields.tm_mday || tm.tm_hour != fields.tm_hour || tm.tm_min != fields.tm_min ||
+      tm.tm_sec != fields.tm_sec) {
     return std::nullopt;
   }
   if (t <= 0 || t > kLatestTime) return std::nullopt;
@@ -122,9 +122,31 @@ std::optional<CTime> ParseIsoUtc(const std::string& text) {
 }
 
 bool ParseDecodeOptions(int argc, char** argv, DecodeOptions* options, std::string* error) {
-  enum { kRawInput = 256, kStartTime, kPolarity, kFilter, kTable, kLogDir, kRaw, kHelp, kChart,
-         kHome, kTle, kJson, kMqtt, kMqttTopic, kStation, kMqttUser, kMqttTls, kDemodulator, kRawFormat, kIq,
-         kIqFormat, kIqRate, kCentreFreq };
+  enum {
+    kRawInput = 256,
+    kStartTime,
+    kPolarity,
+    kFilter,
+    kTable,
+    kLogDir,
+    kRaw,
+    kHelp,
+    kChart,
+    kHome,
+    kTle,
+    kJson,
+    kMqtt,
+    kMqttTopic,
+    kStation,
+    kMqttUser,
+    kMqttTls,
+    kDemodulator,
+    kRawFormat,
+    kIq,
+    kIqFormat,
+    kIqRate,
+    kCentreFreq
+  };
   static const option kLongOptions[] = {
       {"raw-input", no_argument, nullptr, kRawInput},
       {"start-time", required_argument, nullptr, kStartTime},
@@ -160,7 +182,9 @@ bool ParseDecodeOptions(int argc, char** argv, DecodeOptions* options, std::stri
     if (c == -1) break;
     const std::string arg = optarg != nullptr ? optarg : "";
     switch (c) {
-      case kRawInput: options->rawInput = true; break;
+      case kRawInput:
+        options->rawInput = true;
+        break;
       case kStartTime:
         options->startTime = ParseIsoUtc(arg);
         if (!options->startTime) {
@@ -170,17 +194,22 @@ bool ParseDecodeOptions(int argc, char** argv, DecodeOptions* options, std::stri
         }
         break;
       case kPolarity:
-        if (arg == "upright") options->polarity = PolarityMode::Upright;
-        else if (arg == "inverted") options->polarity = PolarityMode::Inverted;
-        else if (arg == "auto") options->polarity = PolarityMode::Auto;
+        if (arg == "upright")
+          options->polarity = PolarityMode::Upright;
+        else if (arg == "inverted")
+          options->polarity = PolarityMode::Inverted;
+        else if (arg == "auto")
+          options->polarity = PolarityMode::Auto;
         else {
           *error = "bad --polarity '" + arg + "': use upright, inverted or auto";
           return false;
         }
         break;
       case kDemodulator:
-        if (arg == "classic") options->demodulator = kDemodulatorClassic;
-        else if (arg == "sensitive") options->demodulator = kDemodulatorSensitive;
+        if (arg == "classic")
+          options->demodulator = kDemodulatorClassic;
+        else if (arg == "sensitive")
+          options->demodulator = kDemodulatorSensitive;
         else {
           *error = "bad --demodulator '" + arg + "': use classic or sensitive";
           return false;
@@ -189,7 +218,9 @@ bool ParseDecodeOptions(int argc, char** argv, DecodeOptions* options, std::stri
       case kFilter:
         if (!ParseFilters(arg, options, error)) return false;
         break;
-      case kTable: options->table = true; break;
+      case kTable:
+        options->table = true;
+        break;
       case kLogDir:
         if (arg.empty()) {
           *error = "--log-dir needs a directory";
@@ -197,7 +228,9 @@ bool ParseDecodeOptions(int argc, char** argv, DecodeOptions* options, std::stri
         }
         options->logDir = arg;
         break;
-      case kRaw: options->rawLog = true; break;
+      case kRaw:
+        options->rawLog = true;
+        break;
       case kChart:
 #ifdef VANTREL_CHART
         if (arg.empty()) {
@@ -222,8 +255,10 @@ bool ParseDecodeOptions(int argc, char** argv, DecodeOptions* options, std::stri
         break;
       case kRawFormat:
         rawFormatGiven = true;
-        if (arg == "u8") options->rawFormat = RawFormat::U8;
-        else if (arg == "s16le") options->rawFormat = RawFormat::S16le;
+        if (arg == "u8")
+          options->rawFormat = RawFormat::U8;
+        else if (arg == "s16le")
+          options->rawFormat = RawFormat::S16le;
         else {
           *error = "bad --raw-format '" + arg + "': use u8 or s16le";
           return false;
@@ -262,16 +297,28 @@ bool ParseDecodeOptions(int argc, char** argv, DecodeOptions* options, std::stri
         options->centreFrequency = *hz;
         break;
       }
-      case kJson: options->json = true; break;
+      case kJson:
+        options->json = true;
+        break;
       case kMqtt:
         if (!ParseBroker(arg, options, error)) return false;
         break;
-      case kMqttTopic: options->mqtt.topic = arg; break;
-      case kStation: options->mqtt.station = arg; break;
-      case kMqttUser: options->mqtt.user = arg; break;
-      case kMqttTls: options->mqtt.tls = 1; break;
+      case kMqttTopic:
+        options->mqtt.topic = arg;
+        break;
+      case kStation:
+        options->mqtt.station = arg;
+        break;
+      case kMqttUser:
+        options->mqtt.user = arg;
+        break;
+      case kMqttTls:
+        options->mqtt.tls = 1;
+        break;
       case 'h':
-      case kHelp: options->help = true; return true;
+      case kHelp:
+        options->help = true;
+        return true;
       case ':':
         *error = std::string("option '") + (previous < argc ? argv[previous] : "") +
                  "' needs a value; see --help";
@@ -315,16 +362,17 @@ bool ParseDecodeOptions(int argc, char** argv, DecodeOptions* options, std::stri
     *error = "--raw needs --log-dir";
     return false;
   }
-  if (!options->mqtt.enabled && (!options->mqtt.station.empty() || options->mqtt.tls ||
-                                 options->mqtt.topic != FeedSettings().topic ||
-                                 !options->mqtt.user.empty())) {
+  if (!options->mqtt.enabled &&
+      (!options->mqtt.station.empty() || options->mqtt.tls ||
+       options->mqtt.topic != FeedSettings().topic || !options->mqtt.user.empty())) {
     *error = "--mqtt-topic, --station, --mqtt-user and --mqtt-tls need --mqtt";
     return false;
   }
   if (options->mqtt.enabled) {
     // The password comes from the environment: a command line is visible to
     // every user of the machine.
-    if (const char* password = std::getenv("VANTREL_MQTT_PASSWORD")) options->mqtt.password = password;
+    if (const char* password = std::getenv("VANTREL_MQTT_PASSWORD"))
+      options->mqtt.password = password;
     const std::string problem = CheckFeedSettings(options->mqtt);
     if (!problem.empty()) {
       *error = "bad --mqtt settings: " + problem;

@@ -21,7 +21,8 @@ std::vector<std::string> IqDecoder::Deliver() {
   for (const sdr::SdrPacket& packet : receiver_.TakePackets()) {
     // The clock reads start + k + 1 s for a packet sent during second k,
     // as it does when the audio path decodes second k.
-    clock_.Set(start_ + static_cast<CTime>(static_cast<double>(packet.sample) / receiver_.sampleRate()) + 1);
+    clock_.Set(start_ +
+               static_cast<CTime>(static_cast<double>(packet.sample) / receiver_.sampleRate()) + 1);
     const int head = doc_.messageHead;
     doc_.packetSource = packet.source;
     doc_.InterpretPacket(packet.bytes.data());

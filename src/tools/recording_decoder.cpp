@@ -24,8 +24,8 @@ std::vector<std::string> RecordingDecoder::FeedSecond(const std::vector<std::uin
   doc_.FeedBuffer();
   ++secondsFed_;
   // At most 51 packets fit in a second, so the ring cannot lap itself here.
-  const int posted = (doc_.messageHead - head + CVantrelDoc::kMessageRingSize) %
-                     CVantrelDoc::kMessageRingSize;
+  const int posted =
+      (doc_.messageHead - head + CVantrelDoc::kMessageRingSize) % CVantrelDoc::kMessageRingSize;
   std::vector<std::string> lines;
   for (int i = 0; i < posted; ++i) {
     lines.push_back(doc_.messages[(head + i) % CVantrelDoc::kMessageRingSize]);
@@ -35,8 +35,6 @@ std::vector<std::string> RecordingDecoder::FeedSecond(const std::vector<std::uin
   return lines;
 }
 
-std::vector<std::string> RecordingDecoder::Finish() {
-  return FeedSecond({});
-}
+std::vector<std::string> RecordingDecoder::Finish() { return FeedSecond({}); }
 
 }  // namespace vantrel::tools

@@ -52,7 +52,8 @@ void PrintLines(const std::vector<std::string>& lines) {
 class JsonLines final : public PacketListener {
  public:
   void OnPacket(const AcceptedPacket& packet) override {
-    lines_.push_back(PacketJson(packet).dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace));
+    lines_.push_back(
+        PacketJson(packet).dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace));
   }
   void Print() {
     for (const std::string& line : lines_) std::cout << line << '\n';
@@ -68,8 +69,10 @@ class JsonLines final : public PacketListener {
 // news on standard error.
 void Output(const std::vector<std::string>& lines, JsonLines* json, MqttFeed* feed,
             const CVantrelDoc& doc, const std::string& source) {
-  if (json != nullptr) json->Print();
-  else PrintLines(lines);
+  if (json != nullptr)
+    json->Print();
+  else
+    PrintLines(lines);
   if (feed == nullptr) return;
   feed->Tick(doc.clock().Now(), {doc.homeLatitude, doc.homeLongitude, source});
   if (const auto notice = feed->TakeNotice()) std::cerr << "vantrel-decode: " << *notice << '\n';
@@ -104,8 +107,8 @@ void Configure(const DecodeOptions& options, CVantrelDoc& doc) {
 
 // The table, the chart, the feed's last messages and the exit status, after
 // the last line.
-int Finish(const DecodeOptions& options, CVantrelDoc& doc, HeldClock& clock, const std::string& inputError,
-           MqttFeed* feed) {
+int Finish(const DecodeOptions& options, CVantrelDoc& doc, HeldClock& clock,
+           const std::string& inputError, MqttFeed* feed) {
   if (options.table && options.json) {
     std::cout << SatelliteTableJson(doc.satellites).dump() << '\n';
   } else if (options.table) {
@@ -146,7 +149,8 @@ bool DecodeIq(const DecodeOptions& options, CVantrelDoc& doc, HeldClock& clock, 
   struct stat info {};
   if (file == nullptr || (fstat(fileno(file), &info) == 0 && S_ISDIR(info.st_mode))) {
     if (file != nullptr) std::fclose(file);
-    *error = options.input + ": cannot open: " + (file == nullptr ? std::strerror(errno) : "is a directory");
+    *error = options.input +
+             ": cannot open: " + (file == nullptr ? std::strerror(errno) : "is a directory");
     return false;
   }
   IqDecoder decoder(doc, clock, start, options.iqRate, options.centreFrequency);
@@ -162,7 +166,8 @@ bool DecodeIq(const DecodeOptions& options, CVantrelDoc& doc, HeldClock& clock, 
   }
   output(decoder.Finish());
   const bool failed = std::ferror(file) != 0;
-  if (failed) *error = (standardInput ? std::string("standard input") : options.input) + ": read error";
+  if (failed)
+    *error = (standardInput ? std::string("standard input") : options.input) + ": read error";
   if (!standardInput) std::fclose(file);
   return !failed;
 }

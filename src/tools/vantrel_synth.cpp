@@ -126,18 +126,26 @@ int WriteBand(const std::string& out, double seconds, std::uint32_t seed) {
   const struct {
     double channelHz, dopplerHz, drift, ebN0;
     int fm;
-  } downlinks[] = {{-212500, 2400, -25, 16, 36}, {-62500, -1800, -40, 12, 27},
-                   {237500, 900, -55, 10, 30}, {300000, -3100, -10, 14, 32}};
+  } downlinks[] = {{-212500, 2400, -25, 16, 36},
+                   {-62500, -1800, -40, 12, 27},
+                   {237500, 900, -55, 10, 30},
+                   {300000, -3100, -10, 14, 32}};
   std::vector<synth::BandSatellite> satellites;
   for (const auto& d : downlinks) {
-    satellites.push_back({.channelHz = d.channelHz, .dopplerHz = d.dopplerHz, .driftHzPerSecond = d.drift,
-                          .ebN0Db = d.ebN0, .leadInBits = d.fm * 7,
-                          .packets = synth::DownlinkPackets(d.fm, static_cast<int>(seconds * 50), seed++)});
+    satellites.push_back(
+        {.channelHz = d.channelHz,
+         .dopplerHz = d.dopplerHz,
+         .driftHzPerSecond = d.drift,
+         .ebN0Db = d.ebN0,
+         .leadInBits = d.fm * 7,
+         .packets = synth::DownlinkPackets(d.fm, static_cast<int>(seconds * 50), seed++)});
   }
-  const auto band = synth::SynthesizeBand(satellites, {.sampleRate = 1228800.0, .seconds = seconds, .seed = seed});
+  const auto band = synth::SynthesizeBand(
+      satellites, {.sampleRate = 1228800.0, .seconds = seconds, .seed = seed});
   const auto bytes = synth::EncodeIq(band, vantrel::sdr::IqFormat::Cu8);
   std::ofstream file(out, std::ios::binary);
-  if (!file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size())))
+  if (!file.write(reinterpret_cast<const char*>(bytes.data()),
+                  static_cast<std::streamsize>(bytes.size())))
     return Fail(out + ": write failed");
   return 0;
 }
@@ -148,16 +156,23 @@ int main(int argc, char** argv) {
   vantrel::synth::SynthOptions options;
   double length = 0;
   bool raw = false;
-  static const option kLong[] = {
-      {"amplitude", required_argument, nullptr, 'a'}, {"noise", required_argument, nullptr, 'n'},
-      {"inverted", no_argument, nullptr, 'i'},        {"idle-bits", required_argument, nullptr, 'b'},
-      {"length", required_argument, nullptr, 'l'},    {"seed", required_argument, nullptr, 's'},
-      {"raw", no_argument, nullptr, 'r'},             {"help", no_argument, nullptr, 'h'},
-      {"clock-ppm", required_argument, nullptr, 'p'}, {"dc", required_argument, nullptr, 'd'},
-      {"ebn0", required_argument, nullptr, 'e'},      {"carrier", required_argument, nullptr, 'c'},
-      {"drift", required_argument, nullptr, 'f'},     {"deviation", required_argument, nullptr, 'v'},
-      {"mix", required_argument, nullptr, 'm'},       {"band", no_argument, nullptr, 'B'},
-      {nullptr, 0, nullptr, 0}};
+  static const option kLong[] = {{"amplitude", required_argument, nullptr, 'a'},
+                                 {"noise", required_argument, nullptr, 'n'},
+                                 {"inverted", no_argument, nullptr, 'i'},
+                                 {"idle-bits", required_argument, nullptr, 'b'},
+                                 {"length", required_argument, nullptr, 'l'},
+                                 {"seed", required_argument, nullptr, 's'},
+                                 {"raw", no_argument, nullptr, 'r'},
+                                 {"help", no_argument, nullptr, 'h'},
+                                 {"clock-ppm", required_argument, nullptr, 'p'},
+                                 {"dc", required_argument, nullptr, 'd'},
+                                 {"ebn0", required_argument, nullptr, 'e'},
+                                 {"carrier", required_argument, nullptr, 'c'},
+                                 {"drift", required_argument, nullptr, 'f'},
+                                 {"deviation", required_argument, nullptr, 'v'},
+                                 {"mix", required_argument, nullptr, 'm'},
+                                 {"band", no_argument, nullptr, 'B'},
+                                 {nullptr, 0, nullptr, 0}};
   vantrel::synth::BasebandOptions chain;
   bool receiverChain = false;
   double deviation = 120.0;
@@ -166,23 +181,60 @@ int main(int argc, char** argv) {
   opterr = 0;
   for (int c; (c = getopt_long(argc, argv, "+h", kLong, nullptr)) != -1;) {
     switch (c) {
-      case 'a': options.amplitude = std::atof(optarg); break;
-      case 'n': options.noise = std::atof(optarg); break;
-      case 'i': options.inverted = true; break;
-      case 'b': options.idleBits = std::atoi(optarg); break;
-      case 'l': length = std::atof(optarg); break;
-      case 's': options.seed = static_cast<std::uint32_t>(std::strtoul(optarg, nullptr, 10)); break;
-      case 'r': raw = true; break;
-      case 'p': options.clockPpm = chain.clockPpm = std::atof(optarg); break;
-      case 'd': options.dcOffset = std::atof(optarg); break;
-      case 'e': chain.ebN0Db = std::atof(optarg); receiverChain = true; break;
-      case 'c': chain.carrierHz = std::atof(optarg); receiverChain = true; break;
-      case 'f': chain.driftHzPerSecond = std::atof(optarg); receiverChain = true; break;
-      case 'm': mix = optarg; break;
-      case 'B': band = true; break;
-      case 'v': deviation = std::atof(optarg); receiverChain = true; break;
-      case 'h': std::cout << kUsage; return 0;
-      default: return Fail(std::string("bad option '") + argv[optind - 1] + "'; see --help");
+      case 'a':
+        options.amplitude = std::atof(optarg);
+        break;
+      case 'n':
+        options.noise = std::atof(optarg);
+        break;
+      case 'i':
+        options.inverted = true;
+        break;
+      case 'b':
+        options.idleBits = std::atoi(optarg);
+        break;
+      case 'l':
+        length = std::atof(optarg);
+        break;
+      case 's':
+        options.seed = static_cast<std::uint32_t>(std::strtoul(optarg, nullptr, 10));
+        break;
+      case 'r':
+        raw = true;
+        break;
+      case 'p':
+        options.clockPpm = chain.clockPpm = std::atof(optarg);
+        break;
+      case 'd':
+        options.dcOffset = std::atof(optarg);
+        break;
+      case 'e':
+        chain.ebN0Db = std::atof(optarg);
+        receiverChain = true;
+        break;
+      case 'c':
+        chain.carrierHz = std::atof(optarg);
+        receiverChain = true;
+        break;
+      case 'f':
+        chain.driftHzPerSecond = std::atof(optarg);
+        receiverChain = true;
+        break;
+      case 'm':
+        mix = optarg;
+        break;
+      case 'B':
+        band = true;
+        break;
+      case 'v':
+        deviation = std::atof(optarg);
+        receiverChain = true;
+        break;
+      case 'h':
+        std::cout << kUsage;
+        return 0;
+      default:
+        return Fail(std::string("bad option '") + argv[optind - 1] + "'; see --help");
     }
   }
   if (band) {
@@ -195,8 +247,8 @@ int main(int argc, char** argv) {
   if (!mix.empty()) {
     if (argc - optind != 1) return Fail("--mix needs only OUTPUT; see --help");
     if (!vantrel::LoadRecording(mix, &audio, &error)) return Fail(error);
-    const auto noise = vantrel::synth::SynthesizeNoise(static_cast<int>(audio.size()), options.noise,
-                                                      options.seed);
+    const auto noise = vantrel::synth::SynthesizeNoise(static_cast<int>(audio.size()),
+                                                       options.noise, options.seed);
     for (std::size_t i = 0; i < audio.size(); ++i) {
       audio[i] = static_cast<std::uint8_t>(std::clamp(audio[i] + noise[i] - 128, 0, 255));
     }
@@ -223,20 +275,21 @@ int main(int argc, char** argv) {
       continue;
     }
     // Every segment gets its own noise, drawn from the seed in order.
-    const auto part = segment.pauseSamples > 0
-                          ? vantrel::synth::SynthesizeNoise(segment.pauseSamples, options.noise, seed)
-                          : vantrel::synth::SynthesizePackets(segment.packets, [&] {
-                              auto o = options;
-                              o.seed = seed;
-                              return o;
-                            }());
+    const auto part =
+        segment.pauseSamples > 0
+            ? vantrel::synth::SynthesizeNoise(segment.pauseSamples, options.noise, seed)
+            : vantrel::synth::SynthesizePackets(segment.packets, [&] {
+                auto o = options;
+                o.seed = seed;
+                return o;
+              }());
     audio.insert(audio.end(), part.begin(), part.end());
     ++seed;
   }
   const auto target = static_cast<std::size_t>(length * vantrel::synth::kSampleRate);
   if (audio.size() < target) {
     const auto pad = vantrel::synth::SynthesizeNoise(static_cast<int>(target - audio.size()),
-                                                    options.noise, seed);
+                                                     options.noise, seed);
     audio.insert(audio.end(), pad.begin(), pad.end());
   }
 

@@ -18,24 +18,34 @@ using Strings = std::vector<std::string>;
 const std::string kRunning = "Vantrel from Brennick - processing live signals";
 const std::string kStopped = "Vantrel from Brennick - processing stopped";
 
-
 // Each step can be told to fail; Fill plays audio into the queued buffers.
 class FakeWaveIn final : public WaveIn {
  public:
   int DeviceCount() override { return static_cast<int>(names.size()); }
   int GetDeviceCaps(int id, WaveInCaps& caps) override {
-    return id == capsFailsFor ? kWaveErrorUnspecified : (caps.productName = names.at(std::size_t(id)), kWaveOk);
+    return id == capsFailsFor ? kWaveErrorUnspecified
+                              : (caps.productName = names.at(std::size_t(id)), kWaveOk);
   }
   int Open(int id, const WaveFormat& format) override {
     calls.push_back("open " + std::to_string(id));
-    return (open = openResult == kWaveOk && format.IsCaptureFormat()) ? kWaveOk : openResult ? openResult : kWaveBadFormat;
+    return (open = openResult == kWaveOk && format.IsCaptureFormat()) ? kWaveOk
+           : openResult                                               ? openResult
+                                                                      : kWaveBadFormat;
   }
-  int PrepareHeader(WaveHeader& h) override { return prepareFails-- == 0 ? kWaveNoMemory : PrepareWaveHeader(h); }
-  int AddBuffer(WaveHeader& h) override { return addFails-- == 0 ? kWaveInvalidParam : queue.Add(h); }
+  int PrepareHeader(WaveHeader& h) override {
+    return prepareFails-- == 0 ? kWaveNoMemory : PrepareWaveHeader(h);
+  }
+  int AddBuffer(WaveHeader& h) override {
+    return addFails-- == 0 ? kWaveInvalidParam : queue.Add(h);
+  }
   int Start() override { return calls.push_back("start"), startResult; }
   int Reset() override { return calls.push_back("reset"), queue.ReturnAll(), kWaveOk; }
-  int UnprepareHeader(WaveHeader& h) override { return calls.push_back("unprepare"), UnprepareWaveHeader(h); }
-  int Close() override { return calls.push_back("close"), open = false, queue.empty() ? kWaveOk : kWaveStillPlaying; }
+  int UnprepareHeader(WaveHeader& h) override {
+    return calls.push_back("unprepare"), UnprepareWaveHeader(h);
+  }
+  int Close() override {
+    return calls.push_back("close"), open = false, queue.empty() ? kWaveOk : kWaveStillPlaying;
+  }
   void Fill(std::vector<std::uint8_t> audio) { queue.Fill(audio.data(), audio.size()); }
 
   Strings names, calls;
@@ -49,9 +59,12 @@ class Capture : public ::testing::Test {
  protected:
   Capture() { doc_.SetHost(&host_), doc_.waveIn = &wave_, doc_.logFlag = 0; }
   // A second of one level shows which buffer a poll took.
-  void PlaySecond(int level) { wave_.Fill(std::vector<std::uint8_t>(48000, static_cast<std::uint8_t>(level))); }
+  void PlaySecond(int level) {
+    wave_.Fill(std::vector<std::uint8_t>(48000, static_cast<std::uint8_t>(level)));
+  }
   void ExpectStoppedAndUntouched() {
-    EXPECT_EQ(std::tuple(doc_.captureRunning, host_.titles.size(), host_.timers.size(), host_.redraws, wave_.open),
+    EXPECT_EQ(std::tuple(doc_.captureRunning, host_.titles.size(), host_.timers.size(),
+                         host_.redraws, wave_.open),
               std::tuple(0, std::size_t{0}, std::size_t{0}, 0, false));
     for (const auto& header : doc_.captureHeaders) EXPECT_FALSE(header);
   }
@@ -67,32 +80,40 @@ TEST_F(Capture, StartPollAndStop) {
   doc_.StartCapture();
   EXPECT_EQ(wave_.calls, (Strings{"open -1", "start"}));
   EXPECT_EQ(wave_.queue.size(), 4u);
-  for (int i = 0; i < 4; ++i) EXPECT_EQ(doc_.captureHeaders[i]->data, doc_.captureBuffers[i].data());
-  EXPECT_EQ(std::tuple(doc_.captureRunning, doc_.currentCaptureBuffer, doc_.ringWriteIndex, host_.redraws),
+  for (int i = 0; i < 4; ++i)
+    EXPECT_EQ(doc_.captureHeaders[i]->data, doc_.captureBuffers[i].data());
+  EXPECT_EQ(std::tuple(doc_.captureRunning, doc_.currentCaptureBuffer, doc_.ringWriteIndex,
+                       host_.redraws),
             std::tuple(1, 0, 0, 1));
   EXPECT_EQ(host_.titles, Strings{kRunning});
-  EXPECT_EQ(host_.timers, (decltype(host_.timers){{doc_.pollTimerId, {1, 500}}, {doc_.refreshTimerId, {2, 2000}}}));
+  EXPECT_EQ(host_.timers, (decltype(host_.timers){{doc_.pollTimerId, {1, 500}},
+                                                  {doc_.refreshTimerId, {2, 2000}}}));
 
   // A buffer not yet done is looked at again on the next tick.
   wave_.Fill(std::vector<std::uint8_t>(47999, 10));
   doc_.PollCapture();
-  EXPECT_EQ(std::pair(doc_.currentCaptureBuffer, +doc_.processingBuffer.front()), std::pair(0, 128));
+  EXPECT_EQ(std::pair(doc_.currentCaptureBuffer, +doc_.processingBuffer.front()),
+            std::pair(0, 128));
   wave_.Fill({10});
   for (int second = 0; second < 5; ++second) {
     const auto& header = doc_.captureHeaders[second % 4];  // buffers 0, 1, 2, 3, 0
     if (second > 0) PlaySecond(10 + second);
-    EXPECT_EQ(std::pair(doc_.currentCaptureBuffer, header->flags & kWaveHeaderDone), std::pair(second % 4, kWaveHeaderDone));
+    EXPECT_EQ(std::pair(doc_.currentCaptureBuffer, header->flags & kWaveHeaderDone),
+              std::pair(second % 4, kWaveHeaderDone));
     doc_.PollCapture();
     doc_.PollCapture();  // the next buffer is not done yet
-    EXPECT_EQ(std::pair(+doc_.processingBuffer.front(), +doc_.processingBuffer.back()), std::pair(10 + second, 10 + second));
-    EXPECT_EQ(std::pair(header->flags & kWaveHeaderDone, wave_.queue.size()), std::pair(0u, std::size_t{4}));  // queued again
+    EXPECT_EQ(std::pair(+doc_.processingBuffer.front(), +doc_.processingBuffer.back()),
+              std::pair(10 + second, 10 + second));
+    EXPECT_EQ(std::pair(header->flags & kWaveHeaderDone, wave_.queue.size()),
+              std::pair(0u, std::size_t{4}));  // queued again
   }
   EXPECT_EQ(doc_.ring[0], 14 - 128);  // the decoder saw the samples
 
   const auto poll = doc_.pollTimerId, refresh = doc_.refreshTimerId;
   wave_.calls.clear();
   doc_.StopCapture();
-  EXPECT_EQ(wave_.calls, (Strings{"reset", "unprepare", "unprepare", "unprepare", "unprepare", "close"}));
+  EXPECT_EQ(wave_.calls,
+            (Strings{"reset", "unprepare", "unprepare", "unprepare", "unprepare", "close"}));
   EXPECT_EQ(host_.killed, (std::vector<std::uint32_t>{refresh, poll}));
   EXPECT_EQ(std::tuple(doc_.captureRunning, wave_.open, host_.timers.size(), host_.titles.back()),
             std::tuple(0, false, std::size_t{0}, kStopped));
@@ -103,7 +124,8 @@ TEST_F(Capture, StartPollAndStop) {
 
   // Stop while stopped only sets the title.
   doc_.StopCapture();
-  EXPECT_EQ(std::pair(wave_.calls.size(), host_.killed.size()), std::pair(std::size_t{6}, std::size_t{2}));
+  EXPECT_EQ(std::pair(wave_.calls.size(), host_.killed.size()),
+            std::pair(std::size_t{6}, std::size_t{2}));
   EXPECT_EQ(host_.titles, (Strings{kRunning, kStopped, kStopped}));
   EXPECT_TRUE(host_.messages.empty());
 }
@@ -114,7 +136,8 @@ TEST_F(Capture, FirstFourReadableDevicesFillTheirSlotsAndTheSlotPicksTheDevice) 
   doc_.EnumerateSoundCards();
   EXPECT_EQ(doc_.deviceId, (std::array<int, 5>{0, -1, 2, 3, -1}));
   EXPECT_EQ(doc_.deviceName, (std::array<std::string, 5>{"A", "", "C", "D", ""}));
-  for (const int slot : {2, 1, 77}) {  // a slot with no device, or a damaged setting: the default input
+  for (const int slot :
+       {2, 1, 77}) {  // a slot with no device, or a damaged setting: the default input
     doc_.soundCardSlot = slot;
     doc_.StartCapture();
     doc_.StopCapture();
@@ -154,7 +177,8 @@ TEST_F(Capture, EachStartFailureShowsItsMessageAndChangesNothing) {
 
   // Other buffers failing only leave fewer in the queue, taken in the device's order.
   host_ = FakeHost{};
-  wave_.prepareFails = 1, wave_.addFails = 2, wave_.startResult = kWaveOk;  // buffer 1 unprepared: adding it fails too
+  wave_.prepareFails = 1, wave_.addFails = 2,
+  wave_.startResult = kWaveOk;  // buffer 1 unprepared: adding it fails too
   doc_.StartCapture();
   EXPECT_EQ(host_.messages, (Strings{"On preparing buffer ..memory allocation error",
                                      "On adding buffer ..Unknown error",
@@ -178,7 +202,8 @@ class FakeSdrInput final : public sdr::SdrInput {
     Result Read(std::vector<sdr::Complex>* out, std::string* error) override {
       if (next_ >= band_.size()) return *error = "unplugged", Result::Failed;
       const std::size_t n = std::min<std::size_t>(4000, band_.size() - next_);
-      out->assign(band_.begin() + static_cast<long>(next_), band_.begin() + static_cast<long>(next_ + n));
+      out->assign(band_.begin() + static_cast<long>(next_),
+                  band_.begin() + static_cast<long>(next_ + n));
       next_ += n;
       return Result::Samples;
     }
@@ -187,10 +212,12 @@ class FakeSdrInput final : public sdr::SdrInput {
   };
   int DeviceCount() const override { return 2; }
   std::string DeviceName(int device) const override { return "SDR " + std::to_string(device); }
-  std::unique_ptr<sdr::BandReader> Open(int, const sdr::SdrTuning& tuning, std::string* error) override {
+  std::unique_ptr<sdr::BandReader> Open(int, const sdr::SdrTuning& tuning,
+                                        std::string* error) override {
     if (tuning.sampleRate != 9600.0) return *error = "busy", nullptr;
     return std::make_unique<Reader>(synth::SynthesizeBand(
-        {{.ebN0Db = 14, .leadInBits = 100, .packets = synth::DownlinkPackets(12, 60, 3)}}, {.sampleRate = 9600, .seconds = 1.4}));
+        {{.ebN0Db = 14, .leadInBits = 100, .packets = synth::DownlinkPackets(12, 60, 3)}},
+        {.sampleRate = 9600, .seconds = 1.4}));
   }
 };
 

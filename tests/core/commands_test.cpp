@@ -12,23 +12,32 @@ namespace vantrel {
 namespace {
 
 TEST(HomeLocationText, FormatAndParse) {
-  const struct { double value; bool latitude; const char* text; } formats[] = {
-      {-34.5, true, "S34 30.0000"}, {139.0, false, "E139 00.0000"}, {37.185, true, "N37 11.1000"},
-      {-8.6, false, "W08 36.0000"}, {0.0, true, "N00 00.0000"},
-      {std::nan(""), true, "N00 00.0000"}};  // damaged settings still format readably
+  const struct {
+    double value;
+    bool latitude;
+    const char* text;
+  } formats[] = {{-34.5, true, "S34 30.0000"},
+                 {139.0, false, "E139 00.0000"},
+                 {37.185, true, "N37 11.1000"},
+                 {-8.6, false, "W08 36.0000"},
+                 {0.0, true, "N00 00.0000"},
+                 {std::nan(""), true, "N00 00.0000"}};  // damaged settings still format readably
   for (const auto& f : formats) {
-    EXPECT_EQ(FormatHomeCoordinate(f.value, f.latitude ? 'N' : 'E', f.latitude ? 'S' : 'W'), f.text);
+    EXPECT_EQ(FormatHomeCoordinate(f.value, f.latitude ? 'N' : 'E', f.latitude ? 'S' : 'W'),
+              f.text);
   }
-  const struct { const char* text; double value; } latitudes[] = {
-      {"N37 11.1", 37.185},
-      {"n37 11.1", -37.185},  // only upper-case N is north
-      {"S34 30.0000", -34.5},
-      {"37 11.1", -(7 + 11.1 / 60)},  // the first digit is taken as the letter
-      {"N37", 37.0},
-      {"N10 75", 11.25},  // minutes are not range-checked
-      {"", 0.0},
-      {"Nabc", 0.0},
-      {"N99999999999999999999 1", 0.0}};
+  const struct {
+    const char* text;
+    double value;
+  } latitudes[] = {{"N37 11.1", 37.185},
+                   {"n37 11.1", -37.185},  // only upper-case N is north
+                   {"S34 30.0000", -34.5},
+                   {"37 11.1", -(7 + 11.1 / 60)},  // the first digit is taken as the letter
+                   {"N37", 37.0},
+                   {"N10 75", 11.25},  // minutes are not range-checked
+                   {"", 0.0},
+                   {"Nabc", 0.0},
+                   {"N99999999999999999999 1", 0.0}};
   for (const auto& l : latitudes) EXPECT_DOUBLE_EQ(ParseHomeLatitude(l.text), l.value) << l.text;
   EXPECT_DOUBLE_EQ(ParseHomeLongitude("W8 36.0"), -8.6);
   EXPECT_DOUBLE_EQ(ParseHomeLongitude("e10 0"), -10.0);
@@ -79,7 +88,8 @@ TEST_F(Commands, SourceStartStopAndTleEnableRules) {
   EXPECT_EQ(doc_.soundCardSlot, 2);
   EXPECT_TRUE(State(cmd::kSource1 + 2).checked);
   EXPECT_FALSE(State(cmd::kSource1).checked);
-  for (const int running : {0, 1}) {  // sources and Start only while stopped, Stop only while running
+  for (const int running :
+       {0, 1}) {  // sources and Start only while stopped, Stop only while running
     doc_.captureRunning = running;
     for (int n = 0; n < 4; ++n) EXPECT_EQ(State(cmd::kSource1 + n).enabled, running == 0) << n;
     EXPECT_EQ(State(cmd::kStart).enabled, running == 0);
@@ -100,7 +110,6 @@ TEST_F(Commands, SourceStartStopAndTleEnableRules) {
   EXPECT_FALSE(State(cmd::kTleEnable).checked);
 }
 
-
 // The home dialog: OK with new text the first time, cancelled after that.
 class HomeDialogs final : public CommandDialogs {
  public:
@@ -110,8 +119,12 @@ class HomeDialogs final : public CommandDialogs {
     return shown.size() == 1;
   }
   bool RunMessageFilter(std::array<int, 8>&) override { return false; }
-  std::optional<std::string> ChooseDirectory(const std::string&, const std::string&) override { return {}; }
-  std::optional<std::string> ChooseExistingFile(const std::string&, const std::string&) override { return "/a.tle"; }
+  std::optional<std::string> ChooseDirectory(const std::string&, const std::string&) override {
+    return {};
+  }
+  std::optional<std::string> ChooseExistingFile(const std::string&, const std::string&) override {
+    return "/a.tle";
+  }
   bool LaunchMixer(int) override { return false; }
   std::vector<std::string> shown;
   std::string typedLatitude = "N37 11.1", typedLongitude = "W8 36.0";
@@ -130,11 +143,11 @@ TEST_F(Commands, NewHomeClearsTheTracksCancelChangesNothing) {
   EXPECT_EQ(host.redraws, 1);
   doc_.projectionDirty = 0;
   RunDocumentCommand(doc_, dialogs, cmd::kHome);
-  EXPECT_EQ(dialogs.shown, (std::vector<std::string>{"S34 30.0000|E139 00.0000", "N37 11.1000|W08 36.0000"}));
+  EXPECT_EQ(dialogs.shown,
+            (std::vector<std::string>{"S34 30.0000|E139 00.0000", "N37 11.1000|W08 36.0000"}));
   EXPECT_DOUBLE_EQ(doc_.homeLatitude, 37.185);
   EXPECT_EQ(doc_.projectionDirty + host.historyClears + host.redraws, 2);
 }
-
 
 // The feed dialog offers what was typed again until it would work, or is cancelled.
 class FeedDialogs final : public CommandDialogs {
@@ -146,8 +159,12 @@ class FeedDialogs final : public CommandDialogs {
   }
   bool RunHomeLocation(std::string&, std::string&) override { return false; }
   bool RunMessageFilter(std::array<int, 8>&) override { return false; }
-  std::optional<std::string> ChooseDirectory(const std::string&, const std::string&) override { return {}; }
-  std::optional<std::string> ChooseExistingFile(const std::string&, const std::string&) override { return {}; }
+  std::optional<std::string> ChooseDirectory(const std::string&, const std::string&) override {
+    return {};
+  }
+  std::optional<std::string> ChooseExistingFile(const std::string&, const std::string&) override {
+    return {};
+  }
   bool LaunchMixer(int) override { return false; }
   std::vector<FeedSettings> typed;
   std::size_t next = 0;
@@ -159,8 +176,10 @@ TEST_F(Commands, NetworkFeedSettingsThatCannotWorkAreRefused) {
     FeedSettings typed;
     const char* message;
   } bad[] = {
-      {{1, "h", 0, "vantrel", "north", "", "", 0}, "Network feed: the broker port 0 is not between 1 and 65535."},
-      {{1, "h", 1883, "vantrel", "n", "", "secret", 0}, "Network feed: a password needs a user name."},
+      {{1, "h", 0, "vantrel", "north", "", "", 0},
+       "Network feed: the broker port 0 is not between 1 and 65535."},
+      {{1, "h", 1883, "vantrel", "n", "", "secret", 0},
+       "Network feed: a password needs a user name."},
   };
   for (const auto& row : bad) {
     FakeHost host;
@@ -188,9 +207,15 @@ TEST_F(Commands, HomeOffTheGlobeIsRefusedWithItsReasonTleChangesRepaintAtOnce) {
   } cases[] = {
       {"N2147483647 0", "E0 0", {beyond90}},
       {"S90 0.6", "E0 0", {beyond90}},
-      {"N99999999999 0", "E0 0", {"The latitude holds a number too large; it lies between S90 and N90."}},
-      {"N0 0", "W179 61", {"The longitude lies beyond 180 degrees; it lies between W180 and E180."}},
-      {"N0 0", "E99999999999", {"The longitude holds a number too large; it lies between W180 and E180."}},
+      {"N99999999999 0",
+       "E0 0",
+       {"The latitude holds a number too large; it lies between S90 and N90."}},
+      {"N0 0",
+       "W179 61",
+       {"The longitude lies beyond 180 degrees; it lies between W180 and E180."}},
+      {"N0 0",
+       "E99999999999",
+       {"The longitude holds a number too large; it lies between W180 and E180."}},
       {"N90 0", "W180 0", {}},
   };
   FakeHost host;
@@ -201,7 +226,8 @@ TEST_F(Commands, HomeOffTheGlobeIsRefusedWithItsReasonTleChangesRepaintAtOnce) {
     doc_.homeLatitude = -34.5, doc_.homeLongitude = 139.0;
     RunDocumentCommand(doc_, dialogs, cmd::kHome);
     EXPECT_EQ(host.messages, c.messages) << c.latitude;
-    EXPECT_EQ(std::pair(doc_.homeLatitude, doc_.homeLongitude), c.messages.empty() ? std::pair(90.0, -180.0) : std::pair(-34.5, 139.0));
+    EXPECT_EQ(std::pair(doc_.homeLatitude, doc_.homeLongitude),
+              c.messages.empty() ? std::pair(90.0, -180.0) : std::pair(-34.5, 139.0));
   }
   // The chart draws the sets at each repaint, so both ask for one.
   host.redraws = 0;

@@ -24,7 +24,8 @@ constexpr CTime kMay12 = 1178964672;  // 2007-05-12 10:11:12 UTC
 // Bytes in hex; check bytes are added to 10 or 22 given.
 Packet Hex(const std::string& hex) {
   Packet bytes;
-  for (std::size_t i = 0; i + 1 < hex.size(); i += 3) bytes.push_back(std::stoi(hex.substr(i, 2), nullptr, 16));
+  for (std::size_t i = 0; i + 1 < hex.size(); i += 3)
+    bytes.push_back(std::stoi(hex.substr(i, 2), nullptr, 16));
   return bytes.size() % 12 == 10 ? WithChecksum(bytes) : bytes;
 }
 
@@ -34,12 +35,14 @@ const std::vector<std::pair<Packet, std::string>> kEvery = {
     {Hex("65 A8 F9 0C 00 C8 30 00 00 00 58 9E"), "Spacecraft FM-12 137.5000MHz frame 03"},
     {Hex("1A 21 01 23 45 67 89 AB CD EF 8C 79"), "Message (pt. 2 of 2) EFCDA B8967 45230 00001"},
     {Hex("1B 00 00 01 02 00 05 06 07 00"), "Uplink channels 148.0025MHz 148.0050MHz "},
-    {Hex("1C 10 00 00 00 A0 00 00 41 00"), "Downlink channels (pt 1 of 1) 137.1625MHz 137.4000MHz "},
+    {Hex("1C 10 00 00 00 A0 00 00 41 00"),
+     "Downlink channels (pt 1 of 1) 137.1625MHz 137.4000MHz "},
     {Hex("1D 01 02 03 04 05 06 07 08 09"), "Network Control 010203040506070809"},
     {Hex("1E AA BB CC DD EE FF 00 11 22"), "Fill packet AABBCCDDEEFF001122"},
     {Hex("1F 0C 90 D0 CB C6 AD B4 C4 0C 00 00 00 00 00 00 00 40 32 03 78 05 49 78"),
      "Ephemeris  FM-12 wk. 1400, Tue, 10:11:12 pos. 45.000173 36.869898"},
-    {Hex("22 07 07 00 00 80 00 00 00 F0 25 3B"), "Elements   FM-07 Ma 180.00001073\xB0 Mm  14.06250100/day "},
+    {Hex("22 07 07 00 00 80 00 00 00 F0 25 3B"),
+     "Elements   FM-07 Ma 180.00001073\xB0 Mm  14.06250100/day "},
 };
 const Packet& P(int type) { return kEvery[type].first; }
 const std::string& L(int type) { return kEvery[type].second; }
@@ -84,7 +87,10 @@ TEST_F(Decoding, EveryTypeRoundTripsAtBothPolarities) {
   for (const auto& [packet, line] : kEvery) packets.push_back(packet), expected.push_back(line);
   for (const bool inverted : {false, true}) {
     doc_.polarity = inverted ? 1 : 0;
-    Decode(packets, {.noise = 8.0, .inverted = inverted, .leadInSamples = 1234, .idleBits = 7,
+    Decode(packets, {.noise = 8.0,
+                     .inverted = inverted,
+                     .leadInSamples = 1234,
+                     .idleBits = 7,
                      .seed = inverted ? 7u : 3u});
   }
   const Lines once = expected;
@@ -139,8 +145,8 @@ TEST_F(Decoding, AcceptedPacketsAreSkippedWholeFailedChecksSearchOn) {
 TEST_F(Decoding, AbandonedPacketsLeaveNoTraceAndDoNotSkip) {
   doc_.logFlag = 0;
   const auto audio = synth::SynthesizePackets(
-      {Hex("65 A8 F9 00 00 C8 30 00 00 00"),                                    // FM-00
-       Hex("1A 22 00 00 00 00 00 00 00 00"),                                    // part 3 of 2
+      {Hex("65 A8 F9 00 00 C8 30 00 00 00"),                                      // FM-00
+       Hex("1A 22 00 00 00 00 00 00 00 00"),                                      // part 3 of 2
        Hex("1F 25 90 D0 CB C6 AD B4 C4 0C 00 00 00 00 00 00 00 40 32 03 78 05"),  // FM-37
        Hex("1F 0C 90 D0 CB C6 AD B4 C4 0C 00 00 00 00 00 00 00 40 32 0B 78 05"),  // day 8
        P(kUplink)},

@@ -31,12 +31,15 @@ Audio DenseStream(std::uint32_t seed, double seconds, bool inverted, double nois
     Packet bytes(type == kTypeEphemeris ? 22 : 10);
     for (auto& b : bytes) b = static_cast<std::uint8_t>(rng());
     bytes[0] = type;
-    if (type == kTypeSync && rng() % 4 != 0) bytes[1] = 0xA8, bytes[2] = 0xF9, bytes[3] = 1 + rng() % 40;
+    if (type == kTypeSync && rng() % 4 != 0)
+      bytes[1] = 0xA8, bytes[2] = 0xF9, bytes[3] = 1 + rng() % 40;
     packets.push_back(synth::WithChecksum(bytes));
   }
-  return synth::SynthesizePackets(packets, {.noise = noise, .inverted = inverted,
-                                           .leadInSamples = static_cast<int>(rng() % 2000),
-                                           .idleBits = static_cast<int>(rng() % 4), .seed = seed});
+  return synth::SynthesizePackets(packets, {.noise = noise,
+                                            .inverted = inverted,
+                                            .leadInSamples = static_cast<int>(rng() % 2000),
+                                            .idleBits = static_cast<int>(rng() % 4),
+                                            .seed = seed});
 }
 
 class FastSearchEquivalence : public ::testing::Test {
@@ -49,7 +52,8 @@ class FastSearchEquivalence : public ::testing::Test {
     fast_.FeedBuffer();
     test::ReferenceFeedBuffer(plain_);
   }
-  // The audio in buffers of the given sizes, the last size repeated; before(n) runs ahead of buffer n.
+  // The audio in buffers of the given sizes, the last size repeated; before(n) runs ahead of buffer
+  // n.
   void FeedBuffers(const Audio& audio, std::vector<std::size_t> sizes,
                    const std::function<void(std::size_t)>& before = {}) {
     for (std::size_t at = 0, n = 0; at < audio.size(); ++n) {
@@ -94,7 +98,11 @@ TEST_F(FastSearchEquivalence, NoiseAndDensePacketsWithPolarityFlips) {
     fast_.WatchPolarity();
     plain_.WatchPolarity();
   };
-  struct Case { std::uint32_t seed; bool inverted; double noise; };
+  struct Case {
+    std::uint32_t seed;
+    bool inverted;
+    double noise;
+  };
   for (const Case c : {Case{11, false, 0.0}, Case{12, true, 12.0}, Case{13, false, 30.0}})
     FeedBuffers(DenseStream(c.seed, 2.5, c.inverted, c.noise), {kRing}, watch);
   FeedBuffers(synth::SynthesizeNoise(kRing, 5.0, 4), {kRing});
@@ -147,7 +155,7 @@ TEST_F(FastSearchEquivalence, BuffersOfAnySize) {
 TEST_F(FastSearchEquivalence, PacketsAcrossTheRingEnd) {
   const std::vector<Packet> packets = {
       synth::WithChecksum({0x65, 0xA8, 0xF9, 0x0C, 0x00, 0xC8, 0x30, 0, 0, 0}),
-      {0x1F, 0x0C, 0x90, 0xD0, 0xCB, 0xC6, 0xAD, 0xB4, 0xC4, 0x0C, 0, 0,
+      {0x1F, 0x0C, 0x90, 0xD0, 0xCB, 0xC6, 0xAD, 0xB4, 0xC4, 0x0C, 0,    0,
        0,    0,    0,    0,    0,    0x40, 0x32, 0x03, 0x78, 0x05, 0x49, 0x78}};
   SetBoth(&CVantrelDoc::polarity, 0);
   for (const int k : {0, 1}) {

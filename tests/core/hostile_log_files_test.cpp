@@ -32,8 +32,9 @@ const Packet kSync = synth::WithChecksum({0x65, 0xA8, 0xF9, 0x0C, 0x00, 0xC8, 0x
 const Packet kUplink = synth::WithChecksum({0x1B, 0, 0, 0x01, 0x02, 0x00, 0x05, 0x06, 0x07, 0});
 const std::string kSyncLine = "Spacecraft FM-12 137.5000MHz frame 03[07-05-12 10:11:12]\r\n";
 const std::string kUplinkLine = "Uplink channels 148.0025MHz 148.0050MHz [07-05-12 10:11:12]\r\n";
-const std::string kRawLog = "\r\n65 A8 F9 0C 00 C8 30 00 00 00 58 9E  [07-05-12 10:11:12]\r\n"
-                            "1B 00 00 01 02 00 05 06 07 00 7B 55  [07-05-12 10:11:12]\r\n";
+const std::string kRawLog =
+    "\r\n65 A8 F9 0C 00 C8 30 00 00 00 58 9E  [07-05-12 10:11:12]\r\n"
+    "1B 00 00 01 02 00 05 06 07 00 7B 55  [07-05-12 10:11:12]\r\n";
 
 std::string ReadFile(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -41,15 +42,22 @@ std::string ReadFile(const fs::path& path) {
 }
 
 // The status lines: a file stops taking records, and takes them again.
-std::string Failed(const fs::path& file) { return "Log file cannot be written: " + file.string() + " \x96 lines are not being logged"; }
-std::string Again(const fs::path& file) { return "Log file can be written again: " + file.string(); }
+std::string Failed(const fs::path& file) {
+  return "Log file cannot be written: " + file.string() + " \x96 lines are not being logged";
+}
+std::string Again(const fs::path& file) {
+  return "Log file can be written again: " + file.string();
+}
 
 // One receiver logging both files into a folder of its own.
 struct Scene {
-  Scene() : dir(mkdtemp(pattern)) { doc.logDirectory = dir.string() + "/", doc.polarity = 0, doc.rawFlag = 1, doc.SetHost(&host); }
+  Scene() : dir(mkdtemp(pattern)) {
+    doc.logDirectory = dir.string() + "/", doc.polarity = 0, doc.rawFlag = 1, doc.SetHost(&host);
+  }
   ~Scene() { fs::remove_all(dir); }
   void Decode(const std::vector<Packet>& packets) {
-    for (const std::uint8_t s : synth::SynthesizePackets(packets, {.noise = 8.0, .idleBits = 3})) doc.FeedSample(s);
+    for (const std::uint8_t s : synth::SynthesizePackets(packets, {.noise = 8.0, .idleBits = 3}))
+      doc.FeedSample(s);
     for (int i = 0; i < CVantrelDoc::kRingLength; ++i) doc.FeedSample(128);
   }
   char pattern[28] = "/tmp/vantrel-hostile.XXXXXX";
@@ -66,29 +74,39 @@ TEST(HostileLogs, DecodingGoesOnAndNoFileHoldsPartOfARecord) {
   using Step = std::function<void(Scene&)>;
   for (const auto& [what, before, after] : std::vector<std::tuple<const char*, Step, Step>>{
            {"default folder not made yet: made, and nothing to report",
-            [](Scene& s) { s.doc.logDirectory = s.doc.defaultLogDirectory = (s.dir / "Log files/").string(); },
             [](Scene& s) {
-              EXPECT_EQ(ReadFile(s.dir / "Log files" / "orbcomm070512.log"), kSyncLine + kUplinkLine);
+              s.doc.logDirectory = s.doc.defaultLogDirectory = (s.dir / "Log files/").string();
+            },
+            [](Scene& s) {
+              EXPECT_EQ(ReadFile(s.dir / "Log files" / "orbcomm070512.log"),
+                        kSyncLine + kUplinkLine);
               EXPECT_TRUE(s.host.statuses.empty());
             }},
            {"folder below a regular file, which even root cannot create",
-            [](Scene& s) { std::ofstream(s.dir / "file") << "x", s.doc.logDirectory = s.dir / "file/logs/"; },
-            [](Scene& s) {  // nothing created; once the folder is usable the next record arrives whole
+            [](Scene& s) {
+              std::ofstream(s.dir / "file") << "x", s.doc.logDirectory = s.dir / "file/logs/";
+            },
+            [](Scene& s) {  // nothing created; once the folder is usable the next record arrives
+                            // whole
               EXPECT_EQ(std::distance(fs::directory_iterator(s.dir), {}), 1);
               s.doc.logDirectory = s.dir.string() + "/", s.Decode({kSync});
               EXPECT_EQ(ReadFile(s.log), kSyncLine);
               const fs::path lost = s.dir / "file/logs";  // each file reported once, and once back
-              EXPECT_EQ(s.host.statuses, (std::vector{Failed(lost / s.log.filename()), Failed(lost / s.raw.filename()),
-                                                   Again(s.log), Again(s.raw)}));
+              EXPECT_EQ(s.host.statuses,
+                        (std::vector{Failed(lost / s.log.filename()),
+                                     Failed(lost / s.raw.filename()), Again(s.log), Again(s.raw)}));
             }},
            {"log linked to /dev/full", [](Scene& s) { fs::create_symlink("/dev/full", s.log); },
             [](Scene& s) {  // the raw log keeps its records; the next day's log is an ordinary file
               EXPECT_EQ(ReadFile(s.raw), kRawLog);
               s.clock.Set(kMay12 + 86400), s.Decode({kSync});
-              EXPECT_EQ(ReadFile(s.dir / "orbcomm070513.log"), "Spacecraft FM-12 137.5000MHz frame 03[07-05-13 10:11:12]\r\n");
-              EXPECT_EQ(s.host.statuses, (std::vector{Failed(s.log), Again(s.dir / "orbcomm070513.log")}));
+              EXPECT_EQ(ReadFile(s.dir / "orbcomm070513.log"),
+                        "Spacecraft FM-12 137.5000MHz frame 03[07-05-13 10:11:12]\r\n");
+              EXPECT_EQ(s.host.statuses,
+                        (std::vector{Failed(s.log), Again(s.dir / "orbcomm070513.log")}));
             }},
-           {"log name is a pipe nobody reads", [](Scene& s) { ASSERT_EQ(::mkfifo(s.log.c_str(), 0600), 0); },
+           {"log name is a pipe nobody reads",
+            [](Scene& s) { ASSERT_EQ(::mkfifo(s.log.c_str(), 0600), 0); },
             [](Scene& s) {
               EXPECT_EQ(ReadFile(s.raw), kRawLog);
               EXPECT_EQ(s.host.statuses, std::vector{Failed(s.log)});
@@ -112,7 +130,8 @@ TEST(HostileLogs, DecodingGoesOnAndNoFileHoldsPartOfARecord) {
     auto decoded = std::async(std::launch::async, [&] { s.Decode({kSync, kUplink}); });
     if (decoded.wait_for(std::chrono::seconds(20)) != std::future_status::ready) {
       ADD_FAILURE() << "decoding waits for a reader of the log";
-      const int reader = ::open(s.log.c_str(), O_RDONLY | O_NONBLOCK);  // become one, so the test can end
+      const int reader =
+          ::open(s.log.c_str(), O_RDONLY | O_NONBLOCK);  // become one, so the test can end
       decoded.wait(), ::close(reader);
     }
     EXPECT_EQ(s.doc.MessagesInArrivalOrder().size(), 2u);

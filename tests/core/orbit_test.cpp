@@ -40,20 +40,28 @@ TEST(TimeBase, WorkedExamples) {
 
 // Element lines with each field at its columns.
 struct Elements {
-  std::string day = "001.00000000", rate = " .00000000", inclination = "  0.0000", node = "  0.0000",
-              eccentricity = "0000000", perigee = "  0.0000", anomaly = "  0.0000", motion = "14.00000000";
-  std::string Line1() const { return "1 25117U 97084E   07" + day + " " + rate + "  00000-0  00000-0 0  9990"; }
+  std::string day = "001.00000000", rate = " .00000000", inclination = "  0.0000",
+              node = "  0.0000", eccentricity = "0000000", perigee = "  0.0000",
+              anomaly = "  0.0000", motion = "14.00000000";
+  std::string Line1() const {
+    return "1 25117U 97084E   07" + day + " " + rate + "  00000-0  00000-0 0  9990";
+  }
   std::string Line2() const {
-    return "2 25117 " + inclination + " " + node + " " + eccentricity + " " + perigee + " " + anomaly +
-           " " + motion + "    01";
+    return "2 25117 " + inclination + " " + node + " " + eccentricity + " " + perigee + " " +
+           anomaly + " " + motion + "    01";
   }
 };
 
 TEST(OrbitModel, WorkedExamples) {
   const Elements first;
-  const Elements second{"001.50000000", " .00010000", " 45.0000", " 30.0000", "0010000", " 60.0000",
-                        " 10.0000", "14.20000000"};
-  const struct { Elements e; CTime at; double latitude, longitude, homeLat, homeLon; ChartPoint point; } cases[] = {
+  const Elements second{"001.50000000", " .00010000", " 45.0000", " 30.0000",
+                        "0010000",      " 60.0000",   " 10.0000", "14.20000000"};
+  const struct {
+    Elements e;
+    CTime at;
+    double latitude, longitude, homeLat, homeLon;
+    ChartPoint point;
+  } cases[] = {
       {first, k2007Jan1, 0.0, -100.32148130674626, 0.0, -100.0, {238, 240}},
       {second, k2007Jan3At6, 17.188821350254177, -152.67306475974345, 22.0, -148.0, {215, 266}}};
   for (const auto& c : cases) {
@@ -62,7 +70,8 @@ TEST(OrbitModel, WorkedExamples) {
     ASSERT_TRUE(p);
     EXPECT_NEAR(p->longitude, c.longitude, 1e-9);
     EXPECT_NEAR(p->latitude, c.latitude, 1e-9);
-    EXPECT_EQ(ComputeSatellitePoint(c.e.Line1(), c.e.Line2(), c.homeLat, c.homeLon, clock), c.point);
+    EXPECT_EQ(ComputeSatellitePoint(c.e.Line1(), c.e.Line2(), c.homeLat, c.homeLon, clock),
+              c.point);
   }
 }
 
@@ -74,7 +83,8 @@ TEST(OrbitModel, SetsTheModelCannotPlaceAreSkipped) {
   bad[2].inclination = "  abcdef";
   bad[3].anomaly = "     nan";  // scans, but is no number to draw from
   bad[4].day = "   inf      ";
-  for (const Elements& e : bad) EXPECT_FALSE(ComputeSatellitePoint(e.Line1(), e.Line2(), 0.0, 0.0, clock)) << e.Line2();
+  for (const Elements& e : bad)
+    EXPECT_FALSE(ComputeSatellitePoint(e.Line1(), e.Line2(), 0.0, 0.0, clock)) << e.Line2();
   const Elements good;
   // A field cut short still scans as far as it goes; a missing one does not.
   EXPECT_TRUE(ComputeSatellitePoint(good.Line1(), good.Line2().substr(0, 58), 0.0, 0.0, clock));
@@ -106,7 +116,8 @@ TEST(TleFile, BlankLinesLineEndsCutOffLastSetAndLabels) {
 }
 
 TEST(ChartCells, ProjectionCellsUnderPixelsAndRecentPositions) {
-  EXPECT_EQ(ProjectToChart(-34.5, 139.0, -34.5, 139.0), (ChartPoint{240, 240}));  // home itself, not NaN
+  EXPECT_EQ(ProjectToChart(-34.5, 139.0, -34.5, 139.0),
+            (ChartPoint{240, 240}));  // home itself, not NaN
   EXPECT_FALSE(ProjectToChart(0.0, 0.0, std::nan(""), 10.0));
   EXPECT_FALSE(ComputeChartCell(0, 240, 0.0, 0.0).InsideDisc());  // distance 240: a star
   const auto cell = [](int x, double latitude, double longitude) {
@@ -125,18 +136,22 @@ TEST(ChartCells, ProjectionCellsUnderPixelsAndRecentPositions) {
     const double near = std::copysign(89.99, pole);
     for (int x = 1; x < 480; x += 37)
       for (int y = 1; y < 480; y += 37)
-        EXPECT_EQ(ComputeChartCell(x, y, pole, 20.0).longitude, ComputeChartCell(x, y, near, 20.0).longitude) << x << "," << y;
+        EXPECT_EQ(ComputeChartCell(x, y, pole, 20.0).longitude,
+                  ComputeChartCell(x, y, near, 20.0).longitude)
+            << x << "," << y;
     EXPECT_EQ(ProjectToChart(pole, 20.0, 0.0, 100.0), ProjectToChart(near, 20.0, 0.0, 100.0));
   }
   for (const double lon : {-180.0, 180.0, 720.5, -1000.0}) {
     for (int x = 1; x < 480; x += 17) {
       const ChartCell c = ComputeChartCell(x, 240, 89.9, lon);
-      EXPECT_TRUE(c.InsideDisc() && c.longitude >= 0 && c.longitude < 360 && c.colatitude < 180) << x << " " << lon;
+      EXPECT_TRUE(c.InsideDisc() && c.longitude >= 0 && c.longitude < 360 && c.colatitude < 180)
+          << x << " " << lon;
     }
   }
   constexpr CTime now = 1174478400;
   const auto recent = [&](double lat, double lon, CTime time) {
-    return SatelliteRecord{137.5, lon, lat, static_cast<std::int32_t>(time), 0}.HasRecentPosition(now);
+    return SatelliteRecord{137.5, lon, lat, static_cast<std::int32_t>(time), 0}.HasRecentPosition(
+        now);
   };
   EXPECT_TRUE(recent(-30.0, 140.0, now - 299));
   EXPECT_FALSE(recent(-30.0, 140.0, now - 300));
@@ -154,8 +169,12 @@ TEST(GlobeMaskFile, ShippedMaskKnowsTheContinents) {
     return globe.IsLand(static_cast<int>(90.0 - latitude), LongitudeCell(longitude));
   };
   // Australia, the Sahara, Siberia, the Amazon, Antarctica, France west of Greenwich.
-  for (const auto& [lat, lon] : {std::pair{-25.5, 134.5}, {23.5, 10.5}, {60.5, 100.5}, {-5.5, -60.5},
-                                 {-80.5, 30.5}, {47.5, -1.5}})
+  for (const auto& [lat, lon] : {std::pair{-25.5, 134.5},
+                                 {23.5, 10.5},
+                                 {60.5, 100.5},
+                                 {-5.5, -60.5},
+                                 {-80.5, 30.5},
+                                 {47.5, -1.5}})
     EXPECT_TRUE(land(lat, lon)) << lat << "," << lon;
   // The Pacific, the North Atlantic and the Indian Ocean.
   for (const auto& [lat, lon] : {std::pair{0.5, -160.5}, {40.5, -40.5}, {-30.5, 80.5}})

@@ -24,22 +24,42 @@ TEST_F(Readout, GetSatData) {
   const std::monostate empty;
   const std::string epoch = "1970-01-01 00:00:00UTC";
   // Satellites outside 1..36 read the last one to report a position, or record 0.
-  const struct { int last, satellite, item; AutomationValue value; } rows[] = {
-      {12, 5, kItemName, "FM-05"},  {12, 1, kItemName, "FM-01"},    {12, 36, kItemName, "FM-36"},
-      {12, 0, kItemName, "FM-12"},  {12, 37, kItemName, "FM-12"},   {12, -1, kItemName, "FM-12"},
-      {12, 32767, kItemName, "FM-12"}, {12, -32768, kItemName, "FM-12"},
-      {12, 0, kItemLatitude, 45.000173}, {12, 37, kItemLongitude, 36.869898},
-      {12, 5, kItemLatitude, -33.25}, {12, 5, kItemLongitude, 12.5},
-      {12, 5, kItemTime, "2007-05-12 10:11:12UTC"},
-      {12, 5, 3, 0.0}, {12, 0, 4, 0.0},  // numbers, not empty values
-      {12, 5, 6, empty}, {12, 5, 7, empty}, {12, 5, -1, empty}, {12, 5, 100, empty},
-      {12, 5, -32768, empty}, {12, 5, 32767, empty},
-      {12, 7, kItemTime, epoch}, {12, 7, kItemLatitude, 0.0},  // no position yet
-      {0, 0, kItemName, "FM-00"}, {0, 99, kItemTime, epoch}, {0, 99, kItemLongitude, 0.0},
-      {37, 0, kItemName, "FM-00"}, {1000, 0, kItemLatitude, 0.0}, {-5, 0, kItemName, "FM-00"}};
+  const struct {
+    int last, satellite, item;
+    AutomationValue value;
+  } rows[] = {{12, 5, kItemName, "FM-05"},
+              {12, 1, kItemName, "FM-01"},
+              {12, 36, kItemName, "FM-36"},
+              {12, 0, kItemName, "FM-12"},
+              {12, 37, kItemName, "FM-12"},
+              {12, -1, kItemName, "FM-12"},
+              {12, 32767, kItemName, "FM-12"},
+              {12, -32768, kItemName, "FM-12"},
+              {12, 0, kItemLatitude, 45.000173},
+              {12, 37, kItemLongitude, 36.869898},
+              {12, 5, kItemLatitude, -33.25},
+              {12, 5, kItemLongitude, 12.5},
+              {12, 5, kItemTime, "2007-05-12 10:11:12UTC"},
+              {12, 5, 3, 0.0},
+              {12, 0, 4, 0.0},  // numbers, not empty values
+              {12, 5, 6, empty},
+              {12, 5, 7, empty},
+              {12, 5, -1, empty},
+              {12, 5, 100, empty},
+              {12, 5, -32768, empty},
+              {12, 5, 32767, empty},
+              {12, 7, kItemTime, epoch},
+              {12, 7, kItemLatitude, 0.0},  // no position yet
+              {0, 0, kItemName, "FM-00"},
+              {0, 99, kItemTime, epoch},
+              {0, 99, kItemLongitude, 0.0},
+              {37, 0, kItemName, "FM-00"},
+              {1000, 0, kItemLatitude, 0.0},
+              {-5, 0, kItemName, "FM-00"}};
   for (const auto& r : rows) {
     doc_.lastSatellite = r.last;
-    EXPECT_EQ(GetSatData(doc_, r.satellite, r.item), r.value) << r.last << " " << r.satellite << " " << r.item;
+    EXPECT_EQ(GetSatData(doc_, r.satellite, r.item), r.value)
+        << r.last << " " << r.satellite << " " << r.item;
   }
   doc_.satellites[5].latitude = 1.5;  // nothing is cached between calls
   EXPECT_EQ(GetSatData(doc_, 5, kItemLatitude), AutomationValue(1.5));
@@ -56,7 +76,7 @@ TEST_F(Readout, CopyTextOfTheMessagesScreen) {
   for (int i = 0; i < 130; ++i) doc_.PostLine("L" + std::to_string(i), false);
   for (int i = 30; i < 130; ++i) expected += "L" + std::to_string(i) + "\r\n";
   EXPECT_EQ(BuildCopyText(doc_), expected);  // each line once, oldest first
-  EXPECT_EQ(doc_.messageHead, 31);  // the 101st line overwrote the first
+  EXPECT_EQ(doc_.messageHead, 31);           // the 101st line overwrote the first
   EXPECT_EQ(doc_.messages[30], "L129");
   EXPECT_EQ(doc_.MessagesInArrivalOrder().front(), "L30");
 
@@ -81,8 +101,9 @@ TEST_F(Readout, CopyTextOfTheSatellitesScreenIsAlways36Rows) {
   doc_.satellites[12].frequency = 137.7375;
   doc_.satellites[20].frequency = 138.0;  // out of range: short row
   const std::string text = BuildCopyText(doc_);
-  for (const char* rows : {"\r\nFM-05 137.2875MHz -34.50000\xB0  139.00000\xB0 07-06-01 12:34:56\r\n",
-                           "\r\nFM-12 137.7375MHz\r\nFM-13\r\n", "\r\nFM-20\r\n"})
+  for (const char* rows :
+       {"\r\nFM-05 137.2875MHz -34.50000\xB0  139.00000\xB0 07-06-01 12:34:56\r\n",
+        "\r\nFM-12 137.7375MHz\r\nFM-13\r\n", "\r\nFM-20\r\n"})
     EXPECT_NE(text.find(rows), std::string::npos) << rows;
 }
 

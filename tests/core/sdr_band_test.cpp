@@ -19,8 +19,8 @@ using synth::Packet;
 
 // Feeds the bytes in odd-sized pieces, as a pipe hands them over, so that
 // samples are cut at piece boundaries.
-std::vector<sdr::SdrPacket> Receive(const std::vector<std::uint8_t>& bytes, IqFormat format, double rate,
-                                    std::optional<double> centre = std::nullopt) {
+std::vector<sdr::SdrPacket> Receive(const std::vector<std::uint8_t>& bytes, IqFormat format,
+                                    double rate, std::optional<double> centre = std::nullopt) {
   sdr::SdrReceiver receiver(rate, centre);
   sdr::IqConverter converter(format);
   std::vector<sdr::SdrPacket> packets;
@@ -65,7 +65,8 @@ TEST(SdrBand, EachSatelliteOfABandDecodesInEveryFormat) {
       satellite.ebN0Db = c.ebN0Db[s];
       satellite.inverted = s % 2 == 1;
       satellite.leadInBits = leadIn[s];
-      satellite.packets = synth::DownlinkPackets(10 + static_cast<int>(s), count, 7 + static_cast<unsigned>(s));
+      satellite.packets =
+          synth::DownlinkPackets(10 + static_cast<int>(s), count, 7 + static_cast<unsigned>(s));
       for (const Packet& p : satellite.packets) sender[p] = s;
       satellites.push_back(satellite);
     }
@@ -113,7 +114,8 @@ std::vector<std::uint8_t> ReadFile(const std::string& path) {
 }
 
 TEST(SdrBand, RealRecordingGivesAllItsPackets) {
-  const std::string dir = std::string(std::getenv("VANTREL_SOURCE_DIR")) + "/tests/data/recordings/";
+  const std::string dir =
+      std::string(std::getenv("VANTREL_SOURCE_DIR")) + "/tests/data/recordings/";
   const auto bytes = ReadFile(dir + "pass-21cma-9600.cf32");
   ASSERT_FALSE(bytes.empty());
   std::ifstream list(dir + "pass-21cma.packets");
@@ -124,7 +126,8 @@ TEST(SdrBand, RealRecordingGivesAllItsPackets) {
   cut.push_back(0x7F);
   for (const auto& p : Receive(cut, IqFormat::Cf32, 9600.0)) {
     std::ostringstream hex;
-    for (int i = 0; i < p.length; ++i) hex << std::uppercase << std::hex << (p.bytes[i] < 16 ? "0" : "") << int(p.bytes[i]);
+    for (int i = 0; i < p.length; ++i)
+      hex << std::uppercase << std::hex << (p.bytes[i] < 16 ? "0" : "") << int(p.bytes[i]);
     got.push_back(hex.str());
   }
   EXPECT_EQ(got, expected);

@@ -25,7 +25,8 @@ struct Stream {
   void Add(const Packet& p, bool inverted = false, std::vector<int> flips = {}, float weak = 0.2f) {
     const std::size_t first = bits.size();
     for (const std::uint8_t byte : p)
-      for (int k = 0; k < 8; ++k) bits.push_back((((byte >> k) & 1) != 0) != inverted ? 1.0f : -1.0f);
+      for (int k = 0; k < 8; ++k)
+        bits.push_back((((byte >> k) & 1) != 0) != inverted ? 1.0f : -1.0f);
     for (const int f : flips) bits[first + f] *= -weak;
   }
 };
@@ -45,10 +46,16 @@ std::vector<FoundPacket> Find(const std::vector<float>& bits, std::vector<Packet
 
 TEST(SoftPacketFinder, CorrectsWeakBitsOnlyAndReadsBothPolarities) {
   const Packet noSyncWord = WithChecksum({0x65, 0x11, 0xF9, 0x0C, 0, 0xC8, 0x30, 0, 0, 0});
-  struct Row { Packet packet; bool inverted; std::vector<int> flips; float weak; int corrected; };
+  struct Row {
+    Packet packet;
+    bool inverted;
+    std::vector<int> flips;
+    float weak;
+    int corrected;
+  };
   const Row rows[] = {
       {kMessage, false, {}, 0.2f, 0},
-      {kMessage, false, {37}, 0.2f, 1},          // located from the two sums
+      {kMessage, false, {37}, 0.2f, 1},  // located from the two sums
       {kMessage, true, {90}, 0.2f, 1},
       {kMessage, false, {12, 61}, 0.1f, 2},      // two of the weakest bits
       {kMessage, false, {37}, 1.0f, -1},         // a confident wrong bit is left alone
@@ -61,7 +68,8 @@ TEST(SoftPacketFinder, CorrectsWeakBitsOnlyAndReadsBothPolarities) {
     s.Add(row.packet, row.inverted, row.flips, row.weak);
     std::vector<Packet> bytes;
     const auto found = Find(s.bits, &bytes);
-    SCOPED_TRACE(testing::Message() << "inverted " << row.inverted << " flips " << row.flips.size());
+    SCOPED_TRACE(testing::Message()
+                 << "inverted " << row.inverted << " flips " << row.flips.size());
     ASSERT_EQ(found.size(), row.corrected < 0 ? 0u : 1u);
     if (row.corrected < 0) continue;
     EXPECT_EQ(bytes[0], row.packet);
@@ -110,7 +118,8 @@ class SensitiveAudio : public ::testing::Test {
   int Decoded(std::vector<std::uint8_t> audio) {
     audio.resize(audio.size() + 48000, 128);
     for (std::size_t at = 0; at < audio.size(); at += 48000) {
-      doc_.processingBuffer.assign(audio.begin() + at, audio.begin() + std::min(at + 48000, audio.size()));
+      doc_.processingBuffer.assign(audio.begin() + at,
+                                   audio.begin() + std::min(at + 48000, audio.size()));
       doc_.FeedBuffer();
     }
     return static_cast<int>(doc_.MessagesInArrivalOrder().size());
@@ -123,27 +132,45 @@ class SensitiveAudio : public ::testing::Test {
 
 TEST_F(SensitiveAudio, CorrectedPacketsStillFaceInterpretation) {
   Stream s;
-  s.Add(WithChecksum({0x1A, 0x22, 0x01, 0x23, 0x45, 0x67, 0x89, 0xAB, 0xCD, 0xEF}), false, {40});  // part 3 of 2
+  s.Add(WithChecksum({0x1A, 0x22, 0x01, 0x23, 0x45, 0x67, 0x89, 0xAB, 0xCD, 0xEF}), false,
+        {40});  // part 3 of 2
   s.Add(kMessage, true, {41});
   SoftPacketFinder finder([&](const FoundPacket& p) { return doc_.InterpretFoundPacket(p); });
   for (const float b : s.bits) finder.Push(b);
   finder.Flush();
-  EXPECT_EQ(doc_.MessagesInArrivalOrder(), std::vector<std::string>{"Message (pt. 2 of 2) EFCDA B8967 45230 00001"});
+  EXPECT_EQ(doc_.MessagesInArrivalOrder(),
+            std::vector<std::string>{"Message (pt. 2 of 2) EFCDA B8967 45230 00001"});
   EXPECT_EQ(doc_.packetSource.correctedBits, 1);
   EXPECT_EQ(doc_.packetSource.polarity, 1);
 }
 
 TEST_F(SensitiveAudio, WeakDriftingSignalsOfEitherPolarity) {
   const double sigma = 60 / std::pow(10.0, 8.0 / 20);  // 8 dB peak SNR
-  struct Row { bool inverted; double ppm, dc; bool receiverChain; };
-  for (const Row& row : {Row{false, 300, 30, false}, Row{true, -300, -30, false}, Row{true, 300, 0, true}}) {
-    SCOPED_TRACE(testing::Message() << "inverted " << row.inverted << " ppm " << row.ppm << " chain " << row.receiverChain);
+  struct Row {
+    bool inverted;
+    double ppm, dc;
+    bool receiverChain;
+  };
+  for (const Row& row :
+       {Row{false, 300, 30, false}, Row{true, -300, -30, false}, Row{true, 300, 0, true}}) {
+    SCOPED_TRACE(testing::Message() << "inverted " << row.inverted << " ppm " << row.ppm
+                                    << " chain " << row.receiverChain);
     // The receiver chain at Eb/N0 13 dB, its carrier drifting 100 Hz/s.
-    const auto audio = row.receiverChain
-        ? synth::DiscriminatorAudio(synth::ModulateBaseband(packets_, {.ebN0Db = 13, .carrierHz = -1500,
-              .driftHzPerSecond = 100, .clockPpm = row.ppm, .inverted = row.inverted, .leadInBits = 500}), 120)
-        : synth::SynthesizePackets(packets_, {.noise = sigma, .inverted = row.inverted, .leadInSamples = 3333,
-                                              .clockPpm = row.ppm, .dcOffset = row.dc, .seed = 9});
+    const auto audio =
+        row.receiverChain
+            ? synth::DiscriminatorAudio(synth::ModulateBaseband(packets_, {.ebN0Db = 13,
+                                                                           .carrierHz = -1500,
+                                                                           .driftHzPerSecond = 100,
+                                                                           .clockPpm = row.ppm,
+                                                                           .inverted = row.inverted,
+                                                                           .leadInBits = 500}),
+                                        120)
+            : synth::SynthesizePackets(packets_, {.noise = sigma,
+                                                  .inverted = row.inverted,
+                                                  .leadInSamples = 3333,
+                                                  .clockPpm = row.ppm,
+                                                  .dcOffset = row.dc,
+                                                  .seed = 9});
     doc_.messages = {};
     EXPECT_GE(Decoded(audio), kCount - 1);  // the first packet may go to finding the bit clock
     EXPECT_EQ(doc_.packetSource.demodulator, DemodulatorKind::Sensitive);

@@ -24,7 +24,8 @@ class FakeStore final : public SettingsStore {
     bool operator==(const Value&) const = default;
   };
   bool Open(bool& existed) override { return existed = exists, openSucceeds; }
-  std::optional<std::vector<std::uint8_t>> ReadBytes(const std::string& name, SettingKind kind) override {
+  std::optional<std::vector<std::uint8_t>> ReadBytes(const std::string& name,
+                                                     SettingKind kind) override {
     visited.push_back(name);
     const auto it = values.find(name);
     if (it == values.end() || it->second.kind != kind) return std::nullopt;
@@ -34,7 +35,8 @@ class FakeStore final : public SettingsStore {
     const auto bytes = ReadBytes(name, K::Text);
     return bytes ? std::optional(values[name].text) : std::nullopt;
   }
-  void WriteBytes(const std::string& name, SettingKind kind, std::span<const std::uint8_t> bytes) override {
+  void WriteBytes(const std::string& name, SettingKind kind,
+                  std::span<const std::uint8_t> bytes) override {
     visited.push_back(name);
     values[name] = {kind, {bytes.begin(), bytes.end()}, {}};
   }
@@ -70,13 +72,18 @@ class Settings : public ::testing::Test {
 };
 
 TEST_F(Settings, AllValuesInStoredOrderWithTheirKindsAndBackByteForByte) {
-  std::vector<std::string> names = {"ViewState", "Soundcardoption", "HomeLat", "HomeLon", "Logflag",
-                                    "Rawflag", "TrackHistory", "b1A", "b1B", "b1C", "b1D", "b1E",
-                                    "b1F", "b22", "b65", "TleFlag"};
+  std::vector<std::string> names = {"ViewState",    "Soundcardoption",
+                                    "HomeLat",      "HomeLon",
+                                    "Logflag",      "Rawflag",
+                                    "TrackHistory", "b1A",
+                                    "b1B",          "b1C",
+                                    "b1D",          "b1E",
+                                    "b1F",          "b22",
+                                    "b65",          "TleFlag"};
   for (int n = 1; n <= 36; ++n) names.push_back((n < 10 ? "Sat0" : "Sat") + std::to_string(n));
-  names.insert(names.end(), {"LogDirectory", "TleFile", "Demodulator", "FeedEnable", "FeedHost", "FeedPort",
-                              "FeedTopic", "FeedStation", "FeedUser", "FeedPassword", "FeedTls", "SdrCentre",
-                              "SdrRate", "SdrAutoGain", "SdrGain"});
+  names.insert(names.end(), {"LogDirectory", "TleFile", "Demodulator", "FeedEnable", "FeedHost",
+                             "FeedPort", "FeedTopic", "FeedStation", "FeedUser", "FeedPassword",
+                             "FeedTls", "SdrCentre", "SdrRate", "SdrAutoGain", "SdrGain"});
   EXPECT_EQ(SettingNames(), names);
 
   doc_.viewState = 4, doc_.soundCardSlot = 3, doc_.homeLatitude = 37.185, doc_.homeLongitude = -8.6;
@@ -91,13 +98,22 @@ TEST_F(Settings, AllValuesInStoredOrderWithTheirKindsAndBackByteForByte) {
   EXPECT_EQ(saved.visited, names);
   EXPECT_EQ(saved.closes, 1);
   for (std::size_t i = 0; i < names.size(); ++i) {
-    const bool integer = names[i] == "Demodulator" || names[i] == "FeedEnable" || names[i] == "FeedPort" ||
-                         names[i] == "FeedTls" || names[i] == "SdrAutoGain";
+    const bool integer = names[i] == "Demodulator" || names[i] == "FeedEnable" ||
+                         names[i] == "FeedPort" || names[i] == "FeedTls" ||
+                         names[i] == "SdrAutoGain";
     const bool real = names[i] == "SdrCentre" || names[i] == "SdrRate" || names[i] == "SdrGain";
-    const K kind = i < 2 ? K::Integer : i < 4 ? K::Double : i < 16 ? K::Integer : i < 52 ? K::Record
-                 : integer ? K::Integer : real ? K::Double : K::Text;
+    const K kind = i < 2     ? K::Integer
+                   : i < 4   ? K::Double
+                   : i < 16  ? K::Integer
+                   : i < 52  ? K::Record
+                   : integer ? K::Integer
+                   : real    ? K::Double
+                             : K::Text;
     EXPECT_EQ(saved.values[names[i]].kind, kind) << names[i];
-    const std::size_t size = kind == K::Integer ? 4 : kind == K::Double ? 8 : kind == K::Record ? 32 : 0;
+    const std::size_t size = kind == K::Integer  ? 4
+                             : kind == K::Double ? 8
+                             : kind == K::Record ? 32
+                                                 : 0;
     EXPECT_EQ(saved.values[names[i]].bytes.size(), size) << names[i];
   }
   EXPECT_EQ(saved.values["TleFile"].text, "/data/orbcomm.tle");
@@ -126,16 +142,24 @@ TEST_F(Settings, FirstRunMissingMalformedOrOutOfRangeValuesKeepDefaults) {
   EXPECT_TRUE(doc_.LoadSettings(store_));
   EXPECT_EQ(Saved(doc_).values, defaults.values);
 
-  for (const auto& [name, value] : std::map<std::string, std::int32_t>{
-           {"ViewState", 7}, {"Soundcardoption", 9}, {"Logflag", 2}, {"Rawflag", -1}, {"b1A", 5},
-           {"FeedPort", 0}, {"FeedEnable", 2}, {"FeedTls", -1}, {"Demodulator", 2}, {"SdrAutoGain", 2}})
+  for (const auto& [name, value] : std::map<std::string, std::int32_t>{{"ViewState", 7},
+                                                                       {"Soundcardoption", 9},
+                                                                       {"Logflag", 2},
+                                                                       {"Rawflag", -1},
+                                                                       {"b1A", 5},
+                                                                       {"FeedPort", 0},
+                                                                       {"FeedEnable", 2},
+                                                                       {"FeedTls", -1},
+                                                                       {"Demodulator", 2},
+                                                                       {"SdrAutoGain", 2}})
     store_.Put(name, K::Integer, value);
   store_.values["b1B"] = {K::Integer, {1, 0}, {}};  // does not fit a 32-bit integer
   store_.Put("HomeLat", K::Double, std::numeric_limits<double>::quiet_NaN());
   store_.Put("HomeLon", K::Double, std::numeric_limits<double>::infinity());
   store_.Put("SdrRate", K::Double, 9599.0);  // below any rate a downlink fits in
   store_.Put("SdrCentre", K::Double, -137.5e6);
-  for (const auto& [name, size] : std::map<std::string, std::size_t>{{"Sat05", 31}, {"Sat06", 33}, {"Sat07", 0}})
+  for (const auto& [name, size] :
+       std::map<std::string, std::size_t>{{"Sat05", 31}, {"Sat06", 33}, {"Sat07", 0}})
     store_.values[name] = {K::Record, std::vector<std::uint8_t>(size, 0x11), {}};
   store_.Put("Sat08", K::Integer, std::int32_t{1});  // another kind: not read
   store_.values["TleFile"] = {K::Text, {}, std::string("/tmp/a\0b", 8)};

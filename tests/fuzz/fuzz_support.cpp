@@ -21,8 +21,8 @@ void RemoveScratch() {
 
 const std::string& ScratchDirectory() {
   static const std::string directory = [] {
-    std::string pattern = fs::is_directory("/dev/shm") ? "/dev/shm/vantrel-fuzz.XXXXXX"
-                                                       : "/tmp/vantrel-fuzz.XXXXXX";
+    std::string pattern =
+        fs::is_directory("/dev/shm") ? "/dev/shm/vantrel-fuzz.XXXXXX" : "/tmp/vantrel-fuzz.XXXXXX";
     if (mkdtemp(pattern.data()) == nullptr) {
       std::perror("vantrel fuzz: cannot create a scratch folder");
       std::abort();

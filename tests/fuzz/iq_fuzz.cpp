@@ -29,7 +29,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(converter.pendingBytes() == size % IqSampleBytes(format), "partial sample not held back");
     receiver.Push(samples.data(), samples.size());
     receiver.Finish();
-    for (const auto& packet : receiver.TakePackets()) Check(packet.length == 12 || packet.length == 24, "bad length");
+    for (const auto& packet : receiver.TakePackets())
+      Check(packet.length == 12 || packet.length == 24, "bad length");
   }
   return 0;
 }

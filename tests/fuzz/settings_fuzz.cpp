@@ -22,15 +22,18 @@ void Check(bool condition, const char* what) { vantrel::fuzz::Check(condition, "
 class MemoryStore final : public vantrel::SettingsStore {
  public:
   bool Open(bool& existed) override { return existed = existed_, opens_; }
-  std::optional<std::vector<std::uint8_t>> ReadBytes(const std::string& name, SettingKind kind) override {
+  std::optional<std::vector<std::uint8_t>> ReadBytes(const std::string& name,
+                                                     SettingKind kind) override {
     const auto it = values_.find(name);
-    return it == values_.end() || it->second.first != kind ? std::nullopt : std::optional(it->second.second);
+    return it == values_.end() || it->second.first != kind ? std::nullopt
+                                                           : std::optional(it->second.second);
   }
   std::optional<std::string> ReadText(const std::string& name) override {
     const auto bytes = ReadBytes(name, SettingKind::Text);
     return bytes ? std::optional(std::string(bytes->begin(), bytes->end())) : std::nullopt;
   }
-  void WriteBytes(const std::string& name, SettingKind kind, std::span<const std::uint8_t> bytes) override {
+  void WriteBytes(const std::string& name, SettingKind kind,
+                  std::span<const std::uint8_t> bytes) override {
     values_[name] = {kind, {bytes.begin(), bytes.end()}};
   }
   void WriteText(const std::string& name, const std::string& text) override {
@@ -53,8 +56,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (std::size_t at = 1; at + 3 <= size;) {
     const std::size_t length = std::min<std::size_t>(data[at + 2], size - at - 3);
     // Mostly the receiver's own names, sometimes a stranger's.
-    const std::string name = data[at] < 216 ? names[data[at] % names.size()] : "Stranger" + std::to_string(data[at]);
-    store.values_[name] = {static_cast<SettingKind>(data[at + 1] % 4), {data + at + 3, data + at + 3 + length}};
+    const std::string name =
+        data[at] < 216 ? names[data[at] % names.size()] : "Stranger" + std::to_string(data[at]);
+    store.values_[name] = {static_cast<SettingKind>(data[at + 1] % 4),
+                           {data + at + 3, data + at + 3 + length}};
     at += 3 + length;
   }
   const vantrel::HeldClock clock(1178964672);
@@ -64,7 +69,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Check(doc.viewState >= 0 && doc.viewState <= 3, "view state out of range");
   Check(doc.soundCardSlot >= 0 && doc.soundCardSlot <= 3, "sound card slot out of range");
   Check(std::isfinite(doc.homeLatitude) && std::isfinite(doc.homeLongitude), "home not finite");
-  Check((doc.logFlag == 0 || doc.logFlag == 1) && (doc.rawFlag == 0 || doc.rawFlag == 1), "log flag not 0 or 1");
+  Check((doc.logFlag == 0 || doc.logFlag == 1) && (doc.rawFlag == 0 || doc.rawFlag == 1),
+        "log flag not 0 or 1");
   for (const int filter : doc.filters) Check(filter == 0 || filter == 1, "filter not 0 or 1");
   Check((doc.logDirectory + doc.tleFile).find('\0') == std::string::npos, "zero byte in a text");
   for (int k = 1; k <= vantrel::kSatelliteCount; ++k)

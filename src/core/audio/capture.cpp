@@ -69,8 +69,9 @@ void CVantrelDoc::EnumerateSoundCards() {
 // Gives the buffers back and closes the device: used by stop, and by a start
 // that failed after opening, so that a later start finds the device closed
 // and no headers are left behind.
-static void ReleaseDevice(WaveIn& waveIn,
-                          std::array<std::unique_ptr<WaveHeader>, CVantrelDoc::kCaptureBuffers>& headers) {
+static void ReleaseDevice(
+    WaveIn& waveIn,
+    std::array<std::unique_ptr<WaveHeader>, CVantrelDoc::kCaptureBuffers>& headers) {
   waveIn.Reset();
   for (auto& header : headers) {
     if (header && (header->flags & kWaveHeaderPrepared) != 0) waveIn.UnprepareHeader(*header);
@@ -163,7 +164,8 @@ void CVantrelDoc::PollCapture() {
   if (header == nullptr) return;
   // A buffer whose queueing failed at start is never filled; waiting for it
   // would stall capture for good, so pass over it to the next queued one.
-  for (int skipped = 0; skipped < kCaptureBuffers && (header->flags & (kWaveHeaderDone | kWaveHeaderInQueue)) == 0;
+  for (int skipped = 0;
+       skipped < kCaptureBuffers && (header->flags & (kWaveHeaderDone | kWaveHeaderInQueue)) == 0;
        ++skipped) {
     currentCaptureBuffer = (currentCaptureBuffer + 1) % kCaptureBuffers;
     header = captureHeaders[currentCaptureBuffer].get();
@@ -199,7 +201,8 @@ void CVantrelDoc::OnCaptureFailure(int code) {
 }
 
 void CVantrelDoc::RetryCaptureUntilItRuns() {
-  if (retryTimerId == 0 && !captureRunning) retryTimerId = host().SetViewTimer(kRetryTimerEvent, kRetryMilliseconds);
+  if (retryTimerId == 0 && !captureRunning)
+    retryTimerId = host().SetViewTimer(kRetryTimerEvent, kRetryMilliseconds);
 }
 
 void CVantrelDoc::RetryCapture() {

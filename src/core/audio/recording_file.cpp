@@ -12,7 +12,8 @@ RecordingInput::~RecordingInput() {
   if (raw_ != nullptr && ownsRaw_) std::fclose(raw_);
 }
 
-bool RecordingInput::Open(const std::string& path, bool raw, std::string* error, RawFormat rawFormat) {
+bool RecordingInput::Open(const std::string& path, bool raw, std::string* error,
+                          RawFormat rawFormat) {
   name_ = path == "-" ? "standard input" : path;
   rawFormat_ = rawFormat;
   struct stat info {};
@@ -75,7 +76,8 @@ std::size_t RecordingInput::Read(std::vector<std::uint8_t>* samples) {
     // A stream that ends inside a 16-bit sample drops that half sample.
     const std::size_t count = total / width;
     for (std::size_t i = 0; width == 2 && i < count; ++i) {
-      const auto value16 = static_cast<std::int16_t>(rawBytes_[2 * i] | (rawBytes_[2 * i + 1] << 8));
+      const auto value16 =
+          static_cast<std::int16_t>(rawBytes_[2 * i] | (rawBytes_[2 * i + 1] << 8));
       const int value = (value16 + 128) >> 8;
       (*samples)[i] = static_cast<std::uint8_t>(std::min(value, 127) + 128);
     }
@@ -83,9 +85,11 @@ std::size_t RecordingInput::Read(std::vector<std::uint8_t>* samples) {
   }
   if (sound_ == nullptr) return 0;
   frames_.resize(samples->size() * static_cast<std::size_t>(channels_));
-  const sf_count_t n = sf_readf_short(sound_, frames_.data(), static_cast<sf_count_t>(samples->size()));
+  const sf_count_t n =
+      sf_readf_short(sound_, frames_.data(), static_cast<sf_count_t>(samples->size()));
   if (n <= 0) {
-    if (sf_error(sound_) != SF_ERR_NO_ERROR) error_ = name_ + ": read error: " + sf_strerror(sound_);
+    if (sf_error(sound_) != SF_ERR_NO_ERROR)
+      error_ = name_ + ": read error: " + sf_strerror(sound_);
     return 0;
   }
   // Back to the sound card's 8-bit unsigned scale, rounding 16-bit samples.
@@ -96,7 +100,8 @@ std::size_t RecordingInput::Read(std::vector<std::uint8_t>* samples) {
   return static_cast<std::size_t>(n);
 }
 
-bool LoadRecording(const std::string& path, std::vector<std::uint8_t>* samples, std::string* error) {
+bool LoadRecording(const std::string& path, std::vector<std::uint8_t>* samples,
+                   std::string* error) {
   RecordingInput input;
   if (!input.Open(path, false, error)) return false;
   samples->clear();

@@ -30,7 +30,8 @@ class RecordingInput {
 
   // Opens path ("-" with raw for standard input). On failure returns false
   // with a one-line description naming the file in *error.
-  bool Open(const std::string& path, bool raw, std::string* error, RawFormat rawFormat = RawFormat::U8);
+  bool Open(const std::string& path, bool raw, std::string* error,
+            RawFormat rawFormat = RawFormat::U8);
 
   // Reads up to samples->size() samples into *samples; returns how many were
   // read, 0 at the end. A read error ends the input and is kept in error().

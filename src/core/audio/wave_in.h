@@ -94,7 +94,9 @@ class WaveIn {
 
   // Called on the program's thread when an open device fails on its own
   // (for example the audio server went away); the code says why.
-  void SetFailureHandler(std::function<void(int code)> handler) { failureHandler_ = std::move(handler); }
+  void SetFailureHandler(std::function<void(int code)> handler) {
+    failureHandler_ = std::move(handler);
+  }
 
  protected:
   void ReportFailure(int code) {

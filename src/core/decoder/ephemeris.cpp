@@ -67,8 +67,8 @@ void CVantrelDoc::DecodeElements(const std::uint8_t* packet) {
   const std::optional<ElementFields> e = ReadElements(packet);
   if (!e) return;
   char line[256];
-  std::snprintf(line, sizeof line, "Elements   FM-%02d Ma %12.8lf\xB0 Mm %12.8lf/day ", e->satellite,
-                e->meanAnomaly, e->meanMotion);
+  std::snprintf(line, sizeof line, "Elements   FM-%02d Ma %12.8lf\xB0 Mm %12.8lf/day ",
+                e->satellite, e->meanAnomaly, e->meanMotion);
   PostLine(line, true);
 }
 

@@ -19,8 +19,8 @@ std::string Format(const char* format, auto... args) {
 }
 
 std::string NineBytesHex(const char* prefix, const std::uint8_t* packet) {
-  return Format("%s%02X%02X%02X%02X%02X%02X%02X%02X%02X", prefix, packet[1], packet[2],
-                packet[3], packet[4], packet[5], packet[6], packet[7], packet[8], packet[9]);
+  return Format("%s%02X%02X%02X%02X%02X%02X%02X%02X%02X", prefix, packet[1], packet[2], packet[3],
+                packet[4], packet[5], packet[6], packet[7], packet[8], packet[9]);
 }
 
 }  // namespace
@@ -49,8 +49,8 @@ PacketOutcome CVantrelDoc::InterpretPacket(const std::uint8_t* packet) {
         const PartCount parts = ReadPartCount(packet[1]);
         if (parts.part > parts.total) return PacketOutcome::Abandoned;
         const std::vector<unsigned> v = MessageWords(packet);
-        PostLine(Format("Message (pt. %d of %d) %05X %05X %05X %05X", parts.part, parts.total,
-                        v[0], v[1], v[2], v[3]),
+        PostLine(Format("Message (pt. %d of %d) %05X %05X %05X %05X", parts.part, parts.total, v[0],
+                        v[1], v[2], v[3]),
                  true);
       }
       break;

@@ -18,7 +18,8 @@ namespace {
 
 // Creates the folder and its parents; "/a/b/" makes /a and /a/b.
 void MakeFolders(const std::string& folder) {
-  for (std::size_t slash = folder.find('/', 1); slash != std::string::npos; slash = folder.find('/', slash + 1))
+  for (std::size_t slash = folder.find('/', 1); slash != std::string::npos;
+       slash = folder.find('/', slash + 1))
     ::mkdir(folder.substr(0, slash).c_str(), 0777);
   ::mkdir(folder.c_str(), 0777);
 }
@@ -84,7 +85,8 @@ void CVantrelDoc::WriteRawLog(const std::string& text) {
   const std::string path =
       logDirectory + "orbcomm_raw" + FormatUtc(clock().Now(), "%y%m%d") + ".log";
   const bool sync = text.compare(0, 8, "65 A8 F9") == 0;
-  AppendLogRecord(1, path, sync ? "\r\n" : "", text, FormatUtc(clock().Now(), " [%y-%m-%d %H:%M:%S]"));
+  AppendLogRecord(1, path, sync ? "\r\n" : "", text,
+                  FormatUtc(clock().Now(), " [%y-%m-%d %H:%M:%S]"));
 }
 
 }  // namespace vantrel

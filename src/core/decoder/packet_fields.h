@@ -45,10 +45,10 @@ std::vector<unsigned> UplinkCodes(const std::uint8_t* packet);
 std::vector<unsigned> DownlinkCodes(const std::uint8_t* packet);
 
 struct EphemerisFields {
-  int satellite = 0;      // FM number, 0..36
+  int satellite = 0;  // FM number, 0..36
   int week = 0;
   int secondsOfWeek = 0;
-  int day = 0;            // 0 Sunday .. 7 ("Err")
+  int day = 0;  // 0 Sunday .. 7 ("Err")
   int hours = 0, minutes = 0, seconds = 0;
   GeodeticPosition position;
 };

@@ -41,8 +41,8 @@ class SearchCache {
   // followed by count <= kRingLength new samples (unsigned, stored as sample
   // - 128). The search that follows storing new sample i starts at stream
   // entry i + 1.
-  void PrepareStream(const std::vector<std::int32_t>& ring, int start,
-                     const std::uint8_t* samples, int count);
+  void PrepareStream(const std::vector<std::int32_t>& ring, int start, const std::uint8_t* samples,
+                     int count);
   // Raw signs by stream entry, for entries 0 .. count + kReach - 10.
   const std::uint8_t* StreamSigns() const { return streamSigns_.data(); }
   // First stream entry k in [from, end) whose candidate flags (bits of

@@ -21,7 +21,8 @@ void CVantrelDoc::FeedSensitive(const std::uint8_t* samples, int count) {
   // The ring keeps the audio for the Signal screen as with the packet search.
   for (int i = 0; i < count;) {
     const int run = std::min(count - i, kRingLength - ringWriteIndex);
-    for (int j = 0; j < run; ++j) ring[ringWriteIndex + j] = static_cast<std::int32_t>(samples[i + j]) - 128;
+    for (int j = 0; j < run; ++j)
+      ring[ringWriteIndex + j] = static_cast<std::int32_t>(samples[i + j]) - 128;
     i += run;
     ringWriteIndex = (ringWriteIndex + run) % kRingLength;
   }

@@ -125,14 +125,17 @@ void SensitiveDemodulator::Strobe() {
   ++bits_;
 
   // Bit clock: move the strobe toward the energy peak (offset j - 4 from n0).
-  const int peak = static_cast<int>(std::max_element(energy_.begin(), energy_.end()) - energy_.begin());
-  const float before = energy_[(peak + 9) % 10], here = energy_[peak], after = energy_[(peak + 1) % 10];
+  const int peak =
+      static_cast<int>(std::max_element(energy_.begin(), energy_.end()) - energy_.begin());
+  const float before = energy_[(peak + 9) % 10], here = energy_[peak],
+              after = energy_[(peak + 1) % 10];
   const float curvature = before - 2.0f * here + after;
   const float shift = curvature < 0.0f ? 0.5f * (before - after) / curvature : 0.0f;
   double error = (peak - 4) + shift - frac;
   error -= 10.0 * std::round(error / 10.0);
-  period_ = std::clamp(period_ + kPeriodGain * error, kNominalPeriod - kMaxPeriodError * kNominalPeriod,
-                       kNominalPeriod + kMaxPeriodError * kNominalPeriod);
+  period_ =
+      std::clamp(period_ + kPeriodGain * error, kNominalPeriod - kMaxPeriodError * kNominalPeriod,
+                 kNominalPeriod + kMaxPeriodError * kNominalPeriod);
   strobe_ += period_ + kClockGain * error;
 }
 

@@ -51,9 +51,9 @@ class SensitiveDemodulator {
   std::array<float, kTaps> taps_{};
   std::unique_ptr<std::remove_pointer_t<firfilt_rrrf>, FilterDeleter> filter_;
   std::vector<float> block_, blockFiltered_;
-  float tapSum_ = 0.0f;     // filter gain for a constant level
-  float tapEnergy_ = 0.0f;  // filter gain for a pulse of its own shape, per unit height
-  std::array<float, kHistory> x_{};         // samples around the mid level
+  float tapSum_ = 0.0f;              // filter gain for a constant level
+  float tapEnergy_ = 0.0f;           // filter gain for a pulse of its own shape, per unit height
+  std::array<float, kHistory> x_{};  // samples around the mid level
   std::array<std::uint8_t, kHistory> clipped_{};
   std::array<float, kHistory> filtered_{};  // filter output centred on each sample
   long long samples_ = 0;

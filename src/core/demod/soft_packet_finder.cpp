@@ -128,7 +128,8 @@ bool SoftPacketFinder::TryCandidate(long long start, int polarity, int length) {
 
   int corrected = -1;
   const Sums sums = TwoSums(bytes.data(), length);
-  if (sums.Zero() && weakCount <= kMaxWeakPerCheck * scale && Plausible(bytes.data(), length, false)) {
+  if (sums.Zero() && weakCount <= kMaxWeakPerCheck * scale &&
+      Plausible(bytes.data(), length, false)) {
     corrected = 0;
   } else if (!sums.Zero() && weakCount <= kMaxWeakPerCorrect * scale) {
     // The sums locate an error only up to a multiple of 256 / 2^bit between

@@ -25,8 +25,8 @@ struct FoundPacket {
   const std::uint8_t* bytes = nullptr;  // 12 or 24 bytes, corrected
   int length = 0;
   int correctedBits = 0;
-  int polarity = 0;         // 0 upright, 1 inverted
-  long long startBit = 0;   // index of the packet's first bit in the stream
+  int polarity = 0;        // 0 upright, 1 inverted
+  long long startBit = 0;  // index of the packet's first bit in the stream
 };
 
 class SoftPacketFinder {
@@ -56,9 +56,9 @@ class SoftPacketFinder {
   Handler handler_;
   std::array<float, kHistory> bits_{};
   long long pushed_ = 0;
-  long long nextStart_ = 0;     // next position to try
-  long long skipUntil_ = 0;     // positions before this lie inside an accepted packet
-  long long expectedNext_ = -1; // where a back-to-back packet would begin
+  long long nextStart_ = 0;      // next position to try
+  long long skipUntil_ = 0;      // positions before this lie inside an accepted packet
+  long long expectedNext_ = -1;  // where a back-to-back packet would begin
   int lastPolarity_ = 0;
 };
 

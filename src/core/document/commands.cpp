@@ -9,18 +9,26 @@ constexpr const char* kBadLatitude =
     "The latitude must be a letter N or S, whole degrees and minutes, for example N37 11.1.";
 constexpr const char* kBadLongitude =
     "The longitude must be a letter E or W, whole degrees and minutes, for example W8 36.0.";
-constexpr const char* kLatitudeTooLarge = "The latitude holds a number too large; it lies between S90 and N90.";
-constexpr const char* kLongitudeTooLarge = "The longitude holds a number too large; it lies between W180 and E180.";
-constexpr const char* kLatitudeOutOfRange = "The latitude lies beyond 90 degrees; it lies between S90 and N90.";
-constexpr const char* kLongitudeOutOfRange = "The longitude lies beyond 180 degrees; it lies between W180 and E180.";
+constexpr const char* kLatitudeTooLarge =
+    "The latitude holds a number too large; it lies between S90 and N90.";
+constexpr const char* kLongitudeTooLarge =
+    "The longitude holds a number too large; it lies between W180 and E180.";
+constexpr const char* kLatitudeOutOfRange =
+    "The latitude lies beyond 90 degrees; it lies between S90 and N90.";
+constexpr const char* kLongitudeOutOfRange =
+    "The longitude lies beyond 180 degrees; it lies between W180 and E180.";
 
 // The message for a home text the dialog cannot take, or null when it is good.
 const char* HomeTextMessage(const std::string& text, bool latitude) {
   switch (CheckHomeCoordinate(text, latitude ? 90.0 : 180.0)) {
-    case HomeTextProblem::None: return nullptr;
-    case HomeTextProblem::Unreadable: return latitude ? kBadLatitude : kBadLongitude;
-    case HomeTextProblem::TooLarge: return latitude ? kLatitudeTooLarge : kLongitudeTooLarge;
-    case HomeTextProblem::OutOfRange: return latitude ? kLatitudeOutOfRange : kLongitudeOutOfRange;
+    case HomeTextProblem::None:
+      return nullptr;
+    case HomeTextProblem::Unreadable:
+      return latitude ? kBadLatitude : kBadLongitude;
+    case HomeTextProblem::TooLarge:
+      return latitude ? kLatitudeTooLarge : kLongitudeTooLarge;
+    case HomeTextProblem::OutOfRange:
+      return latitude ? kLatitudeOutOfRange : kLongitudeOutOfRange;
   }
   return nullptr;
 }
@@ -111,10 +119,13 @@ void OnSdrOptions(CVantrelDoc& doc, CommandDialogs& dialogs) {
   sdr::SdrTuning tuning = doc.sdrTuning;
   if (!dialogs.RunSdrOptions(tuning)) return;
   // Values outside what a receiver can be set to keep the previous ones.
-  if (tuning.centreHz >= kMinSdrCentreHz && tuning.centreHz <= kMaxSdrCentreHz) doc.sdrTuning.centreHz = tuning.centreHz;
-  if (tuning.sampleRate >= kMinSdrRate && tuning.sampleRate <= kMaxSdrRate) doc.sdrTuning.sampleRate = tuning.sampleRate;
+  if (tuning.centreHz >= kMinSdrCentreHz && tuning.centreHz <= kMaxSdrCentreHz)
+    doc.sdrTuning.centreHz = tuning.centreHz;
+  if (tuning.sampleRate >= kMinSdrRate && tuning.sampleRate <= kMaxSdrRate)
+    doc.sdrTuning.sampleRate = tuning.sampleRate;
   doc.sdrTuning.autoGain = tuning.autoGain != 0 ? 1 : 0;
-  if (tuning.gainDb >= kMinSdrGainDb && tuning.gainDb <= kMaxSdrGainDb) doc.sdrTuning.gainDb = tuning.gainDb;
+  if (tuning.gainDb >= kMinSdrGainDb && tuning.gainDb <= kMaxSdrGainDb)
+    doc.sdrTuning.gainDb = tuning.gainDb;
 }
 
 void OnNetworkFeed(CVantrelDoc& doc, CommandDialogs& dialogs) {
@@ -135,25 +146,62 @@ void OnDemodulator(CVantrelDoc& doc, int choice) {
 
 bool RunDocumentCommand(CVantrelDoc& doc, CommandDialogs& dialogs, int id) {
   switch (id) {
-    case cmd::kViewSignal: OnViewSignal(doc); return true;
-    case cmd::kViewMessages: OnViewMessages(doc); return true;
-    case cmd::kViewSatellites: OnViewSatellites(doc); return true;
-    case cmd::kViewChart: OnViewChart(doc); return true;
-    case cmd::kViewSpectrum: OnViewSpectrum(doc); return true;
-    case cmd::kSdrOptions: OnSdrOptions(doc, dialogs); return true;
-    case cmd::kOutputLog: OnOutputLog(doc); return true;
-    case cmd::kOutputRaw: OnOutputRaw(doc); return true;
-    case cmd::kHome: OnHome(doc, dialogs); return true;
-    case cmd::kLogDirectory: OnLogDirectory(doc, dialogs); return true;
-    case cmd::kMixer: OnMixer(doc, dialogs); return true;
-    case cmd::kFilter: OnFilter(doc, dialogs); return true;
-    case cmd::kTrackHistory: OnTrackHistory(doc); return true;
-    case cmd::kTleDefine: OnTleDefine(doc, dialogs); return true;
-    case cmd::kTleEnable: OnTleEnable(doc); return true;
-    case cmd::kDemodulatorClassic: OnDemodulator(doc, kDemodulatorClassic); return true;
-    case cmd::kDemodulatorSensitive: OnDemodulator(doc, kDemodulatorSensitive); return true;
-    case cmd::kNetworkFeed: OnNetworkFeed(doc, dialogs); return true;
-    default: break;
+    case cmd::kViewSignal:
+      OnViewSignal(doc);
+      return true;
+    case cmd::kViewMessages:
+      OnViewMessages(doc);
+      return true;
+    case cmd::kViewSatellites:
+      OnViewSatellites(doc);
+      return true;
+    case cmd::kViewChart:
+      OnViewChart(doc);
+      return true;
+    case cmd::kViewSpectrum:
+      OnViewSpectrum(doc);
+      return true;
+    case cmd::kSdrOptions:
+      OnSdrOptions(doc, dialogs);
+      return true;
+    case cmd::kOutputLog:
+      OnOutputLog(doc);
+      return true;
+    case cmd::kOutputRaw:
+      OnOutputRaw(doc);
+      return true;
+    case cmd::kHome:
+      OnHome(doc, dialogs);
+      return true;
+    case cmd::kLogDirectory:
+      OnLogDirectory(doc, dialogs);
+      return true;
+    case cmd::kMixer:
+      OnMixer(doc, dialogs);
+      return true;
+    case cmd::kFilter:
+      OnFilter(doc, dialogs);
+      return true;
+    case cmd::kTrackHistory:
+      OnTrackHistory(doc);
+      return true;
+    case cmd::kTleDefine:
+      OnTleDefine(doc, dialogs);
+      return true;
+    case cmd::kTleEnable:
+      OnTleEnable(doc);
+      return true;
+    case cmd::kDemodulatorClassic:
+      OnDemodulator(doc, kDemodulatorClassic);
+      return true;
+    case cmd::kDemodulatorSensitive:
+      OnDemodulator(doc, kDemodulatorSensitive);
+      return true;
+    case cmd::kNetworkFeed:
+      OnNetworkFeed(doc, dialogs);
+      return true;
+    default:
+      break;
   }
   if (id >= cmd::kSource1 && id <= cmd::kSource4) {
     OnSource(doc, id - cmd::kSource1);
@@ -165,18 +213,42 @@ bool RunDocumentCommand(CVantrelDoc& doc, CommandDialogs& dialogs, int id) {
 CommandState UpdateDocumentCommand(const CVantrelDoc& doc, int id) {
   CommandState state;
   switch (id) {
-    case cmd::kViewSignal: state.checked = doc.viewState == 0; break;
-    case cmd::kViewMessages: state.checked = doc.viewState == 1; break;
-    case cmd::kViewSatellites: state.checked = doc.viewState == 3; break;
-    case cmd::kViewChart: state.checked = doc.viewState == 2; break;
-    case cmd::kViewSpectrum: state.checked = doc.viewState == 4; break;
-    case cmd::kStart: state.enabled = doc.captureRunning == 0; break;
-    case cmd::kStop: state.enabled = doc.captureRunning != 0; break;
-    case cmd::kOutputLog: state.checked = doc.logFlag != 0; break;
-    case cmd::kOutputRaw: state.checked = doc.rawFlag != 0; break;
-    case cmd::kTrackHistory: state.checked = doc.trackHistory != 0; break;
-    case cmd::kDemodulatorClassic: state.checked = doc.demodulator != kDemodulatorSensitive; break;
-    case cmd::kDemodulatorSensitive: state.checked = doc.demodulator == kDemodulatorSensitive; break;
+    case cmd::kViewSignal:
+      state.checked = doc.viewState == 0;
+      break;
+    case cmd::kViewMessages:
+      state.checked = doc.viewState == 1;
+      break;
+    case cmd::kViewSatellites:
+      state.checked = doc.viewState == 3;
+      break;
+    case cmd::kViewChart:
+      state.checked = doc.viewState == 2;
+      break;
+    case cmd::kViewSpectrum:
+      state.checked = doc.viewState == 4;
+      break;
+    case cmd::kStart:
+      state.enabled = doc.captureRunning == 0;
+      break;
+    case cmd::kStop:
+      state.enabled = doc.captureRunning != 0;
+      break;
+    case cmd::kOutputLog:
+      state.checked = doc.logFlag != 0;
+      break;
+    case cmd::kOutputRaw:
+      state.checked = doc.rawFlag != 0;
+      break;
+    case cmd::kTrackHistory:
+      state.checked = doc.trackHistory != 0;
+      break;
+    case cmd::kDemodulatorClassic:
+      state.checked = doc.demodulator != kDemodulatorSensitive;
+      break;
+    case cmd::kDemodulatorSensitive:
+      state.checked = doc.demodulator == kDemodulatorSensitive;
+      break;
     case cmd::kTleEnable:
       state.enabled = !doc.tleFile.empty();
       state.checked = state.enabled && doc.tleEnable != 0;

@@ -12,8 +12,10 @@
 
 namespace vantrel {
 
-inline constexpr const char* kLogDirectoryChooserTitle = "Choose the directory for log and wave files";
-inline constexpr const char* kTleChooserTitle = "Choose the two-line element file for the Orbcomm satellites";
+inline constexpr const char* kLogDirectoryChooserTitle =
+    "Choose the directory for log and wave files";
+inline constexpr const char* kTleChooserTitle =
+    "Choose the two-line element file for the Orbcomm satellites";
 
 class CommandDialogs {
  public:

@@ -34,7 +34,8 @@ Reading Read(const std::string& text) {
   errno = 0;
   const long degrees = std::strtol(p, &end, 10);
   if (end == p) return r;
-  if (errno == ERANGE || degrees > std::numeric_limits<int>::max() || degrees < std::numeric_limits<int>::min()) {
+  if (errno == ERANGE || degrees > std::numeric_limits<int>::max() ||
+      degrees < std::numeric_limits<int>::min()) {
     r.tooLarge = true;
     return r;
   }

@@ -30,7 +30,9 @@ class NullHost : public DocumentHost {
  public:
   void UpdateAllViews() override {}
   void SetMainWindowTitle(const std::string&) override {}
-  std::uint32_t SetViewTimer(int eventId, int) override { return static_cast<std::uint32_t>(eventId); }
+  std::uint32_t SetViewTimer(int eventId, int) override {
+    return static_cast<std::uint32_t>(eventId);
+  }
   void KillViewTimer(std::uint32_t) override {}
   void ShowMessage(const std::string&) override {}
   void ClearTrackHistory() override {}

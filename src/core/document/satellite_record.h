@@ -9,9 +9,9 @@
 namespace vantrel {
 
 struct SatelliteRecord {
-  double frequency = 0.0;  // downlink, MHz
-  double longitude = 0.0;  // degrees east
-  double latitude = 0.0;   // degrees north
+  double frequency = 0.0;         // downlink, MHz
+  double longitude = 0.0;         // degrees east
+  double latitude = 0.0;          // degrees north
   std::int32_t positionTime = 0;  // seconds since 1970 UTC, 0 = none
   std::uint32_t reserved = 0;
 

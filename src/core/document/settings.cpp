@@ -72,7 +72,8 @@ class Loader {
 
   // Any finite angle is kept, as the home dialog can produce it; a NaN or
   // infinity would break every distance on the chart.
-  void Double(const std::string& name, double& member, double min = -HUGE_VAL, double max = HUGE_VAL) {
+  void Double(const std::string& name, double& member, double min = -HUGE_VAL,
+              double max = HUGE_VAL) {
     const auto bytes = store_.ReadBytes(name, SettingKind::Double);
     if (!bytes || bytes->size() != sizeof(double)) return;
     double value;

@@ -33,7 +33,7 @@ class SettingsStore {
   // order): 4 for an integer, 8 for a double, a record's bytes as stored.
   // Nothing when the value is missing or does not read as that kind.
   virtual std::optional<std::vector<std::uint8_t>> ReadBytes(const std::string& name,
-                                                              SettingKind kind) = 0;
+                                                             SettingKind kind) = 0;
   virtual std::optional<std::string> ReadText(const std::string& name) = 0;
 
   virtual void WriteBytes(const std::string& name, SettingKind kind,

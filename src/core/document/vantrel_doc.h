@@ -39,8 +39,17 @@ struct FoundPacket;
 enum DemodulatorChoice { kDemodulatorClassic = 0, kDemodulatorSensitive = 1 };
 
 // Filter flag order as stored: 0x1A, 0x1B, 0x1C, 0x1D, 0x1E, 0x1F, 0x22, 0x65.
-enum FilterIndex { kFilterMessage, kFilterUplink, kFilterDownlink, kFilterNetwork,
-                   kFilterFill, kFilterEphemeris, kFilterElements, kFilterSync, kFilterCount };
+enum FilterIndex {
+  kFilterMessage,
+  kFilterUplink,
+  kFilterDownlink,
+  kFilterNetwork,
+  kFilterFill,
+  kFilterEphemeris,
+  kFilterElements,
+  kFilterSync,
+  kFilterCount
+};
 
 // What Options > SDR accepts and the settings keep.
 inline constexpr double kMinSdrCentreHz = 1e6;
@@ -93,8 +102,8 @@ class CVantrelDoc {
   void WriteRawLog(const std::string& text);
   // kind 0 is the log, 1 the raw log; reports a change between writing and
   // failing in the status bar.
-  void AppendLogRecord(int kind, const std::string& path, const std::string& before, const std::string& text,
-                       const std::string& stamp);
+  void AppendLogRecord(int kind, const std::string& path, const std::string& before,
+                       const std::string& text, const std::string& stamp);
 
   // Message ring lines in arrival order, oldest first (empty slots left out).
   std::vector<std::string> MessagesInArrivalOrder() const;

@@ -6,9 +6,7 @@ namespace vantrel {
 
 namespace {
 
-bool HasWildcard(const std::string& text) {
-  return text.find_first_of("+#") != std::string::npos;
-}
+bool HasWildcard(const std::string& text) { return text.find_first_of("+#") != std::string::npos; }
 
 bool HasCharAtOrBelow(const std::string& text, unsigned char limit) {
   return std::any_of(text.begin(), text.end(),

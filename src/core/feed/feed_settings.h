@@ -12,9 +12,9 @@ struct FeedSettings {
   int port = 1883;
   std::string topic = "vantrel";
   std::string station;
-  std::string user;      // empty: connect without a user name
+  std::string user;  // empty: connect without a user name
   std::string password;
-  int tls = 0;           // 1: TLS against the system's certificate authorities
+  int tls = 0;  // 1: TLS against the system's certificate authorities
   bool operator==(const FeedSettings&) const = default;
 };
 

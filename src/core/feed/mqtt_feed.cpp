@@ -49,7 +49,8 @@ MqttFeed::MqttFeed(FeedSettings settings)
                               settings_.password.empty() ? nullptr : settings_.password.c_str());
   }
   if (settings_.tls) {
-    const int rc = mosquitto_tls_set(client_, nullptr, kCertificateDirectory, nullptr, nullptr, nullptr);
+    const int rc =
+        mosquitto_tls_set(client_, nullptr, kCertificateDirectory, nullptr, nullptr, nullptr);
     if (rc != MOSQ_ERR_SUCCESS) notice_ = "Network feed: TLS unavailable: " + ErrorText(rc);
   }
   thread_ = std::thread([this] { Run(); });
@@ -159,7 +160,8 @@ void MqttFeed::SendQueued() {
   std::vector<Outgoing> batch;
   {
     std::lock_guard lock(mutex_);
-    while (inFlight_.size() + batch.size() < static_cast<std::size_t>(kInFlight) && !queue_.empty()) {
+    while (inFlight_.size() + batch.size() < static_cast<std::size_t>(kInFlight) &&
+           !queue_.empty()) {
       batch.push_back(std::move(queue_.front()));
       queue_.pop_front();
     }
@@ -169,8 +171,8 @@ void MqttFeed::SendQueued() {
     Outgoing& message = batch[i];
     int mid = 0;
     const int rc = mosquitto_publish(client_, &mid, message.topic.c_str(),
-                                     static_cast<int>(message.payload.size()), message.payload.data(),
-                                     kQos, message.retain);
+                                     static_cast<int>(message.payload.size()),
+                                     message.payload.data(), kQos, message.retain);
     if (rc != MOSQ_ERR_SUCCESS) {
       // Back to the head of the queue, in order, for the next connection.
       std::lock_guard lock(mutex_);

@@ -89,7 +89,7 @@ class MqttFeed final : public PacketListener {
   const std::string packetsTopic_, statusTopic_;
   mosquitto* client_ = nullptr;
 
-  mutable std::mutex mutex_;       // guards the members below it
+  mutable std::mutex mutex_;  // guards the members below it
   std::deque<Outgoing> queue_;
   std::size_t inFlightCount_ = 0;  // mirror of inFlight_.size() for Pending()
   std::size_t dropped_ = 0;

@@ -15,15 +15,24 @@ using json = nlohmann::ordered_json;
 
 const char* TypeName(const std::uint8_t* bytes) {
   switch (bytes[0]) {
-    case kTypeSync: return HasSyncWord(bytes) ? "sync" : "unknown-sync";
-    case kTypeMessage: return "message";
-    case kTypeUplink: return "uplink";
-    case kTypeDownlink: return "downlink";
-    case kTypeNetwork: return "network";
-    case kTypeFill: return "fill";
-    case kTypeEphemeris: return "ephemeris";
-    case kTypeElements: return "elements";
-    default: return "unknown";
+    case kTypeSync:
+      return HasSyncWord(bytes) ? "sync" : "unknown-sync";
+    case kTypeMessage:
+      return "message";
+    case kTypeUplink:
+      return "uplink";
+    case kTypeDownlink:
+      return "downlink";
+    case kTypeNetwork:
+      return "network";
+    case kTypeFill:
+      return "fill";
+    case kTypeEphemeris:
+      return "ephemeris";
+    case kTypeElements:
+      return "elements";
+    default:
+      return "unknown";
   }
 }
 
@@ -84,18 +93,19 @@ void AddDecodedFields(const std::uint8_t* b, json& object) {
 
 const char* DemodulatorName(DemodulatorKind kind) {
   switch (kind) {
-    case DemodulatorKind::Sensitive: return "sensitive";
-    case DemodulatorKind::Sdr: return "sdr";
-    case DemodulatorKind::Classic: break;
+    case DemodulatorKind::Sensitive:
+      return "sensitive";
+    case DemodulatorKind::Sdr:
+      return "sdr";
+    case DemodulatorKind::Classic:
+      break;
   }
   return "classic";
 }
 
 }  // namespace
 
-std::string IsoUtc(CTime seconds) {
-  return FormatUtc(seconds, "%Y-%m-%dT%H:%M:%SZ");
-}
+std::string IsoUtc(CTime seconds) { return FormatUtc(seconds, "%Y-%m-%dT%H:%M:%SZ"); }
 
 json PacketJson(const AcceptedPacket& packet) {
   std::string hex;

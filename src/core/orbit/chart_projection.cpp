@@ -32,15 +32,15 @@ std::optional<int> TruncToInt(double v) {
   return static_cast<int>(v);
 }
 
-std::optional<ChartPoint> ProjectToChart(double homeLatitude, double homeLongitude,
-                                         double latitude, double longitude) {
+std::optional<ChartPoint> ProjectToChart(double homeLatitude, double homeLongitude, double latitude,
+                                         double longitude) {
   const double ch = (90.0 - AwayFromPole(homeLatitude)) * kDegToRad;
   const double cs = (90.0 - latitude) * kDegToRad;
   const double delta = (homeLongitude - longitude) * kDegToRad;
   // Rounding can push the cosine a hair past 1 for a point at home; acos
   // would then give NaN.
-  const double rho = std::acos(Clamp1(std::cos(cs) * std::cos(ch) +
-                                      std::sin(ch) * std::sin(cs) * std::cos(delta)));
+  const double rho = std::acos(
+      Clamp1(std::cos(cs) * std::cos(ch) + std::sin(ch) * std::sin(cs) * std::cos(delta)));
   double a = 0.0;
   if (std::sin(rho) != 0.0) {
     double q = std::sin(delta) * std::sin(cs) / std::sin(rho);
@@ -48,9 +48,9 @@ std::optional<ChartPoint> ProjectToChart(double homeLatitude, double homeLongitu
     if (q > kBearingClamp) q = kBearingClamp;
     a = std::asin(q);
   }
-  const double t =
-      cs != 0.0 ? std::atan(std::sin(delta) / (std::sin(ch) / std::tan(cs) - std::cos(ch) * std::cos(delta)))
-                : 0.0;
+  const double t = cs != 0.0 ? std::atan(std::sin(delta) / (std::sin(ch) / std::tan(cs) -
+                                                            std::cos(ch) * std::cos(delta)))
+                             : 0.0;
   if (a * t < 0.0) a = kPi - a;
   if (a == 0.0 && cs > ch) a = kPi - a;  // on the home meridian, south of home
   if (a < 0.0) a += kTwoPi;
@@ -82,17 +82,20 @@ ChartCell ComputeChartCell(int x, int y, double homeLatitude, double homeLongitu
   const double rho = d * kRadiansPerPixel;
   const double theta = std::atan2(dx, -dy);
   const double ch = (90.0 - AwayFromPole(homeLatitude)) * kDegToRad;
-  const double c = Clamp1(std::cos(theta) * std::sin(rho) * std::sin(ch) + std::cos(rho) * std::cos(ch));
+  const double c =
+      Clamp1(std::cos(theta) * std::sin(rho) * std::sin(ch) + std::cos(rho) * std::cos(ch));
   const double cp = std::acos(c);
   const double g = std::sin(theta) * std::sin(rho) / std::sin(cp);
-  const double w = Clamp1((std::cos(rho) - std::cos(cp) * std::cos(ch)) / (std::sin(cp) * std::sin(ch)));
+  const double w =
+      Clamp1((std::cos(rho) - std::cos(cp) * std::cos(ch)) / (std::sin(cp) * std::sin(ch)));
   double l = std::acos(w);
   if (g < 0.0) l = -l;
 
   // The pole itself (cp = pi exactly) belongs to the last row of cells; a
   // NaN from a pole at home is taken as the pole's cell too.
   const int colatitude = TruncToInt(cp * kCellDegrees).value_or(0);
-  cell.colatitude = static_cast<std::int16_t>(colatitude < 0 ? 0 : (colatitude > 179 ? 179 : colatitude));
+  cell.colatitude =
+      static_cast<std::int16_t>(colatitude < 0 ? 0 : (colatitude > 179 ? 179 : colatitude));
   cell.longitude = static_cast<std::int16_t>(LongitudeCell(homeLongitude + l * kCellDegrees));
   return cell;
 }

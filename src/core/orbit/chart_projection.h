@@ -16,14 +16,14 @@ struct ChartPoint {
 };
 
 constexpr int kChartCentre = 240;
-constexpr int kChartSize = 481;          // the chart square is 0..480 in x and y
+constexpr int kChartSize = 481;                    // the chart square is 0..480 in x and y
 constexpr double kChartScale = 5.555555555555555;  // pixels per degree of arc
 constexpr std::int16_t kOutsideDisc = 181;         // colatitude of a pixel off the disc
 
 // Places a point at latitude/longitude (degrees) on the chart around home.
 // Empty when the inputs are not finite numbers, so no garbage pixel is made.
-std::optional<ChartPoint> ProjectToChart(double homeLatitude, double homeLongitude,
-                                         double latitude, double longitude);
+std::optional<ChartPoint> ProjectToChart(double homeLatitude, double homeLongitude, double latitude,
+                                         double longitude);
 
 // The geographic cell under one chart pixel, as the projection cache keeps it.
 struct ChartCell {

@@ -13,7 +13,7 @@ namespace {
 
 using angles::kDegToRad;
 using angles::kRadToDeg;
-constexpr double kDayToRadians = 0.017202423839014373;  // one year is 2 pi
+constexpr double kDayToRadians = 0.017202423839014373;    // one year is 2 pi
 constexpr double kInverseRimCube = 7.233796296296296e-8;  // 1 / 240^3
 
 }  // namespace
@@ -33,7 +33,8 @@ SunZenith::SunZenith(const SunPosition& sun) {
     sinColatitude_[c] = std::sin(c * kDegToRad);
     cosColatitude_[c] = std::cos(c * kDegToRad);
   }
-  for (int l = 0; l < 360; ++l) cosHourAngle_[l] = std::cos((sun.subSolarLongitude - l) * kDegToRad);
+  for (int l = 0; l < 360; ++l)
+    cosHourAngle_[l] = std::cos((sun.subSolarLongitude - l) * kDegToRad);
   sinSunColatitude_ = std::sin((90.0 - sun.declination) * kDegToRad);
   cosSunColatitude_ = std::cos((90.0 - sun.declination) * kDegToRad);
 }

@@ -17,8 +17,8 @@ constexpr Rgb MakeRgb(int r, int g, int b) {
 }
 
 struct SunPosition {
-  double declination = 0.0;          // degrees north
-  double subSolarLongitude = 0.0;    // degrees east, 0 at 12:00 UTC
+  double declination = 0.0;        // degrees north
+  double subSolarLongitude = 0.0;  // degrees east, 0 at 12:00 UTC
 };
 
 // The sun for the time now: the declination from the days since the March

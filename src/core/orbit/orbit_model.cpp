@@ -11,10 +11,10 @@ namespace vantrel {
 
 namespace {
 
-constexpr double kMotionToAxis = 7.5369793e13;   // a^3 * n^2, km^3 with n in rev/day
+constexpr double kMotionToAxis = 7.5369793e13;  // a^3 * n^2, km^3 with n in rev/day
 constexpr double kSmallestMeanMotion = 0.1;
-constexpr double kRateCoefficient = 9.95;        // degrees per day
-constexpr double kReferenceRadius = 6378.16;     // km
+constexpr double kRateCoefficient = 9.95;     // degrees per day
+constexpr double kReferenceRadius = 6378.16;  // km
 using angles::kDegToRevolutions;
 using angles::kElementDegToRad;
 using angles::kRevolutionsToRad;

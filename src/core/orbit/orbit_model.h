@@ -21,7 +21,7 @@ struct TleElements {
   double eccentricity = 0.0;
   double argumentOfPerigee = 0.0;
   double meanAnomaly = 0.0;
-  double meanMotion = 0.0;    // revolutions per day
+  double meanMotion = 0.0;  // revolutions per day
 };
 
 // Reads the fixed columns of element lines 1 and 2. Empty when a field is

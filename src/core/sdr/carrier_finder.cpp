@@ -6,20 +6,22 @@
 namespace vantrel::sdr {
 
 namespace {
-constexpr double kHumpWidthHz = 3600.0;   // the middle of a downlink's hump
-constexpr double kShoulderHz = 1500.0;    // both sides of a hump's centre stand up too
+constexpr double kHumpWidthHz = 3600.0;  // the middle of a downlink's hump
+constexpr double kShoulderHz = 1500.0;   // both sides of a hump's centre stand up too
 constexpr double kShoulderRatio = 1.4;
 }  // namespace
 
 CarrierFinder::CarrierFinder(const std::vector<double>& power, double binHz)
     : centred_(power.size()), binHz_(binHz) {
   const std::size_t half = power.size() / 2;
-  for (std::size_t i = 0; i < power.size(); ++i) centred_[i] = power[(i + power.size() - half) % power.size()];
+  for (std::size_t i = 0; i < power.size(); ++i)
+    centred_[i] = power[(i + power.size() - half) % power.size()];
   wide_ = Smooth(kHumpWidthHz);
   narrow_ = Smooth(kHumpWidthHz / 3);
   if (!wide_.empty()) {
     std::vector<double> sorted = wide_;
-    std::nth_element(sorted.begin(), sorted.begin() + static_cast<long>(sorted.size() / 2), sorted.end());
+    std::nth_element(sorted.begin(), sorted.begin() + static_cast<long>(sorted.size() / 2),
+                     sorted.end());
     floor_ = sorted[sorted.size() / 2];
   }
 }
@@ -64,7 +66,8 @@ std::vector<double> CarrierFinder::Find(const std::vector<double>& taken, double
     }
     peaks.emplace_back(level, offset);
   }
-  std::sort(peaks.begin(), peaks.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+  std::sort(peaks.begin(), peaks.end(),
+            [](const auto& a, const auto& b) { return a.first > b.first; });
   std::vector<double> near = taken;
   for (const auto& [level, offset] : peaks) {
     const bool clear = std::none_of(near.begin(), near.end(), [&, o = offset](double f) {

@@ -66,8 +66,8 @@ void ChannelExtractor::Process(const Complex* block, std::vector<Complex>* out) 
   for (int m = first; m < kChannelBins; ++m) {
     // Undo the block's shift by k0 bins (relative to the block's start) and
     // mix by the carrier's running phase.
-    const double shift = 2.0 * std::numbers::pi * static_cast<double>((k0 * m) % kChannelBins) /
-                         kChannelBins;
+    const double shift =
+        2.0 * std::numbers::pi * static_cast<double>((k0 * m) % kChannelBins) / kChannelBins;
     native_.push_back(time[m] * Complex(std::polar(1.0, shift - phase_)));
     phase_ = std::fmod(phase_ + step, 2.0 * std::numbers::pi);
   }

@@ -37,7 +37,7 @@ class ChannelExtractor {
  private:
   const BandTransform& band_;
   double carrierHz_;
-  double phase_ = 0.0;  // carrier phase at the next channel sample, radians
+  double phase_ = 0.0;             // carrier phase at the next channel sample, radians
   std::vector<Complex> response_;  // filter over the kChannelBins bins, baseband order
   fftwf_complex* bins_;
   fftwf_complex* time_;

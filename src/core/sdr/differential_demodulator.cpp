@@ -21,14 +21,17 @@ Complex DifferentialDemodulator::SampleAt(double position) const {
   // Cubic Lagrange interpolation between samples i and i + 1.
   const auto i = static_cast<std::int64_t>(std::floor(position));
   const float mu = static_cast<float>(position - static_cast<double>(i));
-  auto at = [this](std::int64_t n) { return history_[static_cast<std::size_t>(n) & (kHistory - 1)]; };
+  auto at = [this](std::int64_t n) {
+    return history_[static_cast<std::size_t>(n) & (kHistory - 1)];
+  };
   const Complex ym1 = at(i - 1), y0 = at(i), y1 = at(i + 1), y2 = at(i + 2);
   const float c0 = -mu * (mu - 1) * (mu - 2) / 6, c1 = (mu + 1) * (mu - 1) * (mu - 2) / 2;
   const float c2 = -(mu + 1) * mu * (mu - 2) / 2, c3 = (mu + 1) * mu * (mu - 1) / 6;
   return ym1 * c0 + y0 * c1 + y1 * c2 + y2 * c3;
 }
 
-void DifferentialDemodulator::Process(const std::vector<Complex>& samples, std::vector<float>* bits) {
+void DifferentialDemodulator::Process(const std::vector<Complex>& samples,
+                                      std::vector<float>* bits) {
   for (const Complex& y : samples) {
     const std::int64_t n = count_++;
     history_[static_cast<std::size_t>(n) & (kHistory - 1)] = y;
@@ -36,7 +39,8 @@ void DifferentialDemodulator::Process(const std::vector<Complex>& samples, std::
     // One bit apart, a clean signal turns by ±90°, so -d² points along the
     // real axis at the bit's middle and away from it between bits: its
     // real part rises and falls once per bit, peaking at the bit's middle.
-    const Complex d = y * std::conj(history_[static_cast<std::size_t>(n - kSamplesPerSymbol) & (kHistory - 1)]);
+    const Complex d =
+        y * std::conj(history_[static_cast<std::size_t>(n - kSamplesPerSymbol) & (kHistory - 1)]);
     const double power = std::norm(d);
     if (power > 0.0) {
       const double metric = -std::real(std::complex<double>(d) * std::complex<double>(d)) / power;
@@ -50,7 +54,8 @@ void DifferentialDemodulator::Process(const std::vector<Complex>& samples, std::
       // the previous symbol alone: less noise in the reference, closer to
       // coherent detection, while a wrong decision fades out of it.
       const Complex z = symbol * std::conj(reference_);
-      reference_ = symbol + kReferenceMemory * reference_ * (z.imag() >= 0.0f ? Complex(0, 1) : Complex(0, -1));
+      reference_ = symbol + kReferenceMemory * reference_ *
+                                (z.imag() >= 0.0f ? Complex(0, 1) : Complex(0, -1));
       const double magnitude = std::abs(z);
       level_ += kLevelSmoothing * (magnitude - level_);
       bits->push_back(level_ > 0.0 ? static_cast<float>(z.imag() / level_) : 0.0f);

@@ -33,13 +33,13 @@ class DifferentialDemodulator {
 
   static constexpr int kHistory = 16;  // power of two, > 4 + interpolator reach
   std::array<Complex, kHistory> history_{};
-  std::int64_t count_ = 0;            // samples seen
-  std::complex<double> timingLine_;   // symbol-rate component of the timing metric
-  double nextSymbol_ = 8.0;           // position of the next symbol, in samples
+  std::int64_t count_ = 0;           // samples seen
+  std::complex<double> timingLine_;  // symbol-rate component of the timing metric
+  double nextSymbol_ = 8.0;          // position of the next symbol, in samples
   Complex previousSymbol_;
-  Complex reference_;                 // decision-aided phase reference for the next symbol
-  double level_ = 0.0;                // running mean of |differential product|
-  std::complex<double> frequencySum_; // squared products since the last take
+  Complex reference_;                  // decision-aided phase reference for the next symbol
+  double level_ = 0.0;                 // running mean of |differential product|
+  std::complex<double> frequencySum_;  // squared products since the last take
   int frequencySymbols_ = 0;
 };
 

@@ -24,18 +24,23 @@ std::unique_ptr<IqFileReader> IqFileReader::Open(const IqRecording& recording, s
 }
 
 IqFileReader::IqFileReader(IqRecording recording, std::FILE* file)
-    : recording_(std::move(recording)), file_(file), converter_(recording_.format),
+    : recording_(std::move(recording)),
+      file_(file),
+      converter_(recording_.format),
       started_(std::chrono::steady_clock::now()) {}
 
 IqFileReader::~IqFileReader() { std::fclose(file_); }
 
 BandReader::Result IqFileReader::Read(std::vector<Complex>* out, std::string* error) {
   std::this_thread::sleep_for(kReadInterval);
-  const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
+  const double elapsed =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
   const auto due = static_cast<std::int64_t>(elapsed * recording_.sampleRate);
-  played_ = std::max(played_, due - static_cast<std::int64_t>(kMaxCatchUpSeconds * recording_.sampleRate));
+  played_ = std::max(played_,
+                     due - static_cast<std::int64_t>(kMaxCatchUpSeconds * recording_.sampleRate));
   if (due <= played_) return Result::Idle;
-  const std::size_t wanted = static_cast<std::size_t>(due - played_) * IqSampleBytes(recording_.format);
+  const std::size_t wanted =
+      static_cast<std::size_t>(due - played_) * IqSampleBytes(recording_.format);
   bytes_.resize(wanted);
   const std::size_t got = std::fread(bytes_.data(), 1, wanted, file_);
   played_ = due;

@@ -19,18 +19,24 @@ std::optional<IqFormat> ParseIqFormat(const std::string& name) {
 
 const char* IqFormatName(IqFormat format) {
   switch (format) {
-    case IqFormat::Cu8: return "cu8";
-    case IqFormat::Cs16: return "cs16";
-    case IqFormat::Cf32: return "cf32";
+    case IqFormat::Cu8:
+      return "cu8";
+    case IqFormat::Cs16:
+      return "cs16";
+    case IqFormat::Cf32:
+      return "cf32";
   }
   return "cu8";
 }
 
 std::size_t IqSampleBytes(IqFormat format) {
   switch (format) {
-    case IqFormat::Cu8: return 2;
-    case IqFormat::Cs16: return 4;
-    case IqFormat::Cf32: return 8;
+    case IqFormat::Cu8:
+      return 2;
+    case IqFormat::Cs16:
+      return 4;
+    case IqFormat::Cf32:
+      return 8;
   }
   return 2;
 }
@@ -60,7 +66,9 @@ void IqConverter::ConvertWhole(const std::uint8_t* bytes, std::size_t samples,
         std::memcpy(pair, bytes + 8 * i, sizeof pair);
         // A damaged file's NaN, infinity or absurd value would poison every
         // filter downstream; full scale is 1.
-        auto sane = [](float v) { return std::isfinite(v) ? std::clamp(v, -kCf32Limit, kCf32Limit) : 0.0f; };
+        auto sane = [](float v) {
+          return std::isfinite(v) ? std::clamp(v, -kCf32Limit, kCf32Limit) : 0.0f;
+        };
         dst[i] = {sane(pair[0]), sane(pair[1])};
       }
       break;

@@ -36,7 +36,8 @@ class IqConverter {
   std::size_t pendingBytes() const { return pending_.size(); }
 
  private:
-  void ConvertWhole(const std::uint8_t* bytes, std::size_t samples, std::vector<Complex>* out) const;
+  void ConvertWhole(const std::uint8_t* bytes, std::size_t samples,
+                    std::vector<Complex>* out) const;
 
   IqFormat format_;
   std::vector<std::uint8_t> pending_;

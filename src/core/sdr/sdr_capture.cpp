@@ -21,7 +21,8 @@ void CVantrelDoc::EnumerateSdrReceivers() {
   sdrDevice.fill(-1);
   if (sdrInput == nullptr || sdrInput->DeviceCount() == 0) return;
   int soundCards = 0;
-  while (soundCards < kMenuSlots && deviceId[static_cast<std::size_t>(soundCards)] >= 0) ++soundCards;
+  while (soundCards < kMenuSlots && deviceId[static_cast<std::size_t>(soundCards)] >= 0)
+    ++soundCards;
   const int first = std::min(soundCards, kMenuSlots - 1);
   for (int device = 0; device < sdrInput->DeviceCount() && first + device < kMenuSlots; ++device) {
     const auto slot = static_cast<std::size_t>(first + device);

@@ -12,7 +12,8 @@ constexpr int kMinSymbolsForError = 16;
 constexpr int kSatelliteCount = 36;
 }  // namespace
 
-SdrChannel::SdrChannel(const BandTransform& band, int id, double carrierHz, std::int64_t firstSample)
+SdrChannel::SdrChannel(const BandTransform& band, int id, double carrierHz,
+                       std::int64_t firstSample)
     : band_(band),
       id_(id),
       firstSample_(firstSample),
@@ -26,7 +27,8 @@ void SdrChannel::Process(const Complex* block, std::vector<SdrPacket>* packets) 
   demodulator_.Process(samples_, &bits_);
   int symbols = 0;
   const double error = demodulator_.TakeFrequencyError(&symbols);
-  if (symbols >= kMinSymbolsForError) extractor_.SetCarrierHz(extractor_.carrierHz() + kFrequencyGain * error);
+  if (symbols >= kMinSymbolsForError)
+    extractor_.SetCarrierHz(extractor_.carrierHz() + kFrequencyGain * error);
   sink_ = packets;
   for (float bit : bits_) finder_.Push(bit);
   sink_ = nullptr;

@@ -45,7 +45,8 @@ class SdrInput {
   virtual std::string DeviceName(int device) const = 0;
   // Opens the receiver at the tuning; null with *error set when it cannot.
   // A recording plays at its own rate and centre, whatever the tuning says.
-  virtual std::unique_ptr<BandReader> Open(int device, const SdrTuning& tuning, std::string* error) = 0;
+  virtual std::unique_ptr<BandReader> Open(int device, const SdrTuning& tuning,
+                                           std::string* error) = 0;
 };
 
 }  // namespace vantrel::sdr

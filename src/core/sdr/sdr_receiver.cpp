@@ -27,14 +27,16 @@ SdrReceiver::SdrReceiver(double sampleRate, std::optional<double> centreHz)
     : band_(sampleRate),
       centreHz_(centreHz),
       power_(static_cast<std::size_t>(band_.size()), 0.0),
-      blocksPerCheck_(std::max(1, static_cast<int>(std::lround(kCheckSeconds * sampleRate / band_.step())))) {
+      blocksPerCheck_(
+          std::max(1, static_cast<int>(std::lround(kCheckSeconds * sampleRate / band_.step())))) {
   spectrum_.sampleRate = sampleRate;
   spectrum_.centreHz = centreHz;
 }
 
 void SdrReceiver::Push(const Complex* samples, std::size_t count) {
   pushed_ += static_cast<std::int64_t>(count);
-  band_.Push(samples, count, [this](const Complex* block, std::int64_t first) { OnBlock(block, first); });
+  band_.Push(samples, count,
+             [this](const Complex* block, std::int64_t first) { OnBlock(block, first); });
 }
 
 namespace {
@@ -77,7 +79,8 @@ void SdrReceiver::CheckCarriers() {
   // Close channels that faded for good or ran onto another channel's carrier.
   std::erase_if(channels_, [&](const std::unique_ptr<SdrChannel>& channel) {
     if (single) return false;
-    channel->missedChecks = finder.LevelAt(channel->carrierHz()) < kPresentRatio ? channel->missedChecks + 1 : 0;
+    channel->missedChecks =
+        finder.LevelAt(channel->carrierHz()) < kPresentRatio ? channel->missedChecks + 1 : 0;
     const bool edge = std::fabs(channel->carrierHz()) > band_.sampleRate() / 2;
     return channel->missedChecks > fadeChecks || edge;
   });
@@ -116,8 +119,8 @@ void SdrReceiver::CheckCarriers() {
   }
   spectrum_.channels.clear();
   for (const auto& channel : channels_) {
-    spectrum_.channels.push_back({channel->id(), channel->carrierHz(), finder.LevelAt(channel->carrierHz()),
-                                  channel->satellite()});
+    spectrum_.channels.push_back({channel->id(), channel->carrierHz(),
+                                  finder.LevelAt(channel->carrierHz()), channel->satellite()});
   }
   ++spectrumSerial_;
   std::fill(power_.begin(), power_.end(), 0.0);
@@ -127,7 +130,8 @@ void SdrReceiver::CheckCarriers() {
 void SdrReceiver::Finish() {
   // The last partial block, completed with silence.
   const std::vector<Complex> silence(static_cast<std::size_t>(band_.step()));
-  band_.Push(silence.data(), silence.size(), [this](const Complex* block, std::int64_t first) { OnBlock(block, first); });
+  band_.Push(silence.data(), silence.size(),
+             [this](const Complex* block, std::int64_t first) { OnBlock(block, first); });
   // A stream shorter than one check still gets its carriers looked for.
   if (blocksSummed_ > 0) CheckCarriers();
   for (auto& channel : channels_) channel->Flush(&packets_);
@@ -137,8 +141,11 @@ void SdrReceiver::Finish() {
 std::vector<SdrPacket> SdrReceiver::TakePackets() {
   SortByTime(&packets_);
   // Replays reach back one check interval; the finder answers 192 bits late.
-  const double heldSeconds = (blocksPerCheck_ + 1) * band_.step() / band_.sampleRate() + 200 / kSymbolRate;
-  const auto settled = finished_ ? pushed_ + 1 : pushed_ - static_cast<std::int64_t>(heldSeconds * band_.sampleRate());
+  const double heldSeconds =
+      (blocksPerCheck_ + 1) * band_.step() / band_.sampleRate() + 200 / kSymbolRate;
+  const auto settled = finished_
+                           ? pushed_ + 1
+                           : pushed_ - static_cast<std::int64_t>(heldSeconds * band_.sampleRate());
   const auto end = std::find_if(packets_.begin(), packets_.end(),
                                 [settled](const SdrPacket& p) { return p.sample >= settled; });
   std::vector<SdrPacket> out(packets_.begin(), end);

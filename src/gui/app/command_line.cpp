@@ -21,10 +21,13 @@ CommandLineResult ParseCommandLine(const QStringList& arguments) {
   const QCommandLineOption automation(
       "automation", "Started by an automation client: no window until the client asks for one.");
   const QCommandLineOption iqFormat(
-      "iq-format", "The --input file holds an SDR's IQ samples: cu8 (unsigned 8-bit I/Q), cs16 or cf32.",
+      "iq-format",
+      "The --input file holds an SDR's IQ samples: cu8 (unsigned 8-bit I/Q), cs16 or cf32.",
       "FORMAT");
-  const QCommandLineOption iqRate("iq-rate", "Samples per second of the IQ recording (9600 or more).", "HZ");
-  const QCommandLineOption centreFreq("center-freq", "The SDR's tuning when the IQ recording was made.", "HZ");
+  const QCommandLineOption iqRate("iq-rate",
+                                  "Samples per second of the IQ recording (9600 or more).", "HZ");
+  const QCommandLineOption centreFreq("center-freq",
+                                      "The SDR's tuning when the IQ recording was made.", "HZ");
   parser.addOption(input);
   parser.addOption(iqFormat);
   parser.addOption(iqRate);
@@ -65,13 +68,17 @@ CommandLineResult ParseCommandLine(const QStringList& arguments) {
     bool rateRead = false, centreRead = true;
     const auto format = sdr::ParseIqFormat(parser.value(iqFormat).toStdString());
     recording.sampleRate = parser.value(iqRate).toDouble(&rateRead);
-    if (parser.isSet(centreFreq)) recording.centreHz = parser.value(centreFreq).toDouble(&centreRead);
+    if (parser.isSet(centreFreq))
+      recording.centreHz = parser.value(centreFreq).toDouble(&centreRead);
     if (options.inputFile.isEmpty() || !parser.isSet(iqFormat) || !parser.isSet(iqRate))
-      error = "--iq-format, --iq-rate and --center-freq go with --input FILE; --iq-format and --iq-rate are needed";
+      error =
+          "--iq-format, --iq-rate and --center-freq go with --input FILE; --iq-format and "
+          "--iq-rate are needed";
     else if (!format)
       error = "Bad --iq-format '" + parser.value(iqFormat) + "': use cu8, cs16 or cf32";
     else if (!rateRead || !(recording.sampleRate >= 9600.0 && recording.sampleRate <= 20e6))
-      error = "Bad --iq-rate '" + parser.value(iqRate) + "': use samples per second from 9600 to 20000000";
+      error = "Bad --iq-rate '" + parser.value(iqRate) +
+              "': use samples per second from 9600 to 20000000";
     else if (!centreRead || (recording.centreHz && !std::isfinite(*recording.centreHz)))
       error = "Bad --center-freq '" + parser.value(centreFreq) + "': use Hz, e.g. 137.5e6";
     if (!error.isEmpty()) {

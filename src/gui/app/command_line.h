@@ -14,7 +14,7 @@
 namespace vantrel {
 
 struct CommandLineOptions {
-  QString inputFile;        // --input FILE.wav; empty = the sound card
+  QString inputFile;  // --input FILE.wav; empty = the sound card
   // --input FILE with --iq-format, --iq-rate and --center-freq: an SDR's IQ
   // recording played as an SDR receiver instead of a wave recording.
   std::optional<sdr::IqRecording> iqRecording;

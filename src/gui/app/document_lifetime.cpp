@@ -12,7 +12,9 @@ namespace vantrel {
 
 DocumentLifetime::DocumentLifetime(const Clock& clock, std::string programDirectory,
                                    const CommandLineOptions& options, ObjectRegistry* registry)
-    : options_(options), registry_(registry), doc_(std::make_unique<CVantrelDoc>(clock, std::move(programDirectory))) {
+    : options_(options),
+      registry_(registry),
+      doc_(std::make_unique<CVantrelDoc>(clock, std::move(programDirectory))) {
   AttachSoundCards();
   AttachSdrReceivers();
   // An installed program's own folder cannot be written by its users: the
@@ -48,7 +50,8 @@ void DocumentLifetime::AttachSoundCards() {
   // becomes device 0 and so fills Source 1, named after its file.
   waveIn_ = std::make_unique<QtWaveIn>();
   if (!options_.inputFile.isEmpty() && options_.inputSamples && !options_.iqRecording)
-    waveIn_->SetRecording(*options_.inputSamples, QFileInfo(options_.inputFile).fileName().toLatin1().toStdString());
+    waveIn_->SetRecording(*options_.inputSamples,
+                          QFileInfo(options_.inputFile).fileName().toLatin1().toStdString());
   doc_->waveIn = waveIn_.get();
   doc_->EnumerateSoundCards();
 }

@@ -33,18 +33,18 @@ class DocumentLifetime {
 
  private:
   // Construction steps, called in this order by the constructor.
-  void AttachSoundCards();       // the wave input and the Source slots
-  void AttachSdrReceivers();     // SDR receivers in the Source slots after them
-  void LoadStoredSettings();     // stored values replace the defaults
+  void AttachSoundCards();    // the wave input and the Source slots
+  void AttachSdrReceivers();  // SDR receivers in the Source slots after them
+  void LoadStoredSettings();  // stored values replace the defaults
   void SetVersionText();
-  void RegisterAutomation();     // entry for other programs (GetSatData)
+  void RegisterAutomation();  // entry for other programs (GetSatData)
   // Destruction steps, called in this order by the destructor.
   void SaveStoredSettings();
   void RevokeAutomation();
 
   CommandLineOptions options_;
   ObjectRegistry* registry_;
-  std::unique_ptr<QtWaveIn> waveIn_;  // the document's wave input; outlives it
+  std::unique_ptr<QtWaveIn> waveIn_;         // the document's wave input; outlives it
   std::unique_ptr<SoapySdrInput> sdrInput_;  // likewise the SDR receivers
   std::unique_ptr<CVantrelDoc> doc_;
   std::string versionText_;

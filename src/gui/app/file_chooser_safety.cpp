@@ -14,7 +14,8 @@ namespace {
 class NameOnlyIconProvider final : public QFileIconProvider {
  public:
   QIcon icon(const QFileInfo& info) const override {
-    return QFileIconProvider::icon(info.isDir() ? QFileIconProvider::Folder : QFileIconProvider::File);
+    return QFileIconProvider::icon(info.isDir() ? QFileIconProvider::Folder
+                                                : QFileIconProvider::File);
   }
   QString type(const QFileInfo& info) const override {
     if (info.isDir()) return QStringLiteral("Folder");
@@ -50,7 +51,8 @@ void MakeChooserSafe(QFileDialog& dialog) {
   static auto* const provider = new NameOnlyIconProvider;
   dialog.setIconProvider(provider);
   QObject::connect(&dialog, &QDialog::finished, &dialog, [&dialog] {
-    if (IsPseudoFileSystemPath(dialog.directory().absolutePath())) dialog.setDirectory(QDir::homePath());
+    if (IsPseudoFileSystemPath(dialog.directory().absolutePath()))
+      dialog.setDirectory(QDir::homePath());
   });
 }
 

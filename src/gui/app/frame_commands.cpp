@@ -22,19 +22,41 @@ namespace vantrel {
 void CMainFrame::RunCommand(int id) {
   if (!RunDocumentCommand(doc_, *dialogs_, id)) {
     switch (id) {
-      case cmd::kStart: doc_.StartCapture(); break;
-      case cmd::kStop: doc_.StopCapture(); break;
-      case cmd::kAppExit: close(); break;
-      case cmd::kEditCopy: view_->OnEditCopy(); break;
-      case cmd::kFilePrint: view_->OnFilePrint(); break;
-      case cmd::kFileNew: break;  // the document has no file content: New keeps every member
-      case cmd::kViewToolbar: toolBar_->setVisible(toolBar_->isHidden()); break;
-      case cmd::kViewStatusBar: statusBar()->setVisible(statusBar()->isHidden()); break;
+      case cmd::kStart:
+        doc_.StartCapture();
+        break;
+      case cmd::kStop:
+        doc_.StopCapture();
+        break;
+      case cmd::kAppExit:
+        close();
+        break;
+      case cmd::kEditCopy:
+        view_->OnEditCopy();
+        break;
+      case cmd::kFilePrint:
+        view_->OnFilePrint();
+        break;
+      case cmd::kFileNew:
+        break;  // the document has no file content: New keeps every member
+      case cmd::kViewToolbar:
+        toolBar_->setVisible(toolBar_->isHidden());
+        break;
+      case cmd::kViewStatusBar:
+        statusBar()->setVisible(statusBar()->isHidden());
+        break;
       case cmd::kHelp:
-      case cmd::kHelpTopics: OnHelp(); break;
-      case cmd::kContextHelp: QWhatsThis::enterWhatsThisMode(); break;
-      case cmd::kAppAbout: OnAppAbout(); break;
-      default: break;
+      case cmd::kHelpTopics:
+        OnHelp();
+        break;
+      case cmd::kContextHelp:
+        QWhatsThis::enterWhatsThisMode();
+        break;
+      case cmd::kAppAbout:
+        OnAppAbout();
+        break;
+      default:
+        break;
     }
   }
   UpdateCommandStates();

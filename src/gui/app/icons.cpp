@@ -38,7 +38,8 @@ void DrawMessages(QPainter& p) {
   p.setBrush(Qt::white);
   p.setPen(QPen(kInk, 1));
   p.drawRect(QRectF(1.5, 1.5, 13, 12));
-  for (int y = 4; y <= 11; y += 2) p.drawLine(QPointF(3.5, y + 0.5), QPointF(y % 4 ? 10.5 : 12.5, y + 0.5));
+  for (int y = 4; y <= 11; y += 2)
+    p.drawLine(QPointF(3.5, y + 0.5), QPointF(y % 4 ? 10.5 : 12.5, y + 0.5));
 }
 
 void DrawSatellites(QPainter& p) {
@@ -83,8 +84,8 @@ void DrawContextHelp(QPainter& p) {
   // Arrow pointer with a question mark beside it.
   p.setBrush(Qt::white);
   p.setPen(QPen(Qt::black, 1));
-  const QPointF arrow[] = {{1.5, 1.5}, {1.5, 11.5}, {4, 9}, {6, 13.5}, {7.5, 12.5},
-                           {5.5, 8.5}, {8.5, 8.5}};
+  const QPointF arrow[] = {{1.5, 1.5},  {1.5, 11.5}, {4, 9},    {6, 13.5},
+                           {7.5, 12.5}, {5.5, 8.5},  {8.5, 8.5}};
   p.drawPolygon(arrow, 7);
   QFont f = p.font();
   f.setPixelSize(11);
@@ -99,16 +100,35 @@ void DrawContextHelp(QPainter& p) {
 QPixmap ToolbarPixmap(int commandId) {
   void (*draw)(QPainter&) = nullptr;
   switch (commandId) {
-    case cmd::kStart: draw = DrawStart; break;
-    case cmd::kStop: draw = DrawStop; break;
-    case cmd::kViewSignal: draw = DrawSignal; break;
-    case cmd::kViewMessages: draw = DrawMessages; break;
-    case cmd::kViewSatellites: draw = DrawSatellites; break;
-    case cmd::kViewChart: draw = DrawChart; break;
-    case cmd::kViewSpectrum: draw = DrawSpectrum; break;
-    case cmd::kAppAbout: draw = DrawAbout; break;
-    case cmd::kContextHelp: draw = DrawContextHelp; break;
-    default: return {};
+    case cmd::kStart:
+      draw = DrawStart;
+      break;
+    case cmd::kStop:
+      draw = DrawStop;
+      break;
+    case cmd::kViewSignal:
+      draw = DrawSignal;
+      break;
+    case cmd::kViewMessages:
+      draw = DrawMessages;
+      break;
+    case cmd::kViewSatellites:
+      draw = DrawSatellites;
+      break;
+    case cmd::kViewChart:
+      draw = DrawChart;
+      break;
+    case cmd::kViewSpectrum:
+      draw = DrawSpectrum;
+      break;
+    case cmd::kAppAbout:
+      draw = DrawAbout;
+      break;
+    case cmd::kContextHelp:
+      draw = DrawContextHelp;
+      break;
+    default:
+      return {};
   }
   QPixmap pixmap(kButtonWidth, kButtonHeight);
   pixmap.fill(Qt::transparent);

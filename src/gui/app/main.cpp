@@ -32,7 +32,8 @@ int main(int argc, char* argv[]) {
     // A recording that cannot be played is refused before any window opens.
     auto samples = std::make_shared<std::vector<std::uint8_t>>();
     std::string error;
-    if (!vantrel::LoadRecording(QFile::encodeName(options.inputFile).toStdString(), samples.get(), &error)) {
+    if (!vantrel::LoadRecording(QFile::encodeName(options.inputFile).toStdString(), samples.get(),
+                                &error)) {
       std::fprintf(stderr, "vantrel: %s\n", error.c_str());
       return 2;
     }
@@ -41,7 +42,8 @@ int main(int argc, char* argv[]) {
   // Started on demand by the session bus there may be no display at all;
   // an automation start shows no window, so it needs none.
   if (options.automation && qEnvironmentVariableIsEmpty("DISPLAY") &&
-      qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+      qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+      qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
   }
   QApplication application(argc, argv);

@@ -60,7 +60,8 @@ CMainFrame::CMainFrame(CVantrelDoc& doc, QString versionText, QWidget* parent)
   feed_ = std::make_unique<FeedRunner>(doc_);
   auto* feedTimer = new QTimer(this);
   connect(feedTimer, &QTimer::timeout, this, [this] {
-    if (const auto notice = feed_->Sync()) statusBar()->showMessage(QString::fromStdString(*notice));
+    if (const auto notice = feed_->Sync())
+      statusBar()->showMessage(QString::fromStdString(*notice));
   });
   feedTimer->start(kFeedSyncMs);
 }
@@ -155,7 +156,8 @@ void CMainFrame::CreateToolBar() {
   toolBar_->addAction(action(cmd::kStart));
   toolBar_->addAction(action(cmd::kStop));
   toolBar_->addSeparator();
-  for (int id : {cmd::kViewSignal, cmd::kViewMessages, cmd::kViewSatellites, cmd::kViewChart, cmd::kViewSpectrum})
+  for (int id : {cmd::kViewSignal, cmd::kViewMessages, cmd::kViewSatellites, cmd::kViewChart,
+                 cmd::kViewSpectrum})
     toolBar_->addAction(action(id));
   toolBar_->addSeparator();
   toolBar_->addAction(action(cmd::kAppAbout));
@@ -170,7 +172,8 @@ void CMainFrame::CreateStatusBar() {
   polarityPane_ = new QLabel(this);
   polarityPane_->setObjectName("polarityPane");
   polarityPane_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-  polarityPane_->setMinimumWidth(polarityPane_->fontMetrics().horizontalAdvance("Signal upright") + 12);
+  polarityPane_->setMinimumWidth(polarityPane_->fontMetrics().horizontalAdvance("Signal upright") +
+                                 12);
   bar->addPermanentWidget(polarityPane_);
   // Between prompts the message pane shows the idle text.
   connect(bar, &QStatusBar::messageChanged, this, [bar](const QString& text) {

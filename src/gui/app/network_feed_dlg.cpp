@@ -43,7 +43,8 @@ NetworkFeedDlg::NetworkFeedDlg(QWidget* parent) : QDialog(parent) {
   tls_ = new QCheckBox("Use TLS", this);
   tls_->setObjectName("tls");
   form->addRow(tls_);
-  auto* note = new QLabel("Packets go to TOPIC/STATION/packets, the status to TOPIC/STATION/status.", this);
+  auto* note =
+      new QLabel("Packets go to TOPIC/STATION/packets, the status to TOPIC/STATION/status.", this);
   note->setWordWrap(true);
   form->addRow(note);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
@@ -65,10 +66,14 @@ void NetworkFeedDlg::SetSettings(const FeedSettings& s) {
 
 FeedSettings NetworkFeedDlg::Settings() const {
   // Surrounding spaces are typing slips, never part of a host or a topic.
-  return {enabled_->isChecked() ? 1 : 0,      host_->text().trimmed().toStdString(),
-          port_->value(),                     topic_->text().trimmed().toStdString(),
-          station_->text().trimmed().toStdString(), user_->text().toStdString(),
-          password_->text().toStdString(),    tls_->isChecked() ? 1 : 0};
+  return {enabled_->isChecked() ? 1 : 0,
+          host_->text().trimmed().toStdString(),
+          port_->value(),
+          topic_->text().trimmed().toStdString(),
+          station_->text().trimmed().toStdString(),
+          user_->text().toStdString(),
+          password_->text().toStdString(),
+          tls_->isChecked() ? 1 : 0};
 }
 
 }  // namespace vantrel

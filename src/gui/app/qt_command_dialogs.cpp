@@ -66,7 +66,8 @@ bool QtCommandDialogs::RunNetworkFeed(FeedSettings& settings) {
 
 std::optional<std::string> QtCommandDialogs::ChooseDirectory(const std::string& title,
                                                              const std::string& startDirectory) {
-  QFileDialog dlg(parent_, QString::fromStdString(title), ChooserStartFolder(QString::fromStdString(startDirectory)));
+  QFileDialog dlg(parent_, QString::fromStdString(title),
+                  ChooserStartFolder(QString::fromStdString(startDirectory)));
   dlg.setObjectName("directoryChooser");
   MakeChooserSafe(dlg);
   dlg.setFileMode(QFileDialog::Directory);

@@ -11,7 +11,8 @@
 namespace vantrel {
 
 namespace {
-QDoubleSpinBox* SpinBox(QWidget* parent, const char* name, double min, double max, int decimals, double value) {
+QDoubleSpinBox* SpinBox(QWidget* parent, const char* name, double min, double max, int decimals,
+                        double value) {
   auto* box = new QDoubleSpinBox(parent);
   box->setObjectName(name);
   box->setRange(min, max);
@@ -23,7 +24,8 @@ QDoubleSpinBox* SpinBox(QWidget* parent, const char* name, double min, double ma
 
 SdrOptionsDlg::SdrOptionsDlg(const sdr::SdrTuning& tuning, QWidget* parent)
     : QDialog(parent),
-      centre_(SpinBox(this, "centre", kMinSdrCentreHz / 1e6, kMaxSdrCentreHz / 1e6, 6, tuning.centreHz / 1e6)),
+      centre_(SpinBox(this, "centre", kMinSdrCentreHz / 1e6, kMaxSdrCentreHz / 1e6, 6,
+                      tuning.centreHz / 1e6)),
       rate_(SpinBox(this, "rate", kMinSdrRate, kMaxSdrRate, 0, tuning.sampleRate)),
       autoGain_(new QCheckBox("Automatic", this)),
       gain_(SpinBox(this, "gain", kMinSdrGainDb, kMaxSdrGainDb, 1, tuning.gainDb)) {

@@ -30,8 +30,10 @@ bool CVantrelApp::InitInstance() {
   // document destroyed with its settings saved.
   signals_ = std::make_unique<TerminationSignals>();
   connect(signals_.get(), &TerminationSignals::terminationRequested, this, [this] {
-    if (frame_) frame_->close();
-    else QApplication::quit();
+    if (frame_)
+      frame_->close();
+    else
+      QApplication::quit();
   });
 
   if (options_.automation) return InitForAutomation();
@@ -39,8 +41,10 @@ bool CVantrelApp::InitInstance() {
   // The program directory is the executable's, letter case kept.
   std::string programDirectory = QApplication::applicationDirPath().toStdString() + '/';
   registry_ = std::make_unique<DBusObjectRegistry>();
-  document_ = std::make_unique<DocumentLifetime>(clock_, programDirectory, options_, registry_.get());
-  frame_ = std::make_unique<CMainFrame>(document_->doc(), QString::fromStdString(document_->versionText()));
+  document_ =
+      std::make_unique<DocumentLifetime>(clock_, programDirectory, options_, registry_.get());
+  frame_ = std::make_unique<CMainFrame>(document_->doc(),
+                                        QString::fromStdString(document_->versionText()));
   document_->doc().SetHost(&frame_->host());
   // The chart's land mask; when none is found the view says so and the
   // chart is all sea.
@@ -66,7 +70,8 @@ bool CVantrelApp::InitForAutomation() {
   registry_ = std::make_unique<DBusObjectRegistry>();
   const bool listening = registry_->ListenForActivation([this] {
     std::string programDirectory = QApplication::applicationDirPath().toStdString() + '/';
-    document_ = std::make_unique<DocumentLifetime>(clock_, programDirectory, options_, registry_.get());
+    document_ =
+        std::make_unique<DocumentLifetime>(clock_, programDirectory, options_, registry_.get());
   });
   if (!listening) return false;  // no session bus: nobody could ask for anything
   connect(registry_.get(), &DBusObjectRegistry::connectionLost, this, [] { QApplication::quit(); });

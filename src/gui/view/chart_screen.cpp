@@ -76,7 +76,8 @@ void ChartScreen::PaintDisc(const CVantrelDoc& doc, CTime now, bool project) {
                  trackHistory_[x + kTrackSize * y] != 0) {
         colour = kTrackRed;
       } else {
-        const int brightness = ShadeForSun(RimBrightness(distance), zenith.At(colatitude, longitude));
+        const int brightness =
+            ShadeForSun(RimBrightness(distance), zenith.At(colatitude, longitude));
         colour = EarthColour(brightness, globe_.IsLand(colatitude, longitude));
       }
       line[x] = 0xFF000000u | colour;

@@ -38,7 +38,8 @@ void DrawSignalScreen(QPainter& painter, const CVantrelDoc& doc) {
   DrawTextAt(painter, 10, 410,
              QStringLiteral("Ensure the signal is of adequate amplitude but not clipping."));
   DrawTextAt(painter, 10, 425,
-             QStringLiteral("If you see no signal, check connections, receiver and select Options->Audio."));
+             QStringLiteral(
+                 "If you see no signal, check connections, receiver and select Options->Audio."));
 }
 
 }  // namespace vantrel

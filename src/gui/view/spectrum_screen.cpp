@@ -51,29 +51,37 @@ void DrawSpectrumScreen(QPainter& painter, const CVantrelDoc& doc, QSize client)
   painter.setPen(Qt::black);
   painter.setBackgroundMode(Qt::TransparentMode);
   if (!doc.SlotIsSdr(doc.soundCardSlot)) {
-    DrawTextAt(painter, kMargin, kMargin, QStringLiteral("The Spectrum screen needs an SDR source."));
+    DrawTextAt(painter, kMargin, kMargin,
+               QStringLiteral("The Spectrum screen needs an SDR source."));
     DrawTextAt(painter, kMargin, kMargin + LineHeight(painter),
-               QStringLiteral("Choose an SDR receiver under Options->Audio->Source, then Process->Start."));
+               QStringLiteral(
+                   "Choose an SDR receiver under Options->Audio->Source, then Process->Start."));
     return;
   }
   const sdr::SpectrumSnapshot& spectrum = doc.spectrum;
   if (spectrum.powerDb.empty()) {
-    DrawTextAt(painter, kMargin, kMargin, QStringLiteral("Waiting for the band's spectrum (Process->Start)."));
+    DrawTextAt(painter, kMargin, kMargin,
+               QStringLiteral("Waiting for the band's spectrum (Process->Start)."));
     return;
   }
 
   const int line = LineHeight(painter);
-  const QRect area(kMargin, kMargin + line, client.width() - 2 * kMargin, client.height() - 2 * kMargin - 3 * line);
+  const QRect area(kMargin, kMargin + line, client.width() - 2 * kMargin,
+                   client.height() - 2 * kMargin - 3 * line);
   if (area.width() < 50 || area.height() < 50) return;
   const QRect trace(area.left(), area.top(), area.width(), area.height() * 2 / 5);
-  const QRect fall(area.left(), trace.bottom() + 1 + line, area.width(), area.bottom() - trace.bottom() - line);
+  const QRect fall(area.left(), trace.bottom() + 1 + line, area.width(),
+                   area.bottom() - trace.bottom() - line);
   const float floorDb = Median(spectrum.powerDb);
   const double halfBand = spectrum.sampleRate / 2;
-  auto xOf = [&](double offsetHz) { return trace.left() + (offsetHz + halfBand) / spectrum.sampleRate * trace.width(); };
+  auto xOf = [&](double offsetHz) {
+    return trace.left() + (offsetHz + halfBand) / spectrum.sampleRate * trace.width();
+  };
 
   DrawTextAt(painter, kMargin, kMargin - 2,
              QString("Band %1 to %2, %3 carriers")
-                 .arg(FrequencyText(-halfBand, spectrum.centreHz), FrequencyText(halfBand, spectrum.centreHz))
+                 .arg(FrequencyText(-halfBand, spectrum.centreHz),
+                      FrequencyText(halfBand, spectrum.centreHz))
                  .arg(spectrum.channels.size()));
 
   // The trace.
@@ -81,8 +89,10 @@ void DrawSpectrumScreen(QPainter& painter, const CVantrelDoc& doc, QSize client)
   const auto points = static_cast<int>(spectrum.powerDb.size());
   QPolygonF polyline;
   for (int i = 0; i < points; ++i) {
-    const double above = std::clamp((spectrum.powerDb[static_cast<std::size_t>(i)] - floorDb + 5) / kTraceRangeDb, 0.0, 1.0);
-    polyline << QPointF(trace.left() + (i + 0.5) * trace.width() / points, trace.bottom() - above * (trace.height() - 1));
+    const double above = std::clamp(
+        (spectrum.powerDb[static_cast<std::size_t>(i)] - floorDb + 5) / kTraceRangeDb, 0.0, 1.0);
+    polyline << QPointF(trace.left() + (i + 0.5) * trace.width() / points,
+                        trace.bottom() - above * (trace.height() - 1));
   }
   painter.setPen(kTraceColour);
   painter.drawPolyline(polyline);
@@ -91,14 +101,17 @@ void DrawSpectrumScreen(QPainter& painter, const CVantrelDoc& doc, QSize client)
   QImage rows(points, static_cast<int>(doc.kWaterfallRows), QImage::Format_RGB32);
   rows.fill(WaterfallColour(0));
   int row = 0;
-  for (auto it = doc.waterfall.rbegin(); it != doc.waterfall.rend() && row < rows.height(); ++it, ++row) {
+  for (auto it = doc.waterfall.rbegin(); it != doc.waterfall.rend() && row < rows.height();
+       ++it, ++row) {
     auto* pixels = reinterpret_cast<QRgb*>(rows.scanLine(row));
     for (int i = 0; i < points && i < static_cast<int>(it->size()); ++i)
-      pixels[i] = WaterfallColour(((*it)[static_cast<std::size_t>(i)] - floorDb) / kWaterfallRangeDb);
+      pixels[i] =
+          WaterfallColour(((*it)[static_cast<std::size_t>(i)] - floorDb) / kWaterfallRangeDb);
   }
   painter.drawImage(fall, rows);
   painter.setPen(Qt::black);
-  DrawTextAt(painter, fall.left(), trace.bottom() + 1, QStringLiteral("Last minute, newest at the top"));
+  DrawTextAt(painter, fall.left(), trace.bottom() + 1,
+             QStringLiteral("Last minute, newest at the top"));
 
   // Carriers: a marker through both panels, labelled in the trace.
   int labelRow = 0;
@@ -107,7 +120,8 @@ void DrawSpectrumScreen(QPainter& painter, const CVantrelDoc& doc, QSize client)
     painter.setPen(QPen(kMarkerColour, 1, Qt::DashLine));
     painter.drawLine(x, trace.top(), x, trace.bottom());
     painter.drawLine(x, fall.top(), x, fall.top() + 6);
-    const QString name = channel.satellite > 0 ? QString("FM-%1").arg(channel.satellite, 2, 10, QChar('0')) : "FM-?";
+    const QString name =
+        channel.satellite > 0 ? QString("FM-%1").arg(channel.satellite, 2, 10, QChar('0')) : "FM-?";
     const QString label = name + " " + FrequencyText(channel.carrierHz, spectrum.centreHz);
     const int width = painter.fontMetrics().horizontalAdvance(label);
     const int left = std::clamp(x + 3, trace.left(), trace.right() - width);
@@ -121,7 +135,8 @@ void DrawSpectrumScreen(QPainter& painter, const CVantrelDoc& doc, QSize client)
     const double offset = -halfBand + tick * spectrum.sampleRate / 4;
     const QString text = FrequencyText(offset, spectrum.centreHz);
     const int width = painter.fontMetrics().horizontalAdvance(text);
-    const int x = std::clamp(static_cast<int>(xOf(offset)) - width / 2, area.left(), area.right() - width);
+    const int x =
+        std::clamp(static_cast<int>(xOf(offset)) - width / 2, area.left(), area.right() - width);
     DrawTextAt(painter, x, fall.bottom() + 2, text);
   }
 }

@@ -24,7 +24,9 @@ CVantrelView::CVantrelView(CVantrelDoc& doc, QWidget* parent)
 
 CVantrelView::~CVantrelView() = default;
 
-bool CVantrelView::LoadGlobe(const std::string& path) { return chart_->LoadGlobe(path, doc_.host()); }
+bool CVantrelView::LoadGlobe(const std::string& path) {
+  return chart_->LoadGlobe(path, doc_.host());
+}
 
 void CVantrelView::OnUpdate() { update(); }
 

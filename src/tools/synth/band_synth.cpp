@@ -62,16 +62,19 @@ std::vector<std::complex<float>> SynthesizeBand(const std::vector<BandSatellite>
   return band;
 }
 
-std::vector<std::uint8_t> EncodeIq(const std::vector<std::complex<float>>& samples, sdr::IqFormat format) {
+std::vector<std::uint8_t> EncodeIq(const std::vector<std::complex<float>>& samples,
+                                   sdr::IqFormat format) {
   std::vector<std::uint8_t> bytes;
   bytes.reserve(samples.size() * sdr::IqSampleBytes(format));
   auto put = [&](float v) {
     switch (format) {
       case sdr::IqFormat::Cu8:
-        bytes.push_back(static_cast<std::uint8_t>(std::clamp(std::lround(v * 128.0f + 127.5f), 0L, 255L)));
+        bytes.push_back(
+            static_cast<std::uint8_t>(std::clamp(std::lround(v * 128.0f + 127.5f), 0L, 255L)));
         break;
       case sdr::IqFormat::Cs16: {
-        const auto s = static_cast<std::uint16_t>(std::clamp(std::lround(v * 32768.0f), -32768L, 32767L));
+        const auto s =
+            static_cast<std::uint16_t>(std::clamp(std::lround(v * 32768.0f), -32768L, 32767L));
         bytes.push_back(static_cast<std::uint8_t>(s & 0xFF));
         bytes.push_back(static_cast<std::uint8_t>(s >> 8));
         break;
@@ -98,8 +101,16 @@ std::vector<Packet> DownlinkPackets(int fm, int count, std::uint32_t seed) {
     Packet bytes;
     if (i % 20 == 0) {
       // Sync: FM number, a downlink code, frame number.
-      bytes = {0x65, 0xA8, 0xF9, static_cast<std::uint8_t>(fm), 0x00, 0x80,
-               static_cast<std::uint8_t>((i / 20 % 16) << 4), 0, 0, 0};
+      bytes = {0x65,
+               0xA8,
+               0xF9,
+               static_cast<std::uint8_t>(fm),
+               0x00,
+               0x80,
+               static_cast<std::uint8_t>((i / 20 % 16) << 4),
+               0,
+               0,
+               0};
     } else {
       bytes = {0x1E};
       for (int k = 1; k < 10; ++k) bytes.push_back(static_cast<std::uint8_t>(random()));

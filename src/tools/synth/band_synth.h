@@ -14,19 +14,19 @@
 namespace vantrel::synth {
 
 struct BandSatellite {
-  double channelHz = 0.0;          // nominal downlink, offset from the band's centre
-  double dopplerHz = 0.0;          // offset from it at the first sample
+  double channelHz = 0.0;  // nominal downlink, offset from the band's centre
+  double dopplerHz = 0.0;  // offset from it at the first sample
   double driftHzPerSecond = 0.0;
   double ebN0Db = 12.0;
   bool inverted = false;
   int leadInBits = 0;
-  std::vector<Packet> packets;     // sent back to back
+  std::vector<Packet> packets;  // sent back to back
 };
 
 struct BandOptions {
   double sampleRate = 1228800.0;
-  double seconds = 1.0;            // band length; signals longer than this are cut
-  double noiseRms = 0.05;          // band noise per I or Q component (full scale 1)
+  double seconds = 1.0;    // band length; signals longer than this are cut
+  double noiseRms = 0.05;  // band noise per I or Q component (full scale 1)
   std::uint32_t seed = 1;
 };
 
@@ -34,7 +34,8 @@ std::vector<std::complex<float>> SynthesizeBand(const std::vector<BandSatellite>
                                                 const BandOptions& options);
 
 // Interleaved bytes of the format, clipped to its range.
-std::vector<std::uint8_t> EncodeIq(const std::vector<std::complex<float>>& samples, sdr::IqFormat format);
+std::vector<std::uint8_t> EncodeIq(const std::vector<std::complex<float>>& samples,
+                                   sdr::IqFormat format);
 
 // count packets as a downlink sends them: a sync packet naming fm every
 // twentieth packet, fill packets of random content between.

@@ -63,7 +63,8 @@ std::vector<std::complex<float>> ModulateBaseband(const std::vector<Packet>& pac
   const std::vector<signed char> symbols = Symbols(packets, options);
   const double rate = options.sampleRate;
   const double period = rate / kBitRate * (1.0 + options.clockPpm * 1e-6);  // samples per bit
-  const auto total = static_cast<std::size_t>(std::llround(period * static_cast<double>(symbols.size())));
+  const auto total =
+      static_cast<std::size_t>(std::llround(period * static_cast<double>(symbols.size())));
   std::vector<std::complex<float>> out(total);
 
   // Noise power per complex sample for Eb/N0 with unit signal power:
@@ -101,7 +102,8 @@ std::vector<std::uint8_t> DiscriminatorAudio(const std::vector<std::complex<floa
   for (std::size_t n = 0; n < iq.size(); ++n) {
     const double turn = std::arg(iq[n] * std::conj(previous));
     previous = iq[n];
-    out[n] = static_cast<std::uint8_t>(std::clamp(std::lround(128.0 + unitsPerRadian * turn), 0L, 255L));
+    out[n] =
+        static_cast<std::uint8_t>(std::clamp(std::lround(128.0 + unitsPerRadian * turn), 0L, 255L));
   }
   return out;
 }

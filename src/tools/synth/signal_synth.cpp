@@ -41,8 +41,9 @@ std::vector<std::uint8_t> SynthesizePackets(const std::vector<Packet>& packets,
   }
   // A sound card running fast or slow stretches the bit period in samples.
   const double period = kSamplesPerBitSynth * (1.0 + options.clockPpm * 1e-6);
-  const auto total = static_cast<std::size_t>(options.leadInSamples) +
-                     static_cast<std::size_t>(std::llround(period * static_cast<double>(symbols.size())));
+  const auto total =
+      static_cast<std::size_t>(options.leadInSamples) +
+      static_cast<std::size_t>(std::llround(period * static_cast<double>(symbols.size())));
   NoiseSource noise(options.noise, options.seed);
   constexpr double kCentre = 4.0, kHalfWidth = 3.5;
   std::vector<std::uint8_t> out(total);

@@ -21,8 +21,8 @@ struct SynthOptions {
   bool inverted = false;    // discriminator polarity: true flips every pulse's sign
   int leadInSamples = 0;    // mid-level (idle) samples before the first packet
   int idleBits = 0;         // idle bits between packets
-  double clockPpm = 0.0;    // sound-card clock error: the bit period is 10 * (1 + ppm / 1e6) samples
-  double dcOffset = 0.0;    // receiver off tune: a constant offset in sample units
+  double clockPpm = 0.0;  // sound-card clock error: the bit period is 10 * (1 + ppm / 1e6) samples
+  double dcOffset = 0.0;  // receiver off tune: a constant offset in sample units
   std::uint32_t seed = 1;
 };
 
