@@ -227,8 +227,7 @@ TEST_F(Tools, JsonObjectsFollowTheLinesPacketForPacket) {
   const json table = json::parse(object)["satellites"];
   EXPECT_EQ(table.size(), 36u);
   EXPECT_EQ(table[11]["frequency_hz"], 137500000);
-  EXPECT_NEAR(table[11]["latitude"].get<double>(), 45.000173, 1e-6);
-  EXPECT_EQ(table[0], json({{"satellite", 1}}));
+  EXPECT_EQ(table[0], json({{"satellite", 1}}));  // unheard: the number alone
   EXPECT_FALSE(std::getline(objects, object));
 
   // A filtered-out line is null; the packet and its values are still there.
