@@ -133,19 +133,11 @@ TEST_F(MainFrame, CommandsUpdateChecksEnablesBarsAndPolarityPane) {
   }
 }
 
-TEST_F(MainFrame, TitlesFromStartStopAndClose) {
-  // No audio system attached: Start reports it and leaves the title alone.
-  Trigger(cmd::kStart);
-  ASSERT_EQ(messages_.size(), 1);
-  EXPECT_TRUE(messages_[0].startsWith("On opening the wave device.."));
-  EXPECT_EQ(frame_.windowTitle(), "Untitled - Vantrel");
+// The titles themselves are the capture tests'; here they reach the window.
+TEST_F(MainFrame, TitlesReachTheWindowAndTheCloseBoxStopsCapture) {
   frame_.host().SetMainWindowTitle("Vantrel from Brennick - processing live signals");
-  Trigger(cmd::kStop);  // greyed while stopped: nothing happens
   EXPECT_EQ(frame_.windowTitle(), "Vantrel from Brennick - processing live signals");
-  frame_.RunCommand(cmd::kStop);
-  EXPECT_EQ(frame_.windowTitle(), "Vantrel from Brennick - processing stopped");
-  frame_.setWindowTitle("x");
-  frame_.close();  // the close box stops capture first
+  frame_.close();
   EXPECT_EQ(frame_.windowTitle(), "Vantrel from Brennick - processing stopped");
 }
 
