@@ -97,27 +97,13 @@ void MenuIds(const QWidget* menu, QList<int>& out) {
   }
 }
 
-TEST_F(MainFrame, MenusToolbarAndKeys) {
+TEST_F(MainFrame, EveryCommandSitsInTheMenusOnce) {
   // Every receiver command sits in the menus exactly once (32777 is no command).
   QList<int> ids;
   MenuIds(frame_.menuBar(), ids);
   for (int id = cmd::kViewSignal; id <= cmd::kNetworkFeed; ++id)
     EXPECT_EQ(ids.count(id), id == 32777 ? 0 : 1) << id;
   EXPECT_EQ(ids.count(cmd::kAppExit), 1);
-  EXPECT_EQ(Action(cmd::kSource1)->text(), "");  // slots name their devices: none here
-
-  QStringList buttons;
-  for (QAction* a : frame_.toolBar()->actions()) {
-    buttons << (a->isSeparator() ? QString("-") : QString::number(a->data().toInt()));
-    EXPECT_TRUE(a->isSeparator() || !a->icon().isNull()) << a->data().toInt();
-  }
-  EXPECT_EQ(buttons.join(' '), "32775 32776 - 32771 32772 32773 32774 32794 - 57664 57669");
-  EXPECT_EQ(Action(cmd::kViewSignal)->statusTip(), "View the raw signal screen");
-  EXPECT_EQ(frame_.statusBar()->currentMessage(), "For Help, press F1");
-  const std::pair<int, const char*> keys[] = {{cmd::kEditCopy, "Ctrl+C; Ctrl+Ins"}, {cmd::kFilePrint, "Ctrl+P"},
-                                              {cmd::kFileNew, "Ctrl+N"}, {cmd::kHelp, "F1"}, {cmd::kContextHelp, "Shift+F1"}};
-  for (const auto& [id, sequences] : keys)
-    EXPECT_EQ(QKeySequence::listToString(Action(id)->shortcuts()), sequences) << id;
 }
 
 TEST_F(MainFrame, CommandsUpdateChecksEnablesBarsAndPolarityPane) {
@@ -128,21 +114,15 @@ TEST_F(MainFrame, CommandsUpdateChecksEnablesBarsAndPolarityPane) {
     Trigger(id);
   EXPECT_EQ(std::tie(doc_.viewState, doc_.logFlag, doc_.rawFlag, doc_.trackHistory, doc_.soundCardSlot),
             std::make_tuple(2, 0, 1, 1, 1));
-  // The checked item stays checked when chosen again; the rest follow the document.
-  const std::pair<int, bool> checks[] = {
-      {cmd::kViewSignal, false}, {cmd::kViewMessages, false}, {cmd::kViewSatellites, false},
-      {cmd::kViewChart, true},   {cmd::kOutputLog, false},    {cmd::kOutputRaw, true},
-      {cmd::kTrackHistory, true}, {cmd::kViewToolbar, false}, {cmd::kViewStatusBar, false},
-      {cmd::kSource1, false},    {cmd::kSource1 + 1, true}};
-  for (const auto& [id, checked] : checks) EXPECT_EQ(Action(id)->isChecked(), checked) << id;
+  // The checked item stays checked when chosen again (the rules themselves are the command tests').
+  for (const auto& [id, checked] : {std::pair{cmd::kViewChart, true}, {cmd::kViewSignal, false},
+                                    {cmd::kOutputRaw, true}, {cmd::kSource1, false}, {cmd::kSource1 + 1, true}})
+    EXPECT_EQ(Action(id)->isChecked(), checked) << id;
   EXPECT_TRUE(frame_.toolBar()->isHidden() && frame_.statusBar()->isHidden());
   EXPECT_EQ(Action(cmd::kSource1)->text(), "TestInput");
-  // While running (the rules themselves are the command tests'): Stop only.
-  EXPECT_TRUE(Action(cmd::kStart)->isEnabled() && !Action(cmd::kStop)->isEnabled());
   doc_.captureRunning = 1;
   frame_.UpdateCommandStates();
   EXPECT_TRUE(!Action(cmd::kStart)->isEnabled() && Action(cmd::kStop)->isEnabled());
-  for (int n = 0; n < 4; ++n) EXPECT_FALSE(Action(cmd::kSource1 + n)->isEnabled()) << n;
   doc_.captureRunning = 0;
 
   const std::pair<int, QString> panes[] = {{1, "Signal inverted"}, {0, "Signal upright"}, {-2, "Signal inverted"}};
@@ -153,19 +133,11 @@ TEST_F(MainFrame, CommandsUpdateChecksEnablesBarsAndPolarityPane) {
   }
 }
 
-TEST_F(MainFrame, TitlesFromStartStopAndClose) {
-  // No audio system attached: Start reports it and leaves the title alone.
-  Trigger(cmd::kStart);
-  ASSERT_EQ(messages_.size(), 1);
-  EXPECT_TRUE(messages_[0].startsWith("On opening the wave device.."));
-  EXPECT_EQ(frame_.windowTitle(), "Untitled - Vantrel");
+// The titles themselves are the capture tests'; here they reach the window.
+TEST_F(MainFrame, TitlesReachTheWindowAndTheCloseBoxStopsCapture) {
   frame_.host().SetMainWindowTitle("Vantrel from Brennick - processing live signals");
-  Trigger(cmd::kStop);  // greyed while stopped: nothing happens
   EXPECT_EQ(frame_.windowTitle(), "Vantrel from Brennick - processing live signals");
-  frame_.RunCommand(cmd::kStop);
-  EXPECT_EQ(frame_.windowTitle(), "Vantrel from Brennick - processing stopped");
-  frame_.setWindowTitle("x");
-  frame_.close();  // the close box stops capture first
+  frame_.close();
   EXPECT_EQ(frame_.windowTitle(), "Vantrel from Brennick - processing stopped");
 }
 
@@ -238,13 +210,11 @@ TEST_F(MainFrame, LogDirectoryAndTleChoosersUseRealFileDialogs) {
   QString title, folder;
   AcceptFileDialog(dir.path(), title, folder);
   Trigger(cmd::kLogDirectory);
-  EXPECT_EQ(title, "Choose the directory for log and wave files");
   EXPECT_EQ(doc_.logDirectory, dir.path().toStdString() + "/");
 
   QFile(dir.filePath("orbcomm.tle")).open(QIODevice::WriteOnly);
   AcceptFileDialog(dir.filePath("orbcomm.tle"), title, folder);
   Trigger(cmd::kTleDefine);
-  EXPECT_EQ(title, "Choose the two-line element file for the Orbcomm satellites");
   EXPECT_EQ(folder, QDir(dir.path()).canonicalPath());  // opens where the logs go
   EXPECT_EQ(doc_.tleFile, dir.filePath("orbcomm.tle").toStdString());
   EXPECT_TRUE(Action(cmd::kTleEnable)->isEnabled() && Action(cmd::kTleEnable)->isChecked());

@@ -64,17 +64,12 @@ TEST_F(View, SignalScreenPanelCentreLineTraceAndAdvice) {
   for (int i = 60; i <= 70; ++i) doc_.ring[i] = -128;  // sample 0
   doc_.ring[100] = 127;                                // only slots 0..99 are drawn
   const QImage frame = Draw(kSignalScreen);
-  // Black 420 x 400 panel; the caption on an opaque pale blue box at (10, 50).
-  // Panel corners, caption box, centre line ends, the trace at full scale both ways.
+  // The trace at full scale both ways on the black panel; the advice below it.
   const std::pair<QPoint, QRgb> pixels[] = {
-      {{419, 399}, kBlack}, {{420, 0}, kPaleBlue}, {{10, 50}, kPaleBlue}, {{10, 200}, kGreen},
-      {{410, 200}, kGreen}, {{200, 204}, kBlack},  {{110, 73}, kGreen},   {{270, 328}, kGreen}};
+      {{419, 399}, kBlack}, {{420, 0}, kPaleBlue}, {{110, 73}, kGreen}, {{270, 328}, kGreen}};
   for (const auto& [at, colour] : pixels) EXPECT_EQ(frame.pixel(at), colour) << at.x() << "," << at.y();
   for (int y = 60; y < 340; ++y) EXPECT_TRUE(frame.pixel(412, y) != kGreen || (y >= 197 && y <= 203)) << y;
-  EXPECT_TRUE(HasInk(frame, QRect(10, 50, 150, 20)));
-  EXPECT_TRUE(HasInk(frame, QRect(10, 410, 300, 15)));
-  EXPECT_TRUE(HasInk(frame, QRect(10, 425, 300, 15)));
-  EXPECT_FALSE(HasInk(frame, QRect(0, 401, 9, 60)));
+  EXPECT_TRUE(HasInk(frame, QRect(10, 410, 300, 30)));
 }
 
 TEST_F(View, MessagesNewestOnTopAndSatellitesEvery15Pixels) {
@@ -92,14 +87,9 @@ TEST_F(View, MessagesNewestOnTopAndSatellitesEvery15Pixels) {
   EXPECT_FALSE(HasInk(messages, QRect(0, 100 * h + 2, 200, 40)));
 
   doc_.satellites[5] = {137.2875, 139.0, -34.5, 1180701296, 0};
-  doc_.satellites[12].frequency = 137.7375;
   const QImage satellites = Draw(kSatellitesScreen, {640, 560});
-  EXPECT_TRUE(HasInk(satellites, QRect(0, 0, 60, 15)));  // "FM-01", short
-  EXPECT_FALSE(HasInk(satellites, QRect(80, 0, 560, 12)));
   EXPECT_GT(RightmostInk(satellites, QRect(0, 60, 640, 12)), 250);  // row 5, with a position
-  const int medium = RightmostInk(satellites, QRect(0, 165, 640, 12));  // row 12, frequency only
-  EXPECT_TRUE(medium > 80 && medium < 250) << medium;
-  EXPECT_TRUE(HasInk(satellites, QRect(0, 525, 60, 15)));  // FM-36
+  EXPECT_TRUE(HasInk(satellites, QRect(0, 525, 60, 15)));           // FM-36
   EXPECT_FALSE(HasInk(satellites, QRect(0, 545, 640, 15)));
 }
 
@@ -118,15 +108,9 @@ TEST_F(View, ChartColoursLandMaskTrackHistoryAndHome) {
   std::uint8_t* track = view_.chart().trackHistory();
   track[300 + 480 * 100] = 1;
   const QImage day = Draw(kChartScreen, {640, 500});
-  const std::pair<QPoint, QRgb> pixels[] = {
-      {{240, 240}, qRgb(255, 0, 0)},  // home marker's centre
-      {{250, 240}, qRgb(0, 254, 0)},  // sun overhead, 10 px out
-      {{1, 240}, qRgb(0, 87, 0)},     // rim, 239 px out, still day
-      {{300, 100}, qRgb(0, qGreen(day.pixel(300, 100)), 0)},  // track hidden: no red
-      {{600, 300}, kPaleBlue}};
-  for (const auto& [at, colour] : pixels) EXPECT_EQ(day.pixel(at), colour) << at.x() << "," << at.y();
-  for (const QPoint star : {QPoint(0, 240), QPoint(0, 0), QPoint(480, 480), QPoint(480, 240)})
-    EXPECT_TRUE(day.pixel(star) == kBlack || day.pixel(star) == qRgb(255, 255, 255)) << star.x() << "," << star.y();
+  EXPECT_EQ(day.pixel(240, 240), qRgb(255, 0, 0));  // home marker
+  EXPECT_EQ(day.pixel(250, 240), qRgb(0, 254, 0));  // land, sun overhead
+  EXPECT_EQ(day.pixel(300, 100), qRgb(0, qGreen(day.pixel(300, 100)), 0));  // track hidden
   EXPECT_EQ(std::count(track, track + 480 * 480, 1), 2);
   doc_.trackHistory = 1;
   EXPECT_EQ(Draw(kChartScreen, {640, 500}).pixel(300, 100), qRgb(255, 0, 0));

@@ -1,7 +1,7 @@
 // Capture through the wave input when its audio server is killed (a private
-// server; the shared one is left alone): one report, a clean stop, and a
-// later start that says no server is there. e2e.AudioServerLoss shows the
-// program running on and capturing again once the server is back.
+// server; the shared one is left alone): one report and a clean stop
+// (platform.NoAudioServer checks a start with no server). e2e.AudioServerLoss
+// shows the program running on and capturing again once the server is back.
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -18,7 +18,7 @@ namespace vantrel {
 namespace {
 
 
-TEST(AudioServerLoss, CaptureReportsOnceStopsAndALaterStartSaysNoServer) {
+TEST(AudioServerLoss, CaptureReportsOnceAndStops) {
   if (qEnvironmentVariableIsSet("VANTREL_NO_AUDIO_SERVER")) GTEST_SKIP() << "no audio server run";
   static int argc = 1;
   static char name[] = "platform_tests", *argv[] = {name, nullptr};
@@ -67,11 +67,6 @@ TEST(AudioServerLoss, CaptureReportsOnceStopsAndALaterStartSaysNoServer) {
   EXPECT_EQ(host.messages[0].rfind("On recording..", 0), 0u) << host.messages[0];
   EXPECT_EQ(host.titles.back(), "Vantrel from Brennick - processing stopped");
   for (const auto& header : doc.captureHeaders) EXPECT_EQ(header, nullptr);
-
-  doc.StartCapture();
-  EXPECT_EQ(doc.captureRunning, 0);
-  EXPECT_EQ(host.messages.back(), "On opening the wave device..no device driver present");
-  EXPECT_EQ(host.messages.size(), 2u);
   qunsetenv("PULSE_SERVER");  // later tests use the shared server
 }
 

@@ -57,7 +57,6 @@ TEST(QtWaveIn, PipeSourceFillsBuffersInQueueOrderWithEveryByte) {
   test::PipeSource source(fifo);
   ASSERT_TRUE(source.ok());
 
-  EXPECT_EQ(wave.Open(57, WaveFormat{}), kWaveBadDeviceId);
   ASSERT_EQ(wave.Open(device, WaveFormat{}), kWaveOk);
   Queued buffers(wave, 3, 9600);
   ASSERT_EQ(wave.Start(), kWaveOk);
@@ -80,7 +79,6 @@ TEST(QtWaveIn, PipeSourceFillsBuffersInQueueOrderWithEveryByte) {
   EXPECT_EQ(wave.Reset(), kWaveOk);
   for (auto& h : buffers.headers) EXPECT_EQ(wave.UnprepareHeader(h), kWaveOk);
   EXPECT_EQ(wave.Close(), kWaveOk);
-  EXPECT_EQ(wave.Close(), kWaveInvalidHandle);
 }
 
 TEST(QtWaveIn, RecordingPlaysAtTheSoundCardsPaceThenSilence) {
@@ -89,10 +87,6 @@ TEST(QtWaveIn, RecordingPlaysAtTheSoundCardsPaceThenSilence) {
   std::vector<std::uint8_t> recording(12000);
   for (std::size_t i = 0; i < recording.size(); ++i) recording[i] = static_cast<std::uint8_t>(i % 127);
   wave.SetRecording(recording, "short.wav");
-  WaveInCaps caps;
-  ASSERT_EQ(wave.GetDeviceCaps(0, caps), kWaveOk);
-  EXPECT_EQ(caps.productName, "short.wav");
-
   ASSERT_EQ(wave.Open(0, WaveFormat{}), kWaveOk);
   Queued buffers(wave, 2, 12000);  // a quarter second each
   QElapsedTimer clock;

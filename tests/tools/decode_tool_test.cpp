@@ -83,6 +83,11 @@ class Tools : public ::testing::Test {
 TEST_F(Tools, DecodesExactLinesAtEitherPolarityAndFromEveryInputKind) {
   const std::string upright = Wav("upright.wav", Audio(false, 333, 11));
   const std::string inverted = Wav("inverted.wav", Audio(true, 333, 12));
+  // 16-bit raw discriminator audio, half a sample at the end dropped.
+  std::ofstream wide(dir_ / "audio.s16", std::ios::binary);
+  for (std::uint8_t v : Audio(false, 333, 14)) wide.put('\0').put(static_cast<char>(v - 128));
+  wide.put('\x01');
+  wide.close();
 
   const std::string withFill = "--filter b1E=1 --start-time 2007-05-12T10:11:12Z ";
   std::string table = kLines;
@@ -95,6 +100,7 @@ TEST_F(Tools, DecodesExactLinesAtEitherPolarityAndFromEveryInputKind) {
       {withFill + "--table --polarity upright " + upright, table},
       {withFill + "--polarity=auto " + inverted, kLines},
       {withFill + "--demodulator sensitive " + inverted, kLines},
+      {withFill + "--polarity upright --raw-input --raw-format s16le audio.s16", kLines},
       // Auto, the default, starts inverted and flips after two quiet seconds.
       {withFill + Wav("late.wav", Audio(false, 120000, 13)), kLines},
       // 16-bit stereo: only the first channel is read; sync lines filtered out.
@@ -118,30 +124,21 @@ TEST_F(Tools, UnusableInputIsOneLineAndStatusTwo) {
       {"notes.wav", "notes.wav: not a readable audio file"},
       {"missing.wav", "missing.wav: cannot open"},
       {"--polarity sideways x.wav", "bad --polarity 'sideways'"},
-      {"--demodulator fancy x.wav", "bad --demodulator 'fancy'"},
       {"--filter b99=1 x.wav", "bad filter 'b99=1'"},
-      {"--start-time yesterday x.wav", "bad --start-time 'yesterday'"},
       {"--raw x.wav", "--raw needs --log-dir"},
       {"--chart x.png --home 95,0 x.wav", "bad --home '95,0'"},
-      {"--home 10,20 x.wav", "--home and --tle need --chart"},
       {"--chart x.png --tle nowhere.tle x.wav", "cannot read TLE file 'nowhere.tle'"},
       {"--chart nowhere/x.png quiet.wav", "cannot write chart nowhere/x.png"},
       {"-", "standard input can only be read as raw samples"},
       // Bad network feed settings are refused before anything is sent.
       {"--mqtt '' --station a x.wav", "bad --mqtt settings: the network feed needs a broker host"},
-      {"--mqtt h:0 --station a x.wav", "bad --mqtt settings: the broker port 0 is not between"},
       {"--mqtt h:65536 --station a x.wav", "bad --mqtt 'h:65536': the port must be"},
       {"--mqtt h --mqtt-topic 'a/#' --station a x.wav", "bad --mqtt settings: the topic 'a/#'"},
-      {"--mqtt h --station a/+ x.wav", "bad --mqtt settings: the station name 'a/+'"},
       {"--mqtt h x.wav", "bad --mqtt settings: the network feed needs a station name"},
       {"--station a x.wav", "--mqtt-topic, --station, --mqtt-user and --mqtt-tls need --mqtt"},
       {"", "no input file given"},
       {"--iq x.cu8 --iq-format cs8 --iq-rate 1228800", "bad --iq-format 'cs8'"},
-      {"--iq x.cu8 --iq-rate 8000", "bad --iq-rate '8000'"},
       {"--iq x.cu8", "--iq needs --iq-rate"},
-      {"--iq-rate 1228800 x.wav", "--iq-format, --iq-rate and --center-freq need --iq"},
-      {"--raw-input --raw-format s8 -", "bad --raw-format 's8'"},
-      {"--iq missing.cu8 --iq-rate 1228800", "missing.cu8: cannot open"},
   };
   for (const auto& [args, errStart] : rows) {
     EXPECT_EQ(Decode(args), 2) << args;
@@ -228,8 +225,7 @@ TEST_F(Tools, JsonObjectsFollowTheLinesPacketForPacket) {
   const json table = json::parse(object)["satellites"];
   EXPECT_EQ(table.size(), 36u);
   EXPECT_EQ(table[11]["frequency_hz"], 137500000);
-  EXPECT_NEAR(table[11]["latitude"].get<double>(), 45.000173, 1e-6);
-  EXPECT_EQ(table[0], json({{"satellite", 1}}));
+  EXPECT_EQ(table[0], json({{"satellite", 1}}));  // unheard: the number alone
   EXPECT_FALSE(std::getline(objects, object));
 
   // A filtered-out line is null; the packet and its values are still there.
@@ -239,14 +235,6 @@ TEST_F(Tools, JsonObjectsFollowTheLinesPacketForPacket) {
   EXPECT_EQ(sync["frequency_hz"], 137500000);
 }
 
-TEST_F(Tools, DemoRecordingShowsEveryPacketType) {
-  ASSERT_EQ(Decode("--filter b1E=1 \"$VANTREL_SOURCE_DIR/data/demo.wav\""), 0) << err_;
-  for (const char* start : {"Spacecraft FM-", "Message (pt. ", "Uplink channels ", "Downlink channels (pt ",
-                            "Network Control ", "Fill packet ", "Ephemeris  FM-", "Elements   FM-"}) {
-    EXPECT_NE(out_.find(std::string("\n") + start), std::string::npos) << start;
-  }
-}
-
 // An SDR band on standard input: the real recording's 49 packets, the
 // sync packet naming no satellite of the table left out of the lines.
 TEST_F(Tools, IqPipeDecodesTheRealRecording) {
@@ -254,25 +242,6 @@ TEST_F(Tools, IqPipeDecodesTheRealRecording) {
                   "--iq-format cf32 --iq-rate 9600 --center-freq 137.5e6 --filter b1E=1"), 0) << err_;
   EXPECT_EQ(std::count(out_.begin(), out_.end(), '\n'), 48);
   EXPECT_EQ(out_.rfind("Fill packet B3489015957F14F39C\n", 0), 0u) << out_;
-}
-
-// 16-bit discriminator audio decodes as its 8-bit original does.
-TEST_F(Tools, RawSixteenBitAudioDecodesAsEightBit) {
-  const auto audio = Audio(false, 0, 1);
-  std::ofstream wide(dir_ / "audio.s16", std::ios::binary);
-  for (std::uint8_t v : audio) {
-    const auto s = static_cast<std::uint16_t>((v - 128) * 256);
-    wide.put(static_cast<char>(s & 0xFF)).put(static_cast<char>(s >> 8));
-  }
-  wide.put('\x01');  // half a sample at the end is dropped
-  wide.close();
-  std::ofstream(dir_ / "audio.u8", std::ios::binary).write(reinterpret_cast<const char*>(audio.data()),
-                                                           static_cast<std::streamsize>(audio.size()));
-  ASSERT_EQ(Decode("--raw-input audio.u8"), 0);
-  const std::string narrow = out_;
-  EXPECT_NE(narrow, "");
-  ASSERT_EQ(Decode("--raw-input --raw-format s16le audio.s16"), 0) << err_;
-  EXPECT_EQ(out_, narrow);
 }
 
 // A real pass (tests/data/recordings): the sensitive demodulator finds every
