@@ -16,13 +16,16 @@
 namespace vantrel {
 namespace {
 
-double Number(const QString& reply) { return reply.mid(2, reply.size() - 5).toDouble(); }  // "(<45.000173>,)"
+double Number(const QString& reply) {
+  return reply.mid(2, reply.size() - 5).toDouble();
+}  // "(<45.000173>,)"
 
 // A method of the bus itself about the program's name.
 test::Reply CallBus(const QProcessEnvironment& env, const QString& method) {
-  return test::RunClient(env, "gdbus", {"call", "--session", "--dest", "org.freedesktop.DBus", "--object-path",
-                                        "/org/freedesktop/DBus", "--method", "org.freedesktop.DBus." + method,
-                                        "Vantrel.Document"});
+  return test::RunClient(
+      env, "gdbus",
+      {"call", "--session", "--dest", "org.freedesktop.DBus", "--object-path",
+       "/org/freedesktop/DBus", "--method", "org.freedesktop.DBus." + method, "Vantrel.Document"});
 }
 
 bool ProcessGone(qint64 pid) {
@@ -51,11 +54,13 @@ TEST_F(Automation, RunningProgramAnswersFromWhatItJustDecoded) {
   const QProcessEnvironment client = bus.Environment();
   // An FM-12 ephemeris packet at 45.000173 N 36.869898 E, upright and inverted
   // so that it decodes whichever polarity the receiver holds.
-  const synth::Packet ephemeris = {0x1F, 0x0C, 0x90, 0xD0, 0xCB, 0xC6, 0xAD, 0xB4, 0xC4, 0x0C, 0,    0,
-                                  0,    0,    0,    0,    0,    0x40, 0x32, 0x03, 0x78, 0x05, 0x49, 0x78};
+  const synth::Packet ephemeris = {0x1F, 0x0C, 0x90, 0xD0, 0xCB, 0xC6, 0xAD, 0xB4,
+                                   0xC4, 0x0C, 0,    0,    0,    0,    0,    0,
+                                   0,    0x40, 0x32, 0x03, 0x78, 0x05, 0x49, 0x78};
   std::vector<std::uint8_t> audio(4800, 128);
   for (const bool inverted : {false, true}) {
-    const auto part = synth::SynthesizePackets({ephemeris}, {.noise = 3.0, .inverted = inverted, .idleBits = 300});
+    const auto part = synth::SynthesizePackets(
+        {ephemeris}, {.noise = 3.0, .inverted = inverted, .idleBits = 300});
     audio.insert(audio.end(), part.begin(), part.end());
   }
   audio.insert(audio.end(), 2 * 48000, 128);  // the ring needs a second behind the packet
@@ -80,9 +85,10 @@ TEST_F(Automation, RunningProgramAnswersFromWhatItJustDecoded) {
   EXPECT_LE(std::abs(stamp.secsTo(started)), 30) << time.toStdString();
 
   // Wrong argument types: an error for the caller, nothing more.
-  const test::Reply wrong = test::RunClient(client, "dbus-send",
-                                            {"--session", "--print-reply", "--dest=Vantrel.Document", "/Vantrel/Document",
-                                             "Vantrel.Document.GetSatData", "string:5", "int16:0"});
+  const test::Reply wrong =
+      test::RunClient(client, "dbus-send",
+                      {"--session", "--print-reply", "--dest=Vantrel.Document", "/Vantrel/Document",
+                       "Vantrel.Document.GetSatData", "string:5", "int16:0"});
   EXPECT_NE(wrong.exitCode, 0);
   EXPECT_TRUE(wrong.err.contains("org.freedesktop.DBus.Error.")) << wrong.err.toStdString();
   // A burst of callers at once.
@@ -101,7 +107,8 @@ TEST_F(Automation, RunningProgramAnswersFromWhatItJustDecoded) {
   // A second instance waits for the name and takes it over when the first ends.
   QProcess second;
   test::Start(second, env);
-  EXPECT_TRUE(test::Eventually([&] { return CallBus(client, "ListQueuedOwners").out.count(':') == 2; }, 10000));
+  EXPECT_TRUE(test::Eventually(
+      [&] { return CallBus(client, "ListQueuedOwners").out.count(':') == 2; }, 10000));
   EXPECT_EQ(test::Gdbus(client, 0, 0), "(<'FM-12'>,)");
   EXPECT_EQ(test::Stop(vantrel), 0);
   EXPECT_TRUE(test::Eventually([&] { return test::Gdbus(client, 0, 0) == "(<'FM-00'>,)"; }, 10000));

@@ -48,7 +48,8 @@ inline std::vector<std::string> LoggedLines(const QString& dir) {
     if (!file.open(QIODevice::ReadOnly)) continue;
     for (const QByteArray& raw : file.readAll().split('\n')) {
       const QByteArray line = raw.left(raw.lastIndexOf('[')).trimmed();
-      if (!line.isEmpty() && (lines.empty() || lines.back() != line.toStdString())) lines.push_back(line.toStdString());
+      if (!line.isEmpty() && (lines.empty() || lines.back() != line.toStdString()))
+        lines.push_back(line.toStdString());
     }
   }
   return lines;
@@ -65,18 +66,29 @@ struct Reply {
   QString out, err;
 };
 
-inline Reply RunClient(const QProcessEnvironment& env, const QString& client, const QStringList& args) {
+inline Reply RunClient(const QProcessEnvironment& env, const QString& client,
+                       const QStringList& args) {
   QProcess p;
   p.setProcessEnvironment(env);
   p.start(client, args);
   if (!p.waitForFinished(15000)) p.kill(), p.waitForFinished();
   return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-          QString::fromUtf8(p.readAllStandardOutput()).trimmed(), QString::fromUtf8(p.readAllStandardError()).trimmed()};
+          QString::fromUtf8(p.readAllStandardOutput()).trimmed(),
+          QString::fromUtf8(p.readAllStandardError()).trimmed()};
 }
 
 inline QStringList GdbusArgs(int satellite, int item) {
-  return {"call", "--session", "--dest", "Vantrel.Document", "--object-path", "/Vantrel/Document",
-          "--method", "Vantrel.Document.GetSatData", "--", QString::number(satellite), QString::number(item)};
+  return {"call",
+          "--session",
+          "--dest",
+          "Vantrel.Document",
+          "--object-path",
+          "/Vantrel/Document",
+          "--method",
+          "Vantrel.Document.GetSatData",
+          "--",
+          QString::number(satellite),
+          QString::number(item)};
 }
 
 // GetSatData through gdbus as a user would call it: the printed reply, or the error.

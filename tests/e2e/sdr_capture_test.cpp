@@ -18,11 +18,13 @@ constexpr double kRate = 240000.0;
 std::vector<std::string> DecodedByTool(const QString& iqFile) {
   QProcess tool;
   tool.start(QString(std::getenv("VANTREL_BIN_DIR")) + "/vantrel-decode",
-             {"--iq", iqFile, "--iq-format", "cf32", "--iq-rate", QString::number(kRate), "--center-freq", "137.5e6"});
+             {"--iq", iqFile, "--iq-format", "cf32", "--iq-rate", QString::number(kRate),
+              "--center-freq", "137.5e6"});
   tool.waitForFinished(60000);
   std::vector<std::string> lines;
   for (const QByteArray& line : tool.readAllStandardOutput().split('\n'))
-    if (!line.trimmed().isEmpty() && (lines.empty() || lines.back() != line.trimmed().toStdString()))
+    if (!line.trimmed().isEmpty() &&
+        (lines.empty() || lines.back() != line.trimmed().toStdString()))
       lines.push_back(line.trimmed().toStdString());
   return lines;
 }
@@ -35,11 +37,16 @@ TEST(SdrCapture, StartedProgramLogsEverySatelliteOfTheBandFromAReceiverOrARecord
     std::vector<synth::BandSatellite> satellites;
     const double channels[] = {-75e3, -25e3, 30e3, 80e3};
     for (int i = 0; i < 4; ++i) {
-      satellites.push_back({.channelHz = channels[i], .dopplerHz = 1000.0 * (i - 1.5), .driftHzPerSecond = 15.0 * i,
-                            .ebN0Db = 14.0, .leadInBits = 300 * i,
-                            .packets = synth::DownlinkPackets(5 + 3 * i, 240, static_cast<std::uint32_t>(i + 1))});
+      satellites.push_back(
+          {.channelHz = channels[i],
+           .dopplerHz = 1000.0 * (i - 1.5),
+           .driftHzPerSecond = 15.0 * i,
+           .ebN0Db = 14.0,
+           .leadInBits = 300 * i,
+           .packets = synth::DownlinkPackets(5 + 3 * i, 240, static_cast<std::uint32_t>(i + 1))});
     }
-    const auto band = synth::SynthesizeBand(satellites, {.sampleRate = kRate, .seconds = 5.5, .noiseRms = 0.02});
+    const auto band =
+        synth::SynthesizeBand(satellites, {.sampleRate = kRate, .seconds = 5.5, .noiseRms = 0.02});
     const auto bytes = synth::EncodeIq(band, sdr::IqFormat::Cf32);
     QFile file(iqFile);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
@@ -55,8 +62,8 @@ TEST(SdrCapture, StartedProgramLogsEverySatelliteOfTheBandFromAReceiverOrARecord
   } sources[] = {
       {"SoapySDR receiver", {"--start"}},
       {"IQ recording",
-       {"--input", iqFile, "--iq-format", "cf32", "--iq-rate", QString::number(kRate), "--center-freq", "137.5e6",
-        "--start"}},
+       {"--input", iqFile, "--iq-format", "cf32", "--iq-rate", QString::number(kRate),
+        "--center-freq", "137.5e6", "--start"}},
   };
   for (const auto& source : sources) {
     SCOPED_TRACE(source.name);
@@ -66,15 +73,17 @@ TEST(SdrCapture, StartedProgramLogsEverySatelliteOfTheBandFromAReceiverOrARecord
     QFile settings(config + "/Vantrel/Vantrel.conf");
     ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
     // No audio server: the SDR receiver is Source 1.
-    settings.write(("[General]\nLogDirectory=" + logDir + "/\nLogflag=1\nSoundcardoption=0\nSdrRate=" +
-                    QString::number(kRate) + "\n").toUtf8());
+    settings.write(("[General]\nLogDirectory=" + logDir +
+                    "/\nLogflag=1\nSoundcardoption=0\nSdrRate=" + QString::number(kRate) + "\n")
+                       .toUtf8());
     settings.close();
 
     QProcess vantrel;
     QProcessEnvironment env;
     env.insert("XDG_CONFIG_HOME", config);
     env.insert("PULSE_SERVER", "unix:/nonexistent/pulse/native");
-    env.insert("SOAPY_SDR_PLUGIN_PATH", QString(std::getenv("VANTREL_BIN_DIR")) + "/../soapy-modules");
+    env.insert("SOAPY_SDR_PLUGIN_PATH",
+               QString(std::getenv("VANTREL_BIN_DIR")) + "/../soapy-modules");
     env.insert("VANTREL_TEST_IQ_FILE", iqFile);
     test::Start(vantrel, env, source.args);
     test::Eventually([&] { return test::LoggedLines(logDir).size() >= expected.size(); }, 20000);

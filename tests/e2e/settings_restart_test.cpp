@@ -38,11 +38,18 @@ TEST_P(SettingsRestart, AllValuesSavedAtExitAndStoredOnesComeThroughARun) {
   SatelliteRecord heard{137.5, 36.869898, 45.000173, 1178964672, 0};
   const QString sat12 = QByteArray(reinterpret_cast<const char*>(&heard), 32).toHex();
   const std::vector<std::pair<QString, QString>> stored = {
-      {"ViewState", "3"}, {"Soundcardoption", "2"}, {"HomeLat", "37.185"}, {"HomeLon", "-8.6"}, {"b1E", "1"},
-      {"Sat12", sat12}, {"TleFile", "/home/op/" + QString(300, 't') + ".tle"}, {"LogDirectory", home.path() + "/logs/"}};
+      {"ViewState", "3"},
+      {"Soundcardoption", "2"},
+      {"HomeLat", "37.185"},
+      {"HomeLon", "-8.6"},
+      {"b1E", "1"},
+      {"Sat12", sat12},
+      {"TleFile", "/home/op/" + QString(300, 't') + ".tle"},
+      {"LogDirectory", home.path() + "/logs/"}};
   {
     QSettings file(path, QSettings::IniFormat);
-    EXPECT_EQ(file.allKeys().size(), static_cast<qsizetype>(SettingNames().size())) << file.allKeys().join(' ').toStdString();
+    EXPECT_EQ(file.allKeys().size(), static_cast<qsizetype>(SettingNames().size()))
+        << file.allKeys().join(' ').toStdString();
     EXPECT_EQ(file.value("HomeLat").toString(), "-34.5");
     for (const auto& [key, value] : stored) file.setValue(key, value);
   }
@@ -52,11 +59,14 @@ TEST_P(SettingsRestart, AllValuesSavedAtExitAndStoredOnesComeThroughARun) {
   QFile::copy(path, path + ".read");  // a fresh name: QSettings caches what it wrote
   QSettings reread(path + ".read", QSettings::IniFormat);
   EXPECT_EQ(reread.allKeys().size(), static_cast<qsizetype>(SettingNames().size()));
-  for (const auto& [key, value] : stored) EXPECT_EQ(reread.value(key).toString(), value) << key.toStdString();
+  for (const auto& [key, value] : stored)
+    EXPECT_EQ(reread.value(key).toString(), value) << key.toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(Signals, SettingsRestart, ::testing::Values(SIGTERM, SIGINT),
-                         [](const auto& info) { return info.param == SIGTERM ? "SIGTERM" : "SIGINT"; });
+                         [](const auto& info) {
+                           return info.param == SIGTERM ? "SIGTERM" : "SIGINT";
+                         });
 
 }  // namespace
 }  // namespace vantrel

@@ -26,18 +26,21 @@ class ChartTool : public ::testing::Test {
  protected:
   ChartTool() {
     // Ephemeris of FM-12 at 45.000173 N 36.869898 E.
-    const synth::Packet ephemeris = {0x1F, 0x0C, 0x90, 0xD0, 0xCB, 0xC6, 0xAD, 0xB4, 0xC4, 0x0C, 0,    0,
-                                    0,    0,    0,    0,    0,    0x40, 0x32, 0x03, 0x78, 0x05, 0x49, 0x78};
-    EXPECT_TRUE(synth::WriteWav(Path("pass.wav"),
-                               synth::SynthesizePackets({ephemeris}, {.leadInSamples = 2000, .idleBits = 40})));
+    const synth::Packet ephemeris = {0x1F, 0x0C, 0x90, 0xD0, 0xCB, 0xC6, 0xAD, 0xB4,
+                                     0xC4, 0x0C, 0,    0,    0,    0,    0,    0,
+                                     0,    0x40, 0x32, 0x03, 0x78, 0x05, 0x49, 0x78};
+    EXPECT_TRUE(synth::WriteWav(
+        Path("pass.wav"),
+        synth::SynthesizePackets({ephemeris}, {.leadInSamples = 2000, .idleBits = 40})));
   }
   std::string Path(const char* name) const { return dir_.filePath(name).toStdString(); }
 
   // Exit status; standard error in err_. Run as from cron: no runtime folder.
   int Run(const std::string& args) {
-    const std::string command = "env -u XDG_RUNTIME_DIR " + std::string(std::getenv("VANTREL_BIN_DIR")) +
-                                "/vantrel-decode --polarity upright --start-time 2007-03-21T12:00:00Z " + args + " " +
-                                Path("pass.wav") + " > /dev/null 2> " + Path("err");
+    const std::string command =
+        "env -u XDG_RUNTIME_DIR " + std::string(std::getenv("VANTREL_BIN_DIR")) +
+        "/vantrel-decode --polarity upright --start-time 2007-03-21T12:00:00Z " + args + " " +
+        Path("pass.wav") + " > /dev/null 2> " + Path("err");
     const int raw = std::system(command.c_str());
     std::getline(std::ifstream(Path("err")), err_);
     return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
@@ -59,7 +62,6 @@ TEST_F(ChartTool, ChartWithDecodedSatellite) {
   EXPECT_GT(CountPixels(image, QRect(262, 228, 10, 12), reddish), 5);
   EXPECT_GT(CountPixels(image, QRect(215, 225, 40, 20), reddish), 5);
   EXPECT_EQ(CountPixels(image, QRect(300, 100, 100, 100), reddish), 0);
-
 }
 
 }  // namespace

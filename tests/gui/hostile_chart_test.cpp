@@ -21,8 +21,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-
-void Write(const fs::path& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
+void Write(const fs::path& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
 
 TEST(HostileChart, TleAndGlobeFilesThatChangeBetweenFrames) {
   constexpr CTime kEquinoxNoon = 1174478400;  // 2007-03-21 12:00:00 UTC: sun over 0 N 0 E
@@ -32,41 +33,55 @@ TEST(HostileChart, TleAndGlobeFilesThatChangeBetweenFrames) {
   HeldClock clock(1167804000);  // 2007-01-03 06:00:00 UTC
   CVantrelDoc doc(clock, "/nonexistent/");
   doc.SetHost(&host);
-  doc.homeLatitude = 22.0, doc.homeLongitude = -148.0, doc.tleFile = tle.string(), doc.tleEnable = 1;
+  doc.homeLatitude = 22.0, doc.homeLongitude = -148.0, doc.tleFile = tle.string(),
+  doc.tleEnable = 1;
   ChartScreen chart(kEquinoxNoon);
   Write(globe, std::string(8100, '\0'));  // all sea
   ASSERT_TRUE(chart.LoadGlobe(globe.string(), host));
 
   // From home 22 N 148 W at this hour the set lies at (215, 266).
-  const std::string good = "ORBCOMM FM 5\n"
+  const std::string good =
+      "ORBCOMM FM 5\n"
       "1 25117U 97084E   07001.50000000  .00010000  00000-0  00000-0 0  9990\n"
       "2 25117  45.0000  30.0000 0010000  60.0000  10.0000 14.20000000    01\n";
   std::string garbage;
   for (std::mt19937 rng(9); garbage.size() < 5000;) garbage += static_cast<char>(rng());
-  const auto tleOf = [&](const std::string& bytes) { return [&, bytes] { fs::remove_all(tle), Write(tle, bytes); }; };
-  const auto marker = [](bool shown) { return [shown](const QImage& f) { return (f.pixel(215, 266) == qRgb(255, 255, 255)) == shown; }; };
+  const auto tleOf = [&](const std::string& bytes) {
+    return [&, bytes] { fs::remove_all(tle), Write(tle, bytes); };
+  };
+  const auto marker = [](bool shown) {
+    return [shown](const QImage& f) { return (f.pixel(215, 266) == qRgb(255, 255, 255)) == shown; };
+  };
   // Home 0 N 0 E under the sun: 10 degrees north and south of it.
   const auto globeOf = [&](const std::string& bytes) {
     return [&, bytes] {
-      Write(globe, bytes), doc.tleEnable = 0, doc.homeLatitude = doc.homeLongitude = 0.0, clock.Set(kEquinoxNoon);
+      Write(globe, bytes), doc.tleEnable = 0, doc.homeLatitude = doc.homeLongitude = 0.0,
+                           clock.Set(kEquinoxNoon);
       ASSERT_TRUE(chart.LoadGlobe(globe.string(), host));
     };
   };
   const auto sea = [](QRgb c) { return c == qRgb(0, 0, qBlue(c)) && qBlue(c) > 100; };
 
-  for (const auto& [what, change, shows] :
-       std::vector<std::tuple<const char*, std::function<void()>, std::function<bool(const QImage&)>>>{
+  for (const auto& [what, change, shows] : std::vector<
+           std::tuple<const char*, std::function<void()>, std::function<bool(const QImage&)>>>{
            {"good sets", tleOf(good), marker(true)},
            {"file gone", [&] { fs::remove(tle); }, marker(false)},
            {"garbage", tleOf(garbage), marker(false)},
-           {"cut inside the second element line", tleOf(good.substr(0, good.size() - 30)), marker(false)},
+           {"cut inside the second element line", tleOf(good.substr(0, good.size() - 30)),
+            marker(false)},
            {"a folder", [&] { fs::remove(tle), fs::create_directory(tle); }, marker(false)},
-           {"nonsense numbers", tleOf("X\n1 " + std::string(80, '9') + "\n2 " + std::string(80, '-') + "\nY\n\n\n"), marker(false)},
+           {"nonsense numbers",
+            tleOf("X\n1 " + std::string(80, '9') + "\n2 " + std::string(80, '-') + "\nY\n\n\n"),
+            marker(false)},
            {"good again", tleOf(good), marker(true)},
            {"globe with only the northern 90 rows", globeOf(std::string(4050, '\xFF')),
-            [&](const QImage& f) { const QRgb north = f.pixel(240, 184);
-              return north == qRgb(0, qGreen(north), 0) && qGreen(north) > 100 && sea(f.pixel(240, 296)); }},
-           {"empty globe: all sea", globeOf(""), [&](const QImage& f) { return sea(f.pixel(240, 184)); }}}) {
+            [&](const QImage& f) {
+              const QRgb north = f.pixel(240, 184);
+              return north == qRgb(0, qGreen(north), 0) && qGreen(north) > 100 &&
+                     sea(f.pixel(240, 296));
+            }},
+           {"empty globe: all sea", globeOf(""),
+            [&](const QImage& f) { return sea(f.pixel(240, 184)); }}}) {
     change();
     QImage frame(640, 481, QImage::Format_RGB32);
     frame.fill(qRgb(200, 200, 255));

@@ -92,8 +92,10 @@ class MainFrame : public ::testing::Test {
 // The ids of the menu items below menu, in order.
 void MenuIds(const QWidget* menu, QList<int>& out) {
   for (QAction* a : menu->actions()) {
-    if (a->menu() != nullptr) MenuIds(a->menu(), out);
-    else if (!a->isSeparator()) out << a->data().toInt();
+    if (a->menu() != nullptr)
+      MenuIds(a->menu(), out);
+    else if (!a->isSeparator())
+      out << a->data().toInt();
   }
 }
 
@@ -109,14 +111,18 @@ TEST_F(MainFrame, EveryCommandSitsInTheMenusOnce) {
 TEST_F(MainFrame, CommandsUpdateChecksEnablesBarsAndPolarityPane) {
   EXPECT_FALSE(Action(cmd::kTleEnable)->isEnabled());
   doc_.deviceName[0] = "TestInput";
-  for (int id : {cmd::kViewChart, cmd::kViewChart, cmd::kOutputLog, cmd::kOutputRaw, cmd::kTrackHistory,
-                 cmd::kViewToolbar, cmd::kViewStatusBar, cmd::kSource1 + 1})
+  for (int id : {cmd::kViewChart, cmd::kViewChart, cmd::kOutputLog, cmd::kOutputRaw,
+                 cmd::kTrackHistory, cmd::kViewToolbar, cmd::kViewStatusBar, cmd::kSource1 + 1})
     Trigger(id);
-  EXPECT_EQ(std::tie(doc_.viewState, doc_.logFlag, doc_.rawFlag, doc_.trackHistory, doc_.soundCardSlot),
-            std::make_tuple(2, 0, 1, 1, 1));
+  EXPECT_EQ(
+      std::tie(doc_.viewState, doc_.logFlag, doc_.rawFlag, doc_.trackHistory, doc_.soundCardSlot),
+      std::make_tuple(2, 0, 1, 1, 1));
   // The checked item stays checked when chosen again (the rules themselves are the command tests').
-  for (const auto& [id, checked] : {std::pair{cmd::kViewChart, true}, {cmd::kViewSignal, false},
-                                    {cmd::kOutputRaw, true}, {cmd::kSource1, false}, {cmd::kSource1 + 1, true}})
+  for (const auto& [id, checked] : {std::pair{cmd::kViewChart, true},
+                                    {cmd::kViewSignal, false},
+                                    {cmd::kOutputRaw, true},
+                                    {cmd::kSource1, false},
+                                    {cmd::kSource1 + 1, true}})
     EXPECT_EQ(Action(id)->isChecked(), checked) << id;
   EXPECT_TRUE(frame_.toolBar()->isHidden() && frame_.statusBar()->isHidden());
   EXPECT_EQ(Action(cmd::kSource1)->text(), "TestInput");
@@ -125,7 +131,8 @@ TEST_F(MainFrame, CommandsUpdateChecksEnablesBarsAndPolarityPane) {
   EXPECT_TRUE(!Action(cmd::kStart)->isEnabled() && Action(cmd::kStop)->isEnabled());
   doc_.captureRunning = 0;
 
-  const std::pair<int, QString> panes[] = {{1, "Signal inverted"}, {0, "Signal upright"}, {-2, "Signal inverted"}};
+  const std::pair<int, QString> panes[] = {
+      {1, "Signal inverted"}, {0, "Signal upright"}, {-2, "Signal inverted"}};
   for (const auto& [polarity, text] : panes) {
     doc_.polarity = polarity;
     frame_.UpdateCommandStates();
@@ -165,7 +172,8 @@ TEST_F(MainFrame, HelpOpensTheManualAndMixerItsInputTab) {
   Trigger(cmd::kMixer);
   qputenv("PATH", oldPath);
   QFile args(bin.filePath("args"));
-  ASSERT_TRUE(QTest::qWaitFor([&] { return args.size() > 0 && args.open(QIODevice::ReadOnly); }, 2000));
+  ASSERT_TRUE(
+      QTest::qWaitFor([&] { return args.size() > 0 && args.open(QIODevice::ReadOnly); }, 2000));
   EXPECT_EQ(args.readAll().trimmed(), "--tab=4");
   EXPECT_EQ(messages_.size(), 2);
 }
@@ -173,7 +181,8 @@ TEST_F(MainFrame, HelpOpensTheManualAndMixerItsInputTab) {
 TEST_F(MainFrame, HomeAndFilterDialogsThroughTheirWidgets) {
   QStringList shown;
   WhenModal([&](QWidget* dlg) {
-    shown << Child<QLineEdit>(dlg, "latitude")->text() << Child<QLineEdit>(dlg, "longitude")->text();
+    shown << Child<QLineEdit>(dlg, "latitude")->text()
+          << Child<QLineEdit>(dlg, "longitude")->text();
     SetText(dlg, "latitude", "N37 11.1");
     SetText(dlg, "longitude", "W8 36.0");
     Child<QAbstractButton>(dlg, "ok")->click();
@@ -224,10 +233,11 @@ TEST_F(MainFrame, LogDirectoryAndTleChoosersUseRealFileDialogs) {
   QFile(dir.filePath("kmsg")).open(QIODevice::WriteOnly);
   const int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
   ASSERT_GE(inotify_add_watch(watch, QFile::encodeName(dir.path()).constData(), IN_OPEN), 0);
-  for (const auto& [id, logs, start] : {std::tuple{cmd::kLogDirectory, QString("/proc/self"), QDir::homePath()},
-                                        {cmd::kTleDefine, QString("/dev"), QDir::homePath()},
-                                        {cmd::kLogDirectory, dir.path(), dir.path()},
-                                        {cmd::kTleDefine, dir.path(), dir.path()}}) {
+  for (const auto& [id, logs, start] :
+       {std::tuple{cmd::kLogDirectory, QString("/proc/self"), QDir::homePath()},
+        {cmd::kTleDefine, QString("/dev"), QDir::homePath()},
+        {cmd::kLogDirectory, dir.path(), dir.path()},
+        {cmd::kTleDefine, dir.path(), dir.path()}}) {
     doc_.logDirectory = logs.toStdString() + "/";
     WhenModal([&folder](QWidget* w) {
       folder = qobject_cast<QFileDialog*>(w)->directory().canonicalPath();
@@ -239,8 +249,11 @@ TEST_F(MainFrame, LogDirectoryAndTleChoosersUseRealFileDialogs) {
   }
   alignas(inotify_event) char events[4096];
   for (ssize_t n; (n = ::read(watch, events, sizeof events)) > 0;)
-    for (char* p = events; p < events + n; p += sizeof(inotify_event) + reinterpret_cast<inotify_event*>(p)->len)
-      EXPECT_STRNE(reinterpret_cast<inotify_event*>(p)->len ? reinterpret_cast<inotify_event*>(p)->name : "", "kmsg");
+    for (char* p = events; p < events + n;
+         p += sizeof(inotify_event) + reinterpret_cast<inotify_event*>(p)->len)
+      EXPECT_STRNE(
+          reinterpret_cast<inotify_event*>(p)->len ? reinterpret_cast<inotify_event*>(p)->name : "",
+          "kmsg");
   ::close(watch);
 }
 

@@ -34,7 +34,6 @@ int RightmostInk(const QImage& image, const QRect& area) {
 }
 bool HasInk(const QImage& image, const QRect& area) { return RightmostInk(image, area) >= 0; }
 
-
 class View : public ::testing::Test {
  protected:
   View() {
@@ -67,8 +66,10 @@ TEST_F(View, SignalScreenPanelCentreLineTraceAndAdvice) {
   // The trace at full scale both ways on the black panel; the advice below it.
   const std::pair<QPoint, QRgb> pixels[] = {
       {{419, 399}, kBlack}, {{420, 0}, kPaleBlue}, {{110, 73}, kGreen}, {{270, 328}, kGreen}};
-  for (const auto& [at, colour] : pixels) EXPECT_EQ(frame.pixel(at), colour) << at.x() << "," << at.y();
-  for (int y = 60; y < 340; ++y) EXPECT_TRUE(frame.pixel(412, y) != kGreen || (y >= 197 && y <= 203)) << y;
+  for (const auto& [at, colour] : pixels)
+    EXPECT_EQ(frame.pixel(at), colour) << at.x() << "," << at.y();
+  for (int y = 60; y < 340; ++y)
+    EXPECT_TRUE(frame.pixel(412, y) != kGreen || (y >= 197 && y <= 203)) << y;
   EXPECT_TRUE(HasInk(frame, QRect(10, 410, 300, 30)));
 }
 
@@ -79,9 +80,12 @@ TEST_F(View, MessagesNewestOnTopAndSatellitesEvery15Pixels) {
   const QFontMetrics metrics(font);
   const int h = metrics.height(), w = metrics.horizontalAdvance(QLatin1Char('M'));
   // Line j has (j mod 10) + 1 characters: each row's width tells which line it shows.
-  for (int j = 0; j < 103; ++j) doc_.PostLine(std::string(static_cast<std::size_t>(j % 10 + 1), 'M'), false);
+  for (int j = 0; j < 103; ++j)
+    doc_.PostLine(std::string(static_cast<std::size_t>(j % 10 + 1), 'M'), false);
   const QImage messages = Draw(kMessagesScreen, {200, 100 * h + 40});
-  auto charsInRow = [&](int row) { return (RightmostInk(messages, QRect(0, row * h, 200, h)) + w) / w; };
+  auto charsInRow = [&](int row) {
+    return (RightmostInk(messages, QRect(0, row * h, 200, h)) + w) / w;
+  };
   // Row 0 shows the newest line (102), row 99 the oldest of the last hundred (3).
   for (int row : {0, 1, 57, 99}) EXPECT_EQ(charsInRow(row), (102 - row) % 10 + 1) << row;
   EXPECT_FALSE(HasInk(messages, QRect(0, 100 * h + 2, 200, 40)));
@@ -98,9 +102,11 @@ TEST_F(View, ChartColoursLandMaskTrackHistoryAndHome) {
   clock_.Set(1174478400);  // 2007-03-21 12:00:00 UTC: sun over 0 N 0 E
   EXPECT_FALSE(view_.LoadGlobe("/nonexistent/globe.dat"));
   EXPECT_EQ(host_.messages, std::vector<std::string>{"The file globe.dat could not be opened"});
-  EXPECT_EQ(Draw(kChartScreen, {640, 500}).pixel(250, 240), qRgb(0, 0, 254));  // no land mask: all sea
+  EXPECT_EQ(Draw(kChartScreen, {640, 500}).pixel(250, 240),
+            qRgb(0, 0, 254));  // no land mask: all sea
   QTemporaryDir dir;
-  std::ofstream(dir.filePath("land.dat").toStdString(), std::ios::binary) << std::string(8100, '\xFF');
+  std::ofstream(dir.filePath("land.dat").toStdString(), std::ios::binary)
+      << std::string(8100, '\xFF');
   ASSERT_TRUE(view_.LoadGlobe(dir.filePath("land.dat").toStdString()));
 
   // A satellite heard a minute ago is remembered in the track history, shown while the flag is on.
@@ -108,8 +114,8 @@ TEST_F(View, ChartColoursLandMaskTrackHistoryAndHome) {
   std::uint8_t* track = view_.chart().trackHistory();
   track[300 + 480 * 100] = 1;
   const QImage day = Draw(kChartScreen, {640, 500});
-  EXPECT_EQ(day.pixel(240, 240), qRgb(255, 0, 0));  // home marker
-  EXPECT_EQ(day.pixel(250, 240), qRgb(0, 254, 0));  // land, sun overhead
+  EXPECT_EQ(day.pixel(240, 240), qRgb(255, 0, 0));                          // home marker
+  EXPECT_EQ(day.pixel(250, 240), qRgb(0, 254, 0));                          // land, sun overhead
   EXPECT_EQ(day.pixel(300, 100), qRgb(0, qGreen(day.pixel(300, 100)), 0));  // track hidden
   EXPECT_EQ(std::count(track, track + 480 * 480, 1), 2);
   doc_.trackHistory = 1;
@@ -118,7 +124,8 @@ TEST_F(View, ChartColoursLandMaskTrackHistoryAndHome) {
   EXPECT_EQ(std::count(track, track + 480 * 480, 1), 0);
 
   clock_.Set(clock_.Now() + 12 * 3600);
-  EXPECT_EQ(Draw(kChartScreen, {640, 500}).pixel(250, 240), qRgb(0, 190, 0));  // night: three quarters of 254
+  EXPECT_EQ(Draw(kChartScreen, {640, 500}).pixel(250, 240),
+            qRgb(0, 190, 0));  // night: three quarters of 254
 
   // The projection follows home even when moved without the document's
   // request: central Australia is land (night at this hour), 0 N 0 E sea.
@@ -129,7 +136,8 @@ TEST_F(View, ChartColoursLandMaskTrackHistoryAndHome) {
   doc_.homeLatitude = -25.0;
   doc_.homeLongitude = 134.0;
   const QRgb australia = Draw(kChartScreen, {640, 500}).pixel(250, 250);
-  EXPECT_TRUE(qRed(australia) == 0 && qGreen(australia) > 150 && qBlue(australia) == 0) << std::hex << australia;
+  EXPECT_TRUE(qRed(australia) == 0 && qGreen(australia) > 150 && qBlue(australia) == 0)
+      << std::hex << australia;
 }
 
 TEST_F(View, TimersRepaintAndWatchPolarity) {
@@ -140,7 +148,8 @@ TEST_F(View, TimersRepaintAndWatchPolarity) {
   view_.OnTimer(7);
   EXPECT_EQ(host_.redraws, 1);
   EXPECT_EQ(doc_.polarity, 0);
-  for (std::uint32_t other : {8u, 9u, 0u}) view_.OnTimer(other);  // poll, someone else's, "no timer"
+  for (std::uint32_t other : {8u, 9u, 0u})
+    view_.OnTimer(other);  // poll, someone else's, "no timer"
   EXPECT_EQ(host_.redraws, 1);
 
   doc_.refreshTimerId = view_.SetTimer(2, 10);
@@ -162,7 +171,8 @@ TEST_F(View, CopyPutsUtf8TextOnTheClipboardOnlyWhenThereIsSome) {
   view_.OnEditCopy();
   const QString text = clipboard->text();
   EXPECT_TRUE(text.startsWith("FM-01\r\nFM-02\r\n"));
-  EXPECT_TRUE(text.contains(QString::fromUtf8("FM-05 137.2875MHz -34.50000\u00B0  139.00000\u00B0 07-06-01 12:34:56\r\n")))
+  EXPECT_TRUE(text.contains(QString::fromUtf8(
+      "FM-05 137.2875MHz -34.50000\u00B0  139.00000\u00B0 07-06-01 12:34:56\r\n")))
       << text.toStdString();
   EXPECT_EQ(text.count("\r\n"), 36);
 }

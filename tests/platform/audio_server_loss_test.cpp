@@ -17,7 +17,6 @@
 namespace vantrel {
 namespace {
 
-
 TEST(AudioServerLoss, CaptureReportsOnceAndStops) {
   if (qEnvironmentVariableIsSet("VANTREL_NO_AUDIO_SERVER")) GTEST_SKIP() << "no audio server run";
   static int argc = 1;
@@ -38,12 +37,13 @@ TEST(AudioServerLoss, CaptureReportsOnceAndStops) {
   ASSERT_TRUE(dir.isValid());
   const QString socket = dir.path() + "/native";
   QProcess server;  // killed on every way out; the shared bus belongs to the shared server
-  server.start("env", {"-u", "DBUS_SESSION_BUS_ADDRESS", "HOME=" + dir.path(), "XDG_RUNTIME_DIR=" + dir.path(),
-                       "PULSE_RUNTIME_PATH=" + dir.path() + "/pulse", "pulseaudio", "-n", "--daemonize=no",
-                       "--exit-idle-time=-1", "--log-level=error",
-                       "--load=module-native-protocol-unix socket=" + socket,
-                       "--load=module-null-source source_name=dying format=u8 rate=48000 "
-                       "channels=1 description=DyingInput"});
+  server.start("env",
+               {"-u", "DBUS_SESSION_BUS_ADDRESS", "HOME=" + dir.path(),
+                "XDG_RUNTIME_DIR=" + dir.path(), "PULSE_RUNTIME_PATH=" + dir.path() + "/pulse",
+                "pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1", "--log-level=error",
+                "--load=module-native-protocol-unix socket=" + socket,
+                "--load=module-null-source source_name=dying format=u8 rate=48000 "
+                "channels=1 description=DyingInput"});
   ASSERT_TRUE(pollUntil([&] { return QFile::exists(socket); }, 10000)) << "no private server";
 
   // The wave input connects to the server named here.
@@ -53,8 +53,10 @@ TEST(AudioServerLoss, CaptureReportsOnceAndStops) {
   WaveInCaps caps;
   doc.deviceId[0] = -1;
   for (int d = 0; d < wave.DeviceCount(); ++d)
-    if (wave.GetDeviceCaps(d, caps) == kWaveOk && caps.productName == "DyingInput") doc.deviceId[0] = d;
-  if (doc.deviceId[0] < 0) GTEST_SKIP() << "audio back end already tied to another server; run alone";
+    if (wave.GetDeviceCaps(d, caps) == kWaveOk && caps.productName == "DyingInput")
+      doc.deviceId[0] = d;
+  if (doc.deviceId[0] < 0)
+    GTEST_SKIP() << "audio back end already tied to another server; run alone";
 
   doc.StartCapture();
   ASSERT_EQ(doc.captureRunning, 1) << (host.messages.empty() ? "" : host.messages[0]);

@@ -25,13 +25,15 @@ void App() {
 
 bool RunUntil(const std::function<bool()>& done, int ms) {
   const QDeadlineTimer deadline(ms);
-  while (!done() && !deadline.hasExpired()) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  while (!done() && !deadline.hasExpired())
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
   return done();
 }
 
 // Buffers of one length, prepared and queued on an open device.
 struct Queued {
-  Queued(WaveIn& wave, int count, std::uint32_t length) : storage(count, std::vector<std::uint8_t>(length)), headers(count) {
+  Queued(WaveIn& wave, int count, std::uint32_t length)
+      : storage(count, std::vector<std::uint8_t>(length)), headers(count) {
     for (int i = 0; i < count; ++i) {
       headers[i].data = storage[i].data();
       headers[i].bufferLength = length;
@@ -52,7 +54,8 @@ TEST(QtWaveIn, PipeSourceFillsBuffersInQueueOrderWithEveryByte) {
   QtWaveIn wave;
   int device = -1;
   for (int d = 0; d < wave.DeviceCount(); ++d)
-    if (WaveInCaps caps; wave.GetDeviceCaps(d, caps) == kWaveOk && caps.productName == "TestInput") device = d;
+    if (WaveInCaps caps; wave.GetDeviceCaps(d, caps) == kWaveOk && caps.productName == "TestInput")
+      device = d;
   ASSERT_GE(device, 0) << "pipe source not listed";
   test::PipeSource source(fifo);
   ASSERT_TRUE(source.ok());
@@ -61,13 +64,17 @@ TEST(QtWaveIn, PipeSourceFillsBuffersInQueueOrderWithEveryByte) {
   Queued buffers(wave, 3, 9600);
   ASSERT_EQ(wave.Start(), kWaveOk);
   std::vector<std::uint8_t> sent(3 * 9600);
-  for (std::size_t i = 0; i < sent.size(); ++i) sent[i] = static_cast<std::uint8_t>((i * 7 + i / 251) & 0xFF);
+  for (std::size_t i = 0; i < sent.size(); ++i)
+    sent[i] = static_cast<std::uint8_t>((i * 7 + i / 251) & 0xFF);
   ASSERT_TRUE(source.Write(sent.data(), sent.size()));
 
   const auto done = [&](int i) { return (buffers.headers[i].flags & kWaveHeaderDone) != 0; };
   bool inOrder = true;  // no buffer done before the one queued ahead of it
-  ASSERT_TRUE(RunUntil([&] { return (inOrder = inOrder && (done(0) || !done(1)) && (done(1) || !done(2))), done(2); },
-                       10000));
+  ASSERT_TRUE(RunUntil(
+      [&] {
+        return (inOrder = inOrder && (done(0) || !done(1)) && (done(1) || !done(2))), done(2);
+      },
+      10000));
   EXPECT_TRUE(inOrder);
   std::vector<std::uint8_t> received;
   for (const auto& h : buffers.headers) {
@@ -85,7 +92,8 @@ TEST(QtWaveIn, RecordingPlaysAtTheSoundCardsPaceThenSilence) {
   App();
   QtWaveIn wave;
   std::vector<std::uint8_t> recording(12000);
-  for (std::size_t i = 0; i < recording.size(); ++i) recording[i] = static_cast<std::uint8_t>(i % 127);
+  for (std::size_t i = 0; i < recording.size(); ++i)
+    recording[i] = static_cast<std::uint8_t>(i % 127);
   wave.SetRecording(recording, "short.wav");
   ASSERT_EQ(wave.Open(0, WaveFormat{}), kWaveOk);
   Queued buffers(wave, 2, 12000);  // a quarter second each
@@ -116,7 +124,8 @@ TEST(NoAudioServer, StartShowsTheDriverMessageAndChangesNothing) {
   EXPECT_EQ(doc.deviceName[0], "");
 
   doc.StartCapture();
-  EXPECT_EQ(host.messages, std::vector<std::string>{"On opening the wave device..no device driver present"});
+  EXPECT_EQ(host.messages,
+            std::vector<std::string>{"On opening the wave device..no device driver present"});
   EXPECT_EQ(doc.captureRunning, 0);
   EXPECT_TRUE(host.titles.empty());
   EXPECT_EQ(host.nextId, 101u);  // no timer was ever set

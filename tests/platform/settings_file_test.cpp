@@ -27,12 +27,14 @@ QByteArray ReadAll(const QString& path) {
 void WriteAll(const QString& path, const QByteArray& bytes) {
   QDir().mkpath(QFileInfo(path).absolutePath());
   QFile file(path);
-  ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size());
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+              file.write(bytes) == bytes.size());
 }
 
 // No file read: the defaults (each one is the core settings tests').
 void ExpectDefaults(const CVantrelDoc& d) {
-  EXPECT_EQ(std::tuple(d.viewState, d.homeLatitude, d.logDirectory), std::tuple(0, -34.5, "/opt/vantrel/Log files/"));
+  EXPECT_EQ(std::tuple(d.viewState, d.homeLatitude, d.logDirectory),
+            std::tuple(0, -34.5, "/opt/vantrel/Log files/"));
   EXPECT_FALSE(d.satellites[12].Heard());
 }
 
@@ -72,7 +74,8 @@ TEST_F(SettingsFile, EverythingComesBackExactlyAfterARestart) {
   // UTF-8 with the format's special characters; a path that is not UTF-8 is kept byte for byte.
   doc->logDirectory = "/srv/" + std::string(400, 'x') + "/\xC3\xA9l\xC3\xA9ments, \"new\"; [1]/";
   doc->tleFile = "/home/op/\xE9t\xE9.tle";
-  doc->satellites[12] = {137.5, 12.345678901234567, -40.25, 1178964672, 0xA5A5A5A5u};  // FM-12 heard
+  doc->satellites[12] = {137.5, 12.345678901234567, -40.25, 1178964672,
+                         0xA5A5A5A5u};  // FM-12 heard
   doc->feed = {1, "broker.example", 8883, "vantrel", "Adelaide 2", "op", "p=w; \"x\"", 1};
   ASSERT_TRUE(Save(*doc));
   // It may hold the broker password.
@@ -83,9 +86,11 @@ TEST_F(SettingsFile, EverythingComesBackExactlyAfterARestart) {
   auto restored = Loaded();
   EXPECT_EQ(restored->homeLatitude, 37 + 11.1 * 0.016666666666666666);
   EXPECT_EQ(restored->homeLongitude, -(8 + 36.0 * 0.016666666666666666));
-  EXPECT_EQ(std::pair(restored->logDirectory, restored->tleFile), std::pair(doc->logDirectory, doc->tleFile));
+  EXPECT_EQ(std::pair(restored->logDirectory, restored->tleFile),
+            std::pair(doc->logDirectory, doc->tleFile));
   EXPECT_EQ(restored->feed, doc->feed);
-  EXPECT_EQ(std::memcmp(restored->satellites.data(), doc->satellites.data(), sizeof doc->satellites), 0);
+  EXPECT_EQ(
+      std::memcmp(restored->satellites.data(), doc->satellites.data(), sizeof doc->satellites), 0);
 }
 
 TEST_F(SettingsFile, DamagedAndHandEditedFilesLoadWhatReadsAndAreReplacedAtExit) {
@@ -102,11 +107,14 @@ TEST_F(SettingsFile, DamagedAndHandEditedFilesLoadWhatReadsAndAreReplacedAtExit)
   // Hand-edited values that are not numbers or records keep their defaults; what reads loads.
   SatelliteRecord heard{137.2875, 12.5, -40.25, 1178964672, 0};
   const QByteArray heardHex = QByteArray(reinterpret_cast<const char*>(&heard), 32).toHex();
-  WriteAll(path_, "[General]\nRawflag=1\nHomeLat=abc\nHomeLon=1e400\nTrackHistory=12345678901\n"
-                  "b1A=1, 0\nb1B=0\nb1C=0.5\nb1D=\nSat01=zz" + QByteArray(62, '0') + "\nSat03=" + heardHex +
-                  "\nSat04=" + heardHex.toUpper() + "00\nTleFlag= 1 \nTleFile=/home/op/" + QByteArray(600, 't') + ".tle\n");
+  WriteAll(path_,
+           "[General]\nRawflag=1\nHomeLat=abc\nHomeLon=1e400\nTrackHistory=12345678901\n"
+           "b1A=1, 0\nb1B=0\nb1C=0.5\nb1D=\nSat01=zz" +
+               QByteArray(62, '0') + "\nSat03=" + heardHex + "\nSat04=" + heardHex.toUpper() +
+               "00\nTleFlag= 1 \nTleFile=/home/op/" + QByteArray(600, 't') + ".tle\n");
   doc = Loaded();
-  EXPECT_EQ(std::tuple(doc->rawFlag, doc->trackHistory, doc->homeLatitude, doc->homeLongitude, doc->tleEnable),
+  EXPECT_EQ(std::tuple(doc->rawFlag, doc->trackHistory, doc->homeLatitude, doc->homeLongitude,
+                       doc->tleEnable),
             std::tuple(1, 0, -34.5, 139.0, 1));
   EXPECT_EQ(doc->filters, (std::array<int, 8>{1, 0, 1, 1, 0, 1, 1, 1}));
   EXPECT_FALSE(doc->satellites[1].Heard() || doc->satellites[4].Heard());  // bad hex, 33 bytes
@@ -126,7 +134,8 @@ TEST_F(SettingsFile, SavesThatCannotWriteKeepThePreviousFile) {
   qputenv("XDG_CONFIG_HOME", (temp_.path() + "/config").toLocal8Bit());
   ASSERT_TRUE(Save(*doc));
 
-  // A full disk (here a file size limit) fails the save and keeps the previous file, damaged or not.
+  // A full disk (here a file size limit) fails the save and keeps the previous file, damaged or
+  // not.
   for (const QByteArray& previous :
        {ReadAll(path_), QByteArray("[General\nViewState=2\n") + QByteArray(3000, '#')}) {
     WriteAll(path_, previous);
@@ -144,8 +153,9 @@ TEST_F(SettingsFile, SavesThatCannotWriteKeepThePreviousFile) {
 
     EXPECT_FALSE(savedOk);
     EXPECT_EQ(ReadAll(path_), previous);
-    EXPECT_EQ(QDir(QFileInfo(path_).absolutePath()).entryList(QDir::Files).filter("Vantrel.conf.").size(),
-              previous.startsWith("[General]") ? 0 : 1)
+    EXPECT_EQ(
+        QDir(QFileInfo(path_).absolutePath()).entryList(QDir::Files).filter("Vantrel.conf.").size(),
+        previous.startsWith("[General]") ? 0 : 1)
         << "no temporary file left behind, only the damaged copy";
   }
 }

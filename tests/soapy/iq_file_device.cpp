@@ -25,12 +25,15 @@ class IqFileDevice final : public SoapySDR::Device {
 
   void setSampleRate(int, size_t, double rate) override { rate_ = rate; }
   double getSampleRate(int, size_t) const override { return rate_; }
-  void setFrequency(int, size_t, double frequency, const SoapySDR::Kwargs&) override { frequency_ = frequency; }
+  void setFrequency(int, size_t, double frequency, const SoapySDR::Kwargs&) override {
+    frequency_ = frequency;
+  }
   double getFrequency(int, size_t) const override { return frequency_; }
 
-  SoapySDR::Stream* setupStream(int direction, const std::string& format, const std::vector<size_t>&,
-                                const SoapySDR::Kwargs&) override {
-    if (direction != SOAPY_SDR_RX || format != SOAPY_SDR_CF32) throw std::runtime_error("CF32 reception only");
+  SoapySDR::Stream* setupStream(int direction, const std::string& format,
+                                const std::vector<size_t>&, const SoapySDR::Kwargs&) override {
+    if (direction != SOAPY_SDR_RX || format != SOAPY_SDR_CF32)
+      throw std::runtime_error("CF32 reception only");
     file_ = std::fopen(path_.c_str(), "rb");
     if (file_ == nullptr) throw std::runtime_error("cannot open " + path_);
     return reinterpret_cast<SoapySDR::Stream*>(file_);
@@ -43,7 +46,8 @@ class IqFileDevice final : public SoapySDR::Device {
   int activateStream(SoapySDR::Stream*, int, long long, size_t) override { return 0; }
   int deactivateStream(SoapySDR::Stream*, int, long long) override { return 0; }
 
-  int readStream(SoapySDR::Stream*, void* const* buffers, size_t count, int& flags, long long&, long) override {
+  int readStream(SoapySDR::Stream*, void* const* buffers, size_t count, int& flags, long long&,
+                 long) override {
     flags = 0;
     const size_t read = std::fread(buffers[0], sizeof(std::complex<float>), count, file_);
     return read > 0 ? static_cast<int>(read) : SOAPY_SDR_STREAM_ERROR;

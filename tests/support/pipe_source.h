@@ -16,7 +16,8 @@ namespace vantrel::test {
 
 class PipeSource {
  public:
-  explicit PipeSource(const std::string& fifo) : lock_(::open((fifo + ".lock").c_str(), O_CREAT | O_RDWR, 0600)) {
+  explicit PipeSource(const std::string& fifo)
+      : lock_(::open((fifo + ".lock").c_str(), O_CREAT | O_RDWR, 0600)) {
     if (lock_ >= 0) ::flock(lock_, LOCK_EX);
     if (const int r = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK); r >= 0) {
       char scrap[4096];

@@ -23,8 +23,10 @@ class PrivateBus {
     QString xml =
         "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
         " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
-        "<busconfig><type>session</type><listen>" + address_ + "</listen>\n";
-    if (!serviceDir.isEmpty()) xml += "<servicedir>" + QDir(serviceDir).absolutePath() + "</servicedir>\n";
+        "<busconfig><type>session</type><listen>" +
+        address_ + "</listen>\n";
+    if (!serviceDir.isEmpty())
+      xml += "<servicedir>" + QDir(serviceDir).absolutePath() + "</servicedir>\n";
     xml +=
         "<policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
         "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>\n";
@@ -36,7 +38,8 @@ class PrivateBus {
     daemon_.setProcessEnvironment(env);
     // It complains when it cannot raise its file limit; nothing to see.
     daemon_.setStandardErrorFile(QProcess::nullDevice());
-    daemon_.start("dbus-daemon", {"--config-file=" + config.fileName(), "--nofork", "--print-address=1"});
+    daemon_.start("dbus-daemon",
+                  {"--config-file=" + config.fileName(), "--nofork", "--print-address=1"});
     // The address is printed once the bus listens.
     ok_ = daemon_.waitForReadyRead(5000) && !daemon_.readLine().trimmed().isEmpty();
   }

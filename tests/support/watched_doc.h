@@ -34,8 +34,11 @@ class WatchedDoc : public CVantrelDoc {
     captureRunning = 1;
   }
   PacketOutcome InterpretPacket(const std::uint8_t* packet) override {
-    found.push_back({label, ringWriteIndex, ring[(ringWriteIndex + kRingLength - 1) % kRingLength],
-                     polarity, {packet, packet + PacketLength(packet[0])}});
+    found.push_back({label,
+                     ringWriteIndex,
+                     ring[(ringWriteIndex + kRingLength - 1) % kRingLength],
+                     polarity,
+                     {packet, packet + PacketLength(packet[0])}});
     return CVantrelDoc::InterpretPacket(packet);
   }
   std::vector<FoundPacket> found;

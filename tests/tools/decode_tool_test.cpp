@@ -35,7 +35,7 @@ const std::vector<Packet> kPackets = {
     WithChecksum({0x1C, 0x10, 0x00, 0x00, 0x00, 0xA0, 0x00, 0x00, 0x41, 0x00}),
     WithChecksum({0x1D, 0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07, 0x08, 0x09}),
     WithChecksum({0x1E, 0xAA, 0xBB, 0xCC, 0xDD, 0xEE, 0xFF, 0x00, 0x11, 0x22}),
-    {0x1F, 0x0C, 0x90, 0xD0, 0xCB, 0xC6, 0xAD, 0xB4, 0xC4, 0x0C, 0, 0,
+    {0x1F, 0x0C, 0x90, 0xD0, 0xCB, 0xC6, 0xAD, 0xB4, 0xC4, 0x0C, 0,    0,
      0,    0,    0,    0,    0,    0x40, 0x32, 0x03, 0x78, 0x05, 0x49, 0x78},
     WithChecksum({0x22, 0x07, 0x07, 0x00, 0x00, 0x80, 0x00, 0x00, 0x00, 0xF0}),
 };
@@ -59,21 +59,26 @@ class Tools : public ::testing::Test {
   ~Tools() override { fs::remove_all(dir_); }
 
   int Shell(const std::string& command) {
-    const int raw = std::system(("cd " + dir_.string() + " && PATH=\"$VANTREL_BIN_DIR:$PATH\" && " + command +
-                                 " > out 2> err").c_str());
+    const int raw = std::system(("cd " + dir_.string() + " && PATH=\"$VANTREL_BIN_DIR:$PATH\" && " +
+                                 command + " > out 2> err")
+                                    .c_str());
     out_ = ReadFile(dir_ / "out");
     err_ = ReadFile(dir_ / "err");
     return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
   }
   int Decode(const std::string& args) { return Shell("vantrel-decode " + args); }
 
-  std::string Wav(const std::string& name, const std::vector<std::uint8_t>& audio, const WavFormat& format = {}) {
+  std::string Wav(const std::string& name, const std::vector<std::uint8_t>& audio,
+                  const WavFormat& format = {}) {
     EXPECT_TRUE(WriteWav((dir_ / name).string(), audio, format));
     return name;
   }
   static std::vector<std::uint8_t> Audio(bool inverted, int leadIn, std::uint32_t seed) {
-    return SynthesizePackets(
-        kPackets, {.noise = 6.0, .inverted = inverted, .leadInSamples = leadIn, .idleBits = 40, .seed = seed});
+    return SynthesizePackets(kPackets, {.noise = 6.0,
+                                        .inverted = inverted,
+                                        .leadInSamples = leadIn,
+                                        .idleBits = 40,
+                                        .seed = seed});
   }
 
   fs::path dir_;
@@ -161,13 +166,17 @@ TEST_F(Tools, LogFilesAreByteExactAndFollowTheAudioClock) {
   std::ofstream(logs / "orbcomm070512.log", std::ios::binary) << "earlier\r\n";
   const std::string wav = Wav("log.wav", audio);
 
-  EXPECT_EQ(Decode("--polarity upright --start-time 2007-05-12T23:59:57Z --log-dir logs --raw " + wav), 0);
+  EXPECT_EQ(
+      Decode("--polarity upright --start-time 2007-05-12T23:59:57Z --log-dir logs --raw " + wav),
+      0);
   EXPECT_EQ(ReadFile(logs / "orbcomm070512.log"),
             "earlier\r\nSpacecraft FM-12 137.5000MHz frame 03[07-05-12 23:59:59]\r\n");
   EXPECT_EQ(ReadFile(logs / "orbcomm_raw070512.log"),
             "\r\n65 A8 F9 0C 00 C8 30 00 00 00 58 9E  [07-05-12 23:59:59]\r\n");
-  EXPECT_EQ(ReadFile(logs / "orbcomm070513.log"), "Uplink channels 148.0025MHz 148.0050MHz [07-05-13 00:00:00]\r\n");
-  EXPECT_EQ(ReadFile(logs / "orbcomm_raw070513.log"), "1B 00 00 01 02 00 05 06 07 00 7B 55  [07-05-13 00:00:00]\r\n");
+  EXPECT_EQ(ReadFile(logs / "orbcomm070513.log"),
+            "Uplink channels 148.0025MHz 148.0050MHz [07-05-13 00:00:00]\r\n");
+  EXPECT_EQ(ReadFile(logs / "orbcomm_raw070513.log"),
+            "1B 00 00 01 02 00 05 06 07 00 7B 55  [07-05-13 00:00:00]\r\n");
 
   // A log directory that does not exist costs a warning, not the decoding.
   EXPECT_EQ(Decode("--polarity upright --log-dir nowhere " + wav), 0);
@@ -179,8 +188,10 @@ TEST_F(Tools, LogFilesAreByteExactAndFollowTheAudioClock) {
 TEST_F(Tools, JsonObjectsFollowTheLinesPacketForPacket) {
   using nlohmann::json;
   std::vector<Packet> packets = kPackets;
-  packets.push_back(WithChecksum({0x65, 0xA8, 0xF8, 0x0C, 0x00, 0xC8, 0x30, 0, 0, 0}));  // bad sync word
-  const std::string wav = Wav("all.wav", SynthesizePackets(packets, {.noise = 6.0, .leadInSamples = 333, .idleBits = 40}));
+  packets.push_back(
+      WithChecksum({0x65, 0xA8, 0xF8, 0x0C, 0x00, 0xC8, 0x30, 0, 0, 0}));  // bad sync word
+  const std::string wav = Wav(
+      "all.wav", SynthesizePackets(packets, {.noise = 6.0, .leadInSamples = 333, .idleBits = 40}));
   const std::string common = " --start-time 2007-05-12T10:11:12Z --polarity upright " + wav;
   ASSERT_EQ(Decode("--filter b1E=1" + common), 0);
   const std::string text = out_;
@@ -193,13 +204,18 @@ TEST_F(Tools, JsonObjectsFollowTheLinesPacketForPacket) {
       {{"part", 1}, {"parts", 1}, {"frequencies_hz", {137162500, 137400000}}},
       json::object(),
       json::object(),
-      {{"satellite", 12}, {"latitude", 45.000173}, {"longitude", 36.869898}, {"week", 1400},
+      {{"satellite", 12},
+       {"latitude", 45.000173},
+       {"longitude", 36.869898},
+       {"week", 1400},
        {"seconds_of_week", 209472}},
-      {{"satellite", 7}, {"mean_anomaly_deg", 180.00001073}, {"mean_motion_rev_per_day", 14.062501}},
+      {{"satellite", 7},
+       {"mean_anomaly_deg", 180.00001073},
+       {"mean_motion_rev_per_day", 14.062501}},
       json::object(),
   };
-  const char* types[] = {"sync", "message", "uplink", "downlink", "network", "fill", "ephemeris", "elements",
-                         "unknown-sync"};
+  const char* types[] = {"sync", "message",   "uplink",   "downlink",    "network",
+                         "fill", "ephemeris", "elements", "unknown-sync"};
   std::istringstream objects(out_), lines(text);
   std::string object, line;
   for (std::size_t i = 0; i < packets.size(); ++i) {
@@ -210,15 +226,19 @@ TEST_F(Tools, JsonObjectsFollowTheLinesPacketForPacket) {
     EXPECT_EQ(o["line"], hasLine ? json(line) : json(nullptr)) << object;
     EXPECT_EQ(o["type"], types[i]);
     std::string hex;
-    for (std::uint8_t b : packets[i]) hex += "0123456789ABCDEF"[b >> 4], hex += "0123456789ABCDEF"[b & 15];
+    for (std::uint8_t b : packets[i])
+      hex += "0123456789ABCDEF"[b >> 4], hex += "0123456789ABCDEF"[b & 15];
     EXPECT_EQ(o["hex"], hex);
     EXPECT_TRUE(o["time"].get<std::string>().starts_with("2007-05-12T10:11:1")) << object;
-    EXPECT_EQ(o["demod"], json({{"demodulator", "classic"}, {"polarity", "upright"}, {"corrected_bits", 0}}));
+    EXPECT_EQ(o["demod"],
+              json({{"demodulator", "classic"}, {"polarity", "upright"}, {"corrected_bits", 0}}));
     // Schema: the common members and exactly this type's fields, as numbers.
     EXPECT_EQ(o.size(), 5 + fields[i].size()) << object;
     for (const auto& [key, value] : fields[i].items()) {
-      if (value.is_number_float()) EXPECT_NEAR(o[key].get<double>(), value.get<double>(), 1e-6) << key;
-      else EXPECT_EQ(o[key], value) << key;
+      if (value.is_number_float())
+        EXPECT_NEAR(o[key].get<double>(), value.get<double>(), 1e-6) << key;
+      else
+        EXPECT_EQ(o[key], value) << key;
     }
   }
   ASSERT_TRUE(std::getline(objects, object));
@@ -238,8 +258,11 @@ TEST_F(Tools, JsonObjectsFollowTheLinesPacketForPacket) {
 // An SDR band on standard input: the real recording's 49 packets, the
 // sync packet naming no satellite of the table left out of the lines.
 TEST_F(Tools, IqPipeDecodesTheRealRecording) {
-  ASSERT_EQ(Shell("cat \"$VANTREL_SOURCE_DIR/tests/data/recordings/pass-21cma-9600.cf32\" | vantrel-decode --iq - "
-                  "--iq-format cf32 --iq-rate 9600 --center-freq 137.5e6 --filter b1E=1"), 0) << err_;
+  ASSERT_EQ(Shell("cat \"$VANTREL_SOURCE_DIR/tests/data/recordings/pass-21cma-9600.cf32\" | "
+                  "vantrel-decode --iq - "
+                  "--iq-format cf32 --iq-rate 9600 --center-freq 137.5e6 --filter b1E=1"),
+            0)
+      << err_;
   EXPECT_EQ(std::count(out_.begin(), out_.end(), '\n'), 48);
   EXPECT_EQ(out_.rfind("Fill packet B3489015957F14F39C\n", 0), 0u) << out_;
 }
@@ -283,7 +306,8 @@ TEST_F(Tools, SynthPacketListDecodesBackThroughAPipe) {
                                          "ephemeris 9 -34.50 139.00 775 2000 90123\n"
                                          "1D 01 02 03 04 05 06 07 08 09\n";
   EXPECT_EQ(Shell("vantrel-synth --raw --noise 5 --idle-bits 3 packets.txt - | "
-                  "vantrel-decode --raw-input --polarity upright -"), 0);
+                  "vantrel-decode --raw-input --polarity upright -"),
+            0);
   // The decoder's formula gives nearly the geocentric latitude of the metre
   // coordinates: 0.16 degrees nearer the equator than the geodetic one given.
   EXPECT_EQ(out_,

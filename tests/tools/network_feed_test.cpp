@@ -33,7 +33,9 @@ using namespace std::chrono_literals;
 pid_t Spawn(const std::string& command) {
   pid_t pid = 0;
   const char* argv[] = {"/bin/sh", "-c", command.c_str(), nullptr};
-  return posix_spawn(&pid, "/bin/sh", nullptr, nullptr, const_cast<char**>(argv), environ) == 0 ? pid : -1;
+  return posix_spawn(&pid, "/bin/sh", nullptr, nullptr, const_cast<char**>(argv), environ) == 0
+             ? pid
+             : -1;
 }
 
 void Stop(pid_t pid) {
@@ -59,7 +61,8 @@ class NetworkFeed : public ::testing::Test {
   // Ten seconds of audio, each with one sync packet naming its second in the frame number.
   static std::vector<std::uint8_t> Second(int k) {
     auto audio = synth::SynthesizePackets(
-        {synth::WithChecksum({0x65, 0xA8, 0xF9, 0x0C, 0x00, 0xC8, static_cast<std::uint8_t>(k << 4), 0, 0, 0})},
+        {synth::WithChecksum(
+            {0x65, 0xA8, 0xF9, 0x0C, 0x00, 0xC8, static_cast<std::uint8_t>(k << 4), 0, 0, 0})},
         {.noise = 5.0, .leadInSamples = 2000, .seed = static_cast<std::uint32_t>(k + 1)});
     audio.resize(48000, 128);
     return audio;
@@ -67,7 +70,8 @@ class NetworkFeed : public ::testing::Test {
 
   std::string Decoder(int port) const {
     return "PATH=\"$VANTREL_BIN_DIR:$PATH\" vantrel-decode --raw-input --polarity upright --json "
-           "--mqtt 127.0.0.1:" + std::to_string(port) + " --mqtt-topic test --station one - > " +
+           "--mqtt 127.0.0.1:" +
+           std::to_string(port) + " --mqtt-topic test --station one - > " +
            (dir_ / "out").string() + " 2> " + (dir_ / "err").string();
   }
 
@@ -77,8 +81,8 @@ class NetworkFeed : public ::testing::Test {
 TEST_F(NetworkFeed, EveryPacketAndARetainedStatusReachTheTestBroker) {
   const char* port = std::getenv("VANTREL_MQTT_PORT");
   if (port == nullptr) GTEST_SKIP() << "no test broker: run under scripts/with-services.sh";
-  const std::string sub = "mosquitto_sub -h 127.0.0.1 -p " + std::string(port) + " -q 1 -v -t 'test/+/+' -W 20 > " +
-                          (dir_ / "sub").string();
+  const std::string sub = "mosquitto_sub -h 127.0.0.1 -p " + std::string(port) +
+                          " -q 1 -v -t 'test/+/+' -W 20 > " + (dir_ / "sub").string();
   const pid_t subscriber = Spawn(sub);
   std::this_thread::sleep_for(500ms);
   FILE* input = popen(Decoder(std::atoi(port)).c_str(), "we");
@@ -96,8 +100,9 @@ TEST_F(NetworkFeed, EveryPacketAndARetainedStatusReachTheTestBroker) {
     EXPECT_EQ(Lines(dir_ / "sub")[i].substr(0, expected[i].size()), expected[i]);
   }
   // The status is retained: a late subscriber gets it at once.
-  std::system(("mosquitto_sub -h 127.0.0.1 -p " + std::string(port) + " -t test/one/status -C 1 -W 5 > " +
-               (dir_ / "late").string()).c_str());
+  std::system(("mosquitto_sub -h 127.0.0.1 -p " + std::string(port) +
+               " -t test/one/status -C 1 -W 5 > " + (dir_ / "late").string())
+                  .c_str());
   const auto status = nlohmann::json::parse(Lines(dir_ / "late").at(0));
   EXPECT_EQ(status["station"], "one");
   EXPECT_EQ(status["home"]["latitude"], -34.5);
@@ -107,22 +112,26 @@ TEST_F(NetworkFeed, EveryPacketAndARetainedStatusReachTheTestBroker) {
 // of the gap arrive once it is back, and repeats stay within QoS 1's in-flight window.
 TEST_F(NetworkFeed, ABrokerOutageDelaysPacketsButNeitherDecodingNorLosesThem) {
   const int listener = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{.sin_family = AF_INET, .sin_port = 0, .sin_addr = {htonl(INADDR_LOOPBACK)}, .sin_zero = {}};
+  sockaddr_in address{
+      .sin_family = AF_INET, .sin_port = 0, .sin_addr = {htonl(INADDR_LOOPBACK)}, .sin_zero = {}};
   socklen_t length = sizeof address;
   bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
   getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
   close(listener);
   const int port = ntohs(address.sin_port);
-  // Persistence keeps the subscriber's session, so what the broker queued for it survives the restart.
-  std::ofstream(dir_ / "broker.conf") << "listener " << port << " 127.0.0.1\nallow_anonymous true\n"
-                                      << "persistence true\npersistence_location " << dir_.string() << "/\n"
-                                      << "user " << (getuid() == 0 ? "root" : "nobody") << "\n";
+  // Persistence keeps the subscriber's session, so what the broker queued for it survives the
+  // restart.
+  std::ofstream(dir_ / "broker.conf")
+      << "listener " << port << " 127.0.0.1\nallow_anonymous true\n"
+      << "persistence true\npersistence_location " << dir_.string() << "/\n"
+      << "user " << (getuid() == 0 ? "root" : "nobody") << "\n";
   const std::string broker = "exec mosquitto -c " + (dir_ / "broker.conf").string() + " 2>> " +
                              (dir_ / "broker.log").string();
   pid_t server = Spawn(broker);
   std::this_thread::sleep_for(500ms);
-  const pid_t subscriber = Spawn("exec mosquitto_sub -h 127.0.0.1 -p " + std::to_string(port) +
-                                 " -q 1 -c -i feedtest -t 'test/+/packets' > " + (dir_ / "sub").string());
+  const pid_t subscriber =
+      Spawn("exec mosquitto_sub -h 127.0.0.1 -p " + std::to_string(port) +
+            " -q 1 -c -i feedtest -t 'test/+/packets' > " + (dir_ / "sub").string());
   std::this_thread::sleep_for(500ms);
 
   // Close-on-exec: the broker started later must not hold the decoder's input open.
@@ -158,7 +167,8 @@ TEST_F(NetworkFeed, ABrokerOutageDelaysPacketsButNeitherDecodingNorLosesThem) {
   EXPECT_LE(repeats, 20);
   const auto err = Lines(dir_ / "err");
   ASSERT_EQ(err.size(), 2u);
-  EXPECT_TRUE(err[0].starts_with("vantrel-decode: Network feed: cannot reach the broker")) << err[0];
+  EXPECT_TRUE(err[0].starts_with("vantrel-decode: Network feed: cannot reach the broker"))
+      << err[0];
   EXPECT_TRUE(err[1].starts_with("vantrel-decode: Network feed: the broker")) << err[1];
 }
 
