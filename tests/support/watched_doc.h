@@ -11,16 +11,16 @@
 
 namespace vantrel {
 
-struct FoundPacket {
+struct WatchedPacket {
   int label = 0;     // the caller's mark at the time (which buffer, say)
   int position = 0;  // ring write index: the packet's first sample is the oldest entry
   int newest = 0;    // the newest ring entry
   int polarity = 0;
   std::vector<std::uint8_t> bytes;
-  bool operator==(const FoundPacket&) const = default;
+  bool operator==(const WatchedPacket&) const = default;
 };
 
-inline std::ostream& operator<<(std::ostream& out, const FoundPacket& f) {
+inline std::ostream& operator<<(std::ostream& out, const WatchedPacket& f) {
   out << "{at " << f.label << " pos " << f.position << " newest " << f.newest << " pol "
       << f.polarity;
   for (const auto b : f.bytes) out << ' ' << int{b};
@@ -41,7 +41,7 @@ class WatchedDoc : public CVantrelDoc {
                      {packet, packet + PacketLength(packet[0])}});
     return CVantrelDoc::InterpretPacket(packet);
   }
-  std::vector<FoundPacket> found;
+  std::vector<WatchedPacket> found;
   int label = 0;
 };
 
