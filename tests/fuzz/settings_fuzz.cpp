@@ -66,7 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   vantrel::CVantrelDoc doc(clock, "/opt/vantrel/");
   Check(doc.LoadSettings(store) == store.opens_, "load result does not say whether the key opened");
 
-  Check(doc.viewState >= 0 && doc.viewState <= 3, "view state out of range");
+  Check(doc.viewState >= 0 && doc.viewState <= 4, "view state out of range");
   Check(doc.soundCardSlot >= 0 && doc.soundCardSlot <= 3, "sound card slot out of range");
   Check(std::isfinite(doc.homeLatitude) && std::isfinite(doc.homeLongitude), "home not finite");
   Check((doc.logFlag == 0 || doc.logFlag == 1) && (doc.rawFlag == 0 || doc.rawFlag == 1),
