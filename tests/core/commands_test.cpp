@@ -110,13 +110,20 @@ TEST_F(Commands, SourceStartStopAndTleEnableRules) {
   EXPECT_FALSE(State(cmd::kTleEnable).checked);
 }
 
-// The home dialog: OK with new text the first time, cancelled after that.
-class HomeDialogs final : public CommandDialogs {
+// Dialogs as a user answers them: the home dialog OK with new text the first
+// time and cancelled after that; the feed dialog OK with each typed setting in
+// turn, then cancelled.
+class ScriptedDialogs final : public CommandDialogs {
  public:
   bool RunHomeLocation(std::string& latitude, std::string& longitude) override {
     shown.push_back(latitude + "|" + longitude);
     latitude = typedLatitude, longitude = typedLongitude;
     return shown.size() == 1;
+  }
+  bool RunNetworkFeed(FeedSettings& settings) override {
+    if (next >= typed.size()) return false;
+    settings = typed[next++];
+    return true;
   }
   bool RunMessageFilter(std::array<int, 8>&) override { return false; }
   std::optional<std::string> ChooseDirectory(const std::string&, const std::string&) override {
@@ -128,11 +135,13 @@ class HomeDialogs final : public CommandDialogs {
   bool LaunchMixer(int) override { return false; }
   std::vector<std::string> shown;
   std::string typedLatitude = "N37 11.1", typedLongitude = "W8 36.0";
+  std::vector<FeedSettings> typed;
+  std::size_t next = 0;
 };
 
 TEST_F(Commands, NewHomeClearsTheTracksCancelChangesNothing) {
   FakeHost host;
-  HomeDialogs dialogs;
+  ScriptedDialogs dialogs;
   doc_.SetHost(&host);
   doc_.projectionDirty = 0;
   RunDocumentCommand(doc_, dialogs, cmd::kHome);
@@ -150,26 +159,6 @@ TEST_F(Commands, NewHomeClearsTheTracksCancelChangesNothing) {
 }
 
 // The feed dialog offers what was typed again until it would work, or is cancelled.
-class FeedDialogs final : public CommandDialogs {
- public:
-  bool RunNetworkFeed(FeedSettings& settings) override {
-    if (next >= typed.size()) return false;
-    settings = typed[next++];
-    return true;
-  }
-  bool RunHomeLocation(std::string&, std::string&) override { return false; }
-  bool RunMessageFilter(std::array<int, 8>&) override { return false; }
-  std::optional<std::string> ChooseDirectory(const std::string&, const std::string&) override {
-    return {};
-  }
-  std::optional<std::string> ChooseExistingFile(const std::string&, const std::string&) override {
-    return {};
-  }
-  bool LaunchMixer(int) override { return false; }
-  std::vector<FeedSettings> typed;
-  std::size_t next = 0;
-};
-
 TEST_F(Commands, NetworkFeedSettingsThatCannotWorkAreRefused) {
   const FeedSettings good{1, "broker.local", 1883, "vantrel", "north", "", "", 0};
   const struct {
@@ -183,7 +172,7 @@ TEST_F(Commands, NetworkFeedSettingsThatCannotWorkAreRefused) {
   };
   for (const auto& row : bad) {
     FakeHost host;
-    FeedDialogs dialogs;
+    ScriptedDialogs dialogs;
     doc_.SetHost(&host);
     dialogs.typed = {row.typed};
     RunDocumentCommand(doc_, dialogs, cmd::kNetworkFeed);
@@ -221,7 +210,7 @@ TEST_F(Commands, HomeOffTheGlobeIsRefusedWithItsReasonTleChangesRepaintAtOnce) {
   FakeHost host;
   doc_.SetHost(&host);
   for (const auto& c : cases) {
-    HomeDialogs dialogs;
+    ScriptedDialogs dialogs;
     dialogs.typedLatitude = c.latitude, dialogs.typedLongitude = c.longitude, host.messages.clear();
     doc_.homeLatitude = -34.5, doc_.homeLongitude = 139.0;
     RunDocumentCommand(doc_, dialogs, cmd::kHome);
@@ -231,7 +220,7 @@ TEST_F(Commands, HomeOffTheGlobeIsRefusedWithItsReasonTleChangesRepaintAtOnce) {
   }
   // The chart draws the sets at each repaint, so both ask for one.
   host.redraws = 0;
-  HomeDialogs dialogs;
+  ScriptedDialogs dialogs;
   for (const int id : {cmd::kTleDefine, cmd::kTleEnable}) RunDocumentCommand(doc_, dialogs, id);
   EXPECT_EQ(host.redraws, 2);
   doc_.SetHost(nullptr);

@@ -5,57 +5,17 @@
 
 #include <cstring>
 #include <limits>
-#include <map>
+#include <sstream>
 
-#include "document/settings_store.h"
 #include "document/vantrel_doc.h"
+#include "support/memory_settings_store.h"
 
 namespace vantrel {
 namespace {
 
 using K = SettingKind;
 
-class FakeStore final : public SettingsStore {
- public:
-  struct Value {
-    SettingKind kind;
-    std::vector<std::uint8_t> bytes;
-    std::string text;
-    bool operator==(const Value&) const = default;
-  };
-  bool Open(bool& existed) override { return existed = exists, openSucceeds; }
-  std::optional<std::vector<std::uint8_t>> ReadBytes(const std::string& name,
-                                                     SettingKind kind) override {
-    visited.push_back(name);
-    const auto it = values.find(name);
-    if (it == values.end() || it->second.kind != kind) return std::nullopt;
-    return it->second.bytes;
-  }
-  std::optional<std::string> ReadText(const std::string& name) override {
-    const auto bytes = ReadBytes(name, K::Text);
-    return bytes ? std::optional(values[name].text) : std::nullopt;
-  }
-  void WriteBytes(const std::string& name, SettingKind kind,
-                  std::span<const std::uint8_t> bytes) override {
-    visited.push_back(name);
-    values[name] = {kind, {bytes.begin(), bytes.end()}, {}};
-  }
-  void WriteText(const std::string& name, const std::string& text) override {
-    visited.push_back(name);
-    values[name] = {K::Text, {}, text};
-  }
-  bool Close() override { return ++closes, true; }
-  template <class T>
-  void Put(const std::string& name, SettingKind kind, const T& value) {
-    values[name] = {kind, std::vector<std::uint8_t>(sizeof value), {}};
-    std::memcpy(values[name].bytes.data(), &value, sizeof value);
-  }
-
-  std::map<std::string, Value> values;
-  std::vector<std::string> visited;
-  bool exists = true, openSucceeds = true;
-  int closes = 0;
-};
+using FakeStore = test::MemorySettingsStore;
 
 class Settings : public ::testing::Test {
  protected:
@@ -72,18 +32,21 @@ class Settings : public ::testing::Test {
 };
 
 TEST_F(Settings, AllValuesInStoredOrderWithTheirKindsAndBackByteForByte) {
-  std::vector<std::string> names = {"ViewState",    "Soundcardoption",
-                                    "HomeLat",      "HomeLon",
-                                    "Logflag",      "Rawflag",
-                                    "TrackHistory", "b1A",
-                                    "b1B",          "b1C",
-                                    "b1D",          "b1E",
-                                    "b1F",          "b22",
-                                    "b65",          "TleFlag"};
-  for (int n = 1; n <= 36; ++n) names.push_back((n < 10 ? "Sat0" : "Sat") + std::to_string(n));
-  names.insert(names.end(), {"LogDirectory", "TleFile", "Demodulator", "FeedEnable", "FeedHost",
-                             "FeedPort", "FeedTopic", "FeedStation", "FeedUser", "FeedPassword",
-                             "FeedTls", "SdrCentre", "SdrRate", "SdrAutoGain", "SdrGain"});
+  // Names in stored order with their kinds (Integer, Double, Record, Text): what files hold.
+  std::istringstream table(
+      "ViewState I Soundcardoption I HomeLat D HomeLon D Logflag I Rawflag I TrackHistory I "
+      "b1A I b1B I b1C I b1D I b1E I b1F I b22 I b65 I TleFlag I " +
+      [] {
+        std::string sats;
+        for (int n = 1; n <= 36; ++n) sats += (n < 10 ? "Sat0" : "Sat") + std::to_string(n) + " R ";
+        return sats;
+      }() +
+      "LogDirectory T TleFile T Demodulator I FeedEnable I FeedHost T FeedPort I FeedTopic T "
+      "FeedStation T FeedUser T FeedPassword T FeedTls I SdrCentre D SdrRate D SdrAutoGain I "
+      "SdrGain D");
+  std::vector<std::string> names;
+  std::string kinds;
+  for (std::string name, kind; table >> name >> kind;) names.push_back(name), kinds += kind;
   EXPECT_EQ(SettingNames(), names);
 
   doc_.viewState = 4, doc_.soundCardSlot = 3, doc_.homeLatitude = 37.185, doc_.homeLongitude = -8.6;
@@ -98,25 +61,13 @@ TEST_F(Settings, AllValuesInStoredOrderWithTheirKindsAndBackByteForByte) {
   EXPECT_EQ(saved.visited, names);
   EXPECT_EQ(saved.closes, 1);
   for (std::size_t i = 0; i < names.size(); ++i) {
-    const bool integer = names[i] == "Demodulator" || names[i] == "FeedEnable" ||
-                         names[i] == "FeedPort" || names[i] == "FeedTls" ||
-                         names[i] == "SdrAutoGain";
-    const bool real = names[i] == "SdrCentre" || names[i] == "SdrRate" || names[i] == "SdrGain";
-    const K kind = i < 2     ? K::Integer
-                   : i < 4   ? K::Double
-                   : i < 16  ? K::Integer
-                   : i < 52  ? K::Record
-                   : integer ? K::Integer
-                   : real    ? K::Double
-                             : K::Text;
-    EXPECT_EQ(saved.values[names[i]].kind, kind) << names[i];
-    const std::size_t size = kind == K::Integer  ? 4
-                             : kind == K::Double ? 8
-                             : kind == K::Record ? 32
-                                                 : 0;
-    EXPECT_EQ(saved.values[names[i]].bytes.size(), size) << names[i];
+    const auto& [kind, bytes] = saved.values[names[i]];
+    EXPECT_EQ("IDRT"[static_cast<int>(kind)], kinds[i]) << names[i];
+    if (kind != K::Text) {
+      EXPECT_EQ(bytes.size(), kind == K::Integer ? 4u : kind == K::Double ? 8u : 32u) << names[i];
+    }
   }
-  EXPECT_EQ(saved.values["TleFile"].text, "/data/orbcomm.tle");
+  EXPECT_EQ(*saved.ReadText("TleFile"), "/data/orbcomm.tle");
 
   CVantrelDoc loaded(clock_, "/elsewhere/");
   saved.visited.clear();
@@ -130,10 +81,10 @@ TEST_F(Settings, FirstRunMissingMalformedOrOutOfRangeValuesKeepDefaults) {
   EXPECT_EQ(doc_.homeLatitude, -34.5);
   EXPECT_EQ(doc_.homeLongitude, 139.0);
   EXPECT_EQ(doc_.filters, (std::array<int, 8>{1, 1, 1, 1, 0, 1, 1, 1}));
-  EXPECT_EQ(defaults.values.at("LogDirectory").text, "/opt/vantrel/Log files/");
+  EXPECT_EQ(doc_.logDirectory, "/opt/vantrel/Log files/");
 
   store_.exists = false;
-  store_.values["TleFile"] = {K::Text, {}, "/not/read"};  // a key created just now is empty
+  store_.PutText("TleFile", "/not/read");  // a key created just now is empty
   EXPECT_TRUE(doc_.LoadSettings(store_));
   EXPECT_TRUE(store_.visited.empty());
   EXPECT_EQ(store_.closes, 1);
@@ -153,32 +104,32 @@ TEST_F(Settings, FirstRunMissingMalformedOrOutOfRangeValuesKeepDefaults) {
                                                                        {"Demodulator", 2},
                                                                        {"SdrAutoGain", 2}})
     store_.Put(name, K::Integer, value);
-  store_.values["b1B"] = {K::Integer, {1, 0}, {}};  // does not fit a 32-bit integer
+  store_.values["b1B"] = {K::Integer, {1, 0}};  // does not fit a 32-bit integer
   store_.Put("HomeLat", K::Double, std::numeric_limits<double>::quiet_NaN());
   store_.Put("HomeLon", K::Double, std::numeric_limits<double>::infinity());
   store_.Put("SdrRate", K::Double, 9599.0);  // below any rate a downlink fits in
   store_.Put("SdrCentre", K::Double, -137.5e6);
   for (const auto& [name, size] :
        std::map<std::string, std::size_t>{{"Sat05", 31}, {"Sat06", 33}, {"Sat07", 0}})
-    store_.values[name] = {K::Record, std::vector<std::uint8_t>(size, 0x11), {}};
+    store_.values[name] = {K::Record, std::vector<std::uint8_t>(size, 0x11)};
   store_.Put("Sat08", K::Integer, std::int32_t{1});  // another kind: not read
-  store_.values["TleFile"] = {K::Text, {}, std::string("/tmp/a\0b", 8)};
+  store_.PutText("TleFile", std::string("/tmp/a\0b", 8));
   // Values in range beside them still load.
   store_.Put("b1E", K::Integer, std::int32_t{1});
   store_.Put("TrackHistory", K::Integer, std::int32_t{5});  // tested as non-zero only
   store_.Put("TleFlag", K::Integer, std::int32_t{-3});
-  store_.values["LogDirectory"] = {K::Text, {}, ""};
+  store_.PutText("LogDirectory", "");
   ASSERT_TRUE(doc_.LoadSettings(store_));
   FakeStore expected = defaults;
   expected.values["b1E"] = store_.values["b1E"];
   expected.values["TrackHistory"] = store_.values["TrackHistory"];
   expected.values["TleFlag"] = store_.values["TleFlag"];
-  expected.values["LogDirectory"].text = "";
+  expected.values["LogDirectory"].second.clear();
   EXPECT_EQ(Saved(doc_).values, expected.values);
 
   // A store that cannot open is reported and changes nothing (the settings file test fails saves).
   store_.Put("ViewState", K::Integer, std::int32_t{2});
-  store_.openSucceeds = false;
+  store_.opens = false;
   EXPECT_FALSE(doc_.LoadSettings(store_));
   EXPECT_EQ(doc_.viewState, 0);
 }

@@ -5,13 +5,12 @@
 // zero byte; what was loaded, saved and loaded again is unchanged; and the
 // loaded satellite records format and answer GetSatData without harm.
 #include <cmath>
-#include <map>
 
 #include "document/automation.h"
 #include "document/satellite_record.h"
-#include "document/settings_store.h"
 #include "document/vantrel_doc.h"
 #include "fuzz_support.h"
+#include "support/memory_settings_store.h"
 
 namespace {
 
@@ -19,52 +18,26 @@ using vantrel::SettingKind;
 
 void Check(bool condition, const char* what) { vantrel::fuzz::Check(condition, "settings", what); }
 
-class MemoryStore final : public vantrel::SettingsStore {
- public:
-  bool Open(bool& existed) override { return existed = existed_, opens_; }
-  std::optional<std::vector<std::uint8_t>> ReadBytes(const std::string& name,
-                                                     SettingKind kind) override {
-    const auto it = values_.find(name);
-    return it == values_.end() || it->second.first != kind ? std::nullopt
-                                                           : std::optional(it->second.second);
-  }
-  std::optional<std::string> ReadText(const std::string& name) override {
-    const auto bytes = ReadBytes(name, SettingKind::Text);
-    return bytes ? std::optional(std::string(bytes->begin(), bytes->end())) : std::nullopt;
-  }
-  void WriteBytes(const std::string& name, SettingKind kind,
-                  std::span<const std::uint8_t> bytes) override {
-    values_[name] = {kind, {bytes.begin(), bytes.end()}};
-  }
-  void WriteText(const std::string& name, const std::string& text) override {
-    values_[name] = {SettingKind::Text, {text.begin(), text.end()}};
-  }
-  bool Close() override { return existed_ = true; }
-
-  bool existed_ = true, opens_ = true;
-  std::map<std::string, std::pair<SettingKind, std::vector<std::uint8_t>>> values_;
-};
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 1) return 0;
-  MemoryStore store;
-  store.opens_ = (data[0] & 1) == 0;
-  store.existed_ = (data[0] & 2) == 0;
+  vantrel::test::MemorySettingsStore store;
+  store.opens = (data[0] & 1) == 0;
+  store.exists = (data[0] & 2) == 0;
   const auto& names = vantrel::SettingNames();
   for (std::size_t at = 1; at + 3 <= size;) {
     const std::size_t length = std::min<std::size_t>(data[at + 2], size - at - 3);
     // Mostly the receiver's own names, sometimes a stranger's.
     const std::string name =
         data[at] < 216 ? names[data[at] % names.size()] : "Stranger" + std::to_string(data[at]);
-    store.values_[name] = {static_cast<SettingKind>(data[at + 1] % 4),
-                           {data + at + 3, data + at + 3 + length}};
+    store.values[name] = {static_cast<SettingKind>(data[at + 1] % 4),
+                          {data + at + 3, data + at + 3 + length}};
     at += 3 + length;
   }
   const vantrel::HeldClock clock(1178964672);
   vantrel::CVantrelDoc doc(clock, "/opt/vantrel/");
-  Check(doc.LoadSettings(store) == store.opens_, "load result does not say whether the key opened");
+  Check(doc.LoadSettings(store) == store.opens, "load result does not say whether the key opened");
 
   Check(doc.viewState >= 0 && doc.viewState <= 4, "view state out of range");
   Check(doc.soundCardSlot >= 0 && doc.soundCardSlot <= 3, "sound card slot out of range");
@@ -79,11 +52,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (int item = -1; item <= 6; ++item) (void)vantrel::GetSatData(doc, satellite, item);
 
   // Every value saved; loading them into a new document saves the same again.
-  MemoryStore saved, resaved;
-  Check(doc.SaveSettings(saved) && saved.values_.size() == names.size(), "not every value saved");
+  vantrel::test::MemorySettingsStore saved, resaved;
+  Check(doc.SaveSettings(saved) && saved.values.size() == names.size(), "not every value saved");
   vantrel::CVantrelDoc again(clock, "/opt/vantrel/");
   again.LoadSettings(saved);
   again.SaveSettings(resaved);
-  Check(resaved.values_ == saved.values_, "settings changed on a save and load");
+  Check(resaved.values == saved.values, "settings changed on a save and load");
   return 0;
 }
