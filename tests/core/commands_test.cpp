@@ -144,7 +144,7 @@ TEST_F(Commands, NewHomeClearsTheTracksCancelChangesNothing) {
   ScriptedDialogs dialogs;
   doc_.SetHost(&host);
   doc_.projectionDirty = 0;
-  RunDocumentCommand(doc_, dialogs, cmd::kHome);
+  EXPECT_TRUE(RunDocumentCommand(doc_, dialogs, cmd::kHome));
   EXPECT_DOUBLE_EQ(doc_.homeLatitude, 37.185);
   EXPECT_DOUBLE_EQ(doc_.homeLongitude, -8.6);
   EXPECT_EQ(doc_.projectionDirty, 1);
@@ -195,6 +195,7 @@ TEST_F(Commands, HomeOffTheGlobeIsRefusedWithItsReasonTleChangesRepaintAtOnce) {
     std::vector<std::string> messages;  // none: accepted
   } cases[] = {
       {"N2147483647 0", "E0 0", {beyond90}},
+      {"N-2147483648 0", "E0 0", {beyond90}},  // the smallest int still reads
       {"S90 0.6", "E0 0", {beyond90}},
       {"N99999999999 0",
        "E0 0",
