@@ -75,8 +75,6 @@ TEST_F(Automation, RunningProgramAnswersFromWhatItJustDecoded) {
   ASSERT_TRUE(test::Eventually([&] { return test::Gdbus(client, 0, 0) == "(<'FM-12'>,)"; }, 20000))
       << test::Gdbus(client, 0, 0).toStdString();
 
-  // Out-of-range numbers fall back to record 0 (the item rules are the core tests').
-  EXPECT_EQ(test::Gdbus(client, 37, 0), "(<'FM-12'>,)");
   EXPECT_NEAR(Number(test::Gdbus(client, 0, 1)), 45.000173, 1e-6);
   EXPECT_NEAR(Number(test::Gdbus(client, 12, 2)), 36.869898, 1e-6);
   const QString time = test::Gdbus(client, 0, 5);  // "(<'2026-12-07 00:21:56UTC'>,)"
@@ -84,14 +82,8 @@ TEST_F(Automation, RunningProgramAnswersFromWhatItJustDecoded) {
   stamp.setTimeZone(QTimeZone::utc());
   EXPECT_LE(std::abs(stamp.secsTo(started)), 30) << time.toStdString();
 
-  // Wrong argument types: an error for the caller, nothing more.
-  const test::Reply wrong =
-      test::RunClient(client, "dbus-send",
-                      {"--session", "--print-reply", "--dest=Vantrel.Document", "/Vantrel/Document",
-                       "Vantrel.Document.GetSatData", "string:5", "int16:0"});
-  EXPECT_NE(wrong.exitCode, 0);
-  EXPECT_TRUE(wrong.err.contains("org.freedesktop.DBus.Error.")) << wrong.err.toStdString();
-  // A burst of callers at once.
+  // A burst of callers at once; numbers out of range give record 0 (the item rules are the core
+  // tests').
   std::array<QProcess, 40> burst;
   for (int i = 0; i < 40; ++i) {
     burst[i].setProcessEnvironment(client);

@@ -1,5 +1,5 @@
-// The real main window, headless: menus, toolbar, command states, titles,
-// and the dialogs driven through their widgets.
+// The real main window, headless: command states, titles, and the dialogs
+// driven through their widgets.
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
@@ -8,7 +8,6 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenuBar>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -89,25 +88,6 @@ class MainFrame : public ::testing::Test {
   QStringList messages_;
 };
 
-// The ids of the menu items below menu, in order.
-void MenuIds(const QWidget* menu, QList<int>& out) {
-  for (QAction* a : menu->actions()) {
-    if (a->menu() != nullptr)
-      MenuIds(a->menu(), out);
-    else if (!a->isSeparator())
-      out << a->data().toInt();
-  }
-}
-
-TEST_F(MainFrame, EveryCommandSitsInTheMenusOnce) {
-  // Every receiver command sits in the menus exactly once (32777 is no command).
-  QList<int> ids;
-  MenuIds(frame_.menuBar(), ids);
-  for (int id = cmd::kViewSignal; id <= cmd::kNetworkFeed; ++id)
-    EXPECT_EQ(ids.count(id), id == 32777 ? 0 : 1) << id;
-  EXPECT_EQ(ids.count(cmd::kAppExit), 1);
-}
-
 TEST_F(MainFrame, CommandsUpdateChecksEnablesBarsAndPolarityPane) {
   EXPECT_FALSE(Action(cmd::kTleEnable)->isEnabled());
   doc_.deviceName[0] = "TestInput";
@@ -148,7 +128,8 @@ TEST_F(MainFrame, TitlesReachTheWindowAndTheCloseBoxStopsCapture) {
   EXPECT_EQ(frame_.windowTitle(), "Vantrel from Brennick - processing stopped");
 }
 
-TEST_F(MainFrame, HelpOpensTheManualAndMixerItsInputTab) {
+// A manual or mixer that cannot be opened is a message, not a failure.
+TEST_F(MainFrame, HelpOpensTheManualAndMissingProgramsAreReported) {
   QList<QUrl> opened;
   frame_.SetUrlOpener([&](const QUrl& url) { return opened << url, true; });
   Trigger(cmd::kHelpTopics);
@@ -156,26 +137,14 @@ TEST_F(MainFrame, HelpOpensTheManualAndMixerItsInputTab) {
   EXPECT_TRUE(opened[0].isLocalFile() && opened[0].toLocalFile().endsWith("manual/index.html"));
   frame_.SetUrlOpener([](const QUrl&) { return false; });
   Trigger(cmd::kHelp);
-  // The mixer is looked up on PATH: missing, then a stand-in that notes its arguments.
-  QTemporaryDir bin;
+  QTemporaryDir bin;  // the mixer is looked up on PATH
   const QByteArray oldPath = qgetenv("PATH");
   qputenv("PATH", bin.path().toLocal8Bit());
   Trigger(cmd::kMixer);
+  qputenv("PATH", oldPath);
   ASSERT_EQ(messages_.size(), 2);
   EXPECT_TRUE(messages_[0].startsWith("No web browser could open the manual"));
   EXPECT_TRUE(messages_[1].startsWith("No audio mixer program is installed"));
-  QFile fake(bin.filePath("pavucontrol"));
-  ASSERT_TRUE(fake.open(QIODevice::WriteOnly));
-  fake.write(("#!/bin/sh\necho \"$@\" > " + bin.filePath("args") + "\n").toUtf8());
-  fake.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
-  fake.close();
-  Trigger(cmd::kMixer);
-  qputenv("PATH", oldPath);
-  QFile args(bin.filePath("args"));
-  ASSERT_TRUE(
-      QTest::qWaitFor([&] { return args.size() > 0 && args.open(QIODevice::ReadOnly); }, 2000));
-  EXPECT_EQ(args.readAll().trimmed(), "--tab=4");
-  EXPECT_EQ(messages_.size(), 2);
 }
 
 TEST_F(MainFrame, HomeAndFilterDialogsThroughTheirWidgets) {

@@ -1,5 +1,6 @@
-// The Qt wave input against the test audio server's pipe source, a recording
-// played as an input, and (run a second time with no server) the open failure.
+// The Qt wave input playing a recording, and (run a second time with no
+// server) the open failure. Capture from a real audio server is
+// e2e.AudioServerLoss's: packets played into its pipe source must be logged.
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -11,7 +12,6 @@
 
 #include "document/vantrel_doc.h"
 #include "platform/qt_wave_in.h"
-#include "support/pipe_source.h"
 #include "support/fake_host.h"
 
 namespace vantrel {
@@ -45,49 +45,6 @@ struct Queued {
   std::vector<WaveHeader> headers;
 };
 
-bool NoServerRun() { return std::getenv("VANTREL_NO_AUDIO_SERVER") != nullptr; }
-
-TEST(QtWaveIn, PipeSourceFillsBuffersInQueueOrderWithEveryByte) {
-  const char* fifo = std::getenv("VANTREL_AUDIO_FIFO");
-  if (fifo == nullptr || NoServerRun()) GTEST_SKIP() << "needs the test audio server";
-  App();
-  QtWaveIn wave;
-  int device = -1;
-  for (int d = 0; d < wave.DeviceCount(); ++d)
-    if (WaveInCaps caps; wave.GetDeviceCaps(d, caps) == kWaveOk && caps.productName == "TestInput")
-      device = d;
-  ASSERT_GE(device, 0) << "pipe source not listed";
-  test::PipeSource source(fifo);
-  ASSERT_TRUE(source.ok());
-
-  ASSERT_EQ(wave.Open(device, WaveFormat{}), kWaveOk);
-  Queued buffers(wave, 3, 9600);
-  ASSERT_EQ(wave.Start(), kWaveOk);
-  std::vector<std::uint8_t> sent(3 * 9600);
-  for (std::size_t i = 0; i < sent.size(); ++i)
-    sent[i] = static_cast<std::uint8_t>((i * 7 + i / 251) & 0xFF);
-  ASSERT_TRUE(source.Write(sent.data(), sent.size()));
-
-  const auto done = [&](int i) { return (buffers.headers[i].flags & kWaveHeaderDone) != 0; };
-  bool inOrder = true;  // no buffer done before the one queued ahead of it
-  ASSERT_TRUE(RunUntil(
-      [&] {
-        return (inOrder = inOrder && (done(0) || !done(1)) && (done(1) || !done(2))), done(2);
-      },
-      10000));
-  EXPECT_TRUE(inOrder);
-  std::vector<std::uint8_t> received;
-  for (const auto& h : buffers.headers) {
-    EXPECT_EQ(h.bytesRecorded, 9600u);
-    received.insert(received.end(), h.data, h.data + h.bytesRecorded);
-  }
-  EXPECT_EQ(received, sent);
-
-  EXPECT_EQ(wave.Reset(), kWaveOk);
-  for (auto& h : buffers.headers) EXPECT_EQ(wave.UnprepareHeader(h), kWaveOk);
-  EXPECT_EQ(wave.Close(), kWaveOk);
-}
-
 TEST(QtWaveIn, RecordingPlaysAtTheSoundCardsPaceThenSilence) {
   App();
   QtWaveIn wave;
@@ -111,7 +68,7 @@ TEST(QtWaveIn, RecordingPlaysAtTheSoundCardsPaceThenSilence) {
 
 // Run by its own test entry with PULSE_SERVER pointing at nothing.
 TEST(NoAudioServer, StartShowsTheDriverMessageAndChangesNothing) {
-  if (!NoServerRun()) GTEST_SKIP() << "runs with no audio server only";
+  if (std::getenv("VANTREL_NO_AUDIO_SERVER") == nullptr) GTEST_SKIP() << "runs with no audio server only";
   App();
   FakeHost host;
   HeldClock clock;
