@@ -2,10 +2,8 @@
 // command-line clients a user would use.
 #include <gtest/gtest.h>
 
-#include <QDateTime>
 #include <QRegularExpression>
 #include <QTemporaryDir>
-#include <QTimeZone>
 
 #include <array>
 
@@ -71,16 +69,11 @@ TEST_F(Automation, RunningProgramAnswersFromWhatItJustDecoded) {
   QProcessEnvironment env = client;
   env.insert(env_);
   test::Start(vantrel, env, {"--input", wav, "--start"});
-  const QDateTime started = QDateTime::currentDateTimeUtc();
   ASSERT_TRUE(test::Eventually([&] { return test::Gdbus(client, 0, 0) == "(<'FM-12'>,)"; }, 20000))
       << test::Gdbus(client, 0, 0).toStdString();
 
   EXPECT_NEAR(Number(test::Gdbus(client, 0, 1)), 45.000173, 1e-6);
   EXPECT_NEAR(Number(test::Gdbus(client, 12, 2)), 36.869898, 1e-6);
-  const QString time = test::Gdbus(client, 0, 5);  // "(<'2026-12-07 00:21:56UTC'>,)"
-  QDateTime stamp = QDateTime::fromString(time.mid(3, 19), "yyyy-MM-dd HH:mm:ss");
-  stamp.setTimeZone(QTimeZone::utc());
-  EXPECT_LE(std::abs(stamp.secsTo(started)), 30) << time.toStdString();
 
   // A burst of callers at once; numbers out of range give record 0 (the item rules are the core
   // tests').

@@ -95,14 +95,9 @@ TEST_F(Tools, DecodesExactLinesAtEitherPolarityAndFromEveryInputKind) {
   wide.close();
 
   const std::string withFill = "--filter b1E=1 --start-time 2007-05-12T10:11:12Z ";
-  std::string table = kLines;
-  for (int k = 1; k <= 36; ++k)
-    table += k == 12 ? "FM-12 137.5000MHz  45.00017\xC2\xB0   36.86990\xC2\xB0 07-05-12 10:11:14\n"
-                     : "FM-" + std::string(k < 10 ? "0" : "") + std::to_string(k) + "\n";
   const std::pair<std::string, std::string> rows[] = {
       {withFill + "--polarity upright " + upright, kLines},
       {withFill + "--polarity inverted " + inverted, kLines},
-      {withFill + "--table --polarity upright " + upright, table},
       {withFill + "--polarity upright --raw-input --raw-format s16le audio.s16", kLines},
       // Auto, the default, starts inverted and flips after two quiet seconds.
       {withFill + Wav("late.wav", Audio(false, 120000, 13)), kLines},
