@@ -8,7 +8,6 @@
 #include <QElapsedTimer>
 
 #include <cstdlib>
-#include <functional>
 
 #include "document/vantrel_doc.h"
 #include "platform/qt_wave_in.h"
@@ -23,28 +22,6 @@ void App() {
   if (QCoreApplication::instance() == nullptr) new QCoreApplication(argc, argv);
 }
 
-bool RunUntil(const std::function<bool()>& done, int ms) {
-  const QDeadlineTimer deadline(ms);
-  while (!done() && !deadline.hasExpired())
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-  return done();
-}
-
-// Buffers of one length, prepared and queued on an open device.
-struct Queued {
-  Queued(WaveIn& wave, int count, std::uint32_t length)
-      : storage(count, std::vector<std::uint8_t>(length)), headers(count) {
-    for (int i = 0; i < count; ++i) {
-      headers[i].data = storage[i].data();
-      headers[i].bufferLength = length;
-      EXPECT_EQ(wave.PrepareHeader(headers[i]), kWaveOk);
-      EXPECT_EQ(wave.AddBuffer(headers[i]), kWaveOk);
-    }
-  }
-  std::vector<std::vector<std::uint8_t>> storage;
-  std::vector<WaveHeader> headers;
-};
-
 TEST(QtWaveIn, RecordingPlaysAtTheSoundCardsPaceThenSilence) {
   App();
   QtWaveIn wave;
@@ -53,16 +30,27 @@ TEST(QtWaveIn, RecordingPlaysAtTheSoundCardsPaceThenSilence) {
     recording[i] = static_cast<std::uint8_t>(i % 127);
   wave.SetRecording(recording, "short.wav");
   ASSERT_EQ(wave.Open(0, WaveFormat{}), kWaveOk);
-  Queued buffers(wave, 2, 12000);  // a quarter second each
+  // Two buffers of a quarter second each, prepared and queued.
+  std::vector<std::vector<std::uint8_t>> storage(2, std::vector<std::uint8_t>(12000));
+  WaveHeader headers[2];
+  for (int i = 0; i < 2; ++i) {
+    headers[i].data = storage[i].data();
+    headers[i].bufferLength = 12000;
+    ASSERT_EQ(wave.PrepareHeader(headers[i]), kWaveOk);
+    ASSERT_EQ(wave.AddBuffer(headers[i]), kWaveOk);
+  }
   QElapsedTimer clock;
   clock.start();
   ASSERT_EQ(wave.Start(), kWaveOk);
-  ASSERT_TRUE(RunUntil([&] { return (buffers.headers[1].flags & kWaveHeaderDone) != 0; }, 5000));
+  for (const QDeadlineTimer deadline(5000);
+       (headers[1].flags & kWaveHeaderDone) == 0 && !deadline.hasExpired();)
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  ASSERT_NE(headers[1].flags & kWaveHeaderDone, 0u);
   EXPECT_GE(clock.elapsed(), 450) << "half a second of audio came too soon";
-  EXPECT_EQ(buffers.storage[0], recording);
-  EXPECT_EQ(buffers.storage[1], std::vector<std::uint8_t>(12000, 128));
+  EXPECT_EQ(storage[0], recording);
+  EXPECT_EQ(storage[1], std::vector<std::uint8_t>(12000, 128));
   wave.Reset();
-  for (auto& h : buffers.headers) wave.UnprepareHeader(h);
+  for (auto& h : headers) wave.UnprepareHeader(h);
   EXPECT_EQ(wave.Close(), kWaveOk);
 }
 
