@@ -56,7 +56,8 @@ TEST(QtWaveIn, RecordingPlaysAtTheSoundCardsPaceThenSilence) {
 
 // Run by its own test entry with PULSE_SERVER pointing at nothing.
 TEST(NoAudioServer, StartShowsTheDriverMessageAndChangesNothing) {
-  if (std::getenv("VANTREL_NO_AUDIO_SERVER") == nullptr) GTEST_SKIP() << "runs with no audio server only";
+  if (std::getenv("VANTREL_NO_AUDIO_SERVER") == nullptr)
+    GTEST_SKIP() << "runs with no audio server only";
   App();
   FakeHost host;
   HeldClock clock;

@@ -97,9 +97,8 @@ TEST_F(NetworkFeed, ABrokerOutageDelaysPacketsButNeitherDecodingNorLosesThem) {
                              (dir_ / "broker.log").string();
   pid_t server = Spawn(broker);
   std::this_thread::sleep_for(500ms);
-  const pid_t subscriber =
-      Spawn("exec mosquitto_sub -h 127.0.0.1 -p " + std::to_string(port) +
-            " -q 1 -c -i feedtest -t 'test/+/+' > " + (dir_ / "sub").string());
+  const pid_t subscriber = Spawn("exec mosquitto_sub -h 127.0.0.1 -p " + std::to_string(port) +
+                                 " -q 1 -c -i feedtest -t 'test/+/+' > " + (dir_ / "sub").string());
   std::this_thread::sleep_for(500ms);
 
   // Close-on-exec: the broker started later must not hold the decoder's input open.
