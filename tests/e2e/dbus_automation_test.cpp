@@ -65,6 +65,14 @@ TEST_F(Automation, RunningProgramAnswersFromWhatItJustDecoded) {
   const QString wav = home_.path() + "/ephemeris.wav";
   ASSERT_TRUE(synth::WriteWav(wav.toStdString(), audio));
 
+  // A recording given for one run takes Source 1 for that run only: the stored source stays.
+  const QString conf = home_.path() + "/config/Vantrel/Vantrel.conf";
+  QFile stored(conf);
+  ASSERT_TRUE(QDir().mkpath(home_.path() + "/config/Vantrel") &&
+              stored.open(QIODevice::WriteOnly) &&
+              stored.write("[General]\nSoundcardoption=2\n") > 0);
+  stored.close();
+
   QProcess vantrel;
   QProcessEnvironment env = client;
   env.insert(env_);
@@ -96,6 +104,8 @@ TEST_F(Automation, RunningProgramAnswersFromWhatItJustDecoded) {
       [&] { return CallBus(client, "ListQueuedOwners").out.count(':') == 2; }, 10000));
   EXPECT_EQ(test::Gdbus(client, 0, 0), "(<'FM-12'>,)");
   EXPECT_EQ(test::Stop(vantrel), 0);
+  ASSERT_TRUE(stored.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(stored.readAll().contains("\nSoundcardoption=2\n"));
   EXPECT_TRUE(test::Eventually([&] { return test::Gdbus(client, 0, 0) == "(<'FM-00'>,)"; }, 10000));
   EXPECT_EQ(test::Stop(second), 0);
   EXPECT_TRUE(test::Gdbus(client, 5, 0).contains("ServiceUnknown"));
