@@ -83,8 +83,7 @@ TEST_F(Automation, RunningProgramAnswersFromWhatItJustDecoded) {
   EXPECT_NEAR(Number(test::Gdbus(client, 0, 1)), 45.000173, 1e-6);
   EXPECT_NEAR(Number(test::Gdbus(client, 12, 2)), 36.869898, 1e-6);
 
-  // A burst of callers at once; numbers out of range give record 0 (the item rules are the core
-  // tests').
+  // A burst of callers at once; out-of-range numbers give record 0 (the rules are core tests').
   std::array<QProcess, 40> burst;
   for (int i = 0; i < 40; ++i) {
     burst[i].setProcessEnvironment(client);
