@@ -2,8 +2,8 @@
 # The audio server dies while vantrel --start records from it: the program
 # must stop capture and keep running; when the server is back, capture
 # starts again by itself and the packets played then reach the log; SIGTERM
-# ends the program cleanly. Runs its own PulseAudio server, so the shared
-# test server is left alone.
+# ends the program cleanly and saves every setting. Runs its own PulseAudio
+# server, so the shared test server is left alone.
 set -u
 program=$1 synth=${2:?usage: audio_server_loss_test.sh PATH/TO/vantrel PATH/TO/vantrel-synth}
 command -v pulseaudio > /dev/null || { echo "no pulseaudio: skipped"; exit 77; }
@@ -66,4 +66,5 @@ for _ in $(seq 100); do kill -0 "$vantrel" 2> /dev/null || break; sleep 0.1; don
 kill -0 "$vantrel" 2> /dev/null && fail "vantrel did not end on SIGTERM"
 wait "$vantrel"; status=$?; vantrel=""
 [ "$status" -eq 0 ] || fail "exit status $status"
+grep -q "^HomeLat=-34.5$" "$root/config/Vantrel/Vantrel.conf" || fail "settings not saved at SIGTERM"
 echo "PASS"

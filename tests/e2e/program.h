@@ -78,17 +78,10 @@ inline Reply RunClient(const QProcessEnvironment& env, const QString& client,
 }
 
 inline QStringList GdbusArgs(int satellite, int item) {
-  return {"call",
-          "--session",
-          "--dest",
-          "Vantrel.Document",
-          "--object-path",
-          "/Vantrel/Document",
-          "--method",
-          "Vantrel.Document.GetSatData",
-          "--",
-          QString::number(satellite),
-          QString::number(item)};
+  const QString call =
+      "call --session --dest Vantrel.Document --object-path /Vantrel/Document "
+      "--method Vantrel.Document.GetSatData --";
+  return call.split(' ') << QString::number(satellite) << QString::number(item);
 }
 
 // GetSatData through gdbus as a user would call it: the printed reply, or the error.

@@ -1,5 +1,5 @@
-// The real main window, headless: menus, toolbar, command states, titles,
-// and the dialogs driven through their widgets.
+// The real main window, headless: command states, titles, and the dialogs
+// driven through their widgets.
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
@@ -8,7 +8,6 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenuBar>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -53,13 +52,11 @@ void SetText(QWidget* dialog, const char* name, const QString& text) {
   QTest::keyClicks(Child<QLineEdit>(dialog, name), text);
 }
 
-// Accepts the next file dialog with path typed in; notes its title and folder.
-void AcceptFileDialog(const QString& path, QString& title, QString& folder) {
-  WhenModal([path, &title, &folder](QWidget* w) {
+// Accepts the next file dialog with path typed in.
+void AcceptFileDialog(const QString& path) {
+  WhenModal([path](QWidget* w) {
     auto* dlg = qobject_cast<QFileDialog*>(w);
     ASSERT_NE(dlg, nullptr);
-    title = dlg->windowTitle();
-    folder = dlg->directory().canonicalPath();
     Child<QLineEdit>(dlg, "fileNameEdit")->setText(path);
     QMetaObject::invokeMethod(dlg, "accept");
   });
@@ -89,25 +86,6 @@ class MainFrame : public ::testing::Test {
   QStringList messages_;
 };
 
-// The ids of the menu items below menu, in order.
-void MenuIds(const QWidget* menu, QList<int>& out) {
-  for (QAction* a : menu->actions()) {
-    if (a->menu() != nullptr)
-      MenuIds(a->menu(), out);
-    else if (!a->isSeparator())
-      out << a->data().toInt();
-  }
-}
-
-TEST_F(MainFrame, EveryCommandSitsInTheMenusOnce) {
-  // Every receiver command sits in the menus exactly once (32777 is no command).
-  QList<int> ids;
-  MenuIds(frame_.menuBar(), ids);
-  for (int id = cmd::kViewSignal; id <= cmd::kNetworkFeed; ++id)
-    EXPECT_EQ(ids.count(id), id == 32777 ? 0 : 1) << id;
-  EXPECT_EQ(ids.count(cmd::kAppExit), 1);
-}
-
 TEST_F(MainFrame, CommandsUpdateChecksEnablesBarsAndPolarityPane) {
   EXPECT_FALSE(Action(cmd::kTleEnable)->isEnabled());
   doc_.deviceName[0] = "TestInput";
@@ -130,10 +108,7 @@ TEST_F(MainFrame, CommandsUpdateChecksEnablesBarsAndPolarityPane) {
   frame_.UpdateCommandStates();
   EXPECT_TRUE(!Action(cmd::kStart)->isEnabled() && Action(cmd::kStop)->isEnabled());
   doc_.captureRunning = 0;
-
-  const std::pair<int, QString> panes[] = {
-      {1, "Signal inverted"}, {0, "Signal upright"}, {-2, "Signal inverted"}};
-  for (const auto& [polarity, text] : panes) {
+  for (const auto& [polarity, text] : {std::pair{1, "Signal inverted"}, {0, "Signal upright"}}) {
     doc_.polarity = polarity;
     frame_.UpdateCommandStates();
     EXPECT_EQ(frame_.polarityPane()->text(), text) << polarity;
@@ -148,7 +123,8 @@ TEST_F(MainFrame, TitlesReachTheWindowAndTheCloseBoxStopsCapture) {
   EXPECT_EQ(frame_.windowTitle(), "Vantrel from Brennick - processing stopped");
 }
 
-TEST_F(MainFrame, HelpOpensTheManualAndMixerItsInputTab) {
+// A manual or mixer that cannot be opened is a message, not a failure.
+TEST_F(MainFrame, HelpOpensTheManualAndMissingProgramsAreReported) {
   QList<QUrl> opened;
   frame_.SetUrlOpener([&](const QUrl& url) { return opened << url, true; });
   Trigger(cmd::kHelpTopics);
@@ -156,26 +132,14 @@ TEST_F(MainFrame, HelpOpensTheManualAndMixerItsInputTab) {
   EXPECT_TRUE(opened[0].isLocalFile() && opened[0].toLocalFile().endsWith("manual/index.html"));
   frame_.SetUrlOpener([](const QUrl&) { return false; });
   Trigger(cmd::kHelp);
-  // The mixer is looked up on PATH: missing, then a stand-in that notes its arguments.
-  QTemporaryDir bin;
+  QTemporaryDir bin;  // the mixer is looked up on PATH
   const QByteArray oldPath = qgetenv("PATH");
   qputenv("PATH", bin.path().toLocal8Bit());
   Trigger(cmd::kMixer);
+  qputenv("PATH", oldPath);
   ASSERT_EQ(messages_.size(), 2);
   EXPECT_TRUE(messages_[0].startsWith("No web browser could open the manual"));
   EXPECT_TRUE(messages_[1].startsWith("No audio mixer program is installed"));
-  QFile fake(bin.filePath("pavucontrol"));
-  ASSERT_TRUE(fake.open(QIODevice::WriteOnly));
-  fake.write(("#!/bin/sh\necho \"$@\" > " + bin.filePath("args") + "\n").toUtf8());
-  fake.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
-  fake.close();
-  Trigger(cmd::kMixer);
-  qputenv("PATH", oldPath);
-  QFile args(bin.filePath("args"));
-  ASSERT_TRUE(
-      QTest::qWaitFor([&] { return args.size() > 0 && args.open(QIODevice::ReadOnly); }, 2000));
-  EXPECT_EQ(args.readAll().trimmed(), "--tab=4");
-  EXPECT_EQ(messages_.size(), 2);
 }
 
 TEST_F(MainFrame, HomeAndFilterDialogsThroughTheirWidgets) {
@@ -193,44 +157,37 @@ TEST_F(MainFrame, HomeAndFilterDialogsThroughTheirWidgets) {
   EXPECT_DOUBLE_EQ(doc_.homeLongitude, -8.6);
   EXPECT_EQ(doc_.projectionDirty, 1);
 
-  // Default then Cancel leaves the flags; Default, an edit and OK stores them.
+  // The dialog shows the flags; Default, an edit and OK store them (Cancel is the command tests').
   doc_.filters = {0, 0, 1, 0, 1, 0, 0, 0};
   QList<bool> fill;
   WhenModal([&](QWidget* dlg) {
     fill << Child<QCheckBox>(dlg, "fill")->isChecked();
     Child<QAbstractButton>(dlg, "default")->click();
     fill << Child<QCheckBox>(dlg, "fill")->isChecked();
-    Child<QAbstractButton>(dlg, "cancel")->click();
-  });
-  Trigger(cmd::kFilter);
-  EXPECT_EQ(fill, QList<bool>({true, false}));
-  EXPECT_EQ(doc_.filters, (std::array<int, 8>{0, 0, 1, 0, 1, 0, 0, 0}));
-  WhenModal([&](QWidget* dlg) {
-    Child<QAbstractButton>(dlg, "default")->click();
     Child<QCheckBox>(dlg, "sync")->setChecked(false);
     Child<QAbstractButton>(dlg, "ok")->click();
   });
   Trigger(cmd::kFilter);
+  EXPECT_EQ(fill, QList<bool>({true, false}));
   EXPECT_EQ(doc_.filters, (std::array<int, 8>{1, 1, 1, 1, 0, 1, 1, 0}));
 }
 
 TEST_F(MainFrame, LogDirectoryAndTleChoosersUseRealFileDialogs) {
   QTemporaryDir dir;
-  QString title, folder;
-  AcceptFileDialog(dir.path(), title, folder);
+  AcceptFileDialog(dir.path());
   Trigger(cmd::kLogDirectory);
   EXPECT_EQ(doc_.logDirectory, dir.path().toStdString() + "/");
 
   QFile(dir.filePath("orbcomm.tle")).open(QIODevice::WriteOnly);
-  AcceptFileDialog(dir.filePath("orbcomm.tle"), title, folder);
+  AcceptFileDialog(dir.filePath("orbcomm.tle"));
   Trigger(cmd::kTleDefine);
-  EXPECT_EQ(folder, QDir(dir.path()).canonicalPath());  // opens where the logs go
   EXPECT_EQ(doc_.tleFile, dir.filePath("orbcomm.tle").toStdString());
   EXPECT_TRUE(Action(cmd::kTleEnable)->isEnabled() && Action(cmd::kTleEnable)->isChecked());
 
-  // The choosers list by name alone (reading a file such as /proc/kmsg can
-  // wait for ever and freeze the window) and never open in /proc, /sys or /dev.
+  // The choosers open where the logs go, but never in /proc, /sys or /dev, and list by name
+  // alone (reading a file such as /proc/kmsg can wait for ever and freeze the window).
   QFile(dir.filePath("kmsg")).open(QIODevice::WriteOnly);
+  QString folder;
   const int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
   ASSERT_GE(inotify_add_watch(watch, QFile::encodeName(dir.path()).constData(), IN_OPEN), 0);
   for (const auto& [id, logs, start] :

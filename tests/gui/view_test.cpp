@@ -21,7 +21,6 @@ namespace vantrel {
 namespace {
 
 const QRgb kPaleBlue = qRgb(200, 200, 255);
-const QRgb kBlack = qRgb(0, 0, 0);
 const QRgb kGreen = qRgb(0, 255, 0);
 
 // Right-most dark (text) pixel inside the rectangle, -1 when none.
@@ -63,11 +62,8 @@ TEST_F(View, SignalScreenPanelCentreLineTraceAndAdvice) {
   for (int i = 60; i <= 70; ++i) doc_.ring[i] = -128;  // sample 0
   doc_.ring[100] = 127;                                // only slots 0..99 are drawn
   const QImage frame = Draw(kSignalScreen);
-  // The trace at full scale both ways on the black panel; the advice below it.
-  const std::pair<QPoint, QRgb> pixels[] = {
-      {{419, 399}, kBlack}, {{420, 0}, kPaleBlue}, {{110, 73}, kGreen}, {{270, 328}, kGreen}};
-  for (const auto& [at, colour] : pixels)
-    EXPECT_EQ(frame.pixel(at), colour) << at.x() << "," << at.y();
+  // The trace at full scale both ways; the advice below the panel.
+  EXPECT_EQ(std::pair(frame.pixel(110, 73), frame.pixel(270, 328)), std::pair(kGreen, kGreen));
   for (int y = 60; y < 340; ++y)
     EXPECT_TRUE(frame.pixel(412, y) != kGreen || (y >= 197 && y <= 203)) << y;
   EXPECT_TRUE(HasInk(frame, QRect(10, 410, 300, 30)));
@@ -114,7 +110,6 @@ TEST_F(View, ChartColoursLandMaskTrackHistoryAndHome) {
   std::uint8_t* track = view_.chart().trackHistory();
   track[300 + 480 * 100] = 1;
   const QImage day = Draw(kChartScreen, {640, 500});
-  EXPECT_EQ(day.pixel(240, 240), qRgb(255, 0, 0));                          // home marker
   EXPECT_EQ(day.pixel(250, 240), qRgb(0, 254, 0));                          // land, sun overhead
   EXPECT_EQ(day.pixel(300, 100), qRgb(0, qGreen(day.pixel(300, 100)), 0));  // track hidden
   EXPECT_EQ(std::count(track, track + 480 * 480, 1), 2);
@@ -169,12 +164,9 @@ TEST_F(View, CopyPutsUtf8TextOnTheClipboardOnlyWhenThereIsSome) {
   doc_.viewState = kSatellitesScreen;
   doc_.satellites[5] = {137.2875, 139.0, -34.5, 1180701296, 0};
   view_.OnEditCopy();
-  const QString text = clipboard->text();
-  EXPECT_TRUE(text.startsWith("FM-01\r\nFM-02\r\n"));
-  EXPECT_TRUE(text.contains(QString::fromUtf8(
-      "FM-05 137.2875MHz -34.50000\u00B0  139.00000\u00B0 07-06-01 12:34:56\r\n")))
-      << text.toStdString();
-  EXPECT_EQ(text.count("\r\n"), 36);
+  // The text itself is the readout tests'; here its degree signs arrive as UTF-8.
+  EXPECT_TRUE(clipboard->text().contains(QString::fromUtf8("-34.50000\u00B0  139.00000\u00B0")))
+      << clipboard->text().toStdString();
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
-// The Qt wave input against the test audio server's pipe source, a recording
-// played as an input, and (run a second time with no server) the open failure.
+// The Qt wave input playing a recording, and (run a second time with no
+// server) the open failure. Capture from a real audio server is
+// e2e.AudioServerLoss's: packets played into its pipe source must be logged.
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -7,11 +8,9 @@
 #include <QElapsedTimer>
 
 #include <cstdlib>
-#include <functional>
 
 #include "document/vantrel_doc.h"
 #include "platform/qt_wave_in.h"
-#include "support/pipe_source.h"
 #include "support/fake_host.h"
 
 namespace vantrel {
@@ -23,71 +22,6 @@ void App() {
   if (QCoreApplication::instance() == nullptr) new QCoreApplication(argc, argv);
 }
 
-bool RunUntil(const std::function<bool()>& done, int ms) {
-  const QDeadlineTimer deadline(ms);
-  while (!done() && !deadline.hasExpired())
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-  return done();
-}
-
-// Buffers of one length, prepared and queued on an open device.
-struct Queued {
-  Queued(WaveIn& wave, int count, std::uint32_t length)
-      : storage(count, std::vector<std::uint8_t>(length)), headers(count) {
-    for (int i = 0; i < count; ++i) {
-      headers[i].data = storage[i].data();
-      headers[i].bufferLength = length;
-      EXPECT_EQ(wave.PrepareHeader(headers[i]), kWaveOk);
-      EXPECT_EQ(wave.AddBuffer(headers[i]), kWaveOk);
-    }
-  }
-  std::vector<std::vector<std::uint8_t>> storage;
-  std::vector<WaveHeader> headers;
-};
-
-bool NoServerRun() { return std::getenv("VANTREL_NO_AUDIO_SERVER") != nullptr; }
-
-TEST(QtWaveIn, PipeSourceFillsBuffersInQueueOrderWithEveryByte) {
-  const char* fifo = std::getenv("VANTREL_AUDIO_FIFO");
-  if (fifo == nullptr || NoServerRun()) GTEST_SKIP() << "needs the test audio server";
-  App();
-  QtWaveIn wave;
-  int device = -1;
-  for (int d = 0; d < wave.DeviceCount(); ++d)
-    if (WaveInCaps caps; wave.GetDeviceCaps(d, caps) == kWaveOk && caps.productName == "TestInput")
-      device = d;
-  ASSERT_GE(device, 0) << "pipe source not listed";
-  test::PipeSource source(fifo);
-  ASSERT_TRUE(source.ok());
-
-  ASSERT_EQ(wave.Open(device, WaveFormat{}), kWaveOk);
-  Queued buffers(wave, 3, 9600);
-  ASSERT_EQ(wave.Start(), kWaveOk);
-  std::vector<std::uint8_t> sent(3 * 9600);
-  for (std::size_t i = 0; i < sent.size(); ++i)
-    sent[i] = static_cast<std::uint8_t>((i * 7 + i / 251) & 0xFF);
-  ASSERT_TRUE(source.Write(sent.data(), sent.size()));
-
-  const auto done = [&](int i) { return (buffers.headers[i].flags & kWaveHeaderDone) != 0; };
-  bool inOrder = true;  // no buffer done before the one queued ahead of it
-  ASSERT_TRUE(RunUntil(
-      [&] {
-        return (inOrder = inOrder && (done(0) || !done(1)) && (done(1) || !done(2))), done(2);
-      },
-      10000));
-  EXPECT_TRUE(inOrder);
-  std::vector<std::uint8_t> received;
-  for (const auto& h : buffers.headers) {
-    EXPECT_EQ(h.bytesRecorded, 9600u);
-    received.insert(received.end(), h.data, h.data + h.bytesRecorded);
-  }
-  EXPECT_EQ(received, sent);
-
-  EXPECT_EQ(wave.Reset(), kWaveOk);
-  for (auto& h : buffers.headers) EXPECT_EQ(wave.UnprepareHeader(h), kWaveOk);
-  EXPECT_EQ(wave.Close(), kWaveOk);
-}
-
 TEST(QtWaveIn, RecordingPlaysAtTheSoundCardsPaceThenSilence) {
   App();
   QtWaveIn wave;
@@ -96,22 +30,34 @@ TEST(QtWaveIn, RecordingPlaysAtTheSoundCardsPaceThenSilence) {
     recording[i] = static_cast<std::uint8_t>(i % 127);
   wave.SetRecording(recording, "short.wav");
   ASSERT_EQ(wave.Open(0, WaveFormat{}), kWaveOk);
-  Queued buffers(wave, 2, 12000);  // a quarter second each
+  // Two buffers of a quarter second each, prepared and queued.
+  std::vector<std::vector<std::uint8_t>> storage(2, std::vector<std::uint8_t>(12000));
+  WaveHeader headers[2];
+  for (int i = 0; i < 2; ++i) {
+    headers[i].data = storage[i].data();
+    headers[i].bufferLength = 12000;
+    ASSERT_EQ(wave.PrepareHeader(headers[i]), kWaveOk);
+    ASSERT_EQ(wave.AddBuffer(headers[i]), kWaveOk);
+  }
   QElapsedTimer clock;
   clock.start();
   ASSERT_EQ(wave.Start(), kWaveOk);
-  ASSERT_TRUE(RunUntil([&] { return (buffers.headers[1].flags & kWaveHeaderDone) != 0; }, 5000));
+  for (const QDeadlineTimer deadline(5000);
+       (headers[1].flags & kWaveHeaderDone) == 0 && !deadline.hasExpired();)
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  ASSERT_NE(headers[1].flags & kWaveHeaderDone, 0u);
   EXPECT_GE(clock.elapsed(), 450) << "half a second of audio came too soon";
-  EXPECT_EQ(buffers.storage[0], recording);
-  EXPECT_EQ(buffers.storage[1], std::vector<std::uint8_t>(12000, 128));
+  EXPECT_EQ(storage[0], recording);
+  EXPECT_EQ(storage[1], std::vector<std::uint8_t>(12000, 128));
   wave.Reset();
-  for (auto& h : buffers.headers) wave.UnprepareHeader(h);
+  for (auto& h : headers) wave.UnprepareHeader(h);
   EXPECT_EQ(wave.Close(), kWaveOk);
 }
 
 // Run by its own test entry with PULSE_SERVER pointing at nothing.
 TEST(NoAudioServer, StartShowsTheDriverMessageAndChangesNothing) {
-  if (!NoServerRun()) GTEST_SKIP() << "runs with no audio server only";
+  if (std::getenv("VANTREL_NO_AUDIO_SERVER") == nullptr)
+    GTEST_SKIP() << "runs with no audio server only";
   App();
   FakeHost host;
   HeldClock clock;
