@@ -5,6 +5,7 @@
 #include <chrono>
 #include <map>
 #include <thread>
+#include <utility>
 
 #include "audio/wave_queue.h"
 #include "document/vantrel_doc.h"
@@ -192,33 +193,29 @@ TEST_F(Capture, EachStartFailureShowsItsMessageAndChangesNothing) {
   EXPECT_FALSE(wave_.open);
 }
 
-// An SDR receiver that hands over a band in pieces and is then unplugged.
+// An SDR receiver that hands over a band at once and is then unplugged.
 class FakeSdrInput final : public sdr::SdrInput {
  public:
-  class Reader final : public sdr::BandReader {
-   public:
-    explicit Reader(std::vector<sdr::Complex> band) : band_(std::move(band)) {}
+  struct Reader final : sdr::BandReader {
     double sampleRate() const override { return 9600.0; }
     std::optional<double> centreHz() const override { return 137.5e6; }
     Result Read(std::vector<sdr::Complex>* out, std::string* error) override {
-      if (next_ >= band_.size()) return *error = "unplugged", Result::Failed;
-      const std::size_t n = std::min<std::size_t>(4000, band_.size() - next_);
-      out->assign(band_.begin() + static_cast<long>(next_),
-                  band_.begin() + static_cast<long>(next_ + n));
-      next_ += n;
+      if (band.empty()) return *error = "unplugged", Result::Failed;
+      *out = std::exchange(band, {});
       return Result::Samples;
     }
-    std::vector<sdr::Complex> band_;
-    std::size_t next_ = 0;
+    std::vector<sdr::Complex> band;
   };
   int DeviceCount() const override { return 2; }
   std::string DeviceName(int device) const override { return "SDR " + std::to_string(device); }
   std::unique_ptr<sdr::BandReader> Open(int, const sdr::SdrTuning& tuning,
                                         std::string* error) override {
     if (tuning.sampleRate != 9600.0) return *error = "busy", nullptr;
-    return std::make_unique<Reader>(synth::SynthesizeBand(
+    auto reader = std::make_unique<Reader>();
+    reader->band = synth::SynthesizeBand(
         {{.ebN0Db = 14, .leadInBits = 100, .packets = synth::DownlinkPackets(12, 60, 3)}},
-        {.sampleRate = 9600, .seconds = 1.4}));
+        {.sampleRate = 9600, .seconds = 1.4});
+    return reader;
   }
 };
 

@@ -1,11 +1,7 @@
 // Synthesized discriminator audio through the packet search, sample by sample
-// as capture feeds it: the lines and tables it gives, what it skips, the
-// polarity watch, and the daily log files.
+// as capture feeds it: the lines and tables it gives, what it skips, and the
+// polarity watch. The daily log files are the decode tool's tests'.
 #include <gtest/gtest.h>
-
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "document/vantrel_doc.h"
 #include "synth/packet_builder.h"
@@ -14,7 +10,6 @@
 namespace vantrel {
 namespace {
 
-namespace fs = std::filesystem;
 using synth::Packet;
 using synth::WithChecksum;
 using Lines = std::vector<std::string>;
@@ -43,20 +38,12 @@ const std::vector<std::pair<Packet, std::string>> kKnown = {
 const Packet& P(int type) { return kKnown[type].first; }
 const std::string& L(int type) { return kKnown[type].second; }
 
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 class Decoding : public ::testing::Test {
  protected:
   Decoding() : clock_(kMay12), doc_(clock_, "/nonexistent/") {
-    char pattern[] = "/tmp/vantrel-logs.XXXXXX";
-    dir_ = mkdtemp(pattern);
-    doc_.logDirectory = dir_.string() + "/";
+    doc_.logFlag = 0;
     doc_.polarity = 0;
   }
-  ~Decoding() override { fs::remove_all(dir_); }
 
   void Feed(const std::vector<std::uint8_t>& audio) {
     for (const std::uint8_t s : audio) doc_.FeedSample(s);
@@ -70,7 +57,6 @@ class Decoding : public ::testing::Test {
   }
   Lines Got() const { return doc_.MessagesInArrivalOrder(); }
 
-  fs::path dir_;
   HeldClock clock_;
   CVantrelDoc doc_;
 };
@@ -116,7 +102,6 @@ TEST_F(Decoding, AcceptedPacketsAreSkippedWholeFailedChecksSearchOn) {
 }
 
 TEST_F(Decoding, AbandonedPacketsLeaveNoTraceAndDoNotSkip) {
-  doc_.logFlag = 0;
   const auto audio = synth::SynthesizePackets(
       {Hex("65 A8 F9 00 00 C8 30 00 00 00"),                                      // FM-00
        Hex("1A 22 00 00 00 00 00 00 00 00"),                                      // part 3 of 2
@@ -147,7 +132,6 @@ TEST_F(Decoding, AbandonedPacketsLeaveNoTraceAndDoNotSkip) {
 }
 
 TEST_F(Decoding, PolarityWatchFlipsOnlyAfterFiveQuietSeconds) {
-  doc_.logFlag = 0;
   for (int tick = 0; tick < 4; ++tick) {
     const int before = doc_.polarity;
     clock_.Advance(2);
@@ -169,62 +153,6 @@ TEST_F(Decoding, PolarityWatchFlipsOnlyAfterFiveQuietSeconds) {
   ASSERT_EQ(Got().size(), 2u);
   doc_.WatchPolarity();
   EXPECT_EQ(doc_.polarity, 1);
-}
-
-TEST_F(Decoding, FeedBufferDecodesOnlyWhileRunningAndNotBusy) {
-  auto audio = synth::SynthesizePackets({P(kSync)}, {.leadInSamples = 100});
-  audio.resize(CVantrelDoc::kRingLength, 128);
-  const std::vector<std::uint8_t> quiet(CVantrelDoc::kRingLength, 128);
-  const auto handOver = [&](const std::vector<std::uint8_t>& buffer) {
-    doc_.processingBuffer = buffer;
-    doc_.FeedBuffer();
-  };
-  handOver(audio);  // capture stopped: not even stored
-  handOver(quiet);
-  EXPECT_EQ(doc_.ringWriteIndex, 0);
-  doc_.captureRunning = 1;
-  doc_.decodingBusy = 1;  // handed over while another buffer is fed: dropped
-  handOver(audio);
-  EXPECT_EQ(doc_.decodingBusy, 1);
-  doc_.decodingBusy = 0;
-  handOver(quiet);
-  EXPECT_TRUE(Got().empty());
-  handOver(audio);
-  EXPECT_EQ(doc_.decodingBusy, 0);
-  EXPECT_TRUE(Got().empty());  // found only once it is the oldest second
-  handOver(quiet);
-  EXPECT_EQ(Got(), Lines{L(kSync)});
-}
-
-TEST_F(Decoding, LogRecordsAreByteExactAppendAndFollowTheDate) {
-  std::ofstream(dir_ / "orbcomm070512.log", std::ios::binary) << "kept\r\n";
-  doc_.rawFlag = 1;
-  const Packet badSyncWord = Hex("65 A8 F8 0C 00 C8 30 00 00 00");
-  Decode({P(kSync), P(kUplink), P(kElements), badSyncWord}, {.noise = 8.0, .idleBits = 3});
-  doc_.rawFlag = 0;
-  clock_.Set(kMay12 + 86400 - 36672 + 1);  // 2007-05-13 00:00:01
-  Decode({P(kSync)});
-  EXPECT_EQ(ReadFile(dir_ / "orbcomm070512.log"),
-            "kept\r\n"
-            "Spacecraft FM-12 137.5000MHz frame 03[07-05-12 10:11:12]\r\n"
-            "Uplink channels 148.0025MHz 148.0050MHz [07-05-12 10:11:12]\r\n"
-            "Elements   FM-07 Ma 180.00001073\xB0 Mm  14.06250100/day [07-05-12 10:11:12]\r\n");
-  // Only a sync packet with a good sync word opens a paragraph.
-  EXPECT_EQ(ReadFile(dir_ / "orbcomm_raw070512.log"),
-            "\r\n"
-            "65 A8 F9 0C 00 C8 30 00 00 00 58 9E  [07-05-12 10:11:12]\r\n"
-            "1B 00 00 01 02 00 05 06 07 00 7B 55  [07-05-12 10:11:12]\r\n"
-            "22 07 07 00 00 80 00 00 00 F0 25 3B  [07-05-12 10:11:12]\r\n"
-            "65 A8 F8 0C 00 C8 30 00 00 00 61 96  [07-05-12 10:11:12]\r\n");
-  EXPECT_EQ(ReadFile(dir_ / "orbcomm070513.log"),
-            "Spacecraft FM-12 137.5000MHz frame 03[07-05-13 00:00:01]\r\n");
-  EXPECT_FALSE(fs::exists(dir_ / "orbcomm_raw070513.log"));
-
-  doc_.logDirectory = (dir_ / "absent").string() + "/";
-  doc_.rawFlag = 1;
-  Decode({P(kSync)});
-  EXPECT_EQ(Got().size(), 5u);
-  EXPECT_FALSE(fs::exists(dir_ / "absent"));
 }
 
 }  // namespace

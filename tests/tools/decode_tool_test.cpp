@@ -144,7 +144,8 @@ TEST_F(Tools, LogFilesAreByteExactAndFollowTheAudioClock) {
   // Sync found in second 1 (23:59:59), uplink in second 2 (00:00:00 next day).
   auto audio = SynthesizePackets({kPackets[0]}, {.noise = 6, .leadInSamples = 4800});
   audio.resize(72000, 128);
-  const auto second = SynthesizePackets({kPackets[2]}, {});
+  const Packet badSyncWord = WithChecksum({0x65, 0xA8, 0xF8, 0x0C, 0x00, 0xC8, 0x30, 0, 0, 0});
+  const auto second = SynthesizePackets({kPackets[2], badSyncWord}, {});
   audio.insert(audio.end(), second.begin(), second.end());
   const fs::path logs = dir_ / "logs";
   fs::create_directory(logs);
@@ -161,7 +162,8 @@ TEST_F(Tools, LogFilesAreByteExactAndFollowTheAudioClock) {
   EXPECT_EQ(ReadFile(logs / "orbcomm070513.log"),
             "Uplink channels 148.0025MHz 148.0050MHz [07-05-13 00:00:00]\r\n");
   EXPECT_EQ(ReadFile(logs / "orbcomm_raw070513.log"),
-            "1B 00 00 01 02 00 05 06 07 00 7B 55  [07-05-13 00:00:00]\r\n");
+            "1B 00 00 01 02 00 05 06 07 00 7B 55  [07-05-13 00:00:00]\r\n"
+            "65 A8 F8 0C 00 C8 30 00 00 00 61 96  [07-05-13 00:00:00]\r\n");  // no paragraph
 
   // A log directory that does not exist costs a warning, not the decoding.
   EXPECT_EQ(Decode("--polarity upright --log-dir nowhere " + wav), 0);
