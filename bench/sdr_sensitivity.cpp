@@ -94,6 +94,7 @@ Outcome RunOnce(double ebN0Db, std::uint32_t seed, double lateSeconds) {
         ++outcome.found[s];
       } else if (i < kEarly) {
         ++outcome.early[s];
+        if (std::getenv("DBG")) std::printf("miss sat%d #%d\n", s, i);
       }
     }
   }

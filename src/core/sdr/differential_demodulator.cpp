@@ -62,8 +62,14 @@ void DifferentialDemodulator::Process(const std::vector<Complex>& samples,
       // The frequency error from consecutive symbols alone, unbiased by the reference's memory.
       const Complex step = symbol * std::conj(previousSymbol_);
       previousSymbol_ = symbol;
-      frequencySum_ -= std::complex<double>(step) * std::complex<double>(step);
-      ++frequencySymbols_;
+      // Only steps that look like ±90° count: an unmodulated carrier (0°
+      // steps) would otherwise read as a 1200 Hz error and pull the mixer
+      // away just before the first packet.
+      const std::complex<double> squared = -std::complex<double>(step) * std::complex<double>(step);
+      if (squared.real() > 0.0) {
+        frequencySum_ += squared;
+        ++frequencySymbols_;
+      }
 
       // The metric's line peaks at the bit's middle; steer towards it.
       const double peak = -std::arg(timingLine_) * kSamplesPerSymbol / (2 * std::numbers::pi);
