@@ -22,8 +22,6 @@ constexpr int kMaxWeakPerCorrect = 12;  // of 96 bits
 // two among the kFlipCandidates weakest. Every extra trial is another 1 in
 // 65536 chance of taking noise for a packet.
 constexpr int kFlipCandidates = 5;
-// Only bits this far below the mean are flipped: real errors sit there.
-constexpr float kFlipFraction = 0.3f;
 
 struct Sums {
   int a = 0, b = 0;  // byte sum and sum of running sums, modulo 256
@@ -63,7 +61,8 @@ bool Plausible(const std::uint8_t* bytes, int length, bool corrected) {
 
 }  // namespace
 
-SoftPacketFinder::SoftPacketFinder(Handler handler) : handler_(std::move(handler)) {}
+SoftPacketFinder::SoftPacketFinder(Handler handler, float flipFraction)
+    : handler_(std::move(handler)), flipFraction_(flipFraction) {}
 
 void SoftPacketFinder::Push(float softBit) {
   bits_[pushed_ & (kHistory - 1)] = std::isfinite(softBit) ? softBit : 0.0f;
@@ -117,7 +116,7 @@ bool SoftPacketFinder::TryCandidate(long long start, int polarity, int length) {
   }
   if (!(sum > 0.0f)) return false;
   const float weakBelow = kWeakFraction * sum / static_cast<float>(nbits);
-  const float flipBelow = kFlipFraction * sum / static_cast<float>(nbits);
+  const float flipBelow = flipFraction_ * sum / static_cast<float>(nbits);
   std::array<int, kLongBits> weak{};  // the bits correction may flip
   int weakCount = 0, flippable = 0;
   for (int i = 0; i < nbits; ++i) {

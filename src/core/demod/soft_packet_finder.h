@@ -33,7 +33,11 @@ class SoftPacketFinder {
  public:
   using Handler = std::function<PacketOutcome(const FoundPacket&)>;
 
-  explicit SoftPacketFinder(Handler handler);
+  // flipFraction: only bits weaker than this share of a candidate's mean
+  // reliability may be flipped. A front end whose wrong bits come out less
+  // weak (differential detection) passes a larger share.
+  static constexpr float kDefaultFlipFraction = 0.3f;
+  explicit SoftPacketFinder(Handler handler, float flipFraction = kDefaultFlipFraction);
 
   // Adds the next bit of the stream. Candidates are tried once the longest
   // packet starting at them has arrived, so packets come out 192 bits late.
@@ -54,6 +58,7 @@ class SoftPacketFinder {
   bool TryCandidate(long long start, int polarity, int length);
 
   Handler handler_;
+  float flipFraction_;
   std::array<float, kHistory> bits_{};
   long long pushed_ = 0;
   long long nextStart_ = 0;      // next position to try

@@ -12,7 +12,7 @@ constexpr double kTimingSmoothing = 1.0 / 512.0;  // about 128 bits
 constexpr double kTimingGain = 0.05;              // share of the timing error taken per bit
 constexpr double kLevelSmoothing = 1.0 / 64.0;
 // Share of the phase reference carried over from earlier symbols (see Process).
-constexpr float kReferenceMemory = 0.5f;
+constexpr float kReferenceMemory = 0.7f;
 // e^{-j 2 pi n / 4}: the symbol-rate line at four samples per bit.
 constexpr std::array<std::complex<double>, 4> kSymbolPhasor{{{1, 0}, {0, -1}, {-1, 0}, {0, 1}}};
 }  // namespace
