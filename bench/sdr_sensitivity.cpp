@@ -62,7 +62,8 @@ Outcome RunOnce(double ebN0Db, std::uint32_t seed, double lateSeconds) {
   options.sampleRate = kRate;
   options.seconds = (kPackets * 96 + longestLeadIn + 100) / 4800.0;
   options.seed = seed;
-  const auto bytes = synth::EncodeIq(synth::SynthesizeBand(satellites, options), sdr::IqFormat::Cu8);
+  const auto bytes =
+      synth::EncodeIq(synth::SynthesizeBand(satellites, options), sdr::IqFormat::Cu8);
 
   sdr::SdrReceiver receiver(kRate, 137.5e6);
   sdr::IqConverter converter(sdr::IqFormat::Cu8);
@@ -94,7 +95,6 @@ Outcome RunOnce(double ebN0Db, std::uint32_t seed, double lateSeconds) {
         ++outcome.found[s];
       } else if (i < kEarly) {
         ++outcome.early[s];
-        if (std::getenv("DBG")) std::printf("miss sat%d #%d\n", s, i);
       }
     }
   }

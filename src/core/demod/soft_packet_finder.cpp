@@ -61,8 +61,8 @@ bool Plausible(const std::uint8_t* bytes, int length, bool corrected) {
 
 }  // namespace
 
-SoftPacketFinder::SoftPacketFinder(Handler handler, float flipFraction)
-    : handler_(std::move(handler)), flipFraction_(flipFraction) {}
+SoftPacketFinder::SoftPacketFinder(Handler handler, CorrectionOptions options)
+    : handler_(std::move(handler)), options_(options) {}
 
 void SoftPacketFinder::Push(float softBit) {
   bits_[pushed_ & (kHistory - 1)] = std::isfinite(softBit) ? softBit : 0.0f;
@@ -116,7 +116,7 @@ bool SoftPacketFinder::TryCandidate(long long start, int polarity, int length) {
   }
   if (!(sum > 0.0f)) return false;
   const float weakBelow = kWeakFraction * sum / static_cast<float>(nbits);
-  const float flipBelow = flipFraction_ * sum / static_cast<float>(nbits);
+  const float flipBelow = options_.flipFraction * sum / static_cast<float>(nbits);
   std::array<int, kLongBits> weak{};  // the bits correction may flip
   int weakCount = 0, flippable = 0;
   for (int i = 0; i < nbits; ++i) {
@@ -162,6 +162,17 @@ bool SoftPacketFinder::TryCandidate(long long start, int polarity, int length) {
                         [&](int x, int y) { return reliability[x] < reliability[y]; });
       for (int i = 0; i < n; ++i)
         for (int j = i + 1; j < n; ++j) consider(2, weak[i], weak[j]);
+      if (fixes == 0 && options_.pairCandidates > 0) {
+        // Neighbouring pairs, weakest first.
+        std::array<int, kLongBits> pairs{};
+        for (int i = 0; i + 1 < nbits; ++i) pairs[i] = i;
+        const int m = std::min(nbits - 1, options_.pairCandidates);
+        std::partial_sort(
+            pairs.begin(), pairs.begin() + m, pairs.begin() + nbits - 1, [&](int x, int y) {
+              return reliability[x] + reliability[x + 1] < reliability[y] + reliability[y + 1];
+            });
+        for (int i = 0; i < m; ++i) consider(2, pairs[i], pairs[i] + 1);
+      }
       if (fixes == 1) {
         Flip(bytes.data(), fix[0]);
         Flip(bytes.data(), fix[1]);
