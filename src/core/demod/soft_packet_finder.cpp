@@ -22,8 +22,6 @@ constexpr int kMaxWeakPerCorrect = 12;  // of 96 bits
 // two among the kFlipCandidates weakest. Every extra trial is another 1 in
 // 65536 chance of taking noise for a packet.
 constexpr int kFlipCandidates = 5;
-// Only bits this far below the mean are flipped: real errors sit there.
-constexpr float kFlipFraction = 0.3f;
 
 struct Sums {
   int a = 0, b = 0;  // byte sum and sum of running sums, modulo 256
@@ -63,7 +61,8 @@ bool Plausible(const std::uint8_t* bytes, int length, bool corrected) {
 
 }  // namespace
 
-SoftPacketFinder::SoftPacketFinder(Handler handler) : handler_(std::move(handler)) {}
+SoftPacketFinder::SoftPacketFinder(Handler handler, CorrectionOptions options)
+    : handler_(std::move(handler)), options_(options) {}
 
 void SoftPacketFinder::Push(float softBit) {
   bits_[pushed_ & (kHistory - 1)] = std::isfinite(softBit) ? softBit : 0.0f;
@@ -117,7 +116,7 @@ bool SoftPacketFinder::TryCandidate(long long start, int polarity, int length) {
   }
   if (!(sum > 0.0f)) return false;
   const float weakBelow = kWeakFraction * sum / static_cast<float>(nbits);
-  const float flipBelow = kFlipFraction * sum / static_cast<float>(nbits);
+  const float flipBelow = options_.flipFraction * sum / static_cast<float>(nbits);
   std::array<int, kLongBits> weak{};  // the bits correction may flip
   int weakCount = 0, flippable = 0;
   for (int i = 0; i < nbits; ++i) {
@@ -163,6 +162,17 @@ bool SoftPacketFinder::TryCandidate(long long start, int polarity, int length) {
                         [&](int x, int y) { return reliability[x] < reliability[y]; });
       for (int i = 0; i < n; ++i)
         for (int j = i + 1; j < n; ++j) consider(2, weak[i], weak[j]);
+      if (fixes == 0 && options_.pairCandidates > 0) {
+        // Neighbouring pairs, weakest first.
+        std::array<int, kLongBits> pairs{};
+        for (int i = 0; i + 1 < nbits; ++i) pairs[i] = i;
+        const int m = std::min(nbits - 1, options_.pairCandidates);
+        std::partial_sort(
+            pairs.begin(), pairs.begin() + m, pairs.begin() + nbits - 1, [&](int x, int y) {
+              return reliability[x] + reliability[x + 1] < reliability[y] + reliability[y + 1];
+            });
+        for (int i = 0; i < m; ++i) consider(2, pairs[i], pairs[i] + 1);
+      }
       if (fixes == 1) {
         Flip(bytes.data(), fix[0]);
         Flip(bytes.data(), fix[1]);

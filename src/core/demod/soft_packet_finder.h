@@ -29,11 +29,22 @@ struct FoundPacket {
   long long startBit = 0;  // index of the packet's first bit in the stream
 };
 
+// How far correction may reach; the defaults suit a front end whose bits
+// err one at a time.
+struct CorrectionOptions {
+  // Only bits weaker than this share of a candidate's mean reliability are flipped.
+  float flipFraction = 0.3f;
+  // Differential detection turns one bad symbol into two wrong neighbouring
+  // bits, often not both among the weakest: this many of the weakest
+  // neighbouring pairs (by summed reliability) are tried as one error.
+  int pairCandidates = 0;
+};
+
 class SoftPacketFinder {
  public:
   using Handler = std::function<PacketOutcome(const FoundPacket&)>;
 
-  explicit SoftPacketFinder(Handler handler);
+  explicit SoftPacketFinder(Handler handler, CorrectionOptions options = {});
 
   // Adds the next bit of the stream. Candidates are tried once the longest
   // packet starting at them has arrived, so packets come out 192 bits late.
@@ -54,6 +65,7 @@ class SoftPacketFinder {
   bool TryCandidate(long long start, int polarity, int length);
 
   Handler handler_;
+  CorrectionOptions options_;
   std::array<float, kHistory> bits_{};
   long long pushed_ = 0;
   long long nextStart_ = 0;      // next position to try

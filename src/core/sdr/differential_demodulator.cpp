@@ -12,7 +12,7 @@ constexpr double kTimingSmoothing = 1.0 / 512.0;  // about 128 bits
 constexpr double kTimingGain = 0.05;              // share of the timing error taken per bit
 constexpr double kLevelSmoothing = 1.0 / 64.0;
 // Share of the phase reference carried over from earlier symbols (see Process).
-constexpr float kReferenceMemory = 0.5f;
+constexpr float kReferenceMemory = 0.7f;
 // e^{-j 2 pi n / 4}: the symbol-rate line at four samples per bit.
 constexpr std::array<std::complex<double>, 4> kSymbolPhasor{{{1, 0}, {0, -1}, {-1, 0}, {0, 1}}};
 }  // namespace
@@ -62,8 +62,14 @@ void DifferentialDemodulator::Process(const std::vector<Complex>& samples,
       // The frequency error from consecutive symbols alone, unbiased by the reference's memory.
       const Complex step = symbol * std::conj(previousSymbol_);
       previousSymbol_ = symbol;
-      frequencySum_ -= std::complex<double>(step) * std::complex<double>(step);
-      ++frequencySymbols_;
+      // Only steps that look like ±90° count: an unmodulated carrier (0°
+      // steps) would otherwise read as a 1200 Hz error and pull the mixer
+      // away just before the first packet.
+      const std::complex<double> squared = -std::complex<double>(step) * std::complex<double>(step);
+      if (squared.real() > 0.0) {
+        frequencySum_ += squared;
+        ++frequencySymbols_;
+      }
 
       // The metric's line peaks at the bit's middle; steer towards it.
       const double peak = -std::arg(timingLine_) * kSamplesPerSymbol / (2 * std::numbers::pi);

@@ -10,6 +10,9 @@ namespace {
 constexpr double kFrequencyGain = 0.1;
 constexpr int kMinSymbolsForError = 16;
 constexpr int kSatelliteCount = 36;
+// A wrong differentially detected bit is often only moderately weak, and
+// comes with its neighbour.
+constexpr CorrectionOptions kCorrection{.flipFraction = 0.3f, .pairCandidates = 8};
 }  // namespace
 
 SdrChannel::SdrChannel(const BandTransform& band, int id, double carrierHz,
@@ -18,7 +21,7 @@ SdrChannel::SdrChannel(const BandTransform& band, int id, double carrierHz,
       id_(id),
       firstSample_(firstSample),
       extractor_(band, carrierHz),
-      finder_([this](const FoundPacket& found) { return OnPacket(found); }) {}
+      finder_([this](const FoundPacket& found) { return OnPacket(found); }, kCorrection) {}
 
 void SdrChannel::Process(const Complex* block, std::vector<SdrPacket>* packets) {
   samples_.clear();
