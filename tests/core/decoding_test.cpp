@@ -118,9 +118,10 @@ TEST_F(Decoding, AbandonedPacketsLeaveNoTraceAndDoNotSkip) {
   EXPECT_EQ(doc_.satellites[12].positionTime, 0);
   EXPECT_EQ(doc_.lastSatellite, 0);
 
-  // Day 7 is the last day kept, named "Err".
-  Decode({synth::EphemerisPacket(12, 45.0, 36.87, 800.0, 1400, 7 * 86400)});
-  EXPECT_NE(Got().back().find("wk. 1400, Err, 00:00:00 pos."), std::string::npos) << Got().back();
+  // Day 7 is the last day kept, named "Err"; FM-36 the last satellite.
+  Decode({synth::EphemerisPacket(36, 45.0, 36.87, 800.0, 1400, 7 * 86400)});
+  EXPECT_NE(Got().back().find("FM-36 wk. 1400, Err, 00:00:00 pos."), std::string::npos)
+      << Got().back();
 
   // With the sync filter off a good sync word is heard but not stored.
   doc_.filters[kFilterSync] = 0;

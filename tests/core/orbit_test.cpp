@@ -28,6 +28,7 @@ TEST(TimeBase, WorkedExamples) {
   // January and February count as months 13 and 14 of the year before.
   EXPECT_DOUBLE_EQ(JulianDate(2007, 2, 28, 0, 0, 0) + 1, JulianDate(2007, 3, 1, 0, 0, 0));
   EXPECT_DOUBLE_EQ(JulianDate(2008, 2, 29, 18, 0, 0) + 0.25, JulianDate(2008, 3, 1, 0, 0, 0));
+  EXPECT_DOUBLE_EQ(JulianDate(2007, 1, 1, 0, 1, 30), 2454101.5 + 90.0 / 86400);
   EXPECT_DOUBLE_EQ(CurrentJulianDate(HeldClock(0, 500)), 2440587.5 + 500 * 1.1574074074074076e-8);
   EXPECT_DOUBLE_EQ(SiderealAngle(1.0), 1.7509401592863545);
   EXPECT_NEAR(SiderealAngle(0.0), 0.2759328721 * 6.283185307372, 1e-12);
@@ -73,6 +74,19 @@ TEST(OrbitModel, WorkedExamples) {
     EXPECT_EQ(ComputeSatellitePoint(c.e.Line1(), c.e.Line2(), c.homeLat, c.homeLon, clock),
               c.point);
   }
+}
+
+TEST(OrbitModel, EveryFieldAtItsColumns) {
+  const Elements e{"123.45678901", " .00012345", "108.1234", "359.9999",
+                   "1234567",      "270.5000",   "123.4567", "14.12345678"};
+  const auto p = ParseTleElements(e.Line1(), e.Line2());
+  ASSERT_TRUE(p);
+  const double got[] = {p->epochDay,     p->meanMotionRate,    p->inclination, p->rightAscension,
+                        p->eccentricity, p->argumentOfPerigee, p->meanAnomaly, p->meanMotion};
+  const double want[] = {123.45678901, 0.00012345, 108.1234, 359.9999,
+                         0.1234567,    270.5,      123.4567, 14.12345678};
+  for (int i = 0; i < 8; ++i) EXPECT_DOUBLE_EQ(got[i], want[i]) << i;
+  EXPECT_EQ(p->epochYear, 7);
 }
 
 TEST(OrbitModel, SetsTheModelCannotPlaceAreSkipped) {

@@ -20,16 +20,6 @@ inline bool RawSign(std::uint32_t correlation) {
   return static_cast<std::int32_t>(correlation) > 0;
 }
 
-// Raw sign of the window x[0..9].
-inline bool WindowSign(const std::int32_t* x) {
-  std::uint32_t r = 0;
-  for (int j = 0; j < 10; ++j) {
-    const auto v = static_cast<std::uint32_t>(x[j]);
-    r += (j >= 2 && j <= 6) ? v : 0u - v;
-  }
-  return RawSign(r);
-}
-
 // prefix[k] is the sum of the stream's first k entries (modulo 2^32).
 // Writes signs[q] = raw sign of the window starting at stream entry q, for
 // q < count; reads prefix[0 .. count + 10].
