@@ -9,15 +9,16 @@
 #include <numbers>
 #include <random>
 
+#include "audio/sample_rate.h"
 #include "synth/baseband_synth.h"
 #include "synth/noise_source.h"
 
 namespace vantrel::synth {
 
 namespace {
-// Each downlink is made at this rate, wide enough for ±3.5 kHz of Doppler
-// around a ±5 kHz signal, then interpolated up to the band's rate.
-constexpr double kDownlinkRate = 48000.0;
+// Each downlink is made at the capture rate, wide enough for ±3.5 kHz of
+// Doppler around a ±5 kHz signal, then interpolated up to the band's rate.
+constexpr double kDownlinkRate = kCaptureSampleRate;
 constexpr double kDownlinkEdgeHz = 9000.0;
 }  // namespace
 

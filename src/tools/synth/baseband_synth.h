@@ -11,6 +11,7 @@
 #include <limits>
 #include <vector>
 
+#include "audio/sample_rate.h"
 #include "synth/packet_builder.h"
 
 namespace vantrel::synth {
@@ -18,7 +19,7 @@ namespace vantrel::synth {
 constexpr double kBitRate = 4800.0;
 
 struct BasebandOptions {
-  double sampleRate = 48000.0;  // complex samples per second
+  double sampleRate = kCaptureSampleRate;  // complex samples per second
   // Energy per bit over noise density in dB, signal amplitude 1; infinity: no noise.
   double ebN0Db = std::numeric_limits<double>::infinity();
   double carrierHz = 0.0;         // carrier offset from 0 Hz at the first sample
