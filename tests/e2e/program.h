@@ -16,10 +16,7 @@
 
 namespace vantrel::test {
 
-inline QString ProgramPath() {
-  const char* binDir = std::getenv("VANTREL_BIN_DIR");
-  return binDir ? QString(binDir) + "/vantrel" : QString();
-}
+inline QString ProgramPath() { return QString(std::getenv("VANTREL_BIN_DIR")) + "/vantrel"; }
 
 // Offscreen, with env added to the system environment.
 inline void Start(QProcess& program, const QProcessEnvironment& env, const QStringList& args = {}) {
@@ -65,7 +62,6 @@ struct Reply {
   int exitCode = -1;
   QString out, err;
 };
-
 inline Reply RunClient(const QProcessEnvironment& env, const QString& client,
                        const QStringList& args) {
   QProcess p;
@@ -78,10 +74,12 @@ inline Reply RunClient(const QProcessEnvironment& env, const QString& client,
 }
 
 inline QStringList GdbusArgs(int satellite, int item) {
-  const QString call =
-      "call --session --dest Vantrel.Document --object-path /Vantrel/Document "
-      "--method Vantrel.Document.GetSatData --";
-  return call.split(' ') << QString::number(satellite) << QString::number(item);
+  return QString(
+             "call --session --dest Vantrel.Document --object-path /Vantrel/Document "
+             "--method Vantrel.Document.GetSatData -- %1 %2")
+      .arg(satellite)
+      .arg(item)
+      .split(' ');
 }
 
 // GetSatData through gdbus as a user would call it: the printed reply, or the error.
