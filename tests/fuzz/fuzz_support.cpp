@@ -13,7 +13,8 @@ namespace vantrel::fuzz {
 namespace fs = std::filesystem;
 
 const std::string& ScratchDirectory() {
-  static const std::string directory = [] {
+  // Never destroyed: the exit handler below still needs it.
+  static const std::string& directory = *new std::string([] {
     std::string pattern =
         fs::is_directory("/dev/shm") ? "/dev/shm/vantrel-fuzz.XXXXXX" : "/tmp/vantrel-fuzz.XXXXXX";
     Check(mkdtemp(pattern.data()) != nullptr, "cannot create a scratch folder");
@@ -22,7 +23,7 @@ const std::string& ScratchDirectory() {
       fs::remove_all(ScratchDirectory(), ignored);
     });
     return pattern + "/";
-  }();
+  }());
   return directory;
 }
 
