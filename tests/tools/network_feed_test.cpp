@@ -28,11 +28,10 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
 pid_t Spawn(const std::string& command) {
-  pid_t pid = 0;
+  pid_t pid = -1;
   const char* argv[] = {"/bin/sh", "-c", command.c_str(), nullptr};
-  return posix_spawn(&pid, "/bin/sh", nullptr, nullptr, const_cast<char**>(argv), environ) == 0
-             ? pid
-             : -1;
+  posix_spawn(&pid, "/bin/sh", nullptr, nullptr, const_cast<char**>(argv), environ);
+  return pid;
 }
 
 void Stop(pid_t pid) {
@@ -65,13 +64,6 @@ class NetworkFeed : public ::testing::Test {
     return audio;
   }
 
-  std::string Decoder(int port) const {
-    return "PATH=\"$VANTREL_BIN_DIR:$PATH\" vantrel-decode --raw-input --polarity upright --json "
-           "--mqtt 127.0.0.1:" +
-           std::to_string(port) + " --mqtt-topic test --station one - > " +
-           (dir_ / "out").string() + " 2> " + (dir_ / "err").string();
-  }
-
   fs::path dir_;
 };
 
@@ -79,6 +71,7 @@ class NetworkFeed : public ::testing::Test {
 // (those of the gap once it is back) reaches the subscriber as printed, repeats
 // stay within QoS 1's in-flight window, and the station's status is retained.
 TEST_F(NetworkFeed, ABrokerOutageDelaysPacketsButNeitherDecodingNorLosesThem) {
+  // A free port: the kernel picks one for a socket bound to port 0.
   const int listener = socket(AF_INET, SOCK_STREAM, 0);
   sockaddr_in address{
       .sin_family = AF_INET, .sin_port = 0, .sin_addr = {htonl(INADDR_LOOPBACK)}, .sin_zero = {}};
@@ -86,9 +79,8 @@ TEST_F(NetworkFeed, ABrokerOutageDelaysPacketsButNeitherDecodingNorLosesThem) {
   bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
   getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
   close(listener);
-  const int port = ntohs(address.sin_port);
-  // Persistence keeps the subscriber's session, so what the broker queued for it survives the
-  // restart.
+  const std::string port = std::to_string(ntohs(address.sin_port));
+  // Persistence keeps the subscriber's session: what the broker queued survives the restart.
   std::ofstream(dir_ / "broker.conf")
       << "listener " << port << " 127.0.0.1\nallow_anonymous true\n"
       << "persistence true\npersistence_location " << dir_.string() << "/\n"
@@ -97,12 +89,17 @@ TEST_F(NetworkFeed, ABrokerOutageDelaysPacketsButNeitherDecodingNorLosesThem) {
                              (dir_ / "broker.log").string();
   pid_t server = Spawn(broker);
   std::this_thread::sleep_for(500ms);
-  const pid_t subscriber = Spawn("exec mosquitto_sub -h 127.0.0.1 -p " + std::to_string(port) +
+  const pid_t subscriber = Spawn("exec mosquitto_sub -h 127.0.0.1 -p " + port +
                                  " -q 1 -c -i feedtest -t 'test/+/+' > " + (dir_ / "sub").string());
   std::this_thread::sleep_for(500ms);
 
   // Close-on-exec: the broker started later must not hold the decoder's input open.
-  FILE* input = popen(Decoder(port).c_str(), "we");
+  FILE* input = popen(("PATH=\"$VANTREL_BIN_DIR:$PATH\" vantrel-decode --raw-input --polarity "
+                       "upright --json --mqtt 127.0.0.1:" +
+                       port + " --mqtt-topic test --station one - > " + (dir_ / "out").string() +
+                       " 2> " + (dir_ / "err").string())
+                          .c_str(),
+                      "we");
   std::size_t linesAtOutage = 0;
   for (int k = 0; k < 10; ++k) {
     if (k == 3) {
@@ -122,8 +119,8 @@ TEST_F(NetworkFeed, ABrokerOutageDelaysPacketsButNeitherDecodingNorLosesThem) {
   std::this_thread::sleep_for(1s);
   Stop(subscriber);
   // A late subscriber gets the retained status at once.
-  std::system(("mosquitto_sub -h 127.0.0.1 -p " + std::to_string(port) +
-               " -t test/one/status -C 1 -W 5 > " + (dir_ / "late").string())
+  std::system(("mosquitto_sub -h 127.0.0.1 -p " + port + " -t test/one/status -C 1 -W 5 > " +
+               (dir_ / "late").string())
                   .c_str());
   Stop(server);
   const auto status = nlohmann::json::parse(Lines(dir_ / "late").at(0));
