@@ -58,34 +58,28 @@ inline bool Eventually(const std::function<bool()>& condition, int ms) {
   return condition();
 }
 
-struct Reply {
-  int exitCode = -1;
-  QString out, err;
-};
-inline Reply RunClient(const QProcessEnvironment& env, const QString& client,
-                       const QStringList& args) {
+// A client's printed reply, or "error: " and what it printed on failing.
+inline QString RunClient(const QProcessEnvironment& env, const QString& client,
+                         const QStringList& args) {
   QProcess p;
   p.setProcessEnvironment(env);
   p.start(client, args);
   if (!p.waitForFinished(15000)) p.kill(), p.waitForFinished();
-  return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-          QString::fromUtf8(p.readAllStandardOutput()).trimmed(),
-          QString::fromUtf8(p.readAllStandardError()).trimmed()};
+  return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0
+             ? QString::fromUtf8(p.readAllStandardOutput()).trimmed()
+             : "error: " + QString::fromUtf8(p.readAllStandardError()).trimmed();
 }
 
 inline QStringList GdbusArgs(int satellite, int item) {
-  return QString(
-             "call --session --dest Vantrel.Document --object-path /Vantrel/Document "
-             "--method Vantrel.Document.GetSatData -- %1 %2")
-      .arg(satellite)
-      .arg(item)
-      .split(' ');
+  const QString call =
+      "call --session --dest Vantrel.Document --object-path /Vantrel/Document "
+      "--method Vantrel.Document.GetSatData --";
+  return call.split(' ') << QString::number(satellite) << QString::number(item);
 }
 
-// GetSatData through gdbus as a user would call it: the printed reply, or the error.
+// GetSatData through gdbus as a user would call it.
 inline QString Gdbus(const QProcessEnvironment& env, int satellite, int item) {
-  const Reply r = RunClient(env, "gdbus", GdbusArgs(satellite, item));
-  return r.exitCode == 0 ? r.out : "error: " + r.err;
+  return RunClient(env, "gdbus", GdbusArgs(satellite, item));
 }
 
 }  // namespace vantrel::test
