@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -186,7 +187,7 @@ TEST_F(Tools, JsonObjectsFollowTheLinesPacketForPacket) {
   std::istringstream lines(out_);
   ASSERT_EQ(Decode("--json --table " + common), 0) << err_;
 
-  // Schema: the common members and exactly this type's fields, as numbers.
+  // Schema: the common members and exactly this type's fields, as numbers (to 1e-6).
   const json fields[] = {
       {{"type", "sync"}, {"satellite", 12}, {"frequency_hz", 137500000}, {"frame", 3}},
       {{"type", "message"}, {"part", 2}, {"parts", 2}, {"words", {0xEFCDA, 0xB8967, 0x45230, 1}}},
@@ -202,7 +203,7 @@ TEST_F(Tools, JsonObjectsFollowTheLinesPacketForPacket) {
        {"seconds_of_week", 209472}},
       {{"type", "elements"},
        {"satellite", 7},
-       {"mean_anomaly_deg", 180.00001073},
+       {"mean_anomaly_deg", 180.000011},
        {"mean_motion_rev_per_day", 14.062501}},
       {{"type", "unknown-sync"}},
   };
@@ -221,13 +222,11 @@ TEST_F(Tools, JsonObjectsFollowTheLinesPacketForPacket) {
     EXPECT_TRUE(o["time"].get<std::string>().starts_with("2007-05-12T10:11:1")) << object;
     EXPECT_EQ(o["demod"],
               json({{"demodulator", "classic"}, {"polarity", "upright"}, {"corrected_bits", 0}}));
-    EXPECT_EQ(o.size(), 4 + fields[i].size()) << object;
-    for (const auto& [key, value] : fields[i].items()) {
-      if (value.is_number_float())
-        EXPECT_NEAR(o[key].get<double>(), value.get<double>(), 1e-6) << key;
-      else
-        EXPECT_EQ(o[key], value) << key;
-    }
+    json fieldsOnly = o;
+    for (const char* common : {"line", "hex", "time", "demod"}) fieldsOnly.erase(common);
+    for (auto& value : fieldsOnly)
+      if (value.is_number_float()) value = std::round(value.get<double>() * 1e6) / 1e6;
+    EXPECT_EQ(fieldsOnly, fields[i]);
   }
   ASSERT_TRUE(std::getline(objects, object));
   const json table = json::parse(object)["satellites"];
