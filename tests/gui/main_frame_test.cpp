@@ -132,7 +132,6 @@ TEST_F(MainFrame, HomeAndFilterDialogsThroughTheirWidgets) {
   Trigger(cmd::kHome);
   EXPECT_DOUBLE_EQ(doc_.homeLatitude, 37.185);
   EXPECT_DOUBLE_EQ(doc_.homeLongitude, -8.6);
-  EXPECT_EQ(doc_.projectionDirty, 1);
 
   // The dialog shows the flags; Default, an edit and OK store them (Cancel is the command tests').
   doc_.filters = {0, 0, 1, 0, 1, 0, 0, 0};
