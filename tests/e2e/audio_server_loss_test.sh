@@ -12,13 +12,7 @@ export HOME=$root XDG_RUNTIME_DIR=$root/run XDG_CONFIG_HOME=$root/config QT_QPA_
 unset PULSE_SERVER
 mkdir -m 700 "$root/run"
 pa="" vantrel=""
-cleanup() {
-  [ -n "$vantrel" ] && kill -KILL "$vantrel" 2> /dev/null
-  [ -n "$pa" ] && kill "$pa" 2> /dev/null
-  wait 2> /dev/null
-  rm -rf "$root"
-}
-trap cleanup EXIT
+trap 'kill -KILL $vantrel 2> /dev/null; kill $pa 2> /dev/null; wait 2> /dev/null; rm -rf "$root"' EXIT
 fail() { cat "$root/vantrel.log" 2> /dev/null; echo "FAIL: $*"; exit 1; }
 
 start_server() {
@@ -62,8 +56,7 @@ for i in $(seq 0 12); do dd if="$root/audio.raw" bs=48000 skip="$i" count=1 stat
 grep -q "Network Control 07A55A0FF033CC8701" "$root"/logs/orbcomm*.log 2> /dev/null || fail "no packet logged after the server came back"
 
 kill -TERM "$vantrel"
-for _ in $(seq 100); do kill -0 "$vantrel" 2> /dev/null || break; sleep 0.1; done
-kill -0 "$vantrel" 2> /dev/null && fail "vantrel did not end on SIGTERM"
+timeout 10 tail --pid="$vantrel" -f /dev/null || fail "vantrel did not end on SIGTERM"
 wait "$vantrel"; status=$?; vantrel=""
 [ "$status" -eq 0 ] || fail "exit status $status"
 grep -q "^HomeLat=-34.5$" "$root/config/Vantrel/Vantrel.conf" || fail "settings not saved at SIGTERM"

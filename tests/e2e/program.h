@@ -16,10 +16,7 @@
 
 namespace vantrel::test {
 
-inline QString ProgramPath() {
-  const char* binDir = std::getenv("VANTREL_BIN_DIR");
-  return binDir ? QString(binDir) + "/vantrel" : QString();
-}
+inline QString ProgramPath() { return QString(std::getenv("VANTREL_BIN_DIR")) + "/vantrel"; }
 
 // Offscreen, with env added to the system environment.
 inline void Start(QProcess& program, const QProcessEnvironment& env, const QStringList& args = {}) {
@@ -61,20 +58,16 @@ inline bool Eventually(const std::function<bool()>& condition, int ms) {
   return condition();
 }
 
-struct Reply {
-  int exitCode = -1;
-  QString out, err;
-};
-
-inline Reply RunClient(const QProcessEnvironment& env, const QString& client,
-                       const QStringList& args) {
+// A client's printed reply, or "error: " and what it printed on failing.
+inline QString RunClient(const QProcessEnvironment& env, const QString& client,
+                         const QStringList& args) {
   QProcess p;
   p.setProcessEnvironment(env);
   p.start(client, args);
   if (!p.waitForFinished(15000)) p.kill(), p.waitForFinished();
-  return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-          QString::fromUtf8(p.readAllStandardOutput()).trimmed(),
-          QString::fromUtf8(p.readAllStandardError()).trimmed()};
+  return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0
+             ? QString::fromUtf8(p.readAllStandardOutput()).trimmed()
+             : "error: " + QString::fromUtf8(p.readAllStandardError()).trimmed();
 }
 
 inline QStringList GdbusArgs(int satellite, int item) {
@@ -84,10 +77,9 @@ inline QStringList GdbusArgs(int satellite, int item) {
   return call.split(' ') << QString::number(satellite) << QString::number(item);
 }
 
-// GetSatData through gdbus as a user would call it: the printed reply, or the error.
+// GetSatData through gdbus as a user would call it.
 inline QString Gdbus(const QProcessEnvironment& env, int satellite, int item) {
-  const Reply r = RunClient(env, "gdbus", GdbusArgs(satellite, item));
-  return r.exitCode == 0 ? r.out : "error: " + r.err;
+  return RunClient(env, "gdbus", GdbusArgs(satellite, item));
 }
 
 }  // namespace vantrel::test

@@ -15,6 +15,8 @@
 #include "fuzz_support.h"
 #include "synth/packet_builder.h"
 
+using vantrel::fuzz::Check;
+
 namespace {
 
 using vantrel::CVantrelDoc;
@@ -27,8 +29,6 @@ std::uintmax_t SizeOf(const fs::path& path) {
   const auto size = fs::file_size(path, error);
   return error ? 0 : size;
 }
-
-void Check(bool condition, const char* what) { vantrel::fuzz::Check(condition, "interpret", what); }
 
 }  // namespace
 

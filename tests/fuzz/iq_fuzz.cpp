@@ -6,11 +6,7 @@
 #include "fuzz_support.h"
 #include "sdr/sdr_receiver.h"
 
-namespace {
-
-void Check(bool condition, const char* what) { vantrel::fuzz::Check(condition, "iq", what); }
-
-}  // namespace
+using vantrel::fuzz::Check;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace vantrel::sdr;

@@ -8,11 +8,7 @@
 #include "fuzz_support.h"
 #include "audio/recording_file.h"
 
-namespace {
-
-void Check(bool condition, const char* what) { vantrel::fuzz::Check(condition, "recording", what); }
-
-}  // namespace
+using vantrel::fuzz::Check;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string path = vantrel::fuzz::WriteScratchFile("recording", data, size);

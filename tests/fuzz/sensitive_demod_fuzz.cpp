@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     doc.processingBuffer.assign(data + at, data + std::min(at + step, size));
     doc.FeedBuffer();
     vantrel::fuzz::Check(doc.packetSource.correctedBits >= 0 && doc.packetSource.correctedBits <= 2,
-                         "sensitive_demod", "more bits corrected than allowed");
+                         "more bits corrected than allowed");
   }
   return 0;
 }

@@ -12,11 +12,11 @@
 #include "fuzz_support.h"
 #include "support/memory_settings_store.h"
 
+using vantrel::fuzz::Check;
+
 namespace {
 
 using vantrel::SettingKind;
-
-void Check(bool condition, const char* what) { vantrel::fuzz::Check(condition, "settings", what); }
 
 }  // namespace
 

@@ -8,9 +8,9 @@
 #include "orbit/orbit_model.h"
 #include "orbit/tle_reader.h"
 
-namespace {
+using vantrel::fuzz::Check;
 
-void Check(bool condition, const char* what) { vantrel::fuzz::Check(condition, "tle", what); }
+namespace {
 
 constexpr double kHomes[3][2] = {{-34.5, 139.0}, {90.0, 0.0}, {-89.99, -179.99}};
 constexpr vantrel::CTime kTimes[3] = {1178964672, 0, 2147483647};

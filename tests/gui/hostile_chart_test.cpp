@@ -1,6 +1,6 @@
 // The Chart screen while its files change between frames: a TLE file that
-// vanishes, turns to garbage, is cut off mid-set, becomes a folder or holds
-// nonsense numbers, and a globe.dat cut short or empty. Every frame is drawn,
+// vanishes, turns to garbage, is cut off mid-set or becomes a folder, and a
+// globe.dat cut short or empty. Every frame is drawn,
 // nothing is reported, and the sets come back once the file is good.
 #include <gtest/gtest.h>
 
@@ -46,53 +46,45 @@ TEST(HostileChart, TleAndGlobeFilesThatChangeBetweenFrames) {
       "2 25117  45.0000  30.0000 0010000  60.0000  10.0000 14.20000000    01\n";
   std::string garbage;
   for (std::mt19937 rng(9); garbage.size() < 5000;) garbage += static_cast<char>(rng());
+  const auto draw = [&] {
+    QImage frame(640, 481, QImage::Format_RGB32);
+    frame.fill(qRgb(200, 200, 255));
+    QPainter painter(&frame);
+    painter.setFont(QGuiApplication::font());
+    chart.SeedStars(1);
+    chart.Draw(painter, doc, clock);
+    painter.end();
+    return frame;
+  };
   const auto tleOf = [&](const std::string& bytes) {
     return [&, bytes] { fs::remove_all(tle), Write(tle, bytes); };
   };
-  const auto marker = [](bool shown) {
-    return [shown](const QImage& f) { return (f.pixel(215, 266) == qRgb(255, 255, 255)) == shown; };
-  };
-  // Home 0 N 0 E under the sun: 10 degrees north and south of it.
-  const auto globeOf = [&](const std::string& bytes) {
-    return [&, bytes] {
-      Write(globe, bytes), doc.tleEnable = 0, doc.homeLatitude = doc.homeLongitude = 0.0,
-                           clock.Set(kEquinoxNoon);
-      ASSERT_TRUE(chart.LoadGlobe(globe.string(), host));
-    };
-  };
-  const auto sea = [](QRgb c) { return c == qRgb(0, 0, qBlue(c)) && qBlue(c) > 100; };
-
-  for (const auto& [what, change, shows] : std::vector<
-           std::tuple<const char*, std::function<void()>, std::function<bool(const QImage&)>>>{
-           {"good sets", tleOf(good), marker(true)},
-           {"file gone", [&] { fs::remove(tle); }, marker(false)},
-           {"garbage", tleOf(garbage), marker(false)},
-           {"cut inside the second element line", tleOf(good.substr(0, good.size() - 30)),
-            marker(false)},
-           {"a folder", [&] { fs::remove(tle), fs::create_directory(tle); }, marker(false)},
-           {"nonsense numbers",
-            tleOf("X\n1 " + std::string(80, '9') + "\n2 " + std::string(80, '-') + "\nY\n\n\n"),
-            marker(false)},
-           {"good again", tleOf(good), marker(true)},
-           {"globe with only the northern 90 rows", globeOf(std::string(4050, '\xFF')),
-            [&](const QImage& f) {
-              const QRgb north = f.pixel(240, 184);
-              return north == qRgb(0, qGreen(north), 0) && qGreen(north) > 100 &&
-                     sea(f.pixel(240, 296));
-            }},
-           {"empty globe: all sea", globeOf(""),
-            [&](const QImage& f) { return sea(f.pixel(240, 184)); }}}) {
+  // The TLE parser on nonsense is the fuzz target's; here the file changes under the chart.
+  for (const auto& [what, change, shown] :
+       std::vector<std::tuple<const char*, std::function<void()>, bool>>{
+           {"good sets", tleOf(good), true},
+           {"file gone", [&] { fs::remove(tle); }, false},
+           {"garbage", tleOf(garbage), false},
+           {"cut inside the second element line", tleOf(good.substr(0, good.size() - 30)), false},
+           {"a folder", [&] { fs::remove(tle), fs::create_directory(tle); }, false},
+           {"good again", tleOf(good), true}}) {
     change();
-    QImage frame(640, 481, QImage::Format_RGB32);
-    frame.fill(qRgb(200, 200, 255));
-    {
-      QPainter painter(&frame);
-      painter.setFont(QGuiApplication::font());
-      chart.SeedStars(1);
-      chart.Draw(painter, doc, clock);
-    }
-    EXPECT_TRUE(shows(frame)) << what;
+    EXPECT_EQ(draw().pixel(215, 266) == qRgb(255, 255, 255), shown) << what;
   }
+
+  // Home 0 N 0 E under the sun: 10 degrees north and south of it.
+  doc.tleEnable = 0, doc.homeLatitude = doc.homeLongitude = 0.0;
+  clock.Set(kEquinoxNoon);
+  const auto sea = [](QRgb c) { return c == qRgb(0, 0, qBlue(c)) && qBlue(c) > 100; };
+  Write(globe, std::string(4050, '\xFF'));  // only the northern 90 rows
+  ASSERT_TRUE(chart.LoadGlobe(globe.string(), host));
+  const QImage frame = draw();
+  const QRgb north = frame.pixel(240, 184);
+  EXPECT_TRUE(north == qRgb(0, qGreen(north), 0) && qGreen(north) > 100);
+  EXPECT_TRUE(sea(frame.pixel(240, 296)));
+  Write(globe, "");
+  ASSERT_TRUE(chart.LoadGlobe(globe.string(), host));
+  EXPECT_TRUE(sea(draw().pixel(240, 184))) << "an empty globe is all sea";
   EXPECT_TRUE(host.messages.empty());
   fs::remove_all(dir);
 }

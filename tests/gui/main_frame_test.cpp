@@ -52,16 +52,6 @@ void SetText(QWidget* dialog, const char* name, const QString& text) {
   QTest::keyClicks(Child<QLineEdit>(dialog, name), text);
 }
 
-// Accepts the next file dialog with path typed in.
-void AcceptFileDialog(const QString& path) {
-  WhenModal([path](QWidget* w) {
-    auto* dlg = qobject_cast<QFileDialog*>(w);
-    ASSERT_NE(dlg, nullptr);
-    Child<QLineEdit>(dlg, "fileNameEdit")->setText(path);
-    QMetaObject::invokeMethod(dlg, "accept");
-  });
-}
-
 class MainFrame : public ::testing::Test {
  protected:
   MainFrame() : doc_(clock_, "/opt/vantrel/"), frame_(doc_, "Vantrel version 1.3") {
@@ -86,36 +76,27 @@ class MainFrame : public ::testing::Test {
   QStringList messages_;
 };
 
+// The command rules themselves are the command tests'; here they reach the window.
 TEST_F(MainFrame, CommandsUpdateChecksEnablesBarsAndPolarityPane) {
   EXPECT_FALSE(Action(cmd::kTleEnable)->isEnabled());
   doc_.deviceName[0] = "TestInput";
-  for (int id : {cmd::kViewChart, cmd::kViewChart, cmd::kOutputLog, cmd::kOutputRaw,
-                 cmd::kTrackHistory, cmd::kViewToolbar, cmd::kViewStatusBar, cmd::kSource1 + 1})
+  for (int id : {cmd::kViewChart, cmd::kOutputRaw, cmd::kViewToolbar, cmd::kViewStatusBar,
+                 cmd::kSource1 + 1})
     Trigger(id);
-  EXPECT_EQ(
-      std::tie(doc_.viewState, doc_.logFlag, doc_.rawFlag, doc_.trackHistory, doc_.soundCardSlot),
-      std::make_tuple(2, 0, 1, 1, 1));
-  // The checked item stays checked when chosen again (the rules themselves are the command tests').
-  for (const auto& [id, checked] : {std::pair{cmd::kViewChart, true},
-                                    {cmd::kViewSignal, false},
-                                    {cmd::kOutputRaw, true},
-                                    {cmd::kSource1, false},
-                                    {cmd::kSource1 + 1, true}})
+  EXPECT_EQ(std::tie(doc_.viewState, doc_.rawFlag, doc_.soundCardSlot), std::make_tuple(2, 1, 1));
+  for (const auto& [id, checked] :
+       {std::pair{cmd::kViewChart, true}, {cmd::kViewSignal, false}, {cmd::kSource1, false}})
     EXPECT_EQ(Action(id)->isChecked(), checked) << id;
   EXPECT_TRUE(frame_.toolBar()->isHidden() && frame_.statusBar()->isHidden());
   EXPECT_EQ(Action(cmd::kSource1)->text(), "TestInput");
   doc_.captureRunning = 1;
+  doc_.polarity = 1;
   frame_.UpdateCommandStates();
   EXPECT_TRUE(!Action(cmd::kStart)->isEnabled() && Action(cmd::kStop)->isEnabled());
-  doc_.captureRunning = 0;
-  for (const auto& [polarity, text] : {std::pair{1, "Signal inverted"}, {0, "Signal upright"}}) {
-    doc_.polarity = polarity;
-    frame_.UpdateCommandStates();
-    EXPECT_EQ(frame_.polarityPane()->text(), text) << polarity;
-  }
+  EXPECT_EQ(frame_.polarityPane()->text(), "Signal inverted");
 }
 
-// The titles themselves are the capture tests'; here they reach the window.
+// The titles themselves are the capture tests'.
 TEST_F(MainFrame, TitlesReachTheWindowAndTheCloseBoxStopsCapture) {
   frame_.host().SetMainWindowTitle("Vantrel from Brennick - processing live signals");
   EXPECT_EQ(frame_.windowTitle(), "Vantrel from Brennick - processing live signals");
@@ -143,46 +124,40 @@ TEST_F(MainFrame, HelpOpensTheManualAndMissingProgramsAreReported) {
 }
 
 TEST_F(MainFrame, HomeAndFilterDialogsThroughTheirWidgets) {
-  QStringList shown;
   WhenModal([&](QWidget* dlg) {
-    shown << Child<QLineEdit>(dlg, "latitude")->text()
-          << Child<QLineEdit>(dlg, "longitude")->text();
     SetText(dlg, "latitude", "N37 11.1");
     SetText(dlg, "longitude", "W8 36.0");
     Child<QAbstractButton>(dlg, "ok")->click();
   });
   Trigger(cmd::kHome);
-  EXPECT_EQ(shown, QStringList({"S34 30.0000", "E139 00.0000"}));
   EXPECT_DOUBLE_EQ(doc_.homeLatitude, 37.185);
   EXPECT_DOUBLE_EQ(doc_.homeLongitude, -8.6);
-  EXPECT_EQ(doc_.projectionDirty, 1);
 
   // The dialog shows the flags; Default, an edit and OK store them (Cancel is the command tests').
   doc_.filters = {0, 0, 1, 0, 1, 0, 0, 0};
-  QList<bool> fill;
+  bool fillShown = false;
   WhenModal([&](QWidget* dlg) {
-    fill << Child<QCheckBox>(dlg, "fill")->isChecked();
+    fillShown = Child<QCheckBox>(dlg, "fill")->isChecked();
     Child<QAbstractButton>(dlg, "default")->click();
-    fill << Child<QCheckBox>(dlg, "fill")->isChecked();
     Child<QCheckBox>(dlg, "sync")->setChecked(false);
     Child<QAbstractButton>(dlg, "ok")->click();
   });
   Trigger(cmd::kFilter);
-  EXPECT_EQ(fill, QList<bool>({true, false}));
+  EXPECT_TRUE(fillShown);
   EXPECT_EQ(doc_.filters, (std::array<int, 8>{1, 1, 1, 1, 0, 1, 1, 0}));
 }
 
 TEST_F(MainFrame, LogDirectoryAndTleChoosersUseRealFileDialogs) {
+  // A file chosen in the real dialog reaches the document (the folder rules are the command
+  // tests').
   QTemporaryDir dir;
-  AcceptFileDialog(dir.path());
-  Trigger(cmd::kLogDirectory);
-  EXPECT_EQ(doc_.logDirectory, dir.path().toStdString() + "/");
-
   QFile(dir.filePath("orbcomm.tle")).open(QIODevice::WriteOnly);
-  AcceptFileDialog(dir.filePath("orbcomm.tle"));
+  WhenModal([&dir](QWidget* w) {
+    Child<QLineEdit>(w, "fileNameEdit")->setText(dir.filePath("orbcomm.tle"));
+    QMetaObject::invokeMethod(w, "accept");
+  });
   Trigger(cmd::kTleDefine);
   EXPECT_EQ(doc_.tleFile, dir.filePath("orbcomm.tle").toStdString());
-  EXPECT_TRUE(Action(cmd::kTleEnable)->isEnabled() && Action(cmd::kTleEnable)->isChecked());
 
   // The choosers open where the logs go, but never in /proc, /sys or /dev, and list by name
   // alone (reading a file such as /proc/kmsg can wait for ever and freeze the window).

@@ -6,7 +6,6 @@
 #include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
-#include <QString>
 #include <QTemporaryDir>
 
 namespace vantrel::test {
@@ -16,28 +15,21 @@ class PrivateBus {
   // serviceDir, when given, holds .service files the bus may start programs
   // from; they inherit the bus's environment, with extra added.
   explicit PrivateBus(const QString& serviceDir = {}, const QProcessEnvironment& extra = {}) {
-    if (!dir_.isValid()) return;
     address_ = "unix:path=" + dir_.path() + "/bus";
     QFile config(dir_.path() + "/bus.conf");
-    if (!config.open(QIODevice::WriteOnly)) return;
-    QString xml =
-        "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
-        " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
-        "<busconfig><type>session</type><listen>" +
-        address_ + "</listen>\n";
-    if (!serviceDir.isEmpty())
-      xml += "<servicedir>" + QDir(serviceDir).absolutePath() + "</servicedir>\n";
-    xml +=
-        "<policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
-        "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>\n";
-    config.write(xml.toUtf8());
+    if (!dir_.isValid() || !config.open(QIODevice::WriteOnly)) return;
+    config.write(("<busconfig><type>session</type><listen>" + address_ + "</listen>" +
+                  (serviceDir.isEmpty()
+                       ? QString()
+                       : "<servicedir>" + QDir(serviceDir).absolutePath() + "</servicedir>") +
+                  "<policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
+                  "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>\n")
+                     .toUtf8());
     config.close();
-    // Programs the bus starts inherit its environment: they find this bus.
     QProcessEnvironment env = Environment();
     env.insert(extra);
     daemon_.setProcessEnvironment(env);
-    // It complains when it cannot raise its file limit; nothing to see.
-    daemon_.setStandardErrorFile(QProcess::nullDevice());
+    daemon_.setStandardErrorFile(QProcess::nullDevice());  // a file limit it cannot raise
     daemon_.start("dbus-daemon",
                   {"--config-file=" + config.fileName(), "--nofork", "--print-address=1"});
     // The address is printed once the bus listens.

@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <nlohmann/json.hpp>
 #include <thread>
 
@@ -28,11 +29,10 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
 pid_t Spawn(const std::string& command) {
-  pid_t pid = 0;
+  pid_t pid = -1;
   const char* argv[] = {"/bin/sh", "-c", command.c_str(), nullptr};
-  return posix_spawn(&pid, "/bin/sh", nullptr, nullptr, const_cast<char**>(argv), environ) == 0
-             ? pid
-             : -1;
+  posix_spawn(&pid, "/bin/sh", nullptr, nullptr, const_cast<char**>(argv), environ);
+  return pid;
 }
 
 void Stop(pid_t pid) {
@@ -47,38 +47,24 @@ std::vector<std::string> Lines(const fs::path& path) {
   return lines;
 }
 
-class NetworkFeed : public ::testing::Test {
- protected:
-  NetworkFeed() {
-    char pattern[] = "/tmp/vantrel-feed-test.XXXXXX";
-    dir_ = mkdtemp(pattern);
-  }
-  ~NetworkFeed() override { fs::remove_all(dir_); }
-
-  // Ten seconds of audio, each with one sync packet naming its second in the frame number.
-  static std::vector<std::uint8_t> Second(int k) {
-    auto audio = synth::SynthesizePackets(
-        {synth::WithChecksum(
-            {0x65, 0xA8, 0xF9, 0x0C, 0x00, 0xC8, static_cast<std::uint8_t>(k << 4), 0, 0, 0})},
-        {.noise = 5.0, .leadInSamples = 2000, .seed = static_cast<std::uint32_t>(k + 1)});
-    audio.resize(48000, 128);
-    return audio;
-  }
-
-  std::string Decoder(int port) const {
-    return "PATH=\"$VANTREL_BIN_DIR:$PATH\" vantrel-decode --raw-input --polarity upright --json "
-           "--mqtt 127.0.0.1:" +
-           std::to_string(port) + " --mqtt-topic test --station one - > " +
-           (dir_ / "out").string() + " 2> " + (dir_ / "err").string();
-  }
-
-  fs::path dir_;
-};
+// One second of audio with one sync packet naming the second k in its frame number.
+std::vector<std::uint8_t> Second(int k) {
+  auto audio = synth::SynthesizePackets(
+      {synth::WithChecksum(
+          {0x65, 0xA8, 0xF9, 0x0C, 0x00, 0xC8, static_cast<std::uint8_t>(k << 4), 0, 0, 0})},
+      {.noise = 5.0, .leadInSamples = 2000, .seed = static_cast<std::uint32_t>(k + 1)});
+  audio.resize(48000, 128);
+  return audio;
+}
 
 // The broker goes away for a few seconds: the lines keep coming, every packet
 // (those of the gap once it is back) reaches the subscriber as printed, repeats
 // stay within QoS 1's in-flight window, and the station's status is retained.
-TEST_F(NetworkFeed, ABrokerOutageDelaysPacketsButNeitherDecodingNorLosesThem) {
+TEST(NetworkFeed, ABrokerOutageDelaysPacketsButNeitherDecodingNorLosesThem) {
+  char pattern[] = "/tmp/vantrel-feed-test.XXXXXX";
+  const fs::path dir = mkdtemp(pattern);
+  const std::shared_ptr<void> removeDir(nullptr, [&](void*) { fs::remove_all(dir); });
+  // A free port: the kernel picks one for a socket bound to port 0.
   const int listener = socket(AF_INET, SOCK_STREAM, 0);
   sockaddr_in address{
       .sin_family = AF_INET, .sin_port = 0, .sin_addr = {htonl(INADDR_LOOPBACK)}, .sin_zero = {}};
@@ -86,32 +72,36 @@ TEST_F(NetworkFeed, ABrokerOutageDelaysPacketsButNeitherDecodingNorLosesThem) {
   bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
   getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
   close(listener);
-  const int port = ntohs(address.sin_port);
-  // Persistence keeps the subscriber's session, so what the broker queued for it survives the
-  // restart.
-  std::ofstream(dir_ / "broker.conf")
+  const std::string port = std::to_string(ntohs(address.sin_port));
+  // Persistence keeps the subscriber's session: what the broker queued survives the restart.
+  std::ofstream(dir / "broker.conf")
       << "listener " << port << " 127.0.0.1\nallow_anonymous true\n"
-      << "persistence true\npersistence_location " << dir_.string() << "/\n"
+      << "persistence true\npersistence_location " << dir.string() << "/\n"
       << "user " << (getuid() == 0 ? "root" : "nobody") << "\n";
-  const std::string broker = "exec mosquitto -c " + (dir_ / "broker.conf").string() + " 2>> " +
-                             (dir_ / "broker.log").string();
+  const std::string broker = "exec mosquitto -c " + (dir / "broker.conf").string() + " 2>> " +
+                             (dir / "broker.log").string();
   pid_t server = Spawn(broker);
   std::this_thread::sleep_for(500ms);
-  const pid_t subscriber = Spawn("exec mosquitto_sub -h 127.0.0.1 -p " + std::to_string(port) +
-                                 " -q 1 -c -i feedtest -t 'test/+/+' > " + (dir_ / "sub").string());
+  const pid_t subscriber = Spawn("exec mosquitto_sub -h 127.0.0.1 -p " + port +
+                                 " -q 1 -c -i feedtest -t 'test/+/+' > " + (dir / "sub").string());
   std::this_thread::sleep_for(500ms);
 
   // Close-on-exec: the broker started later must not hold the decoder's input open.
-  FILE* input = popen(Decoder(port).c_str(), "we");
+  FILE* input = popen(("PATH=\"$VANTREL_BIN_DIR:$PATH\" vantrel-decode --raw-input --polarity "
+                       "upright --json --mqtt 127.0.0.1:" +
+                       port + " --mqtt-topic test --station one - > " + (dir / "out").string() +
+                       " 2> " + (dir / "err").string())
+                          .c_str(),
+                      "we");
   std::size_t linesAtOutage = 0;
   for (int k = 0; k < 10; ++k) {
     if (k == 3) {
       std::this_thread::sleep_for(300ms);
       Stop(server);
-      linesAtOutage = Lines(dir_ / "out").size();
+      linesAtOutage = Lines(dir / "out").size();
     }
     if (k == 7) {
-      EXPECT_GT(Lines(dir_ / "out").size(), linesAtOutage) << "decoding paused with the broker";
+      EXPECT_GT(Lines(dir / "out").size(), linesAtOutage) << "decoding paused with the broker";
       server = Spawn(broker);
     }
     fwrite(Second(k).data(), 1, 48000, input);
@@ -122,24 +112,24 @@ TEST_F(NetworkFeed, ABrokerOutageDelaysPacketsButNeitherDecodingNorLosesThem) {
   std::this_thread::sleep_for(1s);
   Stop(subscriber);
   // A late subscriber gets the retained status at once.
-  std::system(("mosquitto_sub -h 127.0.0.1 -p " + std::to_string(port) +
-               " -t test/one/status -C 1 -W 5 > " + (dir_ / "late").string())
+  std::system(("mosquitto_sub -h 127.0.0.1 -p " + port + " -t test/one/status -C 1 -W 5 > " +
+               (dir / "late").string())
                   .c_str());
   Stop(server);
-  const auto status = nlohmann::json::parse(Lines(dir_ / "late").at(0));
+  const auto status = nlohmann::json::parse(Lines(dir / "late").at(0));
   EXPECT_EQ(status["station"], "one");
   EXPECT_EQ(status["home"]["latitude"], -34.5);
 
   std::map<std::string, int> received;
-  for (const auto& object : Lines(dir_ / "sub")) ++received[object];
+  for (const auto& object : Lines(dir / "sub")) ++received[object];
   int repeats = 0;
-  for (const auto& object : Lines(dir_ / "out")) {
+  for (const auto& object : Lines(dir / "out")) {
     EXPECT_GE(received[object], 1) << object;
     repeats += std::max(0, received[object] - 1);
   }
-  EXPECT_EQ(Lines(dir_ / "out").size(), 10u);
+  EXPECT_EQ(Lines(dir / "out").size(), 10u);
   EXPECT_LE(repeats, 20);
-  const auto err = Lines(dir_ / "err");
+  const auto err = Lines(dir / "err");
   ASSERT_EQ(err.size(), 2u);
   EXPECT_TRUE(err[0].starts_with("vantrel-decode: Network feed: cannot reach the broker"))
       << err[0];
