@@ -124,14 +124,11 @@ TEST_F(Tools, UnusableInputIsOneLineAndStatusTwo) {
       {"missing.wav", "missing.wav: cannot open"},
       {"--polarity sideways x.wav", "bad --polarity 'sideways'"},
       {"--raw x.wav", "--raw needs --log-dir"},
-      {"--chart x.png --tle nowhere.tle x.wav", "cannot read TLE file 'nowhere.tle'"},
       {"--chart nowhere/x.png quiet.wav", "cannot write chart nowhere/x.png"},
       {"-", "standard input can only be read as raw samples"},
       // Network feed settings that cannot work are refused before anything is sent.
       {"--mqtt h --mqtt-topic 'a/#' --station a x.wav", "bad --mqtt settings: the topic 'a/#'"},
-      {"--station a x.wav", "--mqtt-topic, --station, --mqtt-user and --mqtt-tls need --mqtt"},
       {"", "no input file given"},
-      {"--iq x.cu8", "--iq needs --iq-rate"},
   };
   for (const auto& [args, errStart] : rows) {
     EXPECT_EQ(Decode(args), 2) << args;
