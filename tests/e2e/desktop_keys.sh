@@ -26,11 +26,7 @@ export DISPLAY=":$(cat "$root/display")"
 "$program" > "$root/vantrel.log" 2>&1 &
 vantrel=$!
 pids+=($vantrel)
-main=""
-for _ in $(seq 100); do
-  main=$(xdotool search --name '^Untitled - Vantrel$' 2> /dev/null | head -1) && [ -n "$main" ] && break
-  sleep 0.1
-done
+main=$(timeout 10 xdotool search --sync --name '^Untitled - Vantrel$' 2> /dev/null | head -1) || true
 [ -n "$main" ] || fail "the main window did not appear"
 # No window manager: give the window the keyboard focus ourselves.
 xdotool windowfocus --sync "$main"
@@ -55,9 +51,6 @@ done
 
 # File > Exit (Alt+F, X): the program ends by itself, successfully.
 xdotool windowfocus --sync "$main" key --clearmodifiers alt+f sleep 0.5 key x
-for _ in $(seq 100); do kill -0 "$vantrel" 2> /dev/null || break; sleep 0.1; done
-kill -0 "$vantrel" 2> /dev/null && fail "File > Exit did not end the program"
-status=0
-wait "$vantrel" || status=$?
-[ "$status" -eq 0 ] || fail "the program exited with status $status"
+timeout 10 tail --pid="$vantrel" -f /dev/null || fail "File > Exit did not end the program"
+wait "$vantrel" || fail "the program exited with status $?"
 echo "PASS: screen changed by $changed pixels; File > Exit works"

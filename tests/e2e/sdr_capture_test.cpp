@@ -19,25 +19,22 @@ TEST(SdrCapture, StartedProgramLogsEverySatelliteOfTheBandFromAReceiverOrARecord
   if (!QFile::exists(test::ProgramPath())) GTEST_SKIP() << "needs the program";
   QTemporaryDir home;
   const QString iqFile = home.path() + "/band.cf32";
-  {
-    std::vector<synth::BandSatellite> satellites;
-    const double channels[] = {-75e3, -25e3, 30e3, 80e3};
-    for (int i = 0; i < 4; ++i) {
-      satellites.push_back(
-          {.channelHz = channels[i],
-           .dopplerHz = 1000.0 * (i - 1.5),
-           .driftHzPerSecond = 15.0 * i,
-           .ebN0Db = 14.0,
-           .leadInBits = 300 * i,
-           .packets = synth::DownlinkPackets(5 + 3 * i, 240, static_cast<std::uint32_t>(i + 1))});
-    }
-    const auto band =
-        synth::SynthesizeBand(satellites, {.sampleRate = kRate, .seconds = 5.5, .noiseRms = 0.02});
-    const auto bytes = synth::EncodeIq(band, sdr::IqFormat::Cf32);
-    QFile file(iqFile);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
+  std::vector<synth::BandSatellite> satellites;
+  const double channels[] = {-75e3, -25e3, 30e3, 80e3};
+  for (int i = 0; i < 4; ++i) {
+    satellites.push_back(
+        {.channelHz = channels[i],
+         .ebN0Db = 14.0,
+         .leadInBits = 300 * i,
+         .packets = synth::DownlinkPackets(5 + 3 * i, 240, static_cast<std::uint32_t>(i + 1))});
   }
+  const auto band =
+      synth::SynthesizeBand(satellites, {.sampleRate = kRate, .seconds = 5.5, .noiseRms = 0.02});
+  const auto bytes = synth::EncodeIq(band, sdr::IqFormat::Cf32);
+  QFile file(iqFile);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
+  file.close();
   const QStringList iqArgs = {iqFile,      "--iq-format",          "cf32",
                               "--iq-rate", QString::number(kRate), "--center-freq",
                               "137.5e6"};
@@ -49,21 +46,15 @@ TEST(SdrCapture, StartedProgramLogsEverySatelliteOfTheBandFromAReceiverOrARecord
   // Every satellite's sync packets, about eleven each.
   ASSERT_GE(expected.size(), 40u);
 
-  const struct {
-    const char* name;
-    QStringList args;
-  } sources[] = {
-      {"SoapySDR receiver", {"--start"}},
-      {"IQ recording", QStringList{"--input"} + iqArgs + QStringList{"--start"}},
-  };
-  for (const auto& source : sources) {
-    SCOPED_TRACE(source.name);
-    const QString config = home.path() + "/config-" + source.name;
+  // From the test receiver (the SDR is Source 1 when no audio server answers), then the file.
+  for (const QStringList& args :
+       {QStringList{"--start"}, QStringList{"--input"} + iqArgs + QStringList{"--start"}}) {
+    SCOPED_TRACE(args.join(' ').toStdString());
+    const QString config = home.path() + "/config" + QString::number(args.size());
     const QString logDir = config + "/logs";
     ASSERT_TRUE(QDir().mkpath(logDir) && QDir().mkpath(config + "/Vantrel"));
     QFile settings(config + "/Vantrel/Vantrel.conf");
     ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
-    // No audio server: the SDR receiver is Source 1.
     settings.write(("[General]\nLogDirectory=" + logDir +
                     "/\nLogflag=1\nSoundcardoption=0\nSdrRate=" + QString::number(kRate) + "\n")
                        .toUtf8());
@@ -76,7 +67,7 @@ TEST(SdrCapture, StartedProgramLogsEverySatelliteOfTheBandFromAReceiverOrARecord
     env.insert("SOAPY_SDR_PLUGIN_PATH",
                QString(std::getenv("VANTREL_BIN_DIR")) + "/../soapy-modules");
     env.insert("VANTREL_TEST_IQ_FILE", iqFile);
-    test::Start(vantrel, env, source.args);
+    test::Start(vantrel, env, args);
     test::Eventually([&] { return test::LoggedLines(logDir).size() >= expected.size(); }, 20000);
     EXPECT_EQ(test::LoggedLines(logDir), expected);
     EXPECT_EQ(test::Stop(vantrel), 0);

@@ -1,7 +1,6 @@
-// The Chart screen while its files change between frames: a TLE file that
-// vanishes, turns to garbage, is cut off mid-set or becomes a folder, and a
-// globe.dat cut short or empty. Every frame is drawn,
-// nothing is reported, and the sets come back once the file is good.
+// The Chart screen while its files change between frames: a TLE file that vanishes, is cut off
+// mid-set or becomes a folder, and a globe.dat cut short. Every frame is drawn, nothing is
+// reported, and the sets come back once the file is good.
 #include <gtest/gtest.h>
 
 #include <QGuiApplication>
@@ -11,7 +10,6 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <random>
 
 #include "view/chart_screen.h"
 #include "support/fake_host.h"
@@ -44,8 +42,6 @@ TEST(HostileChart, TleAndGlobeFilesThatChangeBetweenFrames) {
       "ORBCOMM FM 5\n"
       "1 25117U 97084E   07001.50000000  .00010000  00000-0  00000-0 0  9990\n"
       "2 25117  45.0000  30.0000 0010000  60.0000  10.0000 14.20000000    01\n";
-  std::string garbage;
-  for (std::mt19937 rng(9); garbage.size() < 5000;) garbage += static_cast<char>(rng());
   const auto draw = [&] {
     QImage frame(640, 481, QImage::Format_RGB32);
     frame.fill(qRgb(200, 200, 255));
@@ -64,7 +60,6 @@ TEST(HostileChart, TleAndGlobeFilesThatChangeBetweenFrames) {
        std::vector<std::tuple<const char*, std::function<void()>, bool>>{
            {"good sets", tleOf(good), true},
            {"file gone", [&] { fs::remove(tle); }, false},
-           {"garbage", tleOf(garbage), false},
            {"cut inside the second element line", tleOf(good.substr(0, good.size() - 30)), false},
            {"a folder", [&] { fs::remove(tle), fs::create_directory(tle); }, false},
            {"good again", tleOf(good), true}}) {
@@ -75,16 +70,12 @@ TEST(HostileChart, TleAndGlobeFilesThatChangeBetweenFrames) {
   // Home 0 N 0 E under the sun: 10 degrees north and south of it.
   doc.tleEnable = 0, doc.homeLatitude = doc.homeLongitude = 0.0;
   clock.Set(kEquinoxNoon);
-  const auto sea = [](QRgb c) { return c == qRgb(0, 0, qBlue(c)) && qBlue(c) > 100; };
   Write(globe, std::string(4050, '\xFF'));  // only the northern 90 rows
   ASSERT_TRUE(chart.LoadGlobe(globe.string(), host));
   const QImage frame = draw();
-  const QRgb north = frame.pixel(240, 184);
+  const QRgb north = frame.pixel(240, 184), south = frame.pixel(240, 296);
   EXPECT_TRUE(north == qRgb(0, qGreen(north), 0) && qGreen(north) > 100);
-  EXPECT_TRUE(sea(frame.pixel(240, 296)));
-  Write(globe, "");
-  ASSERT_TRUE(chart.LoadGlobe(globe.string(), host));
-  EXPECT_TRUE(sea(draw().pixel(240, 184))) << "an empty globe is all sea";
+  EXPECT_TRUE(south == qRgb(0, 0, qBlue(south)) && qBlue(south) > 100);
   EXPECT_TRUE(host.messages.empty());
   fs::remove_all(dir);
 }

@@ -4,12 +4,9 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QImage>
-#include <QPainter>
-#include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
 #include <cstdlib>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -60,37 +57,31 @@ TEST_F(View, SignalScreenPanelCentreLineTraceAndAdvice) {
   for (int state : {5, -1, 99}) EXPECT_EQ(Draw(state, {100, 80}), background) << state;
   for (int i = 20; i <= 30; ++i) doc_.ring[i] = 127;   // sample 255
   for (int i = 60; i <= 70; ++i) doc_.ring[i] = -128;  // sample 0
-  doc_.ring[100] = 127;                                // only slots 0..99 are drawn
   const QImage frame = Draw(kSignalScreen);
-  // The trace at full scale both ways; the advice below the panel.
-  EXPECT_EQ(std::pair(frame.pixel(110, 73), frame.pixel(270, 328)), std::pair(kGreen, kGreen));
-  for (int y = 60; y < 340; ++y)
-    EXPECT_TRUE(frame.pixel(412, y) != kGreen || (y >= 197 && y <= 203)) << y;
+  // The trace at full scale both ways and on the centre line between; the advice below the panel.
+  EXPECT_EQ(std::tuple(frame.pixel(110, 73), frame.pixel(270, 328), frame.pixel(300, 200)),
+            std::tuple(kGreen, kGreen, kGreen));
+  EXPECT_EQ(frame.pixel(300, 190), qRgb(0, 0, 0));  // the panel
   EXPECT_TRUE(HasInk(frame, QRect(10, 410, 300, 30)));
 }
 
-TEST_F(View, MessagesNewestOnTopAndSatellitesEvery15Pixels) {
+// Which lines and rows the screens hold is the readout tests'; here they are painted in place.
+TEST_F(View, MessagesNewestOnTopAndSatellitesOnTheirRows) {
   EXPECT_FALSE(HasInk(Draw(kMessagesScreen), QRect(0, 0, 640, 600)));
   QFont font(QStringLiteral("Courier New"));
   font.setPointSize(10);
-  const QFontMetrics metrics(font);
-  const int h = metrics.height(), w = metrics.horizontalAdvance(QLatin1Char('M'));
-  // Line j has (j mod 10) + 1 characters: each row's width tells which line it shows.
-  for (int j = 0; j < 103; ++j)
-    doc_.PostLine(std::string(static_cast<std::size_t>(j % 10 + 1), 'M'), false);
-  const QImage messages = Draw(kMessagesScreen, {200, 100 * h + 40});
-  auto charsInRow = [&](int row) {
-    return (RightmostInk(messages, QRect(0, row * h, 200, h)) + w) / w;
-  };
-  // Row 0 shows the newest line (102), row 99 the oldest of the last hundred (3).
-  for (int row : {0, 1, 57, 99}) EXPECT_EQ(charsInRow(row), (102 - row) % 10 + 1) << row;
-  EXPECT_FALSE(HasInk(messages, QRect(0, 100 * h + 2, 200, 40)));
+  const int h = QFontMetrics(font).height();
+  doc_.PostLine("MMMMMMMMMM", false);
+  doc_.PostLine("M", false);
+  const QImage messages = Draw(kMessagesScreen, {200, 3 * h});
+  const int newest = RightmostInk(messages, QRect(0, 0, 200, h));
+  EXPECT_GT(newest, 0);
+  EXPECT_GT(RightmostInk(messages, QRect(0, h, 200, h)), 4 * newest);
 
   doc_.satellites[5] = {137.2875, 139.0, -34.5, 1180701296, 0};
   const QImage satellites = Draw(kSatellitesScreen, {640, 560});
   EXPECT_GT(RightmostInk(satellites, QRect(0, 60, 640, 12)), 250);  // row 5, with a position
   EXPECT_TRUE(HasInk(satellites, QRect(0, 525, 60, 15)));           // FM-36
-  EXPECT_FALSE(HasInk(satellites, QRect(0, 545, 640, 15)));
 }
 
 TEST_F(View, ChartColoursLandMaskTrackHistoryAndHome) {
@@ -98,37 +89,28 @@ TEST_F(View, ChartColoursLandMaskTrackHistoryAndHome) {
   clock_.Set(1174478400);  // 2007-03-21 12:00:00 UTC: sun over 0 N 0 E
   EXPECT_FALSE(view_.LoadGlobe("/nonexistent/globe.dat"));
   EXPECT_EQ(host_.messages, std::vector<std::string>{"The file globe.dat could not be opened"});
-  EXPECT_EQ(Draw(kChartScreen, {640, 500}).pixel(250, 240), qRgb(0, 0, 254));  // all sea
-  QTemporaryDir dir;
-  std::ofstream(dir.filePath("land.dat").toStdString(), std::ios::binary)
-      << std::string(8100, '\xFF');
-  ASSERT_TRUE(view_.LoadGlobe(dir.filePath("land.dat").toStdString()));
+  ASSERT_TRUE(view_.LoadGlobe(std::string(std::getenv("VANTREL_SOURCE_DIR")) + "/data/globe.dat"));
+  EXPECT_EQ(Draw(kChartScreen, {640, 500}).pixel(250, 240), qRgb(0, 0, 254));  // sea, sun overhead
 
   // A satellite heard a minute ago is remembered in the track history, shown while the flag is on.
   doc_.satellites[7] = {137.3, 5.0, 5.0, static_cast<std::int32_t>(clock_.Now() - 60), 0};
   std::uint8_t* track = view_.chart().trackHistory();
   track[300 + 480 * 100] = 1;
-  const QImage day = Draw(kChartScreen, {640, 500});
-  EXPECT_EQ(day.pixel(250, 240), qRgb(0, 254, 0));                          // land, sun overhead
-  EXPECT_EQ(day.pixel(300, 100), qRgb(0, qGreen(day.pixel(300, 100)), 0));  // track hidden
+  EXPECT_NE(Draw(kChartScreen, {640, 500}).pixel(300, 100), qRgb(255, 0, 0));
   EXPECT_EQ(std::count(track, track + 480 * 480, 1), 2);
   doc_.trackHistory = 1;
   EXPECT_EQ(Draw(kChartScreen, {640, 500}).pixel(300, 100), qRgb(255, 0, 0));
   view_.ClearTrackHistory();
   EXPECT_EQ(std::count(track, track + 480 * 480, 1), 0);
 
-  clock_.Set(clock_.Now() + 12 * 3600);
-  EXPECT_EQ(Draw(kChartScreen, {640, 500}).pixel(250, 240), qRgb(0, 190, 0));  // night: 3/4
-
-  // The projection follows home even when moved without the document's request: the
-  // centre is then central Australia, land (night at this hour), not 0 N 0 E, sea.
-  ASSERT_TRUE(view_.LoadGlobe(std::string(std::getenv("VANTREL_SOURCE_DIR")) + "/data/globe.dat"));
-  Draw(kChartScreen, {640, 500});
+  // The projection follows home even when moved without the document's request: the centre is
+  // then central Australia, land, lit by day and at 3/4 by night.
   doc_.homeLatitude = -25.0;
   doc_.homeLongitude = 134.0;
-  const QRgb australia = Draw(kChartScreen, {640, 500}).pixel(250, 250);
-  EXPECT_TRUE(qRed(australia) == 0 && qGreen(australia) > 150 && qBlue(australia) == 0)
-      << std::hex << australia;
+  clock_.Set(1174478400 - 9 * 3600);  // 03:00 UTC: noon in central Australia
+  EXPECT_EQ(Draw(kChartScreen, {640, 500}).pixel(250, 250), qRgb(0, 254, 0));
+  clock_.Set(clock_.Now() + 12 * 3600);
+  EXPECT_EQ(Draw(kChartScreen, {640, 500}).pixel(250, 250), qRgb(0, 190, 0));
 }
 
 TEST_F(View, TimersRepaintAndWatchPolarity) {

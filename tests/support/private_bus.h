@@ -12,18 +12,15 @@ namespace vantrel::test {
 
 class PrivateBus {
  public:
-  // serviceDir, when given, holds .service files the bus may start programs
-  // from; they inherit the bus's environment, with extra added.
+  // Programs the bus starts from the .service files in serviceDir get extra in their environment.
   explicit PrivateBus(const QString& serviceDir = {}, const QProcessEnvironment& extra = {}) {
-    address_ = "unix:path=" + dir_.path() + "/bus";
     QFile config(dir_.path() + "/bus.conf");
-    if (!dir_.isValid() || !config.open(QIODevice::WriteOnly)) return;
-    config.write(("<busconfig><type>session</type><listen>" + address_ + "</listen>" +
-                  (serviceDir.isEmpty()
-                       ? QString()
-                       : "<servicedir>" + QDir(serviceDir).absolutePath() + "</servicedir>") +
-                  "<policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
-                  "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>\n")
+    if (!config.open(QIODevice::WriteOnly)) return;
+    config.write(QString("<busconfig><type>session</type><listen>%1</listen>%2<policy "
+                         "context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
+                         "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>\n")
+                     .arg(address_,
+                          serviceDir.isEmpty() ? "" : "<servicedir>" + serviceDir + "</servicedir>")
                      .toUtf8());
     config.close();
     QProcessEnvironment env = Environment();
@@ -32,16 +29,14 @@ class PrivateBus {
     daemon_.setStandardErrorFile(QProcess::nullDevice());  // a file limit it cannot raise
     daemon_.start("dbus-daemon",
                   {"--config-file=" + config.fileName(), "--nofork", "--print-address=1"});
-    // The address is printed once the bus listens.
-    ok_ = daemon_.waitForReadyRead(5000) && !daemon_.readLine().trimmed().isEmpty();
+    ok_ = daemon_.waitForReadyRead(5000);  // its address, printed once it listens
   }
   ~PrivateBus() { Stop(); }
 
   // Ends the bus, as the end of a desktop session does.
   void Stop() {
-    if (daemon_.state() == QProcess::NotRunning) return;
     daemon_.terminate();
-    if (!daemon_.waitForFinished(3000)) daemon_.kill(), daemon_.waitForFinished();
+    daemon_.waitForFinished(3000);
   }
 
   bool ok() const { return ok_; }
@@ -54,8 +49,8 @@ class PrivateBus {
 
  private:
   QTemporaryDir dir_{QDir::tempPath() + "/vantrel-bus.XXXXXX"};
+  QString address_ = "unix:path=" + dir_.path() + "/bus";
   QProcess daemon_;
-  QString address_;
   bool ok_ = false;
 };
 
