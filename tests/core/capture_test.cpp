@@ -82,8 +82,6 @@ TEST_F(Capture, StartPollAndStop) {
   EXPECT_EQ(wave_.calls, (Strings{"open -1", "start"}));
   EXPECT_EQ(wave_.queue.size(), 4u);
   EXPECT_EQ(wave_.UnprepareHeader(*doc_.captureHeaders[0]), kWaveStillPlaying);  // queued
-  for (int i = 0; i < 4; ++i)
-    EXPECT_EQ(doc_.captureHeaders[i]->data, doc_.captureBuffers[i].data());
   EXPECT_EQ(std::tuple(doc_.captureRunning, doc_.currentCaptureBuffer, doc_.ringWriteIndex,
                        host_.redraws),
             std::tuple(1, 0, 0, 1));

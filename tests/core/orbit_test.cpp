@@ -22,7 +22,6 @@ constexpr CTime k2007Jan1 = 1167609600;     // 2007-01-01 00:00:00 UTC
 constexpr CTime k2007Jan3At6 = 1167804000;  // 2007-01-03 06:00:00 UTC
 
 TEST(TimeBase, WorkedExamples) {
-  EXPECT_DOUBLE_EQ(JulianDate(2000, 1, 1, 12, 0, 0), 2451545.0);
   EXPECT_DOUBLE_EQ(JulianDate(2007, 1, 1, 0, 0, 0), 2454101.5);
   // January and February count as months 13 and 14 of the year before.
   EXPECT_DOUBLE_EQ(JulianDate(2007, 2, 28, 0, 0, 0) + 1, JulianDate(2007, 3, 1, 0, 0, 0));
@@ -138,7 +137,6 @@ TEST(ChartCells, ProjectionCellsUnderPixelsAndRecentPositions) {
     return std::pair<int, int>(c.colatitude, c.longitude);
   };
   EXPECT_EQ(cell(1, 0.0, 0.0), std::pair(89, 317));
-  EXPECT_EQ(cell(479, 0.0, 0.0), std::pair(89, 43));
   EXPECT_EQ(cell(240, -34.5, 139.0), std::pair(124, 139));  // the default home
   EXPECT_EQ(LongitudeCell(-0.5), 0);
   EXPECT_EQ(LongitudeCell(-1.5), 359);
@@ -168,7 +166,6 @@ TEST(ChartCells, ProjectionCellsUnderPixelsAndRecentPositions) {
   };
   EXPECT_TRUE(recent(-30.0, 140.0, now - 299));
   EXPECT_FALSE(recent(-30.0, 140.0, now - 300));
-  EXPECT_FALSE(recent(-30.0, 140.0, now - 301));
   EXPECT_FALSE(recent(0.0, 140.0, now));  // no position: a zero coordinate
   EXPECT_FALSE(recent(-30.0, 0.0, now));
 }

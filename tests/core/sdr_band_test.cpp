@@ -58,22 +58,18 @@ TEST(SdrBand, EachSatelliteOfABandDecodesInEveryFormat) {
     std::map<Packet, std::size_t> sender;
     const int count = 160;
     for (std::size_t s = 0; s < c.ebN0Db.size(); ++s) {
-      synth::BandSatellite satellite;
-      satellite.channelHz = c.rate > 300000 ? channels[s] : 0.0;
-      satellite.dopplerHz = doppler[s];
-      satellite.driftHzPerSecond = drift[s];
-      satellite.ebN0Db = c.ebN0Db[s];
-      satellite.inverted = s % 2 == 1;
-      satellite.leadInBits = leadIn[s];
-      satellite.packets =
-          synth::DownlinkPackets(10 + static_cast<int>(s), count, 7 + static_cast<unsigned>(s));
-      for (const Packet& p : satellite.packets) sender[p] = s;
-      satellites.push_back(satellite);
+      satellites.push_back(
+          {.channelHz = c.rate > 300000 ? channels[s] : 0.0,
+           .dopplerHz = doppler[s],
+           .driftHzPerSecond = drift[s],
+           .ebN0Db = c.ebN0Db[s],
+           .inverted = s % 2 == 1,
+           .leadInBits = leadIn[s],
+           .packets = synth::DownlinkPackets(10 + int(s), count, 7 + unsigned(s))});
+      for (const Packet& p : satellites.back().packets) sender[p] = s;
     }
-    synth::BandOptions options;
-    options.sampleRate = c.rate;
-    options.seconds = (count * 96 + 300) / 4800.0;
-    const auto band = synth::SynthesizeBand(satellites, options);
+    const auto band = synth::SynthesizeBand(
+        satellites, {.sampleRate = c.rate, .seconds = (count * 96 + 300) / 4800.0});
     const auto bytes = synth::EncodeIq(band, c.format);
 
     std::vector<int> found(satellites.size(), 0);

@@ -54,7 +54,6 @@ TEST(SoftPacketFinder, CorrectsWeakBitsOnlyAndReadsBothPolarities) {
     int corrected;
   };
   const Row rows[] = {
-      {kMessage, false, {}, 0.2f, 0},
       {kMessage, false, {37}, 0.2f, 1},  // located from the two sums
       {kMessage, true, {90}, 0.2f, 1},
       {kMessage, false, {12, 61}, 0.1f, 2},      // two of the weakest bits
