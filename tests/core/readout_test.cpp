@@ -2,6 +2,8 @@
 // text a copy puts on the clipboard.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "document/automation.h"
 #include "document/copy_text.h"
 #include "document/vantrel_doc.h"
@@ -79,13 +81,12 @@ TEST_F(Readout, CopyTextOfTheMessagesScreen) {
 
 TEST_F(Readout, CopyTextOfTheSatellitesScreenIsAlways36Rows) {
   doc_.viewState = 3;
-  std::string expected;
-  for (int k = 1; k <= 36; ++k) expected += (k < 10 ? "FM-0" : "FM-") + std::to_string(k) + "\r\n";
-  EXPECT_EQ(BuildCopyText(doc_), expected);
   doc_.satellites[5] = {137.2875, 139.0, -34.5, 1180701296, 0};
   doc_.satellites[12].frequency = 137.7375;
   doc_.satellites[20].frequency = 138.0;  // out of range: short row
   const std::string text = BuildCopyText(doc_);
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 36);
+  EXPECT_TRUE(text.starts_with("FM-01\r\n") && text.ends_with("\r\nFM-36\r\n"));
   for (const char* rows :
        {"\r\nFM-05 137.2875MHz -34.50000\xB0  139.00000\xB0 07-06-01 12:34:56\r\n",
         "\r\nFM-12 137.7375MHz\r\nFM-13\r\n", "\r\nFM-20\r\n"})
