@@ -48,6 +48,7 @@ class FakeWaveIn final : public WaveIn {
     return calls.push_back("close"), open = false, queue.empty() ? kWaveOk : kWaveStillPlaying;
   }
   void Fill(std::vector<std::uint8_t> audio) { queue.Fill(audio.data(), audio.size()); }
+  void Fail(int code) { ReportFailure(code); }
 
   Strings names, calls;
   int capsFailsFor = -1, openResult = kWaveOk, startResult = kWaveOk;
@@ -128,6 +129,27 @@ TEST_F(Capture, StartPollAndStop) {
             std::pair(std::size_t{6}, std::size_t{2}));
   EXPECT_EQ(host_.titles, (Strings{kRunning, kStopped, kStopped}));
   EXPECT_TRUE(host_.messages.empty());
+}
+
+// The device failing while recording: one message, then quiet tries every
+// 2 s until it opens again, which the status line says once.
+TEST_F(Capture, AFailedDeviceIsTriedAgainQuietlyUntilItOpens) {
+  doc_.StartCapture();
+  wave_.Fail(kWaveNoDriver);
+  EXPECT_EQ(host_.messages, Strings{"On recording..no device driver present"});
+  const auto retry = doc_.retryTimerId;
+  EXPECT_EQ(host_.timers.at(retry), (std::pair{3, 2000}));
+  wave_.openResult = kWaveBadDeviceId;
+  doc_.RetryCapture();
+  doc_.waveIn = nullptr;  // no audio system at all this time
+  doc_.RetryCapture();
+  EXPECT_EQ(std::tuple(doc_.captureRunning, host_.messages.size(), host_.statuses.size()),
+            std::tuple(0, std::size_t{1}, std::size_t{0}));
+  doc_.waveIn = &wave_, wave_.openResult = kWaveOk;
+  doc_.RetryCapture();
+  EXPECT_EQ(doc_.captureRunning, 1);
+  EXPECT_EQ(host_.statuses, Strings{"The audio input is back: processing live signals again"});
+  EXPECT_EQ(host_.timers.count(retry), 0u);
 }
 
 TEST_F(Capture, FirstFourReadableDevicesFillTheirSlotsAndTheSlotPicksTheDevice) {
@@ -219,14 +241,15 @@ class FakeSdrInput final : public sdr::SdrInput {
 TEST_F(Capture, SdrReceiversFollowTheSoundCardsAndAFailingOneStopsWithOneMessage) {
   FakeSdrInput sdrInput;
   doc_.sdrInput = &sdrInput;
-  for (const auto& [cards, firstSdrSlot] : {std::pair{2, 2}, std::pair{4, 3}}) {
+  using Names = std::array<std::string, 5>;
+  for (const auto& [cards, names] : {std::pair{1, Names{"card", "SDR 0", "SDR 1", "", ""}},
+                                     std::pair{4, Names{"card", "card", "card", "SDR 0", ""}}}) {
     doc_.deviceName = {};
     wave_.names.assign(static_cast<std::size_t>(cards), "card");
     doc_.EnumerateSoundCards();
     doc_.EnumerateSdrReceivers();
-    EXPECT_EQ(doc_.deviceName[static_cast<std::size_t>(firstSdrSlot)], "SDR 0");
-    EXPECT_EQ(doc_.deviceName[2], cards == 2 ? "SDR 0" : "card");
-    EXPECT_EQ(doc_.SdrSlot(0), firstSdrSlot);
+    EXPECT_EQ(doc_.deviceName, names);
+    EXPECT_EQ(doc_.SdrSlot(0), cards == 1 ? 1 : 3);
   }
   doc_.soundCardSlot = 3;
   doc_.StartCapture();

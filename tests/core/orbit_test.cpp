@@ -4,8 +4,10 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <tuple>
 
 #include "document/satellite_record.h"
 #include "orbit/chart_projection.h"
@@ -35,6 +37,9 @@ TEST(TimeBase, WorkedExamples) {
   EXPECT_EQ(DaysSinceEquinox(kEquinox2007 + 86400), 1);
   EXPECT_EQ(DaysSinceEquinox(k2007Jan1), -79);
   EXPECT_EQ(UtcOffset(1178964672), 0);
+  setenv("TZ", "AEST-10", 1), tzset();  // 20:11 local at 10:11 UTC
+  EXPECT_EQ(UtcOffset(1178964672), -36000);
+  setenv("TZ", "UTC", 1), tzset();
 }
 
 // Element lines with each field at its columns.
@@ -75,14 +80,14 @@ TEST(OrbitModel, WorkedExamples) {
 }
 
 TEST(OrbitModel, EveryFieldAtItsColumns) {
-  const Elements e{"123.45678901", " .00012345", "108.1234", "359.9999",
+  const Elements e{"123.45678901", "-.00012345", "108.1234", "359.9999",
                    "1234567",      "270.5000",   "123.4567", "14.12345678"};
   const auto p = ParseTleElements(e.Line1(), e.Line2());
   ASSERT_TRUE(p);
   const double got[] = {p->epochDay,     p->meanMotionRate,    p->inclination, p->rightAscension,
                         p->eccentricity, p->argumentOfPerigee, p->meanAnomaly, p->meanMotion};
-  const double want[] = {123.45678901, 0.00012345, 108.1234, 359.9999,
-                         0.1234567,    270.5,      123.4567, 14.12345678};
+  const double want[] = {123.45678901, -0.00012345, 108.1234, 359.9999,
+                         0.1234567,    270.5,       123.4567, 14.12345678};
   for (int i = 0; i < 8; ++i) EXPECT_DOUBLE_EQ(got[i], want[i]) << i;
   EXPECT_EQ(p->epochYear, 7);
 }
@@ -138,6 +143,10 @@ TEST(ChartCells, ProjectionCellsUnderPixelsAndRecentPositions) {
   };
   EXPECT_EQ(cell(1, 0.0, 0.0), std::pair(89, 317));
   EXPECT_EQ(cell(240, -34.5, 139.0), std::pair(124, 139));  // the default home
+  // Full light to 85 degrees from the sun, dimming to 3/4 beyond 94.
+  EXPECT_EQ(std::tuple(ShadeForSun(200, 85), ShadeForSun(200, 90), ShadeForSun(200, 94),
+                       ShadeForSun(200, 95)),
+            std::tuple(200, 175, 155, 150));
   EXPECT_EQ(LongitudeCell(-0.5), 0);
   EXPECT_EQ(LongitudeCell(-1.5), 359);
   // Poles and odd homes stay inside the mask.
