@@ -32,7 +32,6 @@ TEST(HomeLocationText, FormatAndParse) {
                    {"37 11.1", -(7 + 11.1 / 60)},  // the first digit is taken as the letter
                    {"N37", 37.0},
                    {"N10 75", 11.25},  // minutes are not range-checked
-                   {"", 0.0},
                    {"Nabc", 0.0},
                    {"N99999999999999999999 1", 0.0}};
   for (const auto& l : latitudes) EXPECT_DOUBLE_EQ(ParseHomeLatitude(l.text), l.value) << l.text;

@@ -179,7 +179,7 @@ TEST(ChartCells, ProjectionCellsUnderPixelsAndRecentPositions) {
   EXPECT_FALSE(recent(-30.0, 0.0, now));
 }
 
-TEST(GlobeMaskFile, ShippedMaskKnowsTheContinents) {
+TEST(GlobeMaskFile, ShippedMaskKnowsTheContinentsAndAShortFileEndsInSea) {
   const std::string path = std::string(std::getenv("VANTREL_SOURCE_DIR")) + "/data/globe.dat";
   ASSERT_EQ(std::filesystem::file_size(path), GlobeMask::kMaskBytes);
   GlobeMask globe;
@@ -190,6 +190,12 @@ TEST(GlobeMaskFile, ShippedMaskKnowsTheContinents) {
   // Australia and France west of Greenwich are land; the Pacific and the Indian Ocean sea.
   EXPECT_TRUE(land(-25.5, 134.5) && land(47.5, -1.5));
   EXPECT_FALSE(land(0.5, -160.5) || land(-30.5, 80.5));
+  // A file cut short after the northern 90 rows: the rest is sea.
+  const std::string cut = testing::TempDir() + "vantrel-cut-globe.dat";
+  std::ofstream(cut, std::ios::binary) << std::string(GlobeMask::kMaskBytes / 2, '\xFF');
+  ASSERT_TRUE(globe.Load(cut));
+  EXPECT_TRUE(land(0.5, -160.5) && !land(-0.5, -160.5));
+  std::filesystem::remove(cut);
   EXPECT_FALSE(globe.Load("/nonexistent/globe.dat"));
   EXPECT_FALSE(land(-25.5, 134.5));  // all sea without the file
 }

@@ -38,12 +38,10 @@ TEST_F(Readout, GetSatData) {
               {12, 5, kItemLatitude, -33.25},
               {12, 5, kItemLongitude, 12.5},
               {12, 5, kItemTime, "2007-05-12 10:11:12UTC"},
-              {12, 5, 3, 0.0},
               {12, 0, 4, 0.0},  // numbers, not empty values
               {12, 5, 6, empty},
               {12, 7, kItemTime, epoch},
               {12, 7, kItemLatitude, 0.0},  // no position yet
-              {0, 0, kItemName, "FM-00"},
               {37, 0, kItemName, "FM-00"}};
   for (const auto& r : rows) {
     doc_.lastSatellite = r.last;

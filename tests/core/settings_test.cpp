@@ -93,17 +93,11 @@ TEST_F(Settings, FirstRunMissingMalformedOrOutOfRangeValuesKeepDefaults) {
   EXPECT_TRUE(doc_.LoadSettings(store_));
   EXPECT_EQ(Saved(doc_).values, defaults.values);
 
-  for (const auto& [name, value] : std::map<std::string, std::int32_t>{{"ViewState", 7},
-                                                                       {"Soundcardoption", 9},
-                                                                       {"Logflag", 2},
-                                                                       {"Rawflag", -1},
-                                                                       {"b1A", 5},
-                                                                       {"FeedPort", 0},
-                                                                       {"FeedEnable", 2},
-                                                                       {"FeedTls", -1},
-                                                                       {"Demodulator", 2},
-                                                                       {"SdrAutoGain", 2}})
-    store_.Put(name, K::Integer, value);
+  std::istringstream outOfRange(
+      "ViewState 7 Soundcardoption 9 Logflag 2 Rawflag -1 b1A 5 FeedPort 0 FeedEnable 2 "
+      "FeedTls -1 Demodulator 2 SdrAutoGain 2");
+  std::string name;
+  for (std::int32_t value; outOfRange >> name >> value;) store_.Put(name, K::Integer, value);
   store_.values["b1B"] = {K::Integer, {1, 0}};  // does not fit a 32-bit integer
   store_.Put("HomeLat", K::Double, std::numeric_limits<double>::quiet_NaN());
   store_.Put("HomeLon", K::Double, std::numeric_limits<double>::infinity());

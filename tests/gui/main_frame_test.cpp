@@ -99,8 +99,7 @@ TEST_F(MainFrame, HelpOpensTheManualOrSaysWhyNot) {
   EXPECT_TRUE(opened[0].isLocalFile() && opened[0].toLocalFile().endsWith("manual/index.html"));
   frame_.SetUrlOpener([](const QUrl&) { return false; });
   Trigger(cmd::kHelp);
-  ASSERT_EQ(messages_.size(), 1);
-  EXPECT_TRUE(messages_[0].startsWith("No web browser could open the manual"));
+  EXPECT_TRUE(messages_.size() == 1 && messages_[0].startsWith("No web browser could open"));
 }
 
 // What the dialogs accept is the command tests'; here the widgets carry it.

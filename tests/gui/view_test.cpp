@@ -114,10 +114,6 @@ TEST_F(View, ChartColoursLandMaskTrackHistoryAndHome) {
 }
 
 TEST_F(View, TimersRepaintAndWatchPolarity) {
-  doc_.pollTimerId = 8;
-  for (std::uint32_t other : {8u, 9u, 0u}) view_.OnTimer(other);  // poll, someone else's, none
-  EXPECT_EQ(host_.redraws, 0);
-
   doc_.polarity = 1;
   doc_.lastDecodeTime = clock_.Now() - 6;  // silent for more than five seconds
   doc_.refreshTimerId = view_.SetTimer(2, 10);
