@@ -42,6 +42,7 @@ TEST_F(Readout, GetSatData) {
               {12, 5, 6, empty},
               {12, 7, kItemTime, epoch},
               {12, 7, kItemLatitude, 0.0},  // no position yet
+              {36, 0, kItemName, "FM-36"},
               {37, 0, kItemName, "FM-00"}};
   for (const auto& r : rows) {
     doc_.lastSatellite = r.last;

@@ -100,7 +100,7 @@ TEST_F(Settings, FirstRunMissingMalformedOrOutOfRangeValuesKeepDefaults) {
   for (std::int32_t value; outOfRange >> name >> value;) store_.Put(name, K::Integer, value);
   store_.values["b1B"] = {K::Integer, {1, 0}};  // does not fit a 32-bit integer
   store_.Put("HomeLat", K::Double, std::numeric_limits<double>::quiet_NaN());
-  store_.Put("HomeLon", K::Double, std::numeric_limits<double>::infinity());
+  store_.Put("HomeLon", K::Double, 180.0);   // the edge is still in range
   store_.Put("SdrRate", K::Double, 9599.0);  // below any rate a downlink fits in
   store_.Put("SdrCentre", K::Double, -137.5e6);
   for (const auto& [name, size] :
@@ -118,6 +118,7 @@ TEST_F(Settings, FirstRunMissingMalformedOrOutOfRangeValuesKeepDefaults) {
   expected.values["b1E"] = store_.values["b1E"];
   expected.values["TrackHistory"] = store_.values["TrackHistory"];
   expected.values["TleFlag"] = store_.values["TleFlag"];
+  expected.values["HomeLon"] = store_.values["HomeLon"];
   expected.values["LogDirectory"].second.clear();
   EXPECT_EQ(Saved(doc_).values, expected.values);
 

@@ -72,7 +72,8 @@ TEST_F(MainFrame, CommandsUpdateChecksEnablesBarsAndPolarityPane) {
                  cmd::kSource1 + 1})
     Trigger(id);
   EXPECT_EQ(std::tie(doc_.viewState, doc_.rawFlag, doc_.soundCardSlot), std::make_tuple(2, 1, 1));
-  EXPECT_TRUE(Action(cmd::kViewChart)->isChecked() && !Action(cmd::kSource1)->isChecked());
+  EXPECT_TRUE(Action(cmd::kViewChart)->isChecked() && !Action(cmd::kSource1)->isChecked() &&
+              Action(cmd::kSource1)->isCheckable());
   EXPECT_TRUE(frame_.toolBar()->isHidden() && frame_.statusBar()->isHidden());
   EXPECT_EQ(Action(cmd::kSource1)->text(), "TestInput");
   doc_.captureRunning = 1;
