@@ -1,8 +1,6 @@
 #include "feed/mqtt_feed.h"
 
-#include <cerrno>
 #include <chrono>
-#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -18,11 +16,6 @@ constexpr int kFirstRetryMs = 1000;
 constexpr int kLongestRetryMs = 4000;
 constexpr auto kConnectTimeout = std::chrono::seconds(10);
 constexpr const char* kCertificateDirectory = "/etc/ssl/certs";
-
-std::string ErrorText(int rc) {
-  if (rc == MOSQ_ERR_ERRNO) return std::strerror(errno);
-  return mosquitto_strerror(rc);
-}
 
 std::string Dump(const nlohmann::ordered_json& object) {
   return object.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
@@ -51,7 +44,8 @@ MqttFeed::MqttFeed(FeedSettings settings)
   if (settings_.tls) {
     const int rc =
         mosquitto_tls_set(client_, nullptr, kCertificateDirectory, nullptr, nullptr, nullptr);
-    if (rc != MOSQ_ERR_SUCCESS) notice_ = "Network feed: TLS unavailable: " + ErrorText(rc);
+    if (rc != MOSQ_ERR_SUCCESS)
+      notice_ = std::string("Network feed: TLS unavailable: ") + mosquitto_strerror(rc);
   }
   thread_ = std::thread([this] { Run(); });
 }
@@ -132,7 +126,7 @@ void MqttFeed::Run() {
     if (!attempting) {
       const int rc = mosquitto_connect_async(client_, settings_.host.c_str(), settings_.port, 30);
       if (rc != MOSQ_ERR_SUCCESS) {
-        pause(ErrorText(rc));
+        pause(mosquitto_strerror(rc));
         continue;
       }
       attempting = true;
@@ -144,7 +138,7 @@ void MqttFeed::Run() {
     }
     const int rc = mosquitto_loop(client_, 100, 1);
     if (rc != MOSQ_ERR_SUCCESS) {
-      pause(ErrorText(rc));
+      pause(mosquitto_strerror(rc));
     } else if (linkLost_) {
       linkLost_ = false;
       pause("connection lost");
