@@ -17,6 +17,7 @@
 #include <nlohmann/json.hpp>
 #include <thread>
 
+#include "feed/feed_runner.h"
 #include "synth/packet_builder.h"
 #include "synth/signal_synth.h"
 
@@ -134,6 +135,27 @@ TEST(NetworkFeed, ABrokerOutageDelaysPacketsButNeitherDecodingNorLosesThem) {
   EXPECT_TRUE(err[0].starts_with("vantrel-decode: Network feed: cannot reach the broker"))
       << err[0];
   EXPECT_TRUE(err[1].starts_with("vantrel-decode: Network feed: the broker")) << err[1];
+}
+
+// The desktop program's feed: the reason it cannot connect, a new one when the
+// settings change, none once disabled.
+TEST(NetworkFeed, TheDesktopFeedFollowsItsSettings) {
+  HeldClock clock(1178964672);
+  CVantrelDoc doc(clock, "/nonexistent/");
+  doc.feed = {1, "127.0.0.1", 1, "vantrel", "one", "", "", 0};  // nothing listens on port 1
+  FeedRunner runner(doc);
+  std::optional<std::string> notice;
+  for (int i = 0; i < 100 && !notice; ++i, std::this_thread::sleep_for(50ms))
+    notice = runner.Sync();
+  EXPECT_EQ(notice.value_or("").rfind(
+                "Network feed: cannot reach the broker 127.0.0.1:1 (Connection refused)", 0),
+            0u);
+  doc.feed.station = "two";
+  runner.Sync();
+  EXPECT_EQ(static_cast<MqttFeed*>(doc.packetListener)->settings().station, "two");
+  doc.feed.enabled = 0;
+  runner.Sync();
+  EXPECT_EQ(doc.packetListener, nullptr);
 }
 
 }  // namespace
