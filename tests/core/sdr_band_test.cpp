@@ -102,6 +102,18 @@ TEST(SdrBand, EachSatelliteOfABandDecodesInEveryFormat) {
   }
 }
 
+// A satellite that has set: its channel closes once it has been quiet a while.
+TEST(SdrBand, ASatelliteThatHasSetLosesItsChannel) {
+  sdr::SdrReceiver receiver(48000.0, std::nullopt);
+  const auto band = synth::SynthesizeBand(
+      {{.channelHz = 5000, .ebN0Db = 14, .packets = synth::DownlinkPackets(12, 20, 3)}},
+      {.sampleRate = 48000, .seconds = 17});
+  receiver.Push(band.data(), 48000);
+  EXPECT_EQ(receiver.spectrum().channels.size(), 1u);
+  receiver.Push(band.data() + 48000, band.size() - 48000);
+  EXPECT_TRUE(receiver.spectrum().channels.empty());
+}
+
 std::vector<std::uint8_t> ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), {}};
