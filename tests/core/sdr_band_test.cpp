@@ -5,7 +5,6 @@
 #include <fstream>
 #include <iterator>
 #include <map>
-#include <set>
 #include <sstream>
 
 #include "sdr/sdr_receiver.h"

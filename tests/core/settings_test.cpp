@@ -3,7 +3,6 @@
 // satellite records restored byte for byte.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <limits>
 #include <sstream>
 

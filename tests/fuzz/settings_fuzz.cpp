@@ -14,12 +14,6 @@
 
 using vantrel::fuzz::Check;
 
-namespace {
-
-using vantrel::SettingKind;
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 1) return 0;
   vantrel::test::MemorySettingsStore store;
@@ -31,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Mostly the receiver's own names, sometimes a stranger's.
     const std::string name =
         data[at] < 216 ? names[data[at] % names.size()] : "Stranger" + std::to_string(data[at]);
-    store.values[name] = {static_cast<SettingKind>(data[at + 1] % 4),
+    store.values[name] = {static_cast<vantrel::SettingKind>(data[at + 1] % 4),
                           {data + at + 3, data + at + 3 + length}};
     at += 3 + length;
   }
