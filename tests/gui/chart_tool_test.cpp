@@ -24,10 +24,7 @@ int CountPixels(const QImage& image, const QRect& area, bool (*test)(QRgb)) {
 TEST(ChartTool, ChartWithDecodedSatellite) {
   QTemporaryDir dir;
   const auto path = [&](const char* name) { return dir.filePath(name).toStdString(); };
-  // Ephemeris of FM-12 at 45.000173 N 36.869898 E.
-  const synth::Packet ephemeris = {0x1F, 0x0C, 0x90, 0xD0, 0xCB, 0xC6, 0xAD, 0xB4,
-                                   0xC4, 0x0C, 0,    0,    0,    0,    0,    0,
-                                   0,    0x40, 0x32, 0x03, 0x78, 0x05, 0x49, 0x78};
+  const auto ephemeris = synth::EphemerisPacket(12, 45.0, 36.87, 800.0, 1400, 0);
   ASSERT_TRUE(synth::WriteWav(
       path("pass.wav"),
       synth::SynthesizePackets({ephemeris}, {.leadInSamples = 2000, .idleBits = 40})));

@@ -20,14 +20,15 @@ void CVantrelDoc::EnumerateSdrReceivers() {
     if (sdrDevice[slot] >= 0 && deviceId[slot] < 0) deviceName[slot].clear();
   sdrDevice.fill(-1);
   if (sdrInput == nullptr || sdrInput->DeviceCount() == 0) return;
-  int soundCards = 0;
-  while (soundCards < kMenuSlots && deviceId[static_cast<std::size_t>(soundCards)] >= 0)
-    ++soundCards;
-  const int first = std::min(soundCards, kMenuSlots - 1);
-  for (int device = 0; device < sdrInput->DeviceCount() && first + device < kMenuSlots; ++device) {
-    const auto slot = static_cast<std::size_t>(first + device);
-    deviceName[slot] = sdrInput->DeviceName(device);
-    sdrDevice[slot] = device;
+  // Receivers take the slots no sound card holds; with all four taken, the
+  // last one, so that at least one receiver can be chosen.
+  std::vector<std::size_t> free;
+  for (std::size_t slot = 0; slot < kMenuSlots; ++slot)
+    if (deviceId[slot] < 0) free.push_back(slot);
+  if (free.empty()) free.push_back(kMenuSlots - 1);
+  for (int device = 0; device < sdrInput->DeviceCount() && device < int(free.size()); ++device) {
+    deviceName[free[std::size_t(device)]] = sdrInput->DeviceName(device);
+    sdrDevice[free[std::size_t(device)]] = device;
   }
 }
 
