@@ -130,6 +130,7 @@ TEST(TleFile, BlankLinesLineEndsCutOffLastSetAndLabels) {
   EXPECT_EQ(TleLabel("ORBCOMM FM 5"), "FM5");
   EXPECT_EQ(TleLabel("ISS (ZARYA)"), "ISS(ZARYA)");
   EXPECT_FALSE(ForEachTleSet("/nonexistent/x.tle", [](const TleSet&) { FAIL(); }));
+  ForEachTleSet(std::filesystem::temp_directory_path(), [](const TleSet&) { FAIL(); });  // a folder
 }
 
 TEST(ChartCells, ProjectionCellsUnderPixelsAndRecentPositions) {
