@@ -129,20 +129,6 @@ class SensitiveAudio : public ::testing::Test {
   std::vector<Packet> packets_;
 };
 
-TEST_F(SensitiveAudio, CorrectedPacketsStillFaceInterpretation) {
-  Stream s;
-  s.Add(WithChecksum({0x1A, 0x22, 0x01, 0x23, 0x45, 0x67, 0x89, 0xAB, 0xCD, 0xEF}), false,
-        {40});  // part 3 of 2
-  s.Add(kMessage, true, {41});
-  SoftPacketFinder finder([&](const FoundPacket& p) { return doc_.InterpretFoundPacket(p); });
-  for (const float b : s.bits) finder.Push(b);
-  finder.Flush();
-  EXPECT_EQ(doc_.MessagesInArrivalOrder(),
-            std::vector<std::string>{"Message (pt. 2 of 2) EFCDA B8967 45230 00001"});
-  EXPECT_EQ(doc_.packetSource.correctedBits, 1);
-  EXPECT_EQ(doc_.packetSource.polarity, 1);
-}
-
 TEST_F(SensitiveAudio, WeakDriftingSignalsOfEitherPolarity) {
   const double sigma = 60 / std::pow(10.0, 8.0 / 20);  // 8 dB peak SNR
   struct Row {

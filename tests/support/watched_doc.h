@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <ostream>
 #include <vector>
 
 #include "decoder/packet_types.h"
@@ -19,13 +18,6 @@ struct WatchedPacket {
   std::vector<std::uint8_t> bytes;
   bool operator==(const WatchedPacket&) const = default;
 };
-
-inline std::ostream& operator<<(std::ostream& out, const WatchedPacket& f) {
-  out << "{at " << f.label << " pos " << f.position << " newest " << f.newest << " pol "
-      << f.polarity;
-  for (const auto b : f.bytes) out << ' ' << int{b};
-  return out << '}';
-}
 
 class WatchedDoc : public CVantrelDoc {
  public:
