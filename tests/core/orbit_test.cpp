@@ -115,7 +115,7 @@ TEST(TleFile, BlankLinesLineEndsCutOffLastSetAndLabels) {
   const auto read = [&](const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
     std::vector<TleSet> sets;
-    ForEachTleSet(path.string(), [&](const TleSet& set) { sets.push_back(set); });
+    EXPECT_TRUE(ForEachTleSet(path.string(), [&](const TleSet& set) { sets.push_back(set); }));
     return sets;
   };
   const std::string crlf = "ORBCOMM FM 5\r\n" + e.Line1() + "\r\n" + e.Line2() + "\r\n";
