@@ -7,6 +7,7 @@
 #include <map>
 #include <sstream>
 
+#include "sdr/differential_demodulator.h"
 #include "sdr/sdr_receiver.h"
 #include "synth/band_synth.h"
 
@@ -16,8 +17,7 @@ namespace {
 using sdr::IqFormat;
 using synth::Packet;
 
-// Feeds the bytes in odd-sized pieces, as a pipe hands them over, so that
-// samples are cut at piece boundaries.
+// Feeds the bytes in odd-sized pieces, as a pipe does, cutting samples apart.
 std::vector<sdr::SdrPacket> Receive(const std::vector<std::uint8_t>& bytes, IqFormat format,
                                     double rate, std::optional<double> centre = std::nullopt) {
   sdr::SdrReceiver receiver(rate, centre);
@@ -99,6 +99,15 @@ TEST(SdrBand, EachSatelliteOfABandDecodesInEveryFormat) {
     }
     EXPECT_LE(falsePackets, 3);
   }
+}
+
+// The symbol interpolator is exact on a cubic, on a sample and between two.
+TEST(SdrBand, TheSymbolInterpolatorIsExactOnACubic) {
+  const auto f = [](double t) { return sdr::Complex(float(2 - 0.3 * t + 0.01 * t * t * t), 0.1f); };
+  std::array<sdr::Complex, 16> ring;
+  for (int n = 0; n < 16; ++n) ring[std::size_t(n)] = f(n);
+  for (const double at : {5.0, 5.3, 6.75})
+    EXPECT_LT(std::abs(sdr::InterpolateRing(ring.data(), ring.size(), at) - f(at)), 1e-4) << at;
 }
 
 // A satellite that has set: its channel closes once it has been quiet a while.

@@ -17,13 +17,10 @@ constexpr float kReferenceMemory = 0.7f;
 constexpr std::array<std::complex<double>, 4> kSymbolPhasor{{{1, 0}, {0, -1}, {-1, 0}, {0, 1}}};
 }  // namespace
 
-Complex DifferentialDemodulator::SampleAt(double position) const {
-  // Cubic Lagrange interpolation between samples i and i + 1.
+Complex InterpolateRing(const Complex* ring, std::size_t size, double position) {
   const auto i = static_cast<std::int64_t>(std::floor(position));
   const float mu = static_cast<float>(position - static_cast<double>(i));
-  auto at = [this](std::int64_t n) {
-    return history_[static_cast<std::size_t>(n) & (kHistory - 1)];
-  };
+  auto at = [&](std::int64_t n) { return ring[static_cast<std::size_t>(n) & (size - 1)]; };
   const Complex ym1 = at(i - 1), y0 = at(i), y1 = at(i + 1), y2 = at(i + 2);
   const float c0 = -mu * (mu - 1) * (mu - 2) / 6, c1 = (mu + 1) * (mu - 1) * (mu - 2) / 2;
   const float c2 = -(mu + 1) * mu * (mu - 2) / 2, c3 = (mu + 1) * mu * (mu - 1) / 6;
@@ -48,7 +45,7 @@ void DifferentialDemodulator::Process(const std::vector<Complex>& samples,
     }
     // Interpolation reaches two samples past the symbol's position.
     while (nextSymbol_ + 2.0 <= static_cast<double>(n)) {
-      const Complex symbol = SampleAt(nextSymbol_);
+      const Complex symbol = InterpolateRing(history_.data(), kHistory, nextSymbol_);
       // The bit is read against a reference that averages the last few
       // symbols, each turned by the steps decided since, rather than against
       // the previous symbol alone: less noise in the reference, closer to

@@ -15,6 +15,10 @@
 
 namespace vantrel::sdr {
 
+// Cubic Lagrange interpolation at a position between samples i and i + 1 of
+// a ring whose size is a power of two, from samples i - 1 .. i + 2.
+Complex InterpolateRing(const Complex* ring, std::size_t size, double position);
+
 class DifferentialDemodulator {
  public:
   // Appends one soft bit per symbol found in samples to *bits.
@@ -29,8 +33,6 @@ class DifferentialDemodulator {
   void AdoptTiming(const DifferentialDemodulator& settled);
 
  private:
-  Complex SampleAt(double position) const;
-
   static constexpr int kHistory = 16;  // power of two, > 4 + interpolator reach
   std::array<Complex, kHistory> history_{};
   std::int64_t count_ = 0;           // samples seen
