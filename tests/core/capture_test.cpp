@@ -15,7 +15,6 @@ namespace vantrel {
 namespace {
 
 using Strings = std::vector<std::string>;
-const std::string kRunning = "Vantrel from Brennick - processing live signals";
 const std::string kStopped = "Vantrel from Brennick - processing stopped";
 
 // Each step can be told to fail; Fill plays audio into the queued buffers.
@@ -85,7 +84,7 @@ TEST_F(Capture, StartPollAndStop) {
   EXPECT_EQ(std::tuple(doc_.captureRunning, doc_.currentCaptureBuffer, doc_.ringWriteIndex,
                        host_.redraws),
             std::tuple(1, 0, 0, 1));
-  EXPECT_EQ(host_.titles, Strings{kRunning});
+  EXPECT_EQ(host_.titles, Strings{"Vantrel from Brennick - processing live signals"});
   EXPECT_EQ(host_.timers, (decltype(host_.timers){{doc_.pollTimerId, {1, 500}},
                                                   {doc_.refreshTimerId, {2, 2000}}}));
 

@@ -23,8 +23,6 @@ class Readout : public ::testing::Test {
 TEST_F(Readout, GetSatData) {
   doc_.satellites[5] = {137.2, 12.5, -33.25, kMay12, 0};
   doc_.satellites[12] = {137.5, 36.869898, 45.000173, 1178960000, 0};
-  const std::monostate empty;
-  const std::string epoch = "1970-01-01 00:00:00UTC";
   // Satellites outside 1..36 read the last one to report a position, or record 0.
   const struct {
     int last, satellite, item;
@@ -38,8 +36,8 @@ TEST_F(Readout, GetSatData) {
               {12, 5, kItemLongitude, 12.5},
               {12, 5, kItemTime, "2007-05-12 10:11:12UTC"},
               {12, 0, 4, 0.0},  // numbers, not empty values
-              {12, 5, 6, empty},
-              {12, 7, kItemTime, epoch},  // no position yet
+              {12, 5, 6, std::monostate{}},
+              {12, 7, kItemTime, "1970-01-01 00:00:00UTC"},  // no position yet
               {36, 0, kItemName, "FM-36"},
               {37, 0, kItemName, "FM-00"}};
   for (const auto& r : rows) {

@@ -137,8 +137,7 @@ TEST(NetworkFeed, ABrokerOutageDelaysPacketsButNeitherDecodingNorLosesThem) {
   EXPECT_TRUE(err[1].starts_with("vantrel-decode: Network feed: the broker")) << err[1];
 }
 
-// The desktop program's feed: the reason it cannot connect, a new one when the
-// settings change, none once disabled.
+// The desktop feed: why it cannot connect, a new one for new settings, none once disabled.
 TEST(NetworkFeed, TheDesktopFeedFollowsItsSettings) {
   HeldClock clock(1178964672);
   CVantrelDoc doc(clock, "/nonexistent/");
