@@ -130,9 +130,11 @@ int Finish(const DecodeOptions& options, CVantrelDoc& doc, HeldClock& clock,
   if (feed) {
     const std::size_t unsent = feed->Drain(kDrainMilliseconds);
     if (const auto notice = feed->TakeNotice()) std::cerr << "vantrel-decode: " << *notice << '\n';
-    if (unsent > 0 || feed->Dropped() > 0) {
+    if (unsent > 0 || feed->Dropped() > 0 || feed->Refused() > 0) {
       std::cerr << "vantrel-decode: network feed: " << unsent << " messages unsent, "
-                << feed->Dropped() << " dropped from the full queue\n";
+                << feed->Dropped() << " dropped from the full queue";
+      if (feed->Refused() > 0) std::cerr << ", " << feed->Refused() << " refused";
+      std::cerr << '\n';
       return kFeedIncomplete;
     }
   }
@@ -203,7 +205,11 @@ int main(int argc, char** argv) {
   }
   if (!listeners.Empty()) doc.packetListener = &listeners;
   JsonLines* jsonOut = options.json ? &json : nullptr;
-  const std::string source = options.input == "-" ? "standard input" : options.input;
+  // The retained status is public to the broker's readers: the file's name
+  // only, not where it lives on this machine.
+  const std::string source = options.input == "-"
+                                 ? "standard input"
+                                 : std::filesystem::path(options.input).filename().string();
   const LineOutput output = [&](const std::vector<std::string>& lines) {
     Output(lines, jsonOut, feed.get(), doc, source);
   };
