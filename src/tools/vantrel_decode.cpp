@@ -17,6 +17,7 @@
 #include "document/text_encoding.h"
 #include "document/vantrel_doc.h"
 #include "iq_decoder.h"
+#include "orbit/tle_reader.h"
 #include "recording_decoder.h"
 #include "audio/recording_file.h"
 #ifdef VANTREL_CHART
@@ -188,6 +189,12 @@ int main(int argc, char** argv) {
   RecordingInput input;
   if (!options.iq && !input.Open(options.input, options.rawInput, &error, options.rawFormat)) {
     return Fail(error);
+  }
+
+  // A TLE file that cannot be drawn is refused before any decoding.
+  if (!options.tleFile.empty()) {
+    if (const std::string tleError = ReadTleFile(options.tleFile).error; !tleError.empty())
+      return Fail(tleError);
   }
 
   const CTime start = options.startTime ? *options.startTime : SystemClock().Now();
