@@ -8,7 +8,6 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
-#include <thread>
 #include <tuple>
 
 #include "document/satellite_record.h"
@@ -184,21 +183,17 @@ TEST(TleFile, TheCatalogRereadsAChangedFile) {
   std::ofstream(path) << set;
   TleCatalog catalog;
   EXPECT_TRUE(catalog.Sets(path)->sets.empty());  // not read yet
-  catalog.Wait();
-  const auto first = catalog.Sets(path);
+  const auto settled = [&] {  // what a later paint sees once the check started now has ended
+    catalog.Wait(), catalog.Sets(path), catalog.Wait();
+    return catalog.Sets(path);
+  };
+  const auto first = settled();
   EXPECT_EQ(first->sets.size(), 1u);
-  catalog.Wait();
-  EXPECT_EQ(catalog.Sets(path), first) << "read again though unchanged";
+  EXPECT_EQ(settled(), first) << "read again though unchanged";
   std::ofstream(path, std::ios::app) << set;  // a different size
-  catalog.Wait();
-  catalog.Sets(path);
-  catalog.Wait();
-  EXPECT_EQ(catalog.Sets(path)->sets.size(), 2u);
+  EXPECT_EQ(settled()->sets.size(), 2u);
   std::filesystem::remove(path);
-  catalog.Wait();
-  catalog.Sets(path);
-  catalog.Wait();
-  EXPECT_TRUE(catalog.Sets(path)->error.starts_with(path + ": cannot open"));
+  EXPECT_TRUE(settled()->error.starts_with(path + ": cannot open"));
   EXPECT_TRUE(catalog.Sets("/elsewhere.tle")->sets.empty());  // another file: not yet read
 }
 

@@ -41,12 +41,9 @@ TEST(RecordingFile, OnlyWavContainersOfFewChannelsAreRead) {
   };
   const std::string path = testing::TempDir() + "vantrel-container";
   for (const auto& row : rows) {
-    SF_INFO info{.frames = 0,
-                 .samplerate = 48000,
-                 .channels = row.channels,
-                 .format = row.format | SF_FORMAT_PCM_16,
-                 .sections = 0,
-                 .seekable = 0};
+    SF_INFO info{};
+    info.samplerate = 48000, info.channels = row.channels;
+    info.format = row.format | SF_FORMAT_PCM_16;
     SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
     ASSERT_NE(file, nullptr) << sf_strerror(nullptr);
     std::vector<short> frames(std::size_t(4 * row.channels), 0x4000);

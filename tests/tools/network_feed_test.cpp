@@ -262,9 +262,10 @@ TEST(NetworkFeed, TheStatusNamesTheInputFileOnly) {
   std::ofstream(dir / "pass.raw", std::ios::binary)
       .write(reinterpret_cast<const char*>(audio.data()), std::streamsize(audio.size()));
   FakeBroker broker;
-  const pid_t decoder = Spawn("exec \"$VANTREL_BIN_DIR/vantrel-decode\" --raw-input --mqtt 127.0.0.1:" +
-                              std::to_string(broker.port) + " --mqtt-topic t --station s " +
-                              (dir / "pass.raw").string() + " > /dev/null 2>&1");
+  const pid_t decoder =
+      Spawn("exec \"$VANTREL_BIN_DIR/vantrel-decode\" --raw-input --mqtt 127.0.0.1:" +
+            std::to_string(broker.port) + " --mqtt-topic t --station s " +
+            (dir / "pass.raw").string() + " > /dev/null 2>&1");
   ASSERT_EQ(broker.FirstByte(5000), 0x10);
   broker.Accept();
   const std::string sent = broker.Received(1500);
