@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <system_error>
 #include <tuple>
 
 namespace vantrel {
@@ -39,13 +40,17 @@ std::shared_ptr<const TleFileContents> TleCatalog::Sets(const std::string& path)
     loaded_ = pending_.get();
   }
   if (!pending_.valid()) {
-    pending_ = std::async(std::launch::async, [path, previous = loaded_] {
-      const FileStamp stamp = StampOf(path);
-      if (previous && previous->path == path && previous->stamp == stamp) return previous;
-      // Stamped before reading: a change while it is read shows at the next check.
-      return std::shared_ptr<const Loaded>(
-          new Loaded{path, stamp, std::make_shared<const TleFileContents>(ReadTleFile(path))});
-    });
+    try {
+      pending_ = std::async(std::launch::async, [path, previous = loaded_] {
+        const FileStamp stamp = StampOf(path);
+        if (previous && previous->path == path && previous->stamp == stamp) return previous;
+        // Stamped before reading: a change while it is read shows at the next check.
+        return std::shared_ptr<const Loaded>(
+            new Loaded{path, stamp, std::make_shared<const TleFileContents>(ReadTleFile(path))});
+      });
+    } catch (const std::system_error&) {
+      // No thread to be had just now: the next call checks again.
+    }
   }
   static const auto kNothingYet = std::make_shared<const TleFileContents>();
   if (!loaded_ || loaded_->path != path) return kNothingYet;
