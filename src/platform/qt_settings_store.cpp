@@ -11,6 +11,11 @@
 #include <QTemporaryDir>
 #include <QVariant>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <charconv>
 #include <cstring>
 #include <system_error>
@@ -68,6 +73,36 @@ bool IsUtf8(const std::string& text) {
   return !decoder.hasError();
 }
 
+// The damaged file, kept for the user to look at, may hold the feed's
+// password like the file itself: written anew, readable by its owner only,
+// never through a link left under its name.
+void KeepDamagedCopy(const QString& path) {
+  QFile damaged(path);
+  if (!damaged.open(QIODevice::ReadOnly)) return;
+  const QByteArray bytes = damaged.readAll();
+  const QByteArray copy = QFile::encodeName(path + QStringLiteral(".damaged"));
+  ::unlink(copy.constData());
+  const int fd =
+      ::open(copy.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+  if (fd < 0) return;
+  if (::write(fd, bytes.constData(), std::size_t(bytes.size())) != bytes.size()) {
+    // A short copy is still the best there is to look at.
+  }
+  ::close(fd);
+}
+
+// The settings folder holds the password's file: created for its owner
+// only, and narrowed to that if an earlier version made it wider.
+bool MakePrivateFolder(const QString& folder) {
+  const QByteArray name = QFile::encodeName(folder);
+  if (!QDir().mkpath(QFileInfo(folder).absolutePath())) return false;
+  if (::mkdir(name.constData(), 0700) != 0 && errno != EEXIST) return false;
+  struct stat info {};
+  if (::lstat(name.constData(), &info) != 0 || !S_ISDIR(info.st_mode)) return false;
+  if (info.st_uid == ::geteuid() && (info.st_mode & 077) != 0) ::chmod(name.constData(), 0700);
+  return true;
+}
+
 }  // namespace
 
 QString QtSettingsStore::DefaultPath() {
@@ -93,12 +128,9 @@ bool QtSettingsStore::Open(bool& existed) {
     case QSettings::AccessError:
       settings_.reset();
       return false;
-    case QSettings::FormatError: {
-      const QString copy = filePath_ + QStringLiteral(".damaged");
-      QFile::remove(copy);
-      QFile::copy(filePath_, copy);
+    case QSettings::FormatError:
+      KeepDamagedCopy(filePath_);
       break;
-    }
   }
   return true;
 }
@@ -209,11 +241,16 @@ bool QtSettingsStore::Commit() {
   if (!source.open(QIODevice::ReadOnly)) return false;
   const QByteArray bytes = source.readAll();
 
-  if (!QDir().mkpath(QFileInfo(filePath_).absolutePath())) return false;
+  if (!MakePrivateFolder(QFileInfo(filePath_).absolutePath())) return false;
   QSaveFile target(filePath_);
   // Unbuffered, so that a short write shows in write()'s count; a buffered
-  // QSaveFile commits a file cut short as well.
-  if (!target.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return false;
+  // QSaveFile commits a file cut short as well. Opened under a private
+  // umask: where the file system has no unnamed temporary files the
+  // temporary file is named, and readable by others until its mode is set.
+  const mode_t umaskBefore = ::umask(077);
+  const bool opened = target.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+  ::umask(umaskBefore);
+  if (!opened) return false;
   // The file may hold the network feed's password: readable by its owner only.
   if (!target.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)) return false;
   if (target.write(bytes) != bytes.size()) return false;  // discarded unread

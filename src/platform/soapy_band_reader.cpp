@@ -5,7 +5,10 @@
 #include <SoapySDR/Formats.hpp>
 
 #include <algorithm>
+#include <cmath>
 #include <exception>
+
+#include "document/vantrel_doc.h"
 
 namespace vantrel {
 
@@ -32,10 +35,13 @@ std::unique_ptr<SoapyBandReader> SoapyBandReader::Open(
     // The band receiver needs the rate and centre the device really took.
     reader->sampleRate_ = device.getSampleRate(SOAPY_SDR_RX, 0);
     reader->centreHz_ = device.getFrequency(SOAPY_SDR_RX, 0);
-    if (!(reader->sampleRate_ >= 9600.0)) {
+    // Everything downstream is sized by the rate: a driver's NaN or absurd
+    // figure is refused, not believed.
+    if (!(reader->sampleRate_ >= kMinSdrRate && reader->sampleRate_ <= kMaxSdrRate)) {
       *error = "the receiver refused the sample rate";
       return nullptr;
     }
+    if (!std::isfinite(reader->centreHz_)) reader->centreHz_ = tuning.centreHz;
     reader->stream_ = device.setupStream(SOAPY_SDR_RX, SOAPY_SDR_CF32);
     reader->mtu_ =
         std::clamp<std::size_t>(device.getStreamMTU(reader->stream_), 1024, kMaxReadSamples);
@@ -77,7 +83,8 @@ sdr::BandReader::Result SoapyBandReader::Read(std::vector<sdr::Complex>* out, st
     return Result::Failed;
   }
   if (result > 0) {
-    out->resize(static_cast<std::size_t>(result));
+    out->resize(std::min(static_cast<std::size_t>(result), mtu_));
+    for (sdr::Complex& sample : *out) sample = sdr::SaneCf32(sample.real(), sample.imag());
     timeoutsInARow_ = 0;
     return Result::Samples;
   }

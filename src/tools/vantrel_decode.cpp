@@ -17,6 +17,7 @@
 #include "document/text_encoding.h"
 #include "document/vantrel_doc.h"
 #include "iq_decoder.h"
+#include "orbit/tle_reader.h"
 #include "recording_decoder.h"
 #include "audio/recording_file.h"
 #ifdef VANTREL_CHART
@@ -130,9 +131,11 @@ int Finish(const DecodeOptions& options, CVantrelDoc& doc, HeldClock& clock,
   if (feed) {
     const std::size_t unsent = feed->Drain(kDrainMilliseconds);
     if (const auto notice = feed->TakeNotice()) std::cerr << "vantrel-decode: " << *notice << '\n';
-    if (unsent > 0 || feed->Dropped() > 0) {
+    if (unsent > 0 || feed->Dropped() > 0 || feed->Refused() > 0) {
       std::cerr << "vantrel-decode: network feed: " << unsent << " messages unsent, "
-                << feed->Dropped() << " dropped from the full queue\n";
+                << feed->Dropped() << " dropped from the full queue";
+      if (feed->Refused() > 0) std::cerr << ", " << feed->Refused() << " refused";
+      std::cerr << '\n';
       return kFeedIncomplete;
     }
   }
@@ -188,6 +191,12 @@ int main(int argc, char** argv) {
     return Fail(error);
   }
 
+  // A TLE file that cannot be drawn is refused before any decoding.
+  if (!options.tleFile.empty()) {
+    if (const std::string tleError = ReadTleFile(options.tleFile).error; !tleError.empty())
+      return Fail(tleError);
+  }
+
   const CTime start = options.startTime ? *options.startTime : SystemClock().Now();
   HeldClock clock(start);
   CVantrelDoc doc(clock, ProgramDirectory());
@@ -203,7 +212,11 @@ int main(int argc, char** argv) {
   }
   if (!listeners.Empty()) doc.packetListener = &listeners;
   JsonLines* jsonOut = options.json ? &json : nullptr;
-  const std::string source = options.input == "-" ? "standard input" : options.input;
+  // The retained status is public to the broker's readers: the file's name
+  // only, not where it lives on this machine.
+  const std::string source = options.input == "-"
+                                 ? "standard input"
+                                 : std::filesystem::path(options.input).filename().string();
   const LineOutput output = [&](const std::vector<std::string>& lines) {
     Output(lines, jsonOut, feed.get(), doc, source);
   };

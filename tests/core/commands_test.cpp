@@ -164,7 +164,46 @@ TEST_F(Commands, NetworkFeedSettingsThatCannotWorkAreRefused) {
   dialogs.next = 0;
   RunDocumentCommand(doc_, dialogs, cmd::kNetworkFeed);
   EXPECT_EQ(doc_.feed, good);
+  // A password without TLS is kept, with one warning, not repeated while it stays so.
+  host.messages.clear();
+  FeedSettings plain = good;
+  plain.user = "op", plain.password = "secret";
+  FeedSettings secure = plain;
+  secure.tls = 1;
+  dialogs.typed = {plain, plain, secure, plain};
+  dialogs.next = 0;
+  for (int i = 0; i < 4; ++i) RunDocumentCommand(doc_, dialogs, cmd::kNetworkFeed);
+  EXPECT_EQ(doc_.feed, plain);
+  EXPECT_EQ(host.messages.size(), 2u);
+  EXPECT_TRUE(host.messages.at(0).starts_with("Network feed: the password is sent unencrypted"));
   doc_.SetHost(nullptr);
+}
+
+// Topics the MQTT library would refuse at every publish are refused when set.
+TEST(FeedSettingsCheck, TopicsTheMqttLibraryRefusesAreRefused) {
+  const std::string refusedTopic =
+      "the topic and station name must be UTF-8 text without control characters, at most "
+      "65535 bytes together";
+  const struct {
+    std::string topic, station, problem;
+  } rows[] = {
+      {"vantrel", "\xC3", refusedTopic},                 // cut-off UTF-8
+      {"van\x7Ftrel", "north", refusedTopic},            // DEL
+      {"vantrel", "\xEF\xBF\xBF", refusedTopic},         // U+FFFF
+      {"vantrel", "a\xC0\x80", refusedTopic},            // overlong NUL
+      {std::string(65522, 'x'), "north", refusedTopic},  // 65536 bytes with /north/packets
+      {std::string(65521, 'x'), "north", ""},            // 65535 bytes
+      {"st\xC3\xA9rile",
+       "K\xC3\xB8"
+       "benhavn",
+       ""},  // UTF-8 is fine
+      {"a/#", "north", "the topic 'a/#' must not contain + or # or empty levels"},
+      {"vantrel", "no\x1F", "the station name 'no\x1F' must not contain /, + or #"},
+  };
+  for (const auto& row : rows) {
+    const FeedSettings settings{1, "h", 1883, row.topic, row.station, "", "", 0};
+    EXPECT_EQ(CheckFeedSettings(settings), row.problem) << row.topic.substr(0, 20) << row.station;
+  }
 }
 
 TEST_F(Commands, HomeOffTheGlobeIsRefusedWithItsReasonTleChangesRepaintAtOnce) {

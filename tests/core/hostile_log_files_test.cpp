@@ -1,5 +1,5 @@
 // Log files in hostile surroundings: a log folder that cannot exist, a log
-// file on a full device, a log name that is a pipe nobody reads, and a disk
+// file on a full device, a log name that is a link or a pipe nobody reads, and a disk
 // that fills up in the middle of a record. Decoding and the screens go on,
 // the other file keeps its records, and no file holds part of a record.
 #include <gtest/gtest.h>
@@ -104,6 +104,16 @@ TEST(HostileLogs, DecodingGoesOnAndNoFileHoldsPartOfARecord) {
                         "Spacecraft FM-12 137.5000MHz frame 03[07-05-13 10:11:12]\r\n");
               EXPECT_EQ(s.host.statuses,
                         (std::vector{Failed(s.log), Again(s.dir / "orbcomm070513.log")}));
+            }},
+           {"log linked to a file the user can write",
+            [](Scene& s) {
+              std::ofstream(s.dir / "target") << "mine\n";
+              fs::create_symlink(s.dir / "target", s.log);
+            },
+            [](Scene& s) {  // the link is not followed: the file it names is left alone
+              EXPECT_EQ(ReadFile(s.dir / "target"), "mine\n");
+              EXPECT_EQ(ReadFile(s.raw), kRawLog);
+              EXPECT_EQ(s.host.statuses, std::vector{Failed(s.log)});
             }},
            {"log name is a pipe nobody reads",
             [](Scene& s) { ASSERT_EQ(::mkfifo(s.log.c_str(), 0600), 0); },

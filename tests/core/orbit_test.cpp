@@ -1,6 +1,7 @@
 // Time base, two-line element sets from file to chart point, and the chart's
 // pixel maths: the cell under a pixel, recent positions and the land mask.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cmath>
 #include <cstdlib>
@@ -15,6 +16,7 @@
 #include "orbit/globe_mask.h"
 #include "orbit/orbit_model.h"
 #include "orbit/time_base.h"
+#include "orbit/tle_catalog.h"
 #include "orbit/tle_reader.h"
 
 namespace vantrel {
@@ -130,6 +132,69 @@ TEST(TleFile, BlankLinesLineEndsCutOffLastSetAndLabels) {
   EXPECT_EQ(TleLabel("ISS (ZARYA)"), "ISS(ZARYA)");
   EXPECT_FALSE(ForEachTleSet("/nonexistent/x.tle", [](const TleSet&) { FAIL(); }));
   ForEachTleSet(std::filesystem::temp_directory_path(), [](const TleSet&) { FAIL(); });  // a folder
+}
+
+// Files that would hang, exhaust memory or stall the chart are refused whole, with one line.
+TEST(TleFile, OnlyBoundedRegularFilesAreRead) {
+  const Elements e;
+  const std::string set = "ORBCOMM FM 5\n" + e.Line1() + "\n" + e.Line2() + "\n";
+  const auto dir = std::filesystem::temp_directory_path() / "vantrel_orbit_test_bounds";
+  std::filesystem::create_directories(dir);
+  const auto write = [&](const std::string& name, const std::string& text) {
+    std::ofstream(dir / name, std::ios::binary) << text;
+    return (dir / name).string();
+  };
+  const std::string fifo = (dir / "fifo").string();
+  ::mkfifo(fifo.c_str(), 0600);
+  std::string many;
+  for (std::size_t i = 0; i <= kMaxTleSets; ++i) many += set;
+  const std::string longLine = set + std::string(kMaxTleLineLength + 1, 'x') + "\r\n";
+  const struct {
+    std::string path, error;
+  } rows[] = {
+      {"/dev/zero", "/dev/zero: not a regular file"},
+      {fifo, fifo + ": not a regular file"},
+      {dir.string(), dir.string() + ": not a regular file"},
+      {(dir / "none").string(),
+       (dir / "none").string() + ": cannot open: No such file or directory"},
+      {write("huge", std::string(kMaxTleFileBytes + 1, '\n')),
+       (dir / "huge").string() + ": larger than 8 MiB"},
+      {write("megaline", set + std::string(1 << 20, '1')),
+       (dir / "megaline").string() + ": line 4 is longer than 512 characters"},
+      {write("long", longLine), (dir / "long").string() + ": line 4 is longer than 512 characters"},
+      {write("many", many), (dir / "many").string() + ": more than 10000 sets"},
+      {write("edge", set + std::string(kMaxTleLineLength, 'x') + "\r\n"), ""},
+  };
+  for (const auto& row : rows) {
+    const TleFileContents contents = ReadTleFile(row.path);
+    EXPECT_EQ(contents.error, row.error);
+    EXPECT_EQ(contents.sets.size(), row.error.empty() ? 1u : 0u) << row.path;
+  }
+  many.resize(many.size() - set.size());
+  EXPECT_EQ(ReadTleFile(write("most", many)).sets.size(), kMaxTleSets);
+  std::filesystem::remove_all(dir);
+}
+
+// The catalog reads a file once and again only when it changes, without the caller waiting.
+TEST(TleFile, TheCatalogRereadsAChangedFile) {
+  const Elements e;
+  const auto path = (std::filesystem::temp_directory_path() / "vantrel_catalog_test.tle").string();
+  const std::string set = "ORBCOMM FM 5\n" + e.Line1() + "\n" + e.Line2() + "\n";
+  std::ofstream(path) << set;
+  TleCatalog catalog;
+  EXPECT_TRUE(catalog.Sets(path)->sets.empty());  // not read yet
+  const auto settled = [&] {  // what a later paint sees once the check started now has ended
+    catalog.Wait(), catalog.Sets(path), catalog.Wait();
+    return catalog.Sets(path);
+  };
+  const auto first = settled();
+  EXPECT_EQ(first->sets.size(), 1u);
+  EXPECT_EQ(settled(), first) << "read again though unchanged";
+  std::ofstream(path, std::ios::app) << set;  // a different size
+  EXPECT_EQ(settled()->sets.size(), 2u);
+  std::filesystem::remove(path);
+  EXPECT_TRUE(settled()->error.starts_with(path + ": cannot open"));
+  EXPECT_TRUE(catalog.Sets("/elsewhere.tle")->sets.empty());  // another file: not yet read
 }
 
 TEST(ChartCells, ProjectionCellsUnderPixelsAndRecentPositions) {

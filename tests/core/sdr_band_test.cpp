@@ -122,6 +122,24 @@ TEST(SdrBand, ASatelliteThatHasSetLosesItsChannel) {
   EXPECT_TRUE(receiver.spectrum().channels.empty());
 }
 
+// A band crowded with carriers opens channels for the strongest 64 only.
+TEST(SdrBand, ChannelsAreCappedStrongestFirst) {
+  std::vector<synth::BandSatellite> crowd;
+  for (int k = 0; k < 70; ++k) {
+    crowd.push_back({.channelHz = -525000.0 + 15000.0 * k,
+                     .ebN0Db = k == 69 ? 30.0 : 10.0,
+                     .packets = synth::DownlinkPackets(1 + k % 36, 3, std::uint32_t(k))});
+  }
+  const auto band = synth::SynthesizeBand(crowd, {.sampleRate = 1228800.0, .seconds = 0.55});
+  sdr::SdrReceiver receiver(1228800.0, std::nullopt);
+  receiver.Push(band.data(), band.size());
+  const auto& channels = receiver.spectrum().channels;
+  ASSERT_EQ(channels.size(), 64u);
+  EXPECT_TRUE(std::any_of(channels.begin(), channels.end(), [](const auto& c) {
+    return std::abs(c.carrierHz - 510000.0) < 3000.0;
+  })) << "the strongest carrier has no channel";
+}
+
 std::vector<std::uint8_t> ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), {}};

@@ -75,6 +75,23 @@ TEST_F(Settings, AllValuesInStoredOrderWithTheirKindsAndBackByteForByte) {
   EXPECT_EQ(Saved(loaded).values, saved.values);  // records byte for byte
 }
 
+// Log file names are the folder followed by the name: the stored folder is made to end in one
+// slash, and one that is not absolute gives way to the default.
+TEST_F(Settings, TheLogDirectoryLoadsAbsoluteWithOneTrailingSlash) {
+  const std::pair<std::string, std::string> rows[] = {
+      {"/x/logsX", "/x/logsX/"},
+      {"/x/logs//", "/x/logs/"},
+      {"/", "/"},
+      {"logs/", "/opt/vantrel/Log files/"},
+      {"", "/opt/vantrel/Log files/"},
+  };
+  for (const auto& [stored, loaded] : rows) {
+    store_.PutText("LogDirectory", stored);
+    ASSERT_TRUE(doc_.LoadSettings(store_));
+    EXPECT_EQ(doc_.logDirectory, loaded) << stored;
+  }
+}
+
 TEST_F(Settings, FirstRunMissingMalformedOrOutOfRangeValuesKeepDefaults) {
   const FakeStore defaults = Saved(doc_);
   EXPECT_EQ(doc_.homeLatitude, -34.5);
@@ -111,14 +128,13 @@ TEST_F(Settings, FirstRunMissingMalformedOrOutOfRangeValuesKeepDefaults) {
   store_.Put("b1E", K::Integer, std::int32_t{1});
   store_.Put("TrackHistory", K::Integer, std::int32_t{5});  // tested as non-zero only
   store_.Put("TleFlag", K::Integer, std::int32_t{-3});
-  store_.PutText("LogDirectory", "");
+  store_.PutText("LogDirectory", "");  // would log into the current folder: the default instead
   ASSERT_TRUE(doc_.LoadSettings(store_));
   FakeStore expected = defaults;
   expected.values["b1E"] = store_.values["b1E"];
   expected.values["TrackHistory"] = store_.values["TrackHistory"];
   expected.values["TleFlag"] = store_.values["TleFlag"];
   expected.values["HomeLon"] = store_.values["HomeLon"];
-  expected.values["LogDirectory"].second.clear();
   EXPECT_EQ(Saved(doc_).values, expected.values);
 
   // A store that cannot open is reported and changes nothing (the settings file test fails saves).

@@ -1,6 +1,6 @@
 // The recording reader of vantrel-decode and --input on any file, read both
 // as a sound file and as raw samples. Checked: a file that does not open says
-// why, naming the file; raw input hands back every byte unchanged; a sound
+// why, naming the file, and gives nothing more; raw input hands back every byte unchanged; a sound
 // file never yields more samples than the file has bytes.
 #include <cstring>
 #include <vector>
@@ -25,6 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       }
     } else {
       Check(error.compare(0, path.size(), path) == 0, "error does not name the file");
+      Check(input.Read(&samples) == 0, "a refused file still gives samples");
     }
   }
   {

@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <csignal>
 #include <cstring>
@@ -71,6 +72,9 @@ TEST_F(SettingsFile, EverythingComesBackAfterARestartAndDamagedFilesLoadWhatRead
   ASSERT_TRUE(Save(*doc));
   // It may hold the broker password.
   EXPECT_EQ(QFile::permissions(path_) & 0x0FFF, QFileDevice::ReadUser | QFileDevice::WriteUser);
+  struct stat folder {};
+  ASSERT_EQ(::stat(QFile::encodeName(QFileInfo(path_).absolutePath()).constData(), &folder), 0);
+  EXPECT_EQ(folder.st_mode & 07777, 0700u);
   EXPECT_TRUE(ReadAll(path_).contains("HomeLat=37.185\nHomeLon=-8.6\n"));
   auto restored = Loaded();
   EXPECT_EQ(std::tuple(restored->homeLatitude, restored->homeLongitude, restored->logDirectory,
@@ -86,6 +90,9 @@ TEST_F(SettingsFile, EverythingComesBackAfterARestartAndDamagedFilesLoadWhatRead
   doc = Loaded();
   EXPECT_EQ(std::pair(doc->viewState, doc->homeLatitude), std::pair(2, -34.5));
   EXPECT_EQ(ReadAll(path_ + ".damaged"), damaged);
+  EXPECT_EQ(QFile::permissions(path_ + ".damaged") & 0x0FFF,
+            QFileDevice::ReadUser | QFileDevice::WriteUser)
+      << "the damaged copy may hold the password too";
   ASSERT_TRUE(Save(*doc));
   EXPECT_EQ(Loaded()->viewState, 2);
 

@@ -1,6 +1,7 @@
 // vantrel-decode --mqtt against a real broker of the test's own, stopped mid-recording.
 #include <gtest/gtest.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/socket.h>
@@ -155,6 +156,122 @@ TEST(NetworkFeed, TheDesktopFeedFollowsItsSettings) {
   doc.feed.enabled = 0;
   runner.Sync();
   EXPECT_EQ(doc.packetListener, nullptr);
+}
+
+// A socket on a free loopback port that plays as much of a broker as a test needs.
+class FakeBroker {
+ public:
+  FakeBroker() {
+    sockaddr_in address{
+        .sin_family = AF_INET, .sin_port = 0, .sin_addr = {htonl(INADDR_LOOPBACK)}, .sin_zero = {}};
+    socklen_t length = sizeof address;
+    bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
+    listen(listener_, 4);
+    port = ntohs(address.sin_port);
+  }
+  ~FakeBroker() {
+    if (client_ >= 0) close(client_);
+    close(listener_);
+  }
+  // The first byte the client sends within timeoutMs (0x10 opens an MQTT
+  // CONNECT), or -1 when no client connects or nothing comes.
+  int FirstByte(int timeoutMs) {
+    pollfd wait{listener_, POLLIN, 0};
+    if (poll(&wait, 1, timeoutMs) != 1) return -1;
+    client_ = accept(listener_, nullptr, nullptr);
+    wait = {client_, POLLIN, 0};
+    unsigned char byte = 0;
+    if (poll(&wait, 1, timeoutMs) != 1 || read(client_, &byte, 1) != 1) return -1;
+    return byte;
+  }
+  // Accepts the connection: the rest of the CONNECT is read and answered.
+  void Accept() {
+    std::this_thread::sleep_for(200ms);
+    char rest[512];
+    if (read(client_, rest, sizeof rest) <= 0) ADD_FAILURE() << "no CONNECT";
+    const unsigned char connack[] = {0x20, 0x02, 0x00, 0x00};
+    if (write(client_, connack, sizeof connack) != 4) ADD_FAILURE() << "CONNACK not sent";
+  }
+  // Everything the client sends within timeoutMs.
+  std::string Received(int timeoutMs) {
+    std::string bytes;
+    char piece[4096];
+    pollfd wait{client_, POLLIN, 0};
+    for (ssize_t n; poll(&wait, 1, timeoutMs) == 1 && (n = read(client_, piece, sizeof piece)) > 0;)
+      bytes.append(piece, std::size_t(n));
+    return bytes;
+  }
+  int port = 0;
+
+ private:
+  int listener_ = socket(AF_INET, SOCK_STREAM, 0);
+  int client_ = -1;
+};
+
+std::optional<std::string> AwaitNotice(MqttFeed& feed) {
+  std::optional<std::string> notice;
+  for (int i = 0; i < 100 && !notice; ++i, std::this_thread::sleep_for(20ms))
+    notice = feed.TakeNotice();
+  return notice;
+}
+
+// Asked for TLS that cannot be set up, the feed says so and never connects:
+// the same feed with TLS set up (here: not asked for) does reach the listener.
+TEST(NetworkFeed, WithoutTlsSetUpNothingIsSentInTheClear) {
+  for (const bool tlsFails : {true, false}) {
+    FakeBroker broker;
+    const FeedSettings settings{1,   "127.0.0.1", broker.port, "t",
+                                "s", "op",        "secret",    tlsFails ? 1 : 0};
+    MqttFeed feed(settings, [](mosquitto*) { return int(MOSQ_ERR_NOT_SUPPORTED); });
+    feed.Tick(1178964672, {});
+    const int first = broker.FirstByte(tlsFails ? 1500 : 5000);
+    if (tlsFails) {
+      EXPECT_EQ(first, -1) << "connected in plain TCP";
+      EXPECT_EQ(feed.TakeNotice().value_or(""),
+                "Network feed: TLS unavailable (This feature is not supported.); not connecting "
+                "without it");
+      EXPECT_EQ(feed.Drain(100), 1u);
+    } else {
+      EXPECT_EQ(first, 0x10);
+    }
+  }
+}
+
+// A message the MQTT library refuses is dropped and reported, not queued again forever.
+TEST(NetworkFeed, AMessageTheLibraryRefusesIsReported) {
+  FakeBroker broker;
+  MqttFeed feed({1, "127.0.0.1", broker.port, "bad\xC3", "s", "", "", 0});
+  ASSERT_EQ(broker.FirstByte(5000), 0x10);
+  broker.Accept();
+  std::this_thread::sleep_for(300ms);  // for the feed to read the CONNACK
+  feed.Tick(1178964672, {});
+  const auto notice = AwaitNotice(feed);
+  EXPECT_TRUE(notice.value_or("").starts_with(
+      "Network feed: the MQTT library refused a message to bad\xC3/s/status ("))
+      << notice.value_or("");
+  EXPECT_EQ(std::pair(feed.Refused(), feed.Pending()), std::pair(std::size_t{1}, std::size_t{0}));
+}
+
+// The retained status names the input file, not where it lives on the machine.
+TEST(NetworkFeed, TheStatusNamesTheInputFileOnly) {
+  char pattern[] = "/tmp/vantrel-status-test.XXXXXX";
+  const fs::path dir = mkdtemp(pattern);
+  const std::shared_ptr<void> removeDir(nullptr, [&](void*) { fs::remove_all(dir); });
+  const auto audio = Second(0);
+  std::ofstream(dir / "pass.raw", std::ios::binary)
+      .write(reinterpret_cast<const char*>(audio.data()), std::streamsize(audio.size()));
+  FakeBroker broker;
+  const pid_t decoder =
+      Spawn("exec \"$VANTREL_BIN_DIR/vantrel-decode\" --raw-input --mqtt 127.0.0.1:" +
+            std::to_string(broker.port) + " --mqtt-topic t --station s " +
+            (dir / "pass.raw").string() + " > /dev/null 2>&1");
+  ASSERT_EQ(broker.FirstByte(5000), 0x10);
+  broker.Accept();
+  const std::string sent = broker.Received(1500);
+  Stop(decoder);
+  EXPECT_NE(sent.find("\"source\":\"pass.raw\""), std::string::npos) << sent;
+  EXPECT_EQ(sent.find(dir.string()), std::string::npos);
 }
 
 }  // namespace

@@ -41,15 +41,30 @@ bool RecordingInput::Open(const std::string& path, bool raw, std::string* error,
     }
     return false;
   }
-  const int subtype = format.format & SF_FORMAT_SUBMASK;
-  if (subtype != SF_FORMAT_PCM_U8 && subtype != SF_FORMAT_PCM_16) {
-    *error = path + ": samples are not 8-bit unsigned or 16-bit signed PCM";
+  // A refused file is closed again: nothing is read from it afterwards.
+  const auto refuse = [&](const std::string& why) {
+    sf_close(sound_);
+    sound_ = nullptr;
+    *error = path + ": " + why;
     return false;
+  };
+  // Only the containers the program writes and sound tools make of a
+  // capture; the others libsndfile knows bring parsers nobody here needs.
+  const int container = format.format & SF_FORMAT_TYPEMASK;
+  if (container != SF_FORMAT_WAV && container != SF_FORMAT_WAVEX && container != SF_FORMAT_RF64)
+    return refuse("not a WAV or RF64 file");
+  // Every channel of a frame is read to keep the first: a bound on them is
+  // a bound on the memory a file can make us take.
+  if (format.channels < 1 || format.channels > kMaxChannels) {
+    return refuse(std::to_string(format.channels) + " channels, at most " +
+                  std::to_string(kMaxChannels) + " are read");
   }
+  const int subtype = format.format & SF_FORMAT_SUBMASK;
+  if (subtype != SF_FORMAT_PCM_U8 && subtype != SF_FORMAT_PCM_16)
+    return refuse("samples are not 8-bit unsigned or 16-bit signed PCM");
   if (format.samplerate != kSampleRate) {
-    *error = path + ": sample rate is " + std::to_string(format.samplerate) + " Hz, " +
-             std::to_string(kSampleRate) + " Hz needed";
-    return false;
+    return refuse("sample rate is " + std::to_string(format.samplerate) + " Hz, " +
+                  std::to_string(kSampleRate) + " Hz needed");
   }
   channels_ = format.channels;
   return true;

@@ -22,6 +22,7 @@ enum class RawFormat { U8, S16le };
 class RecordingInput {
  public:
   static constexpr int kSampleRate = kCaptureSampleRate;
+  static constexpr int kMaxChannels = 16;
 
   RecordingInput() = default;
   RecordingInput(const RecordingInput&) = delete;

@@ -28,9 +28,18 @@ void MakeFolders(const std::string& folder) {
 bool AppendRecord(const std::string& path, const std::string& before, const std::string& text,
                   const std::string& stamp) {
   // Opened without waiting: a log name that is a pipe nobody reads would
-  // otherwise stop decoding for good. The writes themselves may wait.
-  const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
+  // otherwise stop decoding for good. The writes themselves may wait. A
+  // link or anything but a plain file under today's name is refused: in a
+  // shared folder it could point the records at any file the user can write.
+  const int fd = ::open(path.c_str(),
+                        O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC, 0666);
   if (fd < 0) return false;
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    ::close(fd);
+    errno = EINVAL;
+    return false;
+  }
   ::fcntl(fd, F_SETFL, O_APPEND);
   // A record that does not fit (disk full, size limit) is cut off again, so
   // that the file never ends in half a line that the next record would

@@ -137,6 +137,14 @@ void OnNetworkFeed(CVantrelDoc& doc, CommandDialogs& dialogs) {
     if (problem.empty()) break;
     doc.host().ShowMessage("Network feed: " + problem + ".");
   }
+  // Allowed (a broker on this machine or a trusted network), but said once
+  // for each time it is set: the login would cross the network in clear.
+  const bool plainPassword = settings.enabled && !settings.password.empty() && !settings.tls;
+  const bool wasPlain = doc.feed.enabled && !doc.feed.password.empty() && !doc.feed.tls;
+  if (plainPassword && !wasPlain)
+    doc.host().ShowMessage(
+        "Network feed: the password is sent unencrypted without TLS; switch TLS on unless the "
+        "broker is on this machine or a trusted network.");
   doc.feed = settings;
 }
 

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "document/commands.h"
 #include "document/settings_store.h"
 #include "document/vantrel_doc.h"
 
@@ -153,6 +154,10 @@ bool CVantrelDoc::LoadSettings(SettingsStore& store) {
     Loader loader(store);
     VisitSettings(*this, loader);
   }
+  // Log file names are the folder followed directly by the name: a folder
+  // without its slash, or a relative one, would put them somewhere else.
+  logDirectory =
+      logDirectory.starts_with('/') ? WithOneTrailingSlash(logDirectory) : defaultLogDirectory;
   store.Close();
   return true;
 }

@@ -1,5 +1,7 @@
 #include "feed/feed_settings.h"
 
+#include <mosquitto.h>
+
 #include <algorithm>
 
 namespace vantrel {
@@ -34,6 +36,17 @@ std::string CheckFeedSettings(const FeedSettings& s) {
     return "the station name '" + s.station + "' must not contain /, + or #";
   }
   if (s.user.empty() && !s.password.empty()) return "a password needs a user name";
+  // Whatever else the library would refuse at publish time (bad UTF-8, a
+  // character MQTT forbids, over 65535 bytes) is refused here, once.
+  for (const std::string& topic : {PacketsTopic(s), StatusTopic(s)}) {
+    if (topic.size() > 65535 ||
+        mosquitto_validate_utf8(topic.c_str(), static_cast<int>(topic.size())) !=
+            MOSQ_ERR_SUCCESS ||
+        mosquitto_pub_topic_check(topic.c_str()) != MOSQ_ERR_SUCCESS) {
+      return "the topic and station name must be UTF-8 text without control characters, "
+             "at most 65535 bytes together";
+    }
+  }
   return {};
 }
 

@@ -17,13 +17,25 @@ constexpr int kLongestRetryMs = 4000;
 constexpr auto kConnectTimeout = std::chrono::seconds(10);
 constexpr const char* kCertificateDirectory = "/etc/ssl/certs";
 
+// Publish results that no later attempt can change: the message itself is
+// refused. Anything else (no connection, out of memory) is tried again.
+bool IsRefusal(int rc) {
+  return rc == MOSQ_ERR_INVAL || rc == MOSQ_ERR_PAYLOAD_SIZE || rc == MOSQ_ERR_MALFORMED_UTF8 ||
+         rc == MOSQ_ERR_OVERSIZE_PACKET || rc == MOSQ_ERR_QOS_NOT_SUPPORTED ||
+         rc == MOSQ_ERR_RETAIN_NOT_SUPPORTED;
+}
+
 std::string Dump(const nlohmann::ordered_json& object) {
   return object.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
 }
 
 }  // namespace
 
-MqttFeed::MqttFeed(FeedSettings settings)
+int MqttFeed::SetUpSystemTls(mosquitto* client) {
+  return mosquitto_tls_set(client, nullptr, kCertificateDirectory, nullptr, nullptr, nullptr);
+}
+
+MqttFeed::MqttFeed(FeedSettings settings, TlsSetUp setUpTls)
     : settings_(std::move(settings)),
       packetsTopic_(PacketsTopic(settings_)),
       statusTopic_(StatusTopic(settings_)) {
@@ -42,10 +54,16 @@ MqttFeed::MqttFeed(FeedSettings settings)
                               settings_.password.empty() ? nullptr : settings_.password.c_str());
   }
   if (settings_.tls) {
-    const int rc =
-        mosquitto_tls_set(client_, nullptr, kCertificateDirectory, nullptr, nullptr, nullptr);
-    if (rc != MOSQ_ERR_SUCCESS)
-      notice_ = std::string("Network feed: TLS unavailable: ") + mosquitto_strerror(rc);
+    // Asked for TLS, the feed never falls back to plain TCP: the login and
+    // the packets would go out readable by anyone on the way.
+    const int rc = setUpTls(client_);
+    if (rc != MOSQ_ERR_SUCCESS) {
+      notice_ = std::string("Network feed: TLS unavailable (") + mosquitto_strerror(rc) +
+                "); not connecting without it";
+      mosquitto_destroy(client_);
+      client_ = nullptr;
+      return;
+    }
   }
   thread_ = std::thread([this] { Run(); });
 }
@@ -88,6 +106,11 @@ std::size_t MqttFeed::Pending() const {
 std::size_t MqttFeed::Dropped() const {
   std::lock_guard lock(mutex_);
   return dropped_;
+}
+
+std::size_t MqttFeed::Refused() const {
+  std::lock_guard lock(mutex_);
+  return refused_;
 }
 
 std::size_t MqttFeed::Drain(int timeoutMs) {
@@ -167,6 +190,15 @@ void MqttFeed::SendQueued() {
     const int rc = mosquitto_publish(client_, &mid, message.topic.c_str(),
                                      static_cast<int>(message.payload.size()),
                                      message.payload.data(), kQos, message.retain);
+    if (IsRefusal(rc)) {
+      // Sending it again would fail the same way and hold up the rest.
+      std::lock_guard lock(mutex_);
+      --inFlightCount_;
+      ++refused_;
+      notice_ = "Network feed: the MQTT library refused a message to " + message.topic + " (" +
+                mosquitto_strerror(rc) + "); it is dropped";
+      continue;
+    }
     if (rc != MOSQ_ERR_SUCCESS) {
       // Back to the head of the queue, in order, for the next connection.
       std::lock_guard lock(mutex_);

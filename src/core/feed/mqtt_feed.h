@@ -41,9 +41,13 @@ class MqttFeed final : public PacketListener {
   static constexpr int kQos = 1;
   static constexpr int kStatusSeconds = 60;
 
+  // Sets up TLS on a new client; MOSQ_ERR_SUCCESS when it is ready.
+  using TlsSetUp = int (*)(mosquitto* client);
+  static int SetUpSystemTls(mosquitto* client);
+
   // settings must pass CheckFeedSettings. Connecting starts at once, in the
-  // background.
-  explicit MqttFeed(FeedSettings settings);
+  // background. A feed asked for TLS that cannot set it up never connects.
+  explicit MqttFeed(FeedSettings settings, TlsSetUp setUpTls = SetUpSystemTls);
   ~MqttFeed() override;
   MqttFeed(const MqttFeed&) = delete;
   MqttFeed& operator=(const MqttFeed&) = delete;
@@ -68,6 +72,8 @@ class MqttFeed final : public PacketListener {
   std::size_t Pending() const;
   // Messages dropped because the queue was full.
   std::size_t Dropped() const;
+  // Messages the MQTT library refused to publish (and that were dropped).
+  std::size_t Refused() const;
 
  private:
   struct Outgoing {
@@ -93,6 +99,7 @@ class MqttFeed final : public PacketListener {
   std::deque<Outgoing> queue_;
   std::size_t inFlightCount_ = 0;  // mirror of inFlight_.size() for Pending()
   std::size_t dropped_ = 0;
+  std::size_t refused_ = 0;
   std::optional<std::string> notice_;
 
   // Used on the feed's thread only.

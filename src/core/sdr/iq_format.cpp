@@ -17,6 +17,15 @@ std::optional<IqFormat> ParseIqFormat(const std::string& name) {
   return std::nullopt;
 }
 
+// A NaN, infinity or absurd value would poison every filter downstream;
+// full scale is 1.
+Complex SaneCf32(float re, float im) {
+  const auto sane = [](float v) {
+    return std::isfinite(v) ? std::clamp(v, -kCf32Limit, kCf32Limit) : 0.0f;
+  };
+  return {sane(re), sane(im)};
+}
+
 const char* IqFormatName(IqFormat format) {
   switch (format) {
     case IqFormat::Cu8:
@@ -64,12 +73,7 @@ void IqConverter::ConvertWhole(const std::uint8_t* bytes, std::size_t samples,
       for (std::size_t i = 0; i < samples; ++i) {
         float pair[2];
         std::memcpy(pair, bytes + 8 * i, sizeof pair);
-        // A damaged file's NaN, infinity or absurd value would poison every
-        // filter downstream; full scale is 1.
-        auto sane = [](float v) {
-          return std::isfinite(v) ? std::clamp(v, -kCf32Limit, kCf32Limit) : 0.0f;
-        };
-        dst[i] = {sane(pair[0]), sane(pair[1])};
+        dst[i] = SaneCf32(pair[0], pair[1]);
       }
       break;
   }

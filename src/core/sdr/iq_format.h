@@ -22,6 +22,10 @@ const char* IqFormatName(IqFormat format);
 // Bytes of one complex sample.
 std::size_t IqSampleBytes(IqFormat format);
 
+// A float sample from a file or a receiver, made safe for the filters: NaN
+// and infinity become 0, anything beyond 1000 times full scale is clamped.
+Complex SaneCf32(float re, float im);
+
 // Turns a byte stream handed over in arbitrary pieces into complex samples.
 // Bytes of a sample cut by a piece boundary wait for the next piece; what is
 // left over at the end of the stream is dropped.

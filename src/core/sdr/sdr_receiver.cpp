@@ -21,6 +21,8 @@ constexpr double kPresentRatio = 1.3;
 constexpr double kSettledCarrierHz = 2000.0;
 // A band narrower than this holds a single downlink, already tuned in.
 constexpr double kSingleChannelRate = 40000.0;
+// Far more than the downlinks in view at once.
+constexpr std::size_t kMaxChannels = 64;
 }  // namespace
 
 SdrReceiver::SdrReceiver(double sampleRate, std::optional<double> centreHz)
@@ -102,7 +104,10 @@ void SdrReceiver::CheckCarriers() {
   } else {
     std::vector<double> taken;
     for (const auto& channel : channels_) taken.push_back(channel->carrierHz());
+    // Strongest first, up to the cap: noise or interference that looks like
+    // hundreds of carriers in a wide band must not open a channel each.
     for (double offset : finder.Find(taken, kChannelSpacingHz)) {
+      if (channels_.size() >= kMaxChannels) break;
       OpenChannel(offset);
     }
   }

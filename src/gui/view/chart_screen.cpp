@@ -45,6 +45,12 @@ bool ChartScreen::LoadGlobe(const std::string& path, DocumentHost& host) {
   return false;
 }
 
+void ChartScreen::ReadTleFileNow(const std::string& path) {
+  tle_.Wait();  // a check of another file may be under way
+  tle_.Sets(path);
+  tle_.Wait();
+}
+
 void ChartScreen::ClearTrackHistory() { std::fill(trackHistory_.begin(), trackHistory_.end(), 0); }
 
 void ChartScreen::PaintDisc(const CVantrelDoc& doc, CTime now, bool project) {
@@ -130,18 +136,23 @@ void ChartScreen::Draw(QPainter& painter, CVantrelDoc& doc, const Clock& clock) 
   painter.drawPoint(kChartCentre, kChartCentre);
 
   if (doc.tleEnable != 0) {
-    ForEachTleSet(doc.tleFile, [&](const TleSet& set) {
+    const auto tle = tle_.Sets(doc.tleFile);
+    if (tle->error != tleError_) {
+      tleError_ = tle->error;
+      if (!tleError_.empty()) doc.host().ShowStatus("TLE file: " + tleError_);
+    }
+    for (const TleSet& set : tle->sets) {
       const auto point =
           ComputeSatellitePoint(set.line1, set.line2, doc.homeLatitude, doc.homeLongitude, clock);
-      if (!point) return;
+      if (!point) continue;
       const int dx = point->x - kChartCentre, dy = point->y - kChartCentre;
-      if (dx * dx + dy * dy >= kDiscRadiusSquared) return;
+      if (dx * dx + dy * dy >= kDiscRadiusSquared) continue;
       painter.setPen(QPen(Qt::black, 1));
       painter.setBrush(Qt::white);
       DrawMarker(painter, point->x, point->y);
       painter.setPen(kTleLabelColour);
       DrawTextAt(painter, point->x + 6, point->y - 6, FromCp1252(TleLabel(set.name)));
-    });
+    }
   }
   painter.restore();
 }

@@ -15,6 +15,7 @@
 #include "document/host.h"
 #include "document/vantrel_doc.h"
 #include "orbit/globe_mask.h"
+#include "orbit/tle_catalog.h"
 
 class QPainter;
 
@@ -39,6 +40,10 @@ class ChartScreen {
   // the track history.
   void Draw(QPainter& painter, CVantrelDoc& doc, const Clock& clock);
   void Draw(QPainter& painter, CVantrelDoc& doc) { Draw(painter, doc, doc.clock()); }
+
+  // The TLE file is read in the background, so a first paint may come
+  // before its sets; a single picture waits for them here first.
+  void ReadTleFileNow(const std::string& path);
 
   // Index x + 480 * y; 1 where a decoded satellite has been plotted.
   std::uint8_t* trackHistory() { return trackHistory_.data(); }
@@ -67,6 +72,8 @@ class ChartScreen {
   double projectedLongitude_ = 0.0;
   QImage disc_;
   std::minstd_rand stars_;
+  TleCatalog tle_;
+  std::string tleError_;  // the TLE file's last error, told once
 };
 
 }  // namespace vantrel
