@@ -1,52 +1,27 @@
 // vantrel-decode --mqtt against a real broker of the test's own, stopped mid-recording.
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/socket.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <memory>
 #include <nlohmann/json.hpp>
+#include <poll.h>
+#include <set>
 #include <thread>
 
 #include "feed/feed_runner.h"
+#include "support/mqtt_broker.h"
 #include "synth/packet_builder.h"
 #include "synth/signal_synth.h"
-
-extern char** environ;
 
 namespace vantrel::test {
 namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-
-pid_t Spawn(const std::string& command) {
-  pid_t pid = -1;
-  const char* argv[] = {"/bin/sh", "-c", command.c_str(), nullptr};
-  posix_spawn(&pid, "/bin/sh", nullptr, nullptr, const_cast<char**>(argv), environ);
-  return pid;
-}
-
-void Stop(pid_t pid) {
-  kill(pid, SIGTERM);
-  waitpid(pid, nullptr, 0);
-}
-
-std::vector<std::string> Lines(const fs::path& path) {
-  std::ifstream in(path);
-  std::vector<std::string> lines;
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
 
 // One second of audio with one sync packet naming the second k in its frame number.
 std::vector<std::uint8_t> Second(int k) {
@@ -65,27 +40,10 @@ TEST(NetworkFeed, ABrokerOutageDelaysPacketsButNeitherDecodingNorLosesThem) {
   char pattern[] = "/tmp/vantrel-feed-test.XXXXXX";
   const fs::path dir = mkdtemp(pattern);
   const std::shared_ptr<void> removeDir(nullptr, [&](void*) { fs::remove_all(dir); });
-  // A free port: the kernel picks one for a socket bound to port 0.
-  const int listener = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{
-      .sin_family = AF_INET, .sin_port = 0, .sin_addr = {htonl(INADDR_LOOPBACK)}, .sin_zero = {}};
-  socklen_t length = sizeof address;
-  bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
-  getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
-  close(listener);
-  const std::string port = std::to_string(ntohs(address.sin_port));
-  // Persistence keeps the subscriber's session: what the broker queued survives the restart.
-  std::ofstream(dir / "broker.conf")
-      << "listener " << port << " 127.0.0.1\nallow_anonymous true\n"
-      << "persistence true\npersistence_location " << dir.string() << "/\n"
-      << "user " << (getuid() == 0 ? "root" : "nobody") << "\n";
-  const std::string broker = "exec mosquitto -c " + (dir / "broker.conf").string() + " 2>> " +
-                             (dir / "broker.log").string();
-  pid_t server = Spawn(broker);
-  std::this_thread::sleep_for(500ms);
-  const pid_t subscriber = Spawn("exec mosquitto_sub -h 127.0.0.1 -p " + port +
-                                 " -q 1 -c -i feedtest -t 'test/+/+' > " + (dir / "sub").string());
-  std::this_thread::sleep_for(500ms);
+  Broker broker(dir);
+  const std::string port = std::to_string(broker.port());
+  broker.Start();
+  broker.Subscribe("test/+/+", dir / "sub");
 
   // Close-on-exec: the broker started later must not hold the decoder's input open.
   FILE* input = popen(("PATH=\"$VANTREL_BIN_DIR:$PATH\" vantrel-decode --raw-input --polarity "
@@ -98,12 +56,12 @@ TEST(NetworkFeed, ABrokerOutageDelaysPacketsButNeitherDecodingNorLosesThem) {
   for (int k = 0; k < 10; ++k) {
     if (k == 3) {
       std::this_thread::sleep_for(300ms);
-      Stop(server);
-      linesAtOutage = Lines(dir / "out").size();
+      broker.Stop();
+      linesAtOutage = FileLines(dir / "out").size();
     }
     if (k == 7) {
-      EXPECT_GT(Lines(dir / "out").size(), linesAtOutage) << "decoding paused with the broker";
-      server = Spawn(broker);
+      EXPECT_GT(FileLines(dir / "out").size(), linesAtOutage) << "decoding paused with the broker";
+      broker.Start();
     }
     fwrite(Second(k).data(), 1, 48000, input);
     fflush(input);
@@ -111,50 +69,176 @@ TEST(NetworkFeed, ABrokerOutageDelaysPacketsButNeitherDecodingNorLosesThem) {
   }
   EXPECT_EQ(pclose(input), 0);
   std::this_thread::sleep_for(1s);
-  Stop(subscriber);
+  broker.Unsubscribe();
   // A late subscriber gets the retained status at once.
   std::system(("mosquitto_sub -h 127.0.0.1 -p " + port + " -t test/one/status -C 1 -W 5 > " +
                (dir / "late").string())
                   .c_str());
-  Stop(server);
-  const auto status = nlohmann::json::parse(Lines(dir / "late").at(0));
+  broker.Stop();
+  const auto status = nlohmann::json::parse(FileLines(dir / "late").at(0));
   EXPECT_EQ(status["station"], "one");
   EXPECT_EQ(status["home"]["latitude"], -34.5);
 
   std::map<std::string, int> received;
-  for (const auto& object : Lines(dir / "sub")) ++received[object];
+  for (const auto& object : FileLines(dir / "sub")) ++received[object];
   int repeats = 0;
-  for (const auto& object : Lines(dir / "out")) {
+  for (const auto& object : FileLines(dir / "out")) {
     EXPECT_GE(received[object], 1) << object;
     repeats += std::max(0, received[object] - 1);
   }
-  EXPECT_EQ(Lines(dir / "out").size(), 10u);
+  EXPECT_EQ(FileLines(dir / "out").size(), 10u);
   EXPECT_LE(repeats, 20);
-  const auto err = Lines(dir / "err");
+  const auto err = FileLines(dir / "err");
   ASSERT_EQ(err.size(), 2u);
   EXPECT_TRUE(err[0].starts_with("vantrel-decode: Network feed: cannot reach the broker"))
       << err[0];
   EXPECT_TRUE(err[1].starts_with("vantrel-decode: Network feed: the broker")) << err[1];
 }
 
-// The desktop feed: why it cannot connect, a new one for new settings, none once disabled.
-TEST(NetworkFeed, TheDesktopFeedFollowsItsSettings) {
+// A packet for the feed; n tells the packets apart.
+void Accept(CVantrelDoc& doc, int n) {
+  const std::uint8_t bytes[12] = {0x1A, static_cast<std::uint8_t>(n),
+                                  static_cast<std::uint8_t>(n >> 8)};
+  doc.packetListener->OnPacket({bytes, 12, nullptr, 1178964672, {}});
+}
+
+// The desktop feed: why it cannot connect; the packets accepted while it
+// cannot and while its settings are corrected go out once a broker takes
+// them; disabling it tells how many are dropped.
+TEST(NetworkFeed, TheDesktopFeedKeepsItsQueueThroughNewSettings) {
+  char pattern[] = "/tmp/vantrel-feed-test.XXXXXX";
+  const fs::path dir = mkdtemp(pattern);
+  const std::shared_ptr<void> removeDir(nullptr, [&](void*) { fs::remove_all(dir); });
+  Broker broker(dir);
+  broker.Start();
+  broker.Subscribe("vantrel/+/packets", dir / "sub");
+
   HeldClock clock(1178964672);
   CVantrelDoc doc(clock, "/nonexistent/");
   doc.feed = {1, "127.0.0.1", 1, "vantrel", "one", "", "", 0};  // nothing listens on port 1
   FeedRunner runner(doc);
-  std::optional<std::string> notice;
-  for (int i = 0; i < 100 && !notice; ++i, std::this_thread::sleep_for(50ms))
-    notice = runner.Sync();
-  EXPECT_EQ(notice.value_or("").rfind(
-                "Network feed: cannot reach the broker 127.0.0.1:1 (Connection refused)", 0),
-            0u);
+  const auto nextNotice = [&] {
+    std::optional<std::string> notice;
+    for (int i = 0; i < 100 && !notice; ++i, std::this_thread::sleep_for(50ms))
+      notice = runner.Sync();
+    return notice.value_or("");
+  };
+  runner.Sync();
+  for (int n = 0; n < 100; ++n) Accept(doc, n);
+  EXPECT_TRUE(nextNotice().starts_with(
+      "Network feed: cannot reach the broker 127.0.0.1:1 (Connection refused)"));
+  doc.feed.port = FreePort();
   doc.feed.station = "two";
   runner.Sync();
   EXPECT_EQ(static_cast<MqttFeed*>(doc.packetListener)->settings().station, "two");
-  doc.feed.enabled = 0;
+  for (int n = 100; n < 200; ++n) Accept(doc, n);
+  EXPECT_TRUE(nextNotice().starts_with("Network feed: cannot reach the broker"));
+  doc.feed.port = broker.port();
   runner.Sync();
+  const auto received = [&] { return FileLines(dir / "sub").size(); };
+  for (int i = 0; i < 100 && received() < 200; ++i) std::this_thread::sleep_for(50ms);
+  std::set<std::string> hex;
+  for (const auto& object : FileLines(dir / "sub"))
+    hex.insert(nlohmann::json::parse(object)["hex"]);
+  EXPECT_EQ(hex.size(), 200u);
+
+  broker.Stop();
+  EXPECT_TRUE(nextNotice().starts_with("Network feed: cannot reach the broker"));
+  for (int n = 0; n < 5; ++n) Accept(doc, n);
+  doc.feed.enabled = 0;
+  EXPECT_EQ(runner.Sync(), "Network feed: off; 5 unsent messages dropped");
   EXPECT_EQ(doc.packetListener, nullptr);
+}
+
+// A broker that takes the connection and the messages but acknowledges
+// nothing on its first connections, then everything.
+class SilentBroker {
+ public:
+  explicit SilentBroker(int silentConnections) : silent_(silentConnections) {
+    listener_ = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{.sin_family = AF_INET,
+                        .sin_port = htons(static_cast<std::uint16_t>(port_)),
+                        .sin_addr = {htonl(INADDR_LOOPBACK)},
+                        .sin_zero = {}};
+    bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    listen(listener_, 4);
+    thread_ = std::thread([this] { Serve(); });
+  }
+  ~SilentBroker() {
+    stop_ = true;
+    thread_.join();
+    close(listener_);
+  }
+  int port() const { return port_; }
+  int connections() const { return connections_; }
+
+ private:
+  void Serve() {
+    std::vector<int> clients;
+    while (!stop_) {
+      std::vector<pollfd> fds{{listener_, POLLIN, 0}};
+      for (int c : clients) fds.push_back({c, POLLIN, 0});
+      if (poll(fds.data(), fds.size(), 50) <= 0) continue;
+      if (fds[0].revents & POLLIN)
+        clients.push_back(accept(listener_, nullptr, nullptr)), ++connections_;
+      for (std::size_t i = 1; i < fds.size(); ++i) {
+        if ((fds[i].revents & (POLLIN | POLLHUP)) && !Answer(fds[i].fd, connections_ > silent_)) {
+          close(fds[i].fd);
+          std::erase(clients, fds[i].fd);
+        }
+      }
+    }
+    for (int c : clients) close(c);
+  }
+  // Reads what has arrived, whole packets assumed: CONNECT gets its CONNACK,
+  // a QoS 1 PUBLISH its PUBACK when acknowledging.
+  static bool Answer(int client, bool acknowledge) {
+    std::uint8_t in[65536];
+    const ssize_t n = read(client, in, sizeof in);
+    if (n <= 0) return false;
+    for (ssize_t at = 0; at + 1 < n;) {
+      std::size_t length = 0, shift = 0, head = 1;
+      do length |= std::size_t(in[at + head] & 0x7F) << shift, shift += 7;
+      while (in[at + head++] & 0x80);
+      const std::uint8_t type = in[at] >> 4;
+      if (type == 1) {
+        const std::uint8_t connack[] = {0x20, 2, 0, 0};
+        write(client, connack, sizeof connack);
+      } else if (type == 3 && acknowledge) {
+        const std::size_t id = at + head + 2 + (in[at + head] << 8 | in[at + head + 1]);
+        const std::uint8_t puback[] = {0x40, 2, in[id], in[id + 1]};
+        write(client, puback, sizeof puback);
+      }
+      at += static_cast<ssize_t>(head + length);
+    }
+    return true;
+  }
+
+  int silent_;
+  int port_ = FreePort();
+  int listener_;
+  std::atomic<int> connections_{0};
+  std::atomic<bool> stop_{false};
+  std::thread thread_;
+};
+
+TEST(NetworkFeed, ABrokerThatAcknowledgesNothingIsConnectedAgainAndToldOnce) {
+  SilentBroker broker(2);
+  auto feed =
+      MqttFeed::Start({1, "127.0.0.1", broker.port(), "vantrel", "one", "", "", 0}, nullptr, 500ms);
+  HeldClock clock(1178964672);
+  CVantrelDoc doc(clock, "/nonexistent/");
+  doc.packetListener = feed.get();
+  for (int n = 0; n < 30; ++n) Accept(doc, n);
+  std::vector<std::string> notices;
+  for (int i = 0; i < 60 && broker.connections() < 3; ++i, std::this_thread::sleep_for(100ms))
+    if (auto notice = feed->TakeNotice()) notices.push_back(*notice);
+  EXPECT_EQ(feed->Drain(3000), 0u);
+  if (auto notice = feed->TakeNotice()) notices.push_back(*notice);
+  EXPECT_EQ(broker.connections(), 3);
+  EXPECT_EQ(notices, std::vector<std::string>{
+                         "Network feed: the broker 127.0.0.1:" + std::to_string(broker.port()) +
+                         " has acknowledged nothing for a minute; connecting again"});
 }
 
 }  // namespace

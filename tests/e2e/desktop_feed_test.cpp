@@ -1,0 +1,83 @@
+// The desktop program's network feed against a real broker: every packet it
+// raw-logs reaches a subscriber, whether the broker is up from the start or
+// comes up seconds later.
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+
+#include <map>
+#include <nlohmann/json.hpp>
+
+#include "e2e/program.h"
+#include "support/mqtt_broker.h"
+
+namespace vantrel {
+namespace {
+
+// The raw log's packets as the feed's "hex" field writes them.
+std::vector<std::string> RawLoggedHex(const QString& dir) {
+  std::vector<std::string> packets;
+  for (const QString& name : QDir(dir).entryList({"orbcomm_raw*.log"}, QDir::Files)) {
+    for (std::string line : test::FileLines((dir + "/" + name).toStdString())) {
+      line = line.substr(0, line.find('['));
+      std::erase_if(line, [](char c) { return c == ' ' || c == '\r'; });
+      if (!line.empty()) packets.push_back(line);
+    }
+  }
+  return packets;
+}
+
+TEST(DesktopFeed, EveryRawLoggedPacketReachesTheBrokerUpFromTheStartOrSecondsLater) {
+  if (!QFile::exists(test::ProgramPath())) GTEST_SKIP() << "needs the program";
+  const QString recording =
+      QString(std::getenv("VANTREL_SOURCE_DIR")) + "/tests/data/recordings/pass-21cma-9600.cf32";
+  for (const int lateSeconds : {0, 5}) {
+    SCOPED_TRACE(lateSeconds);
+    QTemporaryDir home;
+    const std::filesystem::path dir = home.path().toStdString();
+    test::Broker broker(dir);
+    broker.Start();
+    broker.Subscribe("e2e/+/packets", dir / "sub");
+    if (lateSeconds > 0) broker.Stop();
+
+    const QString config = home.path() + "/config", logDir = home.path() + "/logs";
+    ASSERT_TRUE(QDir().mkpath(logDir) && QDir().mkpath(config + "/Vantrel"));
+    QFile settings(config + "/Vantrel/Vantrel.conf");
+    ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
+    settings.write(("[General]\nLogDirectory=" + logDir +
+                    "/\nRawflag=1\nFeedEnable=1\nFeedHost=127.0.0.1\nFeedPort=" +
+                    QString::number(broker.port()) + "\nFeedTopic=e2e\nFeedStation=one\n")
+                       .toUtf8());
+    settings.close();
+    QProcess vantrel;
+    QProcessEnvironment env;
+    env.insert("XDG_CONFIG_HOME", config);
+    env.insert("PULSE_SERVER", "unix:/nonexistent/pulse/native");
+    test::Start(vantrel, env,
+                {"--input", recording, "--iq-format", "cf32", "--iq-rate", "9600", "--start"});
+    if (lateSeconds > 0) {
+      QThread::sleep(lateSeconds);
+      broker.Start();
+    }
+    const auto received = [&] {
+      std::map<std::string, int> hex;
+      for (const std::string& object : test::FileLines(dir / "sub"))
+        ++hex[nlohmann::json::parse(object).value("hex", "")];
+      return hex;
+    };
+    const auto allArrived = [&] {
+      auto counts = received();
+      const auto logged = RawLoggedHex(logDir);
+      for (const std::string& hex : logged)
+        if (counts[hex]-- <= 0) return false;
+      return logged.size() >= 40;
+    };
+    EXPECT_TRUE(test::Eventually(allArrived, 15000))
+        << RawLoggedHex(logDir).size() << " raw-logged, " << test::FileLines(dir / "sub").size()
+        << " received";
+    EXPECT_EQ(test::Stop(vantrel), 0);
+  }
+}
+
+}  // namespace
+}  // namespace vantrel

@@ -1,0 +1,95 @@
+// A real MQTT broker of the test's own on a free loopback port, persistent so
+// that a subscriber's queued messages survive a restart, and a subscriber
+// process writing what it receives to a file.
+#pragma once
+
+#include <netinet/in.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+extern char** environ;
+
+namespace vantrel::test {
+
+inline pid_t Spawn(const std::string& command) {
+  pid_t pid = -1;
+  const char* argv[] = {"/bin/sh", "-c", command.c_str(), nullptr};
+  posix_spawn(&pid, "/bin/sh", nullptr, nullptr, const_cast<char**>(argv), environ);
+  return pid;
+}
+
+inline void StopProcess(pid_t pid) {
+  kill(pid, SIGTERM);
+  waitpid(pid, nullptr, 0);
+}
+
+inline std::vector<std::string> FileLines(const std::filesystem::path& path) {
+  std::ifstream in(path);
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+// A port nothing listens on: the kernel picks one for a socket bound to port 0.
+inline int FreePort() {
+  const int listener = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{
+      .sin_family = AF_INET, .sin_port = 0, .sin_addr = {htonl(INADDR_LOOPBACK)}, .sin_zero = {}};
+  socklen_t length = sizeof address;
+  bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
+  getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
+  close(listener);
+  return ntohs(address.sin_port);
+}
+
+class Broker {
+ public:
+  explicit Broker(const std::filesystem::path& dir) : dir_(dir), port_(FreePort()) {
+    std::ofstream(dir_ / "broker.conf")
+        << "listener " << port_ << " 127.0.0.1\nallow_anonymous true\n"
+        << "persistence true\npersistence_location " << dir_.string() << "/\n"
+        << "user " << (getuid() == 0 ? "root" : "nobody") << "\n";
+  }
+  ~Broker() {
+    for (pid_t pid : {subscriber_, server_})
+      if (pid > 0) StopProcess(pid);
+  }
+
+  int port() const { return port_; }
+  void Start() {
+    server_ = Spawn("exec mosquitto -c " + (dir_ / "broker.conf").string() + " 2>> " +
+                    (dir_ / "broker.log").string());
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  }
+  void Stop() {
+    StopProcess(server_);
+    server_ = -1;
+  }
+  // A QoS 1 subscriber with a persistent session, writing each message as a line.
+  void Subscribe(const std::string& topic, const std::filesystem::path& out) {
+    subscriber_ = Spawn("exec mosquitto_sub -h 127.0.0.1 -p " + std::to_string(port_) +
+                        " -q 1 -c -i feedtest -t '" + topic + "' > " + out.string());
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  }
+  void Unsubscribe() {
+    StopProcess(subscriber_);
+    subscriber_ = -1;
+  }
+
+ private:
+  std::filesystem::path dir_;
+  int port_;
+  pid_t server_ = -1, subscriber_ = -1;
+};
+
+}  // namespace vantrel::test
