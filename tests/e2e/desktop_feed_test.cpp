@@ -19,8 +19,7 @@ std::vector<std::string> RawLoggedHex(const QString& dir) {
   std::vector<std::string> packets;
   for (const QString& name : QDir(dir).entryList({"orbcomm_raw*.log"}, QDir::Files)) {
     for (std::string line : test::FileLines((dir + "/" + name).toStdString())) {
-      line = line.substr(0, line.find('['));
-      std::erase_if(line, [](char c) { return c == ' ' || c == '\r'; });
+      std::erase_if(line = line.substr(0, line.find('[')), [](char c) { return c <= ' '; });
       if (!line.empty()) packets.push_back(line);
     }
   }
@@ -36,37 +35,29 @@ TEST(DesktopFeed, EveryRawLoggedPacketReachesTheBrokerUpFromTheStartOrSecondsLat
     QTemporaryDir home;
     const std::filesystem::path dir = home.path().toStdString();
     test::Broker broker(dir);
-    broker.Start();
+    broker.Run(true);
     broker.Subscribe("e2e/+/packets", dir / "sub");
-    if (lateSeconds > 0) broker.Stop();
+    if (lateSeconds > 0) broker.Run(false);
 
-    const QString config = home.path() + "/config", logDir = home.path() + "/logs";
-    ASSERT_TRUE(QDir().mkpath(logDir) && QDir().mkpath(config + "/Vantrel"));
-    QFile settings(config + "/Vantrel/Vantrel.conf");
-    ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
-    settings.write(("[General]\nLogDirectory=" + logDir +
-                    "/\nRawflag=1\nFeedEnable=1\nFeedHost=127.0.0.1\nFeedPort=" +
-                    QString::number(broker.port()) + "\nFeedTopic=e2e\nFeedStation=one\n")
-                       .toUtf8());
-    settings.close();
+    const QString logDir = home.path() + "/logs";
+    ASSERT_TRUE(QDir().mkpath(logDir));
     QProcess vantrel;
-    QProcessEnvironment env;
-    env.insert("XDG_CONFIG_HOME", config);
-    env.insert("PULSE_SERVER", "unix:/nonexistent/pulse/native");
-    test::Start(vantrel, env,
+    test::Start(vantrel,
+                test::Desktop(home.path() + "/config",
+                              ("LogDirectory=" + logDir +
+                               "/\nRawflag=1\nFeedEnable=1\nFeedHost="
+                               "127.0.0.1\nFeedTopic=e2e\nFeedStation=one\nFeedPort=" +
+                               QString::number(broker.port))
+                                  .toUtf8()),
                 {"--input", recording, "--iq-format", "cf32", "--iq-rate", "9600", "--start"});
     if (lateSeconds > 0) {
       QThread::sleep(lateSeconds);
-      broker.Start();
+      broker.Run(true);
     }
-    const auto received = [&] {
-      std::map<std::string, int> hex;
-      for (const std::string& object : test::FileLines(dir / "sub"))
-        ++hex[nlohmann::json::parse(object).value("hex", "")];
-      return hex;
-    };
     const auto allArrived = [&] {
-      auto counts = received();
+      std::map<std::string, int> counts;
+      for (const std::string& object : test::FileLines(dir / "sub"))
+        ++counts[nlohmann::json::parse(object).value("hex", "")];
       const auto logged = RawLoggedHex(logDir);
       for (const std::string& hex : logged)
         if (counts[hex]-- <= 0) return false;

@@ -56,22 +56,16 @@ TEST(SdrCapture, StartedProgramLogsEverySatelliteOfTheBandFromAReceiverOrARecord
     SCOPED_TRACE(args.join(' ').toStdString());
     const QString config = home.path() + "/config" + QString::number(args.size());
     const QString logDir = config + "/logs";
-    ASSERT_TRUE(QDir().mkpath(logDir) && QDir().mkpath(config + "/Vantrel"));
-    QFile settings(config + "/Vantrel/Vantrel.conf");
-    ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
-    settings.write(("[General]\nLogDirectory=" + logDir +
-                    "/\nLogflag=1\nSoundcardoption=0\nSdrRate=" + QString::number(kRate) + "\n")
-                       .toUtf8());
-    settings.close();
-
+    ASSERT_TRUE(QDir().mkpath(logDir));
     QProcess vantrel;
-    QProcessEnvironment env;
-    env.insert("XDG_CONFIG_HOME", config);
-    env.insert("PULSE_SERVER", "unix:/nonexistent/pulse/native");
-    env.insert("SOAPY_SDR_PLUGIN_PATH",
-               QString(std::getenv("VANTREL_BIN_DIR")) + "/../soapy-modules");
-    env.insert("VANTREL_TEST_IQ_FILE", iqFile);
-    test::Start(vantrel, env, args);
+    test::Start(
+        vantrel,
+        test::Desktop(config,
+                      ("LogDirectory=" + logDir +
+                       "/\nLogflag=1\nSoundcardoption=0\nSdrRate=" + QString::number(kRate) + "\n")
+                          .toUtf8(),
+                      iqFile),
+        args);
     test::Eventually([&] { return test::LoggedLines(logDir).size() >= expected.size(); }, 20000);
     EXPECT_EQ(test::LoggedLines(logDir), expected);
     EXPECT_EQ(test::Stop(vantrel), 0);
@@ -94,13 +88,7 @@ TEST(SdrCapture, AStalledReceiverOrInputDoesNotHoldUpTheExit) {
                                             QString::number(kRate), "--start"}}) {
     SCOPED_TRACE(args.join(' ').toStdString());
     QProcess vantrel;
-    QProcessEnvironment env;
-    env.insert("XDG_CONFIG_HOME", home.path() + "/config");
-    env.insert("PULSE_SERVER", "unix:/nonexistent/pulse/native");
-    env.insert("SOAPY_SDR_PLUGIN_PATH",
-               QString(std::getenv("VANTREL_BIN_DIR")) + "/../soapy-modules");
-    env.insert("VANTREL_TEST_IQ_FILE", fifo);
-    test::Start(vantrel, env, args);
+    test::Start(vantrel, test::Desktop(home.path() + "/config", {}, fifo), args);
     QThread::sleep(3);  // capture runs, its thread blocked in a read
     QElapsedTimer timer;
     timer.start();

@@ -15,6 +15,7 @@
 #include <fstream>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 extern char** environ;
@@ -54,41 +55,34 @@ inline int FreePort() {
 
 class Broker {
  public:
-  explicit Broker(const std::filesystem::path& dir) : dir_(dir), port_(FreePort()) {
+  explicit Broker(const std::filesystem::path& dir) : dir_(dir) {
     std::ofstream(dir_ / "broker.conf")
-        << "listener " << port_ << " 127.0.0.1\nallow_anonymous true\n"
-        << "persistence true\npersistence_location " << dir_.string() << "/\n"
-        << "user " << (getuid() == 0 ? "root" : "nobody") << "\n";
+        << "listener " << port << " 127.0.0.1\nallow_anonymous true\npersistence true\n"
+        << "persistence_location " << dir_.string() << "/\nuser "
+        << (getuid() == 0 ? "root" : "nobody") << "\n";
   }
-  ~Broker() {
-    for (pid_t pid : {subscriber_, server_})
-      if (pid > 0) StopProcess(pid);
-  }
+  ~Broker() { Subscribe({}, {}), Run(false); }
 
-  int port() const { return port_; }
-  void Start() {
-    server_ = Spawn("exec mosquitto -c " + (dir_ / "broker.conf").string() + " 2>> " +
-                    (dir_ / "broker.log").string());
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  const int port = FreePort();
+  void Run(bool up) {
+    if (server_ > 0) StopProcess(std::exchange(server_, -1));
+    if (up)
+      server_ = Spawn("exec mosquitto -c " + (dir_ / "broker.conf").string() + " 2>> " +
+                      (dir_ / "broker.log").string());
+    std::this_thread::sleep_for(std::chrono::milliseconds(up ? 500 : 0));
   }
-  void Stop() {
-    StopProcess(server_);
-    server_ = -1;
-  }
-  // A QoS 1 subscriber with a persistent session, writing each message as a line.
+  // A QoS 1 subscriber with a persistent session writing each message as a
+  // line to out; an empty topic stops it.
   void Subscribe(const std::string& topic, const std::filesystem::path& out) {
-    subscriber_ = Spawn("exec mosquitto_sub -h 127.0.0.1 -p " + std::to_string(port_) +
+    if (subscriber_ > 0) StopProcess(std::exchange(subscriber_, -1));
+    if (topic.empty()) return;
+    subscriber_ = Spawn("exec mosquitto_sub -h 127.0.0.1 -p " + std::to_string(port) +
                         " -q 1 -c -i feedtest -t '" + topic + "' > " + out.string());
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
-  }
-  void Unsubscribe() {
-    StopProcess(subscriber_);
-    subscriber_ = -1;
   }
 
  private:
   std::filesystem::path dir_;
-  int port_;
   pid_t server_ = -1, subscriber_ = -1;
 };
 
