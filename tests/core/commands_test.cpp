@@ -74,9 +74,9 @@ TEST_F(Commands, SourceStartStopAndTleEnableRules) {
   doc_.soundCardSlot = 1;
   for (int n = 0; n < 4; ++n) {
     const CommandState s = State(cmd::kSource1 + n);
-    EXPECT_TRUE(s.setsText && !s.checked);
-    EXPECT_EQ(s.enabled, n == 0);
-    EXPECT_EQ(s.text, n == 0 ? "USB Audio" : "");
+    EXPECT_EQ(std::tuple(s.setsText, s.checked, s.enabled, s.text),
+              std::tuple(true, false, n == 0, n == 0 ? "USB Audio" : ""))
+        << n;
   }
   // Choosing a receiver names it for the next run; a sound card names none.
   doc_.deviceName[2] = "SDR one";

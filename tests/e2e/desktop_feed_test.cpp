@@ -3,8 +3,6 @@
 // comes up seconds later.
 #include <gtest/gtest.h>
 
-#include <QTemporaryDir>
-
 #include <map>
 #include <nlohmann/json.hpp>
 
@@ -32,24 +30,24 @@ TEST(DesktopFeed, EveryRawLoggedPacketReachesTheBrokerUpFromTheStartOrSecondsLat
       QString(std::getenv("VANTREL_SOURCE_DIR")) + "/tests/data/recordings/pass-21cma-9600.cf32";
   for (const int lateSeconds : {0, 5}) {
     SCOPED_TRACE(lateSeconds);
-    QTemporaryDir home;
-    const std::filesystem::path dir = home.path().toStdString();
-    test::Broker broker(dir);
+    test::Broker broker;
+    const std::filesystem::path& dir = broker.dir;
+    const QString home = QString::fromStdString(dir.string());
     broker.Run(true);
     broker.Subscribe("e2e/+/packets", dir / "sub");
     if (lateSeconds > 0) broker.Run(false);
 
-    const QString logDir = home.path() + "/logs";
+    const QString logDir = home + "/logs";
     ASSERT_TRUE(QDir().mkpath(logDir));
     QProcess vantrel;
-    test::Start(vantrel,
-                test::Desktop(home.path() + "/config",
-                              ("LogDirectory=" + logDir +
-                               "/\nRawflag=1\nFeedEnable=1\nFeedHost="
-                               "127.0.0.1\nFeedTopic=e2e\nFeedStation=one\nFeedPort=" +
-                               QString::number(broker.port))
-                                  .toUtf8()),
-                {"--input", recording, "--iq-format", "cf32", "--iq-rate", "9600", "--start"});
+    test::Start(
+        vantrel,
+        test::Desktop(home + "/config", ("LogDirectory=" + logDir +
+                                         "/\nRawflag=1\nFeedEnable=1\nFeedHost="
+                                         "127.0.0.1\nFeedTopic=e2e\nFeedStation=one\nFeedPort=" +
+                                         QString::number(broker.port))
+                                            .toUtf8()),
+        {"--input", recording, "--iq-format", "cf32", "--iq-rate", "9600", "--start"});
     if (lateSeconds > 0) {
       QThread::sleep(lateSeconds);
       broker.Run(true);

@@ -29,11 +29,6 @@ inline pid_t Spawn(const std::string& command) {
   return pid;
 }
 
-inline void StopProcess(pid_t pid) {
-  kill(pid, SIGTERM);
-  waitpid(pid, nullptr, 0);
-}
-
 inline std::vector<std::string> FileLines(const std::filesystem::path& path) {
   std::ifstream in(path);
   std::vector<std::string> lines;
@@ -53,28 +48,38 @@ inline int FreePort() {
   return ntohs(address.sin_port);
 }
 
+// The broker's files and whatever else the test puts there live in dir,
+// a folder of its own removed with it.
 class Broker {
  public:
-  explicit Broker(const std::filesystem::path& dir) : dir_(dir) {
-    std::ofstream(dir_ / "broker.conf")
+  Broker() {
+    std::ofstream(dir / "broker.conf")
         << "listener " << port << " 127.0.0.1\nallow_anonymous true\npersistence true\n"
-        << "persistence_location " << dir_.string() << "/\nuser "
+        << "persistence_location " << dir.string() << "/\nuser "
         << (getuid() == 0 ? "root" : "nobody") << "\n";
   }
-  ~Broker() { Subscribe({}, {}), Run(false); }
+  ~Broker() {
+    Subscribe({}, {}), Run(false);
+    std::filesystem::remove_all(dir);
+  }
 
+  const std::filesystem::path dir = [] {
+    char pattern[] = "/tmp/vantrel-feed-test.XXXXXX";
+    return std::filesystem::path(mkdtemp(pattern));
+  }();
   const int port = FreePort();
   void Run(bool up) {
-    if (server_ > 0) StopProcess(std::exchange(server_, -1));
+    End(server_);
     if (up)
-      server_ = Spawn("exec mosquitto -c " + (dir_ / "broker.conf").string() + " 2>> " +
-                      (dir_ / "broker.log").string());
+      server_ = Spawn("exec mosquitto -c " + (dir / "broker.conf").string() + " 2>> " +
+                      (dir / "broker.log").string());
     std::this_thread::sleep_for(std::chrono::milliseconds(up ? 500 : 0));
   }
+  void Signal(int signal) { kill(server_, signal); }
   // A QoS 1 subscriber with a persistent session writing each message as a
   // line to out; an empty topic stops it.
   void Subscribe(const std::string& topic, const std::filesystem::path& out) {
-    if (subscriber_ > 0) StopProcess(std::exchange(subscriber_, -1));
+    End(subscriber_);
     if (topic.empty()) return;
     subscriber_ = Spawn("exec mosquitto_sub -h 127.0.0.1 -p " + std::to_string(port) +
                         " -q 1 -c -i feedtest -t '" + topic + "' > " + out.string());
@@ -82,7 +87,9 @@ class Broker {
   }
 
  private:
-  std::filesystem::path dir_;
+  static void End(pid_t& pid) {
+    if (pid > 0) kill(pid, SIGTERM), waitpid(std::exchange(pid, -1), nullptr, 0);
+  }
   pid_t server_ = -1, subscriber_ = -1;
 };
 
