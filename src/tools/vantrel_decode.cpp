@@ -205,9 +205,9 @@ int main(int argc, char** argv) {
   PacketFanOut listeners;
   JsonLines json;
   if (options.json) listeners.Add(&json);
-  std::unique_ptr<MqttFeed> feed;
+  MqttFeed::Handle feed;
   if (options.mqtt.enabled) {
-    feed = std::make_unique<MqttFeed>(options.mqtt);
+    feed = MqttFeed::Start(options.mqtt);
     listeners.Add(feed.get());
   }
   if (!listeners.Empty()) doc.packetListener = &listeners;

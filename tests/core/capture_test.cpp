@@ -264,5 +264,30 @@ TEST_F(Capture, SdrReceiversFollowTheSoundCardsAndAFailingOneStopsWithOneMessage
             std::tuple(3u, 12, true));
 }
 
+// The receiver chosen last time is looked for by name: found in another
+// slot it is chosen there; missing, Start names it and records nothing else.
+TEST_F(Capture, AStoredReceiverIsFoundByNameOrToldMissing) {
+  FakeSdrInput sdrInput;
+  doc_.sdrInput = &sdrInput;
+  wave_.names = {"card"};
+  doc_.EnumerateSoundCards();
+  doc_.EnumerateSdrReceivers();  // SDR 0 and SDR 1 in slots 1 and 2
+  for (const auto& [stored, storedSlot, slot, missing] :
+       {std::tuple{"SDR 1", 0, 2, ""}, {"", 1, 1, ""}, {"SDR 7", 3, 3, "SDR 7"}}) {
+    doc_.sdrSource = stored;
+    doc_.soundCardSlot = storedSlot;
+    doc_.FindStoredSdrSource();
+    EXPECT_EQ(std::tie(doc_.soundCardSlot, doc_.missingSdrSource),
+              std::make_tuple(slot, std::string(missing)));
+  }
+  EXPECT_EQ(doc_.sdrSource, "SDR 7");
+  doc_.RetryCaptureUntilItRuns();
+  doc_.StartCapture();
+  doc_.RetryCapture();
+  EXPECT_EQ(host_.messages,
+            Strings{"On opening the SDR receiver..the SDR receiver \"SDR 7\" is not present"});
+  EXPECT_TRUE(!doc_.captureRunning && wave_.calls.empty() && host_.timers.empty());
+}
+
 }  // namespace
 }  // namespace vantrel

@@ -70,18 +70,28 @@ TEST_F(Commands, ViewChecksAndLogDirectory) {
 TEST_F(Commands, SourceStartStopAndTleEnableRules) {
   doc_.deviceName[0] = "USB Audio";
   doc_.deviceId[0] = 0;
+  // A slot that holds nothing is neither offered nor shown checked.
+  doc_.soundCardSlot = 1;
   for (int n = 0; n < 4; ++n) {
     const CommandState s = State(cmd::kSource1 + n);
-    EXPECT_TRUE(s.setsText && s.enabled);
-    EXPECT_EQ(s.text, n == 0 ? "USB Audio" : "");
-    EXPECT_EQ(s.checked, n == 0);
+    EXPECT_EQ(std::tuple(s.setsText, s.checked, s.enabled, s.text),
+              std::tuple(true, false, n == 0, n == 0 ? "USB Audio" : ""))
+        << n;
   }
-  Run(cmd::kSource1 + 2);
-  EXPECT_TRUE(doc_.soundCardSlot == 2 && State(cmd::kSource1 + 2).checked);
+  // Choosing a receiver names it for the next run; a sound card names none.
+  doc_.deviceName[2] = "SDR one";
+  doc_.sdrDevice[2] = 0;
+  for (const auto& [slot, stored] : {std::pair{2, "SDR one"}, {0, ""}}) {
+    doc_.missingSdrSource = "SDR gone";
+    Run(cmd::kSource1 + slot);
+    EXPECT_TRUE(doc_.soundCardSlot == slot && State(cmd::kSource1 + slot).checked);
+    EXPECT_EQ(doc_.sdrSource + "|" + doc_.missingSdrSource, std::string(stored) + "|");
+  }
   for (const int running :
        {0, 1}) {  // sources and Start only while stopped, Stop only while running
     doc_.captureRunning = running;
-    for (int n = 0; n < 4; ++n) EXPECT_EQ(State(cmd::kSource1 + n).enabled, running == 0) << n;
+    for (int n = 0; n < 4; ++n)
+      EXPECT_EQ(State(cmd::kSource1 + n).enabled, running == 0 && n % 2 == 0) << n;
     EXPECT_EQ(State(cmd::kStart).enabled, running == 0);
     EXPECT_EQ(State(cmd::kStop).enabled, running == 1);
   }

@@ -42,7 +42,7 @@ TEST_F(Settings, AllValuesInStoredOrderWithTheirKindsAndBackByteForByte) {
       }() +
       "LogDirectory T TleFile T Demodulator I FeedEnable I FeedHost T FeedPort I FeedTopic T "
       "FeedStation T FeedUser T FeedPassword T FeedTls I SdrCentre D SdrRate D SdrAutoGain I "
-      "SdrGain D");
+      "SdrGain D SdrSource T");
   std::vector<std::string> names;
   std::string kinds;
   for (std::string name, kind; table >> name >> kind;) names.push_back(name), kinds += kind;
@@ -56,6 +56,7 @@ TEST_F(Settings, AllValuesInStoredOrderWithTheirKindsAndBackByteForByte) {
   doc_.satellites[9] = {137.2875, 12.5, -40.25, 1178964672, 0xDEADBEEF};
   doc_.logDirectory = "/var/log/vantrel/";
   doc_.tleFile = "/data/orbcomm.tle";
+  doc_.sdrSource = "SDR dongle";
   FakeStore saved = Saved(doc_);
   EXPECT_EQ(saved.visited, names);
   EXPECT_EQ(saved.closes, 1);

@@ -18,6 +18,23 @@ namespace vantrel::test {
 
 inline QString ProgramPath() { return QString(std::getenv("VANTREL_BIN_DIR")) + "/vantrel"; }
 
+// A settings file holding lines in config, and the environment of a program
+// using it with no audio server and the test SDR receiver playing iqFile.
+inline QProcessEnvironment Desktop(const QString& config, const QByteArray& lines,
+                                   const QString& iqFile = {}) {
+  QDir().mkpath(config + "/Vantrel");
+  QFile settings(config + "/Vantrel/Vantrel.conf");
+  settings.open(QIODevice::WriteOnly);
+  settings.write("[General]\n" + lines);
+  QProcessEnvironment env;
+  env.insert("XDG_CONFIG_HOME", config);
+  env.insert("PULSE_SERVER", "unix:/nonexistent/pulse/native");
+  env.insert("SOAPY_SDR_PLUGIN_PATH",
+             QString(std::getenv("VANTREL_BIN_DIR")) + "/../soapy-modules");
+  env.insert("VANTREL_TEST_IQ_FILE", iqFile);
+  return env;
+}
+
 // env is added to the system environment.
 inline void Start(QProcess& program, const QProcessEnvironment& env, const QStringList& args = {}) {
   QProcessEnvironment all = QProcessEnvironment::systemEnvironment();

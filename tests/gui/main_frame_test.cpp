@@ -68,6 +68,7 @@ class MainFrame : public ::testing::Test {
 // The command rules themselves are the command tests'; here they reach the window.
 TEST_F(MainFrame, CommandsUpdateChecksEnablesBarsAndPolarityPane) {
   doc_.deviceName[0] = "TestInput";
+  doc_.deviceName[1] = "OtherInput";
   for (int id : {cmd::kViewChart, cmd::kOutputRaw, cmd::kViewToolbar, cmd::kViewStatusBar,
                  cmd::kSource1 + 1})
     Trigger(id);

@@ -1,7 +1,9 @@
 // A SoapySDR module for tests: one receiver, "vantreltest", that plays the
 // cf32 file named by VANTREL_TEST_IQ_FILE as fast as it is read, at
 // whatever rate and frequency it is set to. When the file is over the
-// receiver acts unplugged: every read fails.
+// receiver acts unplugged: every read fails. A read waits for the file and
+// ignores its timeout, so a pipe whose writer is silent makes a receiver
+// that stalls, as a hung driver does.
 #include <SoapySDR/Device.hpp>
 #include <SoapySDR/Errors.hpp>
 #include <SoapySDR/Formats.hpp>

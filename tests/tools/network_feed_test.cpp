@@ -2,52 +2,29 @@
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <poll.h>
-#include <signal.h>
-#include <spawn.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <memory>
 #include <nlohmann/json.hpp>
+#include <set>
 #include <thread>
 
 #include "feed/feed_runner.h"
+#include "support/mqtt_broker.h"
 #include "synth/packet_builder.h"
 #include "synth/signal_synth.h"
-
-extern char** environ;
 
 namespace vantrel::test {
 namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-
-pid_t Spawn(const std::string& command) {
-  pid_t pid = -1;
-  const char* argv[] = {"/bin/sh", "-c", command.c_str(), nullptr};
-  posix_spawn(&pid, "/bin/sh", nullptr, nullptr, const_cast<char**>(argv), environ);
-  return pid;
-}
-
-void Stop(pid_t pid) {
-  kill(pid, SIGTERM);
-  waitpid(pid, nullptr, 0);
-}
-
-std::vector<std::string> Lines(const fs::path& path) {
-  std::ifstream in(path);
-  std::vector<std::string> lines;
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
 
 // One second of audio with one sync packet naming the second k in its frame number.
 std::vector<std::uint8_t> Second(int k) {
@@ -63,30 +40,11 @@ std::vector<std::uint8_t> Second(int k) {
 // (those of the gap once it is back) reaches the subscriber as printed, repeats
 // stay within QoS 1's in-flight window, and the station's status is retained.
 TEST(NetworkFeed, ABrokerOutageDelaysPacketsButNeitherDecodingNorLosesThem) {
-  char pattern[] = "/tmp/vantrel-feed-test.XXXXXX";
-  const fs::path dir = mkdtemp(pattern);
-  const std::shared_ptr<void> removeDir(nullptr, [&](void*) { fs::remove_all(dir); });
-  // A free port: the kernel picks one for a socket bound to port 0.
-  const int listener = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{
-      .sin_family = AF_INET, .sin_port = 0, .sin_addr = {htonl(INADDR_LOOPBACK)}, .sin_zero = {}};
-  socklen_t length = sizeof address;
-  bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
-  getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
-  close(listener);
-  const std::string port = std::to_string(ntohs(address.sin_port));
-  // Persistence keeps the subscriber's session: what the broker queued survives the restart.
-  std::ofstream(dir / "broker.conf")
-      << "listener " << port << " 127.0.0.1\nallow_anonymous true\n"
-      << "persistence true\npersistence_location " << dir.string() << "/\n"
-      << "user " << (getuid() == 0 ? "root" : "nobody") << "\n";
-  const std::string broker = "exec mosquitto -c " + (dir / "broker.conf").string() + " 2>> " +
-                             (dir / "broker.log").string();
-  pid_t server = Spawn(broker);
-  std::this_thread::sleep_for(500ms);
-  const pid_t subscriber = Spawn("exec mosquitto_sub -h 127.0.0.1 -p " + port +
-                                 " -q 1 -c -i feedtest -t 'test/+/+' > " + (dir / "sub").string());
-  std::this_thread::sleep_for(500ms);
+  Broker broker;
+  const fs::path& dir = broker.dir;
+  const std::string port = std::to_string(broker.port);
+  broker.Run(true);
+  broker.Subscribe("test/+/+", dir / "sub");
 
   // Close-on-exec: the broker started later must not hold the decoder's input open.
   FILE* input = popen(("PATH=\"$VANTREL_BIN_DIR:$PATH\" vantrel-decode --raw-input --polarity "
@@ -99,12 +57,12 @@ TEST(NetworkFeed, ABrokerOutageDelaysPacketsButNeitherDecodingNorLosesThem) {
   for (int k = 0; k < 10; ++k) {
     if (k == 3) {
       std::this_thread::sleep_for(300ms);
-      Stop(server);
-      linesAtOutage = Lines(dir / "out").size();
+      broker.Run(false);
+      linesAtOutage = FileLines(dir / "out").size();
     }
     if (k == 7) {
-      EXPECT_GT(Lines(dir / "out").size(), linesAtOutage) << "decoding paused with the broker";
-      server = Spawn(broker);
+      EXPECT_GT(FileLines(dir / "out").size(), linesAtOutage) << "decoding paused with the broker";
+      broker.Run(true);
     }
     fwrite(Second(k).data(), 1, 48000, input);
     fflush(input);
@@ -112,49 +70,81 @@ TEST(NetworkFeed, ABrokerOutageDelaysPacketsButNeitherDecodingNorLosesThem) {
   }
   EXPECT_EQ(pclose(input), 0);
   std::this_thread::sleep_for(1s);
-  Stop(subscriber);
+  broker.Subscribe({}, {});
   // A late subscriber gets the retained status at once.
   std::system(("mosquitto_sub -h 127.0.0.1 -p " + port + " -t test/one/status -C 1 -W 5 > " +
                (dir / "late").string())
                   .c_str());
-  Stop(server);
-  const auto status = nlohmann::json::parse(Lines(dir / "late").at(0));
+  broker.Run(false);
+  const auto status = nlohmann::json::parse(FileLines(dir / "late").at(0));
   EXPECT_EQ(status["station"], "one");
   EXPECT_EQ(status["home"]["latitude"], -34.5);
 
   std::map<std::string, int> received;
-  for (const auto& object : Lines(dir / "sub")) ++received[object];
+  for (const auto& object : FileLines(dir / "sub")) ++received[object];
   int repeats = 0;
-  for (const auto& object : Lines(dir / "out")) {
+  for (const auto& object : FileLines(dir / "out")) {
     EXPECT_GE(received[object], 1) << object;
     repeats += std::max(0, received[object] - 1);
   }
-  EXPECT_EQ(Lines(dir / "out").size(), 10u);
+  EXPECT_EQ(FileLines(dir / "out").size(), 10u);
   EXPECT_LE(repeats, 20);
-  const auto err = Lines(dir / "err");
+  const auto err = FileLines(dir / "err");
   ASSERT_EQ(err.size(), 2u);
   EXPECT_TRUE(err[0].starts_with("vantrel-decode: Network feed: cannot reach the broker"))
       << err[0];
   EXPECT_TRUE(err[1].starts_with("vantrel-decode: Network feed: the broker")) << err[1];
 }
 
-// The desktop feed: why it cannot connect, a new one for new settings, none once disabled.
-TEST(NetworkFeed, TheDesktopFeedFollowsItsSettings) {
+// A packet for the feed; n tells the packets apart.
+void Accept(PacketListener& listener, int n) {
+  const std::uint8_t bytes[12] = {0x1A, static_cast<std::uint8_t>(n),
+                                  static_cast<std::uint8_t>(n >> 8)};
+  listener.OnPacket({bytes, 12, nullptr, 1178964672, {}});
+}
+
+// The desktop feed: why it cannot connect; the packets accepted while it
+// cannot and while its settings are corrected go out once a broker takes
+// them; disabling it tells how many are dropped.
+TEST(NetworkFeed, TheDesktopFeedKeepsItsQueueThroughNewSettings) {
+  Broker broker;
+  broker.Run(true);
+  broker.Subscribe("vantrel/+/packets", broker.dir / "sub");
+
   HeldClock clock(1178964672);
   CVantrelDoc doc(clock, "/nonexistent/");
   doc.feed = {1, "127.0.0.1", 1, "vantrel", "one", "", "", 0};  // nothing listens on port 1
   FeedRunner runner(doc);
-  std::optional<std::string> notice;
-  for (int i = 0; i < 100 && !notice; ++i, std::this_thread::sleep_for(50ms))
-    notice = runner.Sync();
-  EXPECT_EQ(notice.value_or("").rfind(
-                "Network feed: cannot reach the broker 127.0.0.1:1 (Connection refused)", 0),
-            0u);
+  const auto nextNotice = [&] {
+    std::optional<std::string> notice;
+    for (int i = 0; i < 100 && !notice; ++i, std::this_thread::sleep_for(50ms))
+      notice = runner.Sync();
+    return notice.value_or("");
+  };
+  std::string notice = runner.Sync().value_or("");  // starts the feed
+  for (int n = 0; n < 100; ++n) Accept(*doc.packetListener, n);
+  if (notice.empty()) notice = nextNotice();
+  EXPECT_TRUE(
+      notice.starts_with("Network feed: cannot reach the broker 127.0.0.1:1 (Connection refused)"));
+  doc.feed.port = FreePort();
   doc.feed.station = "two";
   runner.Sync();
-  EXPECT_EQ(static_cast<MqttFeed*>(doc.packetListener)->settings().station, "two");
-  doc.feed.enabled = 0;
+  for (int n = 100; n < 200; ++n) Accept(*doc.packetListener, n);
+  EXPECT_TRUE(nextNotice().starts_with("Network feed: cannot reach the broker"));
+  doc.feed.port = broker.port;
   runner.Sync();
+  for (int i = 0; i < 100 && FileLines(broker.dir / "sub").size() < 200; ++i)
+    std::this_thread::sleep_for(50ms);
+  std::set<std::string> hex;  // the station changed, the packets kept theirs
+  for (const auto& object : FileLines(broker.dir / "sub"))
+    hex.insert(nlohmann::json::parse(object)["hex"]);
+  EXPECT_EQ(hex.size(), 200u);
+
+  broker.Run(false);
+  EXPECT_TRUE(nextNotice().starts_with("Network feed: cannot reach the broker"));
+  for (int n = 0; n < 5; ++n) Accept(*doc.packetListener, n);
+  doc.feed.enabled = 0;
+  EXPECT_EQ(runner.Sync(), "Network feed: off; 5 unsent messages dropped");
   EXPECT_EQ(doc.packetListener, nullptr);
 }
 
@@ -223,15 +213,16 @@ TEST(NetworkFeed, WithoutTlsSetUpNothingIsSentInTheClear) {
     FakeBroker broker;
     const FeedSettings settings{1,   "127.0.0.1", broker.port, "t",
                                 "s", "op",        "secret",    tlsFails ? 1 : 0};
-    MqttFeed feed(settings, [](mosquitto*) { return int(MOSQ_ERR_NOT_SUPPORTED); });
-    feed.Tick(1178964672, {});
+    auto feed = MqttFeed::Start(settings, nullptr, MqttFeed::kAckTimeout,
+                                [](mosquitto*) { return int(MOSQ_ERR_NOT_SUPPORTED); });
+    feed->Tick(1178964672, {});
     const int first = broker.FirstByte(tlsFails ? 1500 : 5000);
     if (tlsFails) {
       EXPECT_EQ(first, -1) << "connected in plain TCP";
-      EXPECT_EQ(feed.TakeNotice().value_or(""),
+      EXPECT_EQ(feed->TakeNotice().value_or(""),
                 "Network feed: TLS unavailable (This feature is not supported.); not connecting "
                 "without it");
-      EXPECT_EQ(feed.Drain(100), 1u);
+      EXPECT_EQ(feed->Drain(100), 1u);
     } else {
       EXPECT_EQ(first, 0x10);
     }
@@ -241,16 +232,16 @@ TEST(NetworkFeed, WithoutTlsSetUpNothingIsSentInTheClear) {
 // A message the MQTT library refuses is dropped and reported, not queued again forever.
 TEST(NetworkFeed, AMessageTheLibraryRefusesIsReported) {
   FakeBroker broker;
-  MqttFeed feed({1, "127.0.0.1", broker.port, "bad\xC3", "s", "", "", 0});
+  auto feed = MqttFeed::Start({1, "127.0.0.1", broker.port, "bad\xC3", "s", "", "", 0});
   ASSERT_EQ(broker.FirstByte(5000), 0x10);
   broker.Accept();
   std::this_thread::sleep_for(300ms);  // for the feed to read the CONNACK
-  feed.Tick(1178964672, {});
-  const auto notice = AwaitNotice(feed);
+  feed->Tick(1178964672, {});
+  const auto notice = AwaitNotice(*feed);
   EXPECT_TRUE(notice.value_or("").starts_with(
       "Network feed: the MQTT library refused a message to bad\xC3/s/status ("))
       << notice.value_or("");
-  EXPECT_EQ(std::pair(feed.Refused(), feed.Pending()), std::pair(std::size_t{1}, std::size_t{0}));
+  EXPECT_EQ(std::pair(feed->Refused(), feed->Pending()), std::pair(std::size_t{1}, std::size_t{0}));
 }
 
 // The retained status names the input file, not where it lives on the machine.
@@ -269,9 +260,32 @@ TEST(NetworkFeed, TheStatusNamesTheInputFileOnly) {
   ASSERT_EQ(broker.FirstByte(5000), 0x10);
   broker.Accept();
   const std::string sent = broker.Received(1500);
-  Stop(decoder);
+  kill(decoder, SIGTERM);
+  waitpid(decoder, nullptr, 0);
   EXPECT_NE(sent.find("\"source\":\"pass.raw\""), std::string::npos) << sent;
   EXPECT_EQ(sent.find(dir.string()), std::string::npos);
+}
+
+// A broker that stops answering (SIGSTOP) after the feed connected: the
+// feed connects again once, says so once, and all is sent once it answers.
+TEST(NetworkFeed, ABrokerThatAcknowledgesNothingIsConnectedAgainAndToldOnce) {
+  Broker broker;
+  broker.Run(true);
+  auto feed =
+      MqttFeed::Start({1, "127.0.0.1", broker.port, "vantrel", "one", "", "", 0}, nullptr, 500ms);
+  Accept(*feed, 0);
+  EXPECT_EQ(feed->Drain(3000), 0u);
+  broker.Signal(SIGSTOP);
+  for (int n = 1; n < 30; ++n) Accept(*feed, n);
+  std::vector<std::string> notices;
+  for (int i = 0; i < 20; ++i, std::this_thread::sleep_for(100ms))
+    if (auto notice = feed->TakeNotice()) notices.push_back(*notice);
+  broker.Signal(SIGCONT);
+  EXPECT_EQ(feed->Drain(5000), 0u);
+  EXPECT_EQ(notices, std::vector<std::string>{
+                         "Network feed: the broker 127.0.0.1:" + std::to_string(broker.port) +
+                         " has acknowledged nothing for a minute; "
+                         "connecting again"});
 }
 
 }  // namespace

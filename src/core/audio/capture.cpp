@@ -81,6 +81,12 @@ static void ReleaseDevice(
 }
 
 void CVantrelDoc::StartCapture() {
+  if (!missingSdrSource.empty()) {
+    StopCaptureRetries();
+    host().ShowMessage("On opening the SDR receiver..the SDR receiver \"" + missingSdrSource +
+                       "\" is not present");
+    return;
+  }
   if (SlotIsSdr(soundCardSlot)) {
     StopCaptureRetries();
     StartSdrCapture(sdrDevice[static_cast<std::size_t>(soundCardSlot)]);
@@ -96,7 +102,7 @@ bool CVantrelDoc::OpenCapture(bool quiet) {
   // A slot outside the four menu slots (a damaged setting) opens the default
   // input; an SDR slot chosen while the sound card is retried waits for Start.
   const int slot = soundCardSlot;
-  if (SlotIsSdr(slot)) return false;
+  if (SlotIsSdr(slot) || !missingSdrSource.empty()) return false;
   if (waveIn == nullptr) {
     showWaveError("On opening the wave device..", kWaveNoDriver);
     return false;

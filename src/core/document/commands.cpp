@@ -88,7 +88,11 @@ void OnMixer(CVantrelDoc& doc, CommandDialogs& dialogs) {
   if (!dialogs.LaunchMixer(doc.soundCardSlot)) doc.host().ShowMessage(kNoMixerMessage);
 }
 
-void OnSource(CVantrelDoc& doc, int slot) { doc.soundCardSlot = slot; }
+void OnSource(CVantrelDoc& doc, int slot) {
+  doc.soundCardSlot = slot;
+  doc.sdrSource = doc.SlotIsSdr(slot) ? doc.deviceName[static_cast<std::size_t>(slot)] : "";
+  doc.missingSdrSource.clear();
+}
 
 void OnFilter(CVantrelDoc& doc, CommandDialogs& dialogs) {
   std::array<int, 8> flags = doc.filters;
@@ -267,8 +271,9 @@ CommandState UpdateDocumentCommand(const CVantrelDoc& doc, int id) {
         state.text = doc.deviceName[static_cast<std::size_t>(slot)];
         state.setsText = true;
         // While capture runs the choice is frozen; it takes effect at Start.
-        state.enabled = doc.captureRunning == 0;
-        state.checked = doc.soundCardSlot == slot;
+        // A slot that holds nothing is not offered.
+        state.enabled = doc.captureRunning == 0 && !state.text.empty();
+        state.checked = doc.soundCardSlot == slot && !state.text.empty();
       }
       break;
   }

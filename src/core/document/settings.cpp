@@ -57,6 +57,7 @@ void VisitSettings(CVantrelDoc& doc, Visitor& visit) {
   visit.Double("SdrRate", doc.sdrTuning.sampleRate, kMinSdrRate, kMaxSdrRate);
   visit.Integer("SdrAutoGain", doc.sdrTuning.autoGain, 0, 1);
   visit.Double("SdrGain", doc.sdrTuning.gainDb, kMinSdrGainDb, kMaxSdrGainDb);
+  visit.Text("SdrSource", doc.sdrSource);
 }
 
 class Loader {

@@ -137,6 +137,9 @@ class CVantrelDoc {
   bool SlotIsSdr(int slot) const;
   // The slot of SDR receiver device, or -1.
   int SdrSlot(int device) const;
+  // After loading the settings: selects the slot of the stored SDR receiver,
+  // or notes it missing when no slot holds it now.
+  void FindStoredSdrSource();
 
   const Clock& clock() const { return *clock_; }
   void SetClock(const Clock& clock) { clock_ = &clock; }
@@ -216,6 +219,12 @@ class CVantrelDoc {
   std::array<int, kSoundCardSlots> sdrDevice{-1, -1, -1, -1, -1};
   sdr::SdrTuning sdrTuning;
   std::unique_ptr<sdr::BandWorker> sdrWorker;
+  // The SDR receiver the chosen Source names, stored so that one missing at
+  // the next run is told rather than replaced by a sound card; empty when
+  // the Source is not a receiver. missingSdrSource is set for a run that
+  // lacks it: Start then records nothing.
+  std::string sdrSource;
+  std::string missingSdrSource;
   // The band's latest spectrum and a minute of them for the waterfall,
   // oldest first.
   sdr::SpectrumSnapshot spectrum;

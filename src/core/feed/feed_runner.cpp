@@ -4,7 +4,10 @@
 
 namespace vantrel {
 
-FeedRunner::~FeedRunner() { Detach(); }
+FeedRunner::~FeedRunner() {
+  if (feed_) feed_->Drain(kExitDrainMs);
+  Detach();
+}
 
 void FeedRunner::Detach() {
   if (feed_ && doc_.packetListener == feed_.get()) doc_.packetListener = nullptr;
@@ -13,10 +16,17 @@ void FeedRunner::Detach() {
 
 std::optional<std::string> FeedRunner::Sync() {
   const bool wanted = doc_.feed.enabled != 0 && CheckFeedSettings(doc_.feed).empty();
+  std::optional<std::string> dropped;
+  if (feed_ && !wanted && feed_->Pending() > 0)
+    dropped = "Network feed: off; " + std::to_string(feed_->Pending()) + " unsent messages dropped";
   if (feed_ && (!wanted || feed_->settings() != doc_.feed)) Detach();
-  if (!wanted) return std::nullopt;
+  if (!wanted) {
+    queue_.reset();
+    return dropped;
+  }
+  if (!queue_) queue_ = std::make_shared<FeedQueue>();
   if (!feed_) {
-    feed_ = std::make_unique<MqttFeed>(doc_.feed);
+    feed_ = MqttFeed::Start(doc_.feed, queue_);
     doc_.packetListener = feed_.get();
   }
   const auto slot = static_cast<std::size_t>(doc_.soundCardSlot);

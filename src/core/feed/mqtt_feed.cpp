@@ -1,6 +1,8 @@
 #include "feed/mqtt_feed.h"
 
 #include <chrono>
+#include <iterator>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -35,10 +37,20 @@ int MqttFeed::SetUpSystemTls(mosquitto* client) {
   return mosquitto_tls_set(client, nullptr, kCertificateDirectory, nullptr, nullptr, nullptr);
 }
 
-MqttFeed::MqttFeed(FeedSettings settings, TlsSetUp setUpTls)
+MqttFeed::Handle MqttFeed::Start(FeedSettings settings, std::shared_ptr<FeedQueue> queue,
+                                 std::chrono::milliseconds ackTimeout, TlsSetUp setUpTls) {
+  if (!queue) queue = std::make_shared<FeedQueue>();
+  return Handle(new MqttFeed(std::move(settings), std::move(queue), ackTimeout, setUpTls));
+}
+
+MqttFeed::MqttFeed(FeedSettings settings, std::shared_ptr<FeedQueue> queue,
+                   std::chrono::milliseconds ackTimeout, TlsSetUp setUpTls)
     : settings_(std::move(settings)),
       packetsTopic_(PacketsTopic(settings_)),
-      statusTopic_(StatusTopic(settings_)) {
+      statusTopic_(StatusTopic(settings_)),
+      queue_(std::move(queue)),
+      ackTimeout_(ackTimeout),
+      finishedFuture_(finished_.get_future()) {
   static std::once_flag init;
   std::call_once(init, [] { mosquitto_lib_init(); });
   client_ = mosquitto_new(nullptr, true, this);
@@ -65,13 +77,38 @@ MqttFeed::MqttFeed(FeedSettings settings, TlsSetUp setUpTls)
       return;
     }
   }
-  thread_ = std::thread([this] { Run(); });
+  threadStarted_ = true;
+  std::thread([this] {
+    Run();
+    Finish();
+  }).detach();
 }
 
 MqttFeed::~MqttFeed() {
-  stop_ = true;
-  if (thread_.joinable()) thread_.join();
   if (client_ != nullptr) mosquitto_destroy(client_);
+}
+
+void MqttFeed::Closer::operator()(MqttFeed* feed) const {
+  if (!feed->threadStarted_) {
+    delete feed;
+    return;
+  }
+  // Once stop_ is set the thread may free the feed at any moment.
+  std::future<void> finished = std::move(feed->finishedFuture_);
+  feed->stop_ = true;
+  finished.wait_for(std::chrono::milliseconds(kStopWaitMs));
+}
+
+void MqttFeed::Finish() {
+  // What the broker has not acknowledged goes back to the queue for the next feed.
+  std::vector<Outgoing> unacknowledged;
+  for (auto& [mid, message] : inFlight_) unacknowledged.push_back(std::move(message));
+  queue_->Return(std::move(unacknowledged));
+  mosquitto_destroy(client_);
+  client_ = nullptr;
+  std::promise<void> finished = std::move(finished_);
+  delete this;
+  finished.set_value();
 }
 
 void MqttFeed::OnPacket(const AcceptedPacket& packet) {
@@ -100,13 +137,10 @@ std::optional<std::string> MqttFeed::TakeNotice() {
 
 std::size_t MqttFeed::Pending() const {
   std::lock_guard lock(mutex_);
-  return queue_.size() + inFlightCount_;
+  return queue_->Size() + inFlightCount_;
 }
 
-std::size_t MqttFeed::Dropped() const {
-  std::lock_guard lock(mutex_);
-  return dropped_;
-}
+std::size_t MqttFeed::Dropped() const { return queue_->Dropped(); }
 
 std::size_t MqttFeed::Refused() const {
   std::lock_guard lock(mutex_);
@@ -121,15 +155,7 @@ std::size_t MqttFeed::Drain(int timeoutMs) {
   return Pending();
 }
 
-void MqttFeed::Queue(Outgoing message) {
-  std::lock_guard lock(mutex_);
-  // The newest packets are the ones worth keeping through an outage.
-  if (queue_.size() >= kQueueLimit) {
-    queue_.pop_front();
-    ++dropped_;
-  }
-  queue_.push_back(std::move(message));
-}
+void MqttFeed::Queue(Outgoing message) { queue_->Push(std::move(message)); }
 
 void MqttFeed::Run() {
   int retryMs = kFirstRetryMs;
@@ -168,20 +194,35 @@ void MqttFeed::Run() {
     } else if (!connected_ && SteadyClock::now() - attemptStart > kConnectTimeout) {
       mosquitto_disconnect(client_);
       pause("no answer");
+    } else if (connected_ && AcknowledgementOverdue()) {
+      // Connecting again makes the library send the unacknowledged messages again.
+      mosquitto_disconnect(client_);
+      attempting = false;
+      connected_ = false;
+      linkLost_ = false;
     }
   }
   mosquitto_disconnect(client_);
 }
 
+bool MqttFeed::AcknowledgementOverdue() {
+  if (inFlight_.empty() || SteadyClock::now() - lastAck_ < ackTimeout_) return false;
+  std::lock_guard lock(mutex_);
+  if (!reportedSilent_) {
+    reportedSilent_ = true;
+    notice_ = "Network feed: the broker " + settings_.host + ":" + std::to_string(settings_.port) +
+              " has acknowledged nothing for a minute; connecting again";
+  }
+  return true;
+}
+
 void MqttFeed::SendQueued() {
-  std::vector<Outgoing> batch;
+  // The wait for an acknowledgement starts with the first message in flight.
+  if (inFlight_.empty()) lastAck_ = SteadyClock::now();
+  std::vector<Outgoing> batch =
+      queue_->Take(static_cast<std::size_t>(kInFlight) - inFlight_.size());
   {
     std::lock_guard lock(mutex_);
-    while (inFlight_.size() + batch.size() < static_cast<std::size_t>(kInFlight) &&
-           !queue_.empty()) {
-      batch.push_back(std::move(queue_.front()));
-      queue_.pop_front();
-    }
     inFlightCount_ += batch.size();
   }
   for (std::size_t i = 0; i < batch.size(); ++i) {
@@ -202,8 +243,9 @@ void MqttFeed::SendQueued() {
     if (rc != MOSQ_ERR_SUCCESS) {
       // Back to the head of the queue, in order, for the next connection.
       std::lock_guard lock(mutex_);
-      for (std::size_t j = batch.size(); j > i; --j) queue_.push_front(std::move(batch[j - 1]));
       inFlightCount_ -= batch.size() - i;
+      queue_->Return({std::make_move_iterator(batch.begin() + static_cast<std::ptrdiff_t>(i)),
+                      std::make_move_iterator(batch.end())});
       return;
     }
     inFlight_[mid] = std::move(message);
@@ -233,6 +275,7 @@ void MqttFeed::HandleConnect(mosquitto*, void* self, int rc) {
     return;
   }
   feed->connected_ = true;
+  feed->lastAck_ = SteadyClock::now();
   feed->SetState(true, {});
 }
 
@@ -245,8 +288,10 @@ void MqttFeed::HandleDisconnect(mosquitto*, void* self, int) {
 void MqttFeed::HandlePublish(mosquitto*, void* self, int mid) {
   auto* feed = static_cast<MqttFeed*>(self);
   if (feed->inFlight_.erase(mid) == 0) return;
+  feed->lastAck_ = SteadyClock::now();
   std::lock_guard lock(feed->mutex_);
   --feed->inFlightCount_;
+  feed->reportedSilent_ = false;
 }
 
 }  // namespace vantrel

@@ -10,21 +10,28 @@
 // the few messages unacknowledged at a drop (at most kInFlight) may arrive
 // twice. QoS 2 would cost two more round trips per packet for a stream whose
 // objects carry their own time and bytes, which lets a collector drop repeats.
+//
+// The feed's thread may sit in a name lookup or a connect for many seconds,
+// so nobody waits for it: dropping the handle Start returns asks the thread
+// to end, waits at most kStopWaitMs, and leaves a thread that is not back by
+// then to end on its own and free the feed itself.
 #pragma once
 
 #include <mosquitto.h>
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstddef>
-#include <deque>
+#include <future>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
-#include <thread>
 
 #include "decoder/packet_listener.h"
+#include "feed/feed_queue.h"
 #include "feed/feed_settings.h"
 
 namespace vantrel {
@@ -36,19 +43,31 @@ struct StationStatus {
 
 class MqttFeed final : public PacketListener {
  public:
-  static constexpr std::size_t kQueueLimit = 10000;
+  static constexpr std::size_t kQueueLimit = FeedQueue::kLimit;
   static constexpr int kInFlight = 20;
   static constexpr int kQos = 1;
   static constexpr int kStatusSeconds = 60;
+  static constexpr int kStopWaitMs = 500;
+  // A broker that acknowledges nothing for this long is reconnected.
+  static constexpr std::chrono::milliseconds kAckTimeout = std::chrono::minutes(1);
+
+  struct Closer {
+    void operator()(MqttFeed* feed) const;
+  };
+  using Handle = std::unique_ptr<MqttFeed, Closer>;
 
   // Sets up TLS on a new client; MOSQ_ERR_SUCCESS when it is ready.
   using TlsSetUp = int (*)(mosquitto* client);
   static int SetUpSystemTls(mosquitto* client);
 
   // settings must pass CheckFeedSettings. Connecting starts at once, in the
-  // background. A feed asked for TLS that cannot set it up never connects.
-  explicit MqttFeed(FeedSettings settings, TlsSetUp setUpTls = SetUpSystemTls);
-  ~MqttFeed() override;
+  // background. Messages wait in queue (a new one when none is given), which
+  // may outlive the feed and be handed to the next. A feed asked for TLS that
+  // cannot set it up never connects.
+  static Handle Start(FeedSettings settings, std::shared_ptr<FeedQueue> queue = nullptr,
+                      std::chrono::milliseconds ackTimeout = kAckTimeout,
+                      TlsSetUp setUpTls = SetUpSystemTls);
+
   MqttFeed(const MqttFeed&) = delete;
   MqttFeed& operator=(const MqttFeed&) = delete;
 
@@ -76,13 +95,16 @@ class MqttFeed final : public PacketListener {
   std::size_t Refused() const;
 
  private:
-  struct Outgoing {
-    std::string topic, payload;
-    bool retain = false;
-  };
+  using Outgoing = FeedMessage;
+
+  MqttFeed(FeedSettings settings, std::shared_ptr<FeedQueue> queue,
+           std::chrono::milliseconds ackTimeout, TlsSetUp setUpTls);
+  ~MqttFeed() override;
 
   void Queue(Outgoing message);
   void Run();
+  void Finish();
+  bool AcknowledgementOverdue();
   bool Connect();
   void SendQueued();
   void SetState(bool connected, const std::string& reason);
@@ -95,10 +117,11 @@ class MqttFeed final : public PacketListener {
   const std::string packetsTopic_, statusTopic_;
   mosquitto* client_ = nullptr;
 
-  mutable std::mutex mutex_;  // guards the members below it
-  std::deque<Outgoing> queue_;
+  const std::shared_ptr<FeedQueue> queue_;
+  const std::chrono::milliseconds ackTimeout_;
+
+  mutable std::mutex mutex_;       // guards the members below it
   std::size_t inFlightCount_ = 0;  // mirror of inFlight_.size() for Pending()
-  std::size_t dropped_ = 0;
   std::size_t refused_ = 0;
   std::optional<std::string> notice_;
 
@@ -107,13 +130,17 @@ class MqttFeed final : public PacketListener {
   bool connected_ = false;
   bool linkLost_ = false;
   bool reportedDown_ = false;
+  bool reportedSilent_ = false;  // told that acknowledgements stopped
+  std::chrono::steady_clock::time_point lastAck_;
 
   // Used on the document's thread only.
   CTime lastStatus_ = 0;
   int packetsSinceStatus_ = 0;
 
   std::atomic<bool> stop_{false};
-  std::thread thread_;
+  bool threadStarted_ = false;
+  std::promise<void> finished_;  // set by the thread just before it frees the feed
+  std::future<void> finishedFuture_;
 };
 
 }  // namespace vantrel

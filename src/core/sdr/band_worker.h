@@ -1,14 +1,19 @@
 // Runs an opened SDR receiver on a thread of its own: the samples are read
 // and go through the band receiver there, off the program's thread, which
 // collects the settled packets, the spectra and a failure by polling.
+//
+// A stalled driver or a pipe whose writer paused can keep a read from
+// returning for as long as it likes, so nobody waits for the thread: the
+// worker's destructor asks it to stop, waits at most kStopWaitMs, and leaves
+// a thread not back by then to finish on its own; what it reads is ignored.
 #pragma once
 
 #include <atomic>
+#include <future>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "sdr/sdr_input.h"
@@ -19,7 +24,7 @@ namespace vantrel::sdr {
 class BandWorker {
  public:
   explicit BandWorker(std::unique_ptr<BandReader> reader);
-  ~BandWorker();  // stops the thread
+  ~BandWorker();
   BandWorker(const BandWorker&) = delete;
   BandWorker& operator=(const BandWorker&) = delete;
 
@@ -32,22 +37,29 @@ class BandWorker {
 
   // A minute of spectra is kept for a caller that does not poll.
   static constexpr std::size_t kMaxSpectra = 120;
+  static constexpr int kStopWaitMs = 1000;
 
  private:
-  void Run();
-  void Deliver();
+  // What the thread uses; it keeps this alive for as long as it runs.
+  struct Shared {
+    explicit Shared(std::unique_ptr<BandReader> reader);
+    void Run();
+    void Deliver();
 
-  std::unique_ptr<BandReader> reader_;
-  SdrReceiver receiver_;  // used by the thread only
-  int spectrumSerial_ = 0;
+    std::unique_ptr<BandReader> reader;
+    SdrReceiver receiver;  // used by the thread only
+    int spectrumSerial = 0;
 
-  std::mutex mutex_;
-  std::vector<SdrPacket> packets_;
-  std::vector<SpectrumSnapshot> spectra_;
-  std::optional<std::string> failure_;
+    std::mutex mutex;
+    std::vector<SdrPacket> packets;
+    std::vector<SpectrumSnapshot> spectra;
+    std::optional<std::string> failure;
 
-  std::atomic<bool> stop_{false};
-  std::thread thread_;
+    std::atomic<bool> stop{false};
+  };
+
+  std::shared_ptr<Shared> shared_;
+  std::future<void> finished_;  // ready once the thread has closed the reader
 };
 
 }  // namespace vantrel::sdr

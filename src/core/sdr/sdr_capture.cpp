@@ -41,6 +41,22 @@ int CVantrelDoc::SdrSlot(int device) const {
   return device >= 0 && it != sdrDevice.end() ? static_cast<int>(it - sdrDevice.begin()) : -1;
 }
 
+void CVantrelDoc::FindStoredSdrSource() {
+  missingSdrSource.clear();
+  // Settings saved before receivers were named: the slot says which.
+  if (sdrSource.empty()) {
+    if (SlotIsSdr(soundCardSlot)) sdrSource = deviceName[static_cast<std::size_t>(soundCardSlot)];
+    return;
+  }
+  for (int slot = 0; slot < kMenuSlots; ++slot) {
+    if (SlotIsSdr(slot) && deviceName[static_cast<std::size_t>(slot)] == sdrSource) {
+      soundCardSlot = slot;
+      return;
+    }
+  }
+  missingSdrSource = sdrSource;
+}
+
 void CVantrelDoc::StartSdrCapture(int device) {
   std::string error = "no SDR support";
   auto reader = sdrInput != nullptr ? sdrInput->Open(device, sdrTuning, &error) : nullptr;

@@ -24,10 +24,13 @@ DocumentLifetime::DocumentLifetime(const Clock& clock, std::string programDirect
     doc_->defaultLogDirectory = doc_->logDirectory = data.toStdString() + "/Vantrel/Log files/";
   }
   LoadStoredSettings();
+  doc_->FindStoredSdrSource();
   // A recording named on the command line is what the user wants to hear.
   // It shifts the sound cards by one slot for this run only, so the stored
   // choice is kept aside and saved unchanged at exit.
   storedSoundCardSlot_ = doc_->soundCardSlot;
+  storedSdrSource_ = doc_->sdrSource;
+  if (!options_.inputFile.isEmpty()) doc_->missingSdrSource.clear();
   if (options_.iqRecording) {
     doc_->soundCardSlot = doc_->SdrSlot(0);
   } else if (!options_.inputFile.isEmpty()) {
@@ -75,7 +78,10 @@ void DocumentLifetime::RegisterAutomation() { RegisterRunningObject(*doc_, regis
 
 void DocumentLifetime::SaveStoredSettings() {
   // Silent on failure: the previous file then stays as it was.
-  if (!options_.inputFile.isEmpty()) doc_->soundCardSlot = storedSoundCardSlot_;
+  if (!options_.inputFile.isEmpty()) {
+    doc_->soundCardSlot = storedSoundCardSlot_;
+    doc_->sdrSource = storedSdrSource_;
+  }
   QtSettingsStore store;
   doc_->SaveSettings(store);
 }

@@ -49,6 +49,7 @@ class DocumentLifetime {
   std::unique_ptr<CVantrelDoc> doc_;
   std::string versionText_;
   int storedSoundCardSlot_ = 0;  // the slot loaded from the settings file
+  std::string storedSdrSource_;
 };
 
 }  // namespace vantrel

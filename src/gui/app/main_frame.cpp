@@ -56,13 +56,16 @@ CMainFrame::CMainFrame(CVantrelDoc& doc, QString versionText, QWidget* parent)
   UpdateCommandStates();
 
   // The network feed follows its settings whether or not capture runs; the
-  // broker's loss and return each show once in the status bar.
+  // broker's loss and return each show once in the status bar. It starts
+  // now, before any capture, so that the first packets are queued too.
   feed_ = std::make_unique<FeedRunner>(doc_);
-  auto* feedTimer = new QTimer(this);
-  connect(feedTimer, &QTimer::timeout, this, [this] {
+  const auto syncFeed = [this] {
     if (const auto notice = feed_->Sync())
       statusBar()->showMessage(QString::fromStdString(*notice));
-  });
+  };
+  syncFeed();
+  auto* feedTimer = new QTimer(this);
+  connect(feedTimer, &QTimer::timeout, this, syncFeed);
   feedTimer->start(kFeedSyncMs);
 }
 
