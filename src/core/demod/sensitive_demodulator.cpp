@@ -24,6 +24,16 @@ constexpr float kPulseAttack = 1.0f / 8, kPulseRelease = 1.0f / 1024;
 constexpr float kClickReliability = 0.25f;
 constexpr float kClippedReliability = 0.5f;
 constexpr float kMaxSoft = 2.0f;
+// The clock's energy profile shows pulses when its peak stands this far over its trough.
+constexpr float kPulsesRatio = 1.5f;
+// A signal came back when the last few bits' power exceeds the long-run
+// power this many times; its clock and levels are taken from its first
+// kAcquireBits bits, which are then read again with the bits kLeadBits
+// before them, where a packet may have started before the rise showed.
+constexpr float kRiseRatio = 4.0f;
+constexpr float kRecentRate = 1.0f / 4, kLongRate = 1.0f / 128;
+constexpr int kAcquireBits = 48;
+constexpr int kLeadBits = 8;
 
 }  // namespace
 
@@ -54,6 +64,9 @@ void SensitiveDemodulator::Reset() {
   period_ = kNominalPeriod;
   dc_ = gain_ = turn_ = pulseLevel_ = 0.0f;
   bits_ = 0;
+  recentPower_ = longPower_ = 0.0f;
+  sinceRise_ = -1;
+  sinceReacquired_ = 0;
 }
 
 void SensitiveDemodulator::Feed(const std::uint8_t* samples, int count) {
@@ -101,7 +114,13 @@ void SensitiveDemodulator::Strobe() {
   pulseLevel_ += (pulse > pulseLevel_ ? kPulseAttack : kPulseRelease) * (pulse - pulseLevel_);
   float soft;
   if (!click || turn_ <= 0.0f) {
-    const float d = r >= 0.0f ? 1.0f : -1.0f;
+    // The DC level follows the bits' decisions while there are pulses to
+    // decide, and the plain mean while there are none (a pause): decisions
+    // on a pause would hold it a whole pulse height off, every sample read
+    // as a pulse of one sign.
+    const auto [low, high] = std::minmax_element(energy_.begin(), energy_.end());
+    const bool pulses = *high > kPulsesRatio * *low;
+    const float d = !pulses ? 0.0f : r >= 0.0f ? 1.0f : -1.0f;
     dc_ += rate * (r - gain_ * d) / tapSum_;
     // Clicks and clipping must not pull the turn's size; a wrong start heals.
     const float size = turn_ > 0.0f ? std::clamp(std::abs(turnSum), 0.5f * turn_, 2.0f * turn_)
@@ -124,6 +143,23 @@ void SensitiveDemodulator::Strobe() {
   finder_.Push(soft);
   ++bits_;
 
+  // Power over the whole bit, whatever the clock's phase.
+  float power = 0.0f;
+  for (int j = 0; j < 10; ++j) power += at(n0 - 4 + j) * at(n0 - 4 + j);
+  recentPower_ += kRecentRate * (power - recentPower_);
+  ++sinceReacquired_;
+  if (sinceRise_ >= 0) {
+    if (++sinceRise_ == kAcquireBits) {
+      Reacquire();
+      return;
+    }
+  } else if (bits_ > 64 && sinceReacquired_ > kAcquireBits + kLeadBits &&
+             recentPower_ > kRiseRatio * longPower_) {
+    sinceRise_ = 0;
+  } else {
+    longPower_ += kLongRate * (power - longPower_);
+  }
+
   // Bit clock: move the strobe toward the energy peak (offset j - 4 from n0).
   const int peak =
       static_cast<int>(std::max_element(energy_.begin(), energy_.end()) - energy_.begin());
@@ -137,6 +173,51 @@ void SensitiveDemodulator::Strobe() {
       std::clamp(period_ + kPeriodGain * error, kNominalPeriod - kMaxPeriodError * kNominalPeriod,
                  kNominalPeriod + kMaxPeriodError * kNominalPeriod);
   strobe_ += period_ + kClockGain * error;
+}
+
+void SensitiveDemodulator::Reacquire() {
+  // The energy profile of the bits since the rise alone, on the current grid.
+  std::array<float, 10> profile{};
+  const float level = dc_ * tapSum_;
+  const auto at = [&](long long m) { return filtered_[m & (kHistory - 1)] - level; };
+  for (int k = 0; k < kAcquireBits; ++k) {
+    const auto n0 = static_cast<long long>(std::floor(strobe_ - k * period_));
+    for (int j = 0; j < 10; ++j) profile[j] += at(n0 - 4 + j) * at(n0 - 4 + j) / kAcquireBits;
+  }
+  // Runs of equal bits flatten the profile; it still dips between bits where
+  // they change, so the centre is where the profile stands highest over the
+  // point half a bit away.
+  std::array<float, 10> contrast{};
+  for (int j = 0; j < 10; ++j) contrast[j] = profile[j] - profile[(j + 5) % 10];
+  const int peak =
+      static_cast<int>(std::max_element(contrast.begin(), contrast.end()) - contrast.begin());
+  const float before = contrast[(peak + 9) % 10], here = contrast[peak],
+              after = contrast[(peak + 1) % 10];
+  const float curvature = before - 2.0f * here + after;
+  const float shift = curvature < 0.0f ? 0.5f * (before - after) / curvature : 0.0f;
+  const double frac = strobe_ - std::floor(strobe_);
+  double error = (peak - 4) + shift - frac;
+  error -= 10.0 * std::round(error / 10.0);
+  energy_ = profile;
+  // The pulses' own level: the filter output at their centres.
+  const float pulse = std::sqrt(std::max(profile[peak], 0.0f));
+  gain_ = pulseLevel_ = pulse;
+  // And their turn: the sum of a bit's samples around its centre.
+  float turn = 0.0f;
+  for (int k = 0; k < kAcquireBits; ++k) {
+    const auto n0 = static_cast<long long>(std::floor(strobe_ + error - k * period_));
+    float sum = 0.0f;
+    for (long long m = n0 - 4; m <= n0 + 5; ++m) sum += x_[m & (kHistory - 1)] - dc_;
+    turn += std::abs(sum) / kAcquireBits;
+  }
+  turn_ = turn;
+  const int back = kAcquireBits + kLeadBits;
+  strobe_ += error - back * period_;
+  finder_.Rewind(back);
+  bits_ -= back;
+  longPower_ = recentPower_;
+  sinceRise_ = -1;
+  sinceReacquired_ = 0;
 }
 
 }  // namespace vantrel

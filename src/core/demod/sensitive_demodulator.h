@@ -7,6 +7,9 @@
 //   its own bit decisions, instead of assuming a fixed level;
 // - recovers the bit clock from where the filter's output energy peaks and
 //   follows it, so sound cards that run a little fast or slow still decode;
+// - after a pause (silence, noise, unmodulated carrier, a fade) takes the
+//   clock and levels afresh from the first bits of the signal that comes
+//   back, and reads those bits again with them;
 // - reads bits where the discriminator clicked (a whole turn of phase in a
 //   few samples when the signal fades) or clipped as the pulse area modulo a
 //   full turn, and marks them unreliable;
@@ -39,9 +42,14 @@ class SensitiveDemodulator {
 
  private:
   static constexpr int kTaps = 9;
-  static constexpr int kHistory = 64;  // samples and filter outputs kept; a power of two
+  // Samples and filter outputs kept, a power of two: enough to read the
+  // bits since a signal came back once more.
+  static constexpr int kHistory = 1024;
 
   void Strobe();
+  // Takes the clock and levels from the bits since the signal came back and
+  // moves the strobe back to read them again.
+  void Reacquire();
 
   struct FilterDeleter {
     void operator()(firfilt_rrrf filter) const { firfilt_rrrf_destroy(filter); }
@@ -69,6 +77,11 @@ class SensitiveDemodulator {
   float turn_ = 0.0f;
   float pulseLevel_ = 0.0f;  // filter output of a clean bit, held through gaps
   long long bits_ = 0;
+  // Signal coming back: the filter output's power over whole bits, averaged
+  // over a few bits and over many, and the bits read since it rose.
+  float recentPower_ = 0.0f, longPower_ = 0.0f;
+  int sinceRise_ = -1;  // -1: no rise being acquired
+  int sinceReacquired_ = 0;
 };
 
 }  // namespace vantrel
