@@ -48,6 +48,8 @@ const char* const kUsage =
     "  --seed N         noise seed (default 1)\n"
     "  --clock-ppm P    sound-card clock error: bits last 10 * (1 + P / 1e6) samples\n"
     "  --dc D           receiver off tune: add D sample units to every sample\n"
+    "  --pulse-width W  each bit's frequency pulse W samples wide (default 7; a\n"
+    "                   receiver with a wider filter gives narrower pulses, e.g. 5)\n"
     "  --mix FILE.wav   instead of a SCRIPT: add --noise to this recording (then only\n"
     "                   OUTPUT is given)\n"
     "  --band           instead of a SCRIPT: OUTPUT gets an SDR band of four satellites\n"
@@ -236,6 +238,7 @@ int main(int argc, char** argv) {
                                  {"mix", required_argument, nullptr, 'm'},
                                  {"band", no_argument, nullptr, 'B'},
                                  {"rrc", no_argument, nullptr, 'R'},
+                                 {"pulse-width", required_argument, nullptr, 'W'},
                                  {"iq", required_argument, nullptr, 'q'},
                                  {"snr", required_argument, nullptr, 'S'},
                                  {nullptr, 0, nullptr, 0}};
@@ -293,6 +296,11 @@ int main(int argc, char** argv) {
         break;
       case 'B':
         band = true;
+        break;
+      case 'W':
+        options.pulseWidth = std::atof(optarg);
+        if (options.pulseWidth < 2.0 || options.pulseWidth > 10.0)
+          return Fail("bad --pulse-width: use 2 to 10 samples");
         break;
       case 'R':
         chain.shape = vantrel::synth::PulseShape::RootRaisedCosine;
