@@ -169,6 +169,15 @@ TEST_F(SensitiveAudio, WeakDriftingSignalsOfEitherPolarity) {
   }
 }
 
+// Narrower pulses (a receiver with a wider filter) get a filter matched to
+// them: at 6 dB peak SNR a filter for the usual width reads about 3 in 4.
+TEST_F(SensitiveAudio, NarrowPulsesGetTheirOwnFilter) {
+  const double sigma = 60 / std::pow(10.0, 6.0 / 20);
+  const auto audio = synth::SynthesizePackets(
+      packets_, {.noise = sigma, .leadInSamples = 3333, .dcOffset = 20, .pulseWidth = 5});
+  EXPECT_GE(Decoded(audio), kCount * 85 / 100);
+}
+
 // Pairs of packets between pauses of silence, of noise and of unmodulated
 // carrier (a DC level), each pair at its own bit phase and polarity: the
 // sensitive demodulator reads every pair from its first bit, the clock and

@@ -34,27 +34,91 @@ constexpr float kRiseRatio = 4.0f;
 constexpr float kRecentRate = 1.0f / 4, kLongRate = 1.0f / 128;
 constexpr int kAcquireBits = 48;
 constexpr int kLeadBits = 8;
+// Matched filters: raised cosines of these half widths (samples between the
+// centre and the zeros). The first fits the pulse behind a receiver's usual
+// filters, the second the narrower pulse behind a wider one.
+constexpr std::array<double, 2> kHalfWidths = {4.5, 3.5};
+constexpr float kShapeRate = 1.0f / 256;
+constexpr int kShapeCheckBits = 64;
+// Another width is taken when its score beats the current one's by this much.
+constexpr float kShapeMargin = 1.05f;
+
+const std::array<float, 9>& ShapeTaps(int shape) {
+  static const auto table = [] {
+    std::array<std::array<float, 9>, kHalfWidths.size()> t{};
+    for (std::size_t c = 0; c < kHalfWidths.size(); ++c) {
+      for (int j = 0; j < 9; ++j) {
+        const double u = (j - 4) / kHalfWidths[c];
+        t[c][j] = static_cast<float>(0.5 * (1.0 + std::cos(std::numbers::pi * u)));
+      }
+    }
+    return t;
+  }();
+  return table[static_cast<std::size_t>(shape)];
+}
 
 }  // namespace
 
 SensitiveDemodulator::SensitiveDemodulator(SoftPacketFinder::Handler handler)
     : finder_(std::move(handler)) {
-  // Matched filter: a raised cosine 9 samples wide, the shape of a bit's
-  // frequency pulse behind a receiver's filters.
-  for (int j = 0; j < kTaps; ++j) {
-    taps_[j] = static_cast<float>(0.5 * (1.0 + std::cos(std::numbers::pi * (j - 4) / 4.5)));
-    tapSum_ += taps_[j];
-    tapEnergy_ += taps_[j] * taps_[j];
+  Reset();
+}
+
+void SensitiveDemodulator::UseShape(int shape) {
+  shape_ = shape;
+  taps_ = ShapeTaps(shape);
+  tapSum_ = tapEnergy_ = 0.0f;
+  for (const float t : taps_) {
+    tapSum_ += t;
+    tapEnergy_ += t * t;
   }
   filter_.reset(firfilt_rrrf_create(taps_.data(), kTaps));
-  Reset();
+}
+
+void SensitiveDemodulator::ScoreShapes(long long n0, float frac) {
+  for (int c = 0; c < kShapes; ++c) {
+    const auto& taps = ShapeTaps(c);
+    float energy = 0.0f, here = 0.0f, next = 0.0f;
+    for (int j = 0; j < kTaps; ++j) {
+      energy += taps[j] * taps[j];
+      here += taps[j] * (x_[(n0 - 4 + j) & (kHistory - 1)] - dc_);
+      next += taps[j] * (x_[(n0 - 3 + j) & (kHistory - 1)] - dc_);
+    }
+    const float y = (1.0f - frac) * here + frac * next;
+    shapeScore_[c] += kShapeRate * (y * y / energy - shapeScore_[c]);
+  }
+  if (++scoredBits_ % kShapeCheckBits != 0) return;
+  const int best = static_cast<int>(std::max_element(shapeScore_.begin(), shapeScore_.end()) -
+                                    shapeScore_.begin());
+  if (best == shape_ || shapeScore_[best] < kShapeMargin * shapeScore_[shape_]) return;
+  // The new filter's output for a clean bit, from the scores: the levels
+  // learnt with the old one carry over.
+  const float oldEnergy = tapEnergy_;
+  const float oldScore = shapeScore_[shape_];
+  UseShape(best);
+  const float scale = std::sqrt(shapeScore_[best] * tapEnergy_ / (oldScore * oldEnergy));
+  gain_ *= scale;
+  pulseLevel_ *= scale;
+  for (float& e : energy_) e *= scale * scale;
+  // The outputs still to be read come from the new filter: those kept are
+  // recomputed, the rest of the block is filtered again (Feed).
+  for (long long m = samples_ - kHistory / 2; m + kTaps / 2 < samples_; ++m) {
+    float y = 0.0f;
+    for (int j = 0; j < kTaps; ++j) y += taps_[j] * x_[(m - kTaps / 2 + j) & (kHistory - 1)];
+    filtered_[m & (kHistory - 1)] = y;
+  }
+  for (long long m = samples_ - (kTaps - 1); m < samples_; ++m)
+    firfilt_rrrf_push(filter_.get(), x_[m & (kHistory - 1)]);
+  refilter_ = true;
 }
 
 SensitiveDemodulator::~SensitiveDemodulator() = default;
 
 void SensitiveDemodulator::Reset() {
   finder_.Reset();
-  firfilt_rrrf_reset(filter_.get());
+  UseShape(0);
+  shapeScore_.fill(0.0f);
+  scoredBits_ = 0;
   x_.fill(0.0f);
   clipped_.fill(0);
   filtered_.fill(0.0f);
@@ -83,6 +147,12 @@ void SensitiveDemodulator::Feed(const std::uint8_t* samples, int count) {
     filtered_[(n - kTaps / 2) & (kHistory - 1)] = blockFiltered_[i];
     // A strobe needs the filter outputs up to 5 samples past it.
     while (static_cast<long long>(std::floor(strobe_)) + 5 <= n - kTaps / 2) Strobe();
+    if (refilter_ && i + 1 < count) {
+      firfilt_rrrf_execute_block(filter_.get(), block_.data() + i + 1,
+                                 static_cast<unsigned>(count - i - 1),
+                                 blockFiltered_.data() + i + 1);
+    }
+    refilter_ = false;
   }
 }
 
@@ -121,6 +191,7 @@ void SensitiveDemodulator::Strobe() {
     const auto [low, high] = std::minmax_element(energy_.begin(), energy_.end());
     const bool pulses = *high > kPulsesRatio * *low;
     const float d = !pulses ? 0.0f : r >= 0.0f ? 1.0f : -1.0f;
+    if (pulses && !clipped) ScoreShapes(n0, frac);
     dc_ += rate * (r - gain_ * d) / tapSum_;
     // Clicks and clipping must not pull the turn's size; a wrong start heals.
     const float size = turn_ > 0.0f ? std::clamp(std::abs(turnSum), 0.5f * turn_, 2.0f * turn_)

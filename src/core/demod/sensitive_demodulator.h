@@ -2,7 +2,8 @@
 //
 // Each sample is the carrier's frequency, so a bit is a frequency pulse whose
 // area is the bit's +-90 degree phase turn. The demodulator
-// - filters the audio with a matched filter for that pulse;
+// - filters the audio with a matched filter for that pulse, choosing among
+//   a few pulse widths the one whose output stands highest over the noise;
 // - tracks the receiver's slowly drifting DC offset and the pulse gain from
 //   its own bit decisions, instead of assuming a fixed level;
 // - recovers the bit clock from where the filter's output energy peaks and
@@ -47,6 +48,9 @@ class SensitiveDemodulator {
   static constexpr int kHistory = 1024;
 
   void Strobe();
+  void UseShape(int shape);
+  // Scores every candidate pulse width on the bit just read.
+  void ScoreShapes(long long n0, float frac);
   // Takes the clock and levels from the bits since the signal came back and
   // moves the strobe back to read them again.
   void Reacquire();
@@ -76,6 +80,13 @@ class SensitiveDemodulator {
   float gain_ = 0.0f;
   float turn_ = 0.0f;
   float pulseLevel_ = 0.0f;  // filter output of a clean bit, held through gaps
+  // Matched-filter candidates: each one's output power at the bits' centres
+  // over its noise gain, averaged while there are pulses.
+  static constexpr int kShapes = 2;
+  std::array<float, kShapes> shapeScore_{};
+  int shape_ = 0;
+  int scoredBits_ = 0;
+  bool refilter_ = false;  // the filter changed while a block was being read
   long long bits_ = 0;
   // Signal coming back: the filter output's power over whole bits, averaged
   // over a few bits and over many, and the bits read since it rose.
