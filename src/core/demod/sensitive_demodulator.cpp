@@ -35,9 +35,10 @@ constexpr float kRecentRate = 1.0f / 4, kLongRate = 1.0f / 128;
 constexpr int kAcquireBits = 48;
 constexpr int kLeadBits = 8;
 // Matched filters: raised cosines of these half widths (samples between the
-// centre and the zeros). The first fits the pulse behind a receiver's usual
-// filters, the second the narrower pulse behind a wider one.
-constexpr std::array<double, 2> kHalfWidths = {4.5, 3.5};
+// centre and the zeros, nothing beyond). The first fits the pulse behind a
+// receiver's usual filters, the second the 5-sample pulse behind a wider one;
+// a width between them does about as well with either.
+constexpr std::array<double, 2> kHalfWidths = {4.5, 2.5};
 constexpr float kShapeRate = 1.0f / 256;
 constexpr int kShapeCheckBits = 64;
 // Another width is taken when its score beats the current one's by this much.
@@ -48,7 +49,7 @@ const std::array<float, 9>& ShapeTaps(int shape) {
     std::array<std::array<float, 9>, kHalfWidths.size()> t{};
     for (std::size_t c = 0; c < kHalfWidths.size(); ++c) {
       for (int j = 0; j < 9; ++j) {
-        const double u = (j - 4) / kHalfWidths[c];
+        const double u = std::clamp((j - 4) / kHalfWidths[c], -1.0, 1.0);
         t[c][j] = static_cast<float>(0.5 * (1.0 + std::cos(std::numbers::pi * u)));
       }
     }
