@@ -97,7 +97,8 @@ void SensitiveDemodulator::ScoreShapes(long long n0, float frac) {
   const float oldEnergy = tapEnergy_;
   const float oldScore = shapeScore_[shape_];
   UseShape(best);
-  const float scale = std::sqrt(shapeScore_[best] * tapEnergy_ / (oldScore * oldEnergy));
+  const float scale =
+      oldScore > 0.0f ? std::sqrt(shapeScore_[best] * tapEnergy_ / (oldScore * oldEnergy)) : 1.0f;
   gain_ *= scale;
   pulseLevel_ *= scale;
   for (float& e : energy_) e *= scale * scale;
