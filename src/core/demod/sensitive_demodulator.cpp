@@ -249,6 +249,13 @@ void SensitiveDemodulator::Strobe() {
 }
 
 void SensitiveDemodulator::Reacquire() {
+  // The DC level of the bits since the rise (a pause's may differ, as with a
+  // squelch or a carrier coming back): their plain mean first.
+  const auto first = static_cast<long long>(std::floor(strobe_ - (kAcquireBits - 1) * period_)) - 4;
+  const auto last = static_cast<long long>(std::floor(strobe_)) + 5;
+  float mean = 0.0f;
+  for (long long m = first; m <= last; ++m) mean += x_[m & (kHistory - 1)];
+  dc_ = mean / static_cast<float>(last - first + 1);
   // The energy profile of the bits since the rise alone, on the current grid.
   std::array<float, 10> profile{};
   const float level = dc_ * tapSum_;
@@ -275,14 +282,18 @@ void SensitiveDemodulator::Reacquire() {
   // The pulses' own level: the filter output at their centres.
   const float pulse = std::sqrt(std::max(profile[peak], 0.0f));
   gain_ = pulseLevel_ = pulse;
-  // And their turn: the sum of a bit's samples around its centre.
+  // And their turn: the sum of a bit's samples around its centre. The turns
+  // of more ones than zeros moved the plain mean: the decisions take it back.
+  std::array<float, kAcquireBits> sums{};
   float turn = 0.0f;
   for (int k = 0; k < kAcquireBits; ++k) {
     const auto n0 = static_cast<long long>(std::floor(strobe_ + error - k * period_));
-    float sum = 0.0f;
-    for (long long m = n0 - 4; m <= n0 + 5; ++m) sum += x_[m & (kHistory - 1)] - dc_;
-    turn += std::abs(sum) / kAcquireBits;
+    for (long long m = n0 - 4; m <= n0 + 5; ++m) sums[k] += x_[m & (kHistory - 1)] - dc_;
+    turn += std::abs(sums[k]) / kAcquireBits;
   }
+  float imbalance = 0.0f;
+  for (const float sum : sums) imbalance += sum - (sum >= 0.0f ? turn : -turn);
+  dc_ += imbalance / (10.0f * kAcquireBits);
   turn_ = turn;
   const int back = kAcquireBits + kLeadBits;
   strobe_ += error - back * period_;
