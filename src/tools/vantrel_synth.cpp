@@ -67,8 +67,8 @@ const char* const kUsage =
     "  --rrc            linear modulation through a root-raised-cosine filter (roll-off\n"
     "                   0.4), as the satellites send it, instead of a phase ramp\n"
     "  --iq RATE        write the complex baseband itself, RATE samples/s, as cf32 IQ\n"
-    "                   (interleaved 32-bit floats), band-limited only when RATE is\n"
-    "                   wider than +-5 kHz\n"
+    "                   (interleaved 32-bit floats), as an SDR records it: the whole\n"
+    "                   signal wherever its carrier lies, no receiver band limit\n"
     "  --mix FILE.cf32  with --iq RATE: move this recording (RATE samples/s) by\n"
     "                   --carrier and --drift and add noise --snr DB below its power\n"
     "  -h, --help       show this help\n";
@@ -204,6 +204,7 @@ std::vector<std::complex<float>> RenderIq(const std::vector<Segment>& segments,
   for (const Segment& segment : segments) {
     auto o = chain;
     o.sampleRate = rate;
+    o.bandLimitHz = 0.0;
     o.seed = seed++;
     o.idleBits = options.idleBits;
     o.inverted = options.inverted;
