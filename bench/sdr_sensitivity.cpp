@@ -6,9 +6,14 @@
 // packets, while its channel is still being found, or spread over the rest).
 //
 //   sdr_sensitivity [--seeds N] [--ebn0 8,10,12,14] [--late SECONDS]
+//                   [--packets N] [--realistic]
 //
 // --late holds back the third satellite's first packet by that long, as a
 // satellite rising into view while the others are already being received.
+// --realistic makes the band less like our own: root-raised-cosine
+// downlinks at Eb/N0 of the level, +5, +2 and +3 dB, slow 4 dB fades, two
+// analogue FM signals, a 120 kHz wide digital signal and a strong spur 9 kHz
+// beside the second satellite.
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -27,7 +32,8 @@ using namespace vantrel;
 
 constexpr double kRate = 1228800.0;
 constexpr int kSatellites = 4;
-constexpr int kPackets = 160;
+int kPackets = 160;
+bool realistic = false;
 // Misses among a satellite's first kEarly packets count as "early".
 constexpr int kEarly = 10;
 
@@ -51,6 +57,13 @@ Outcome RunOnce(double ebN0Db, std::uint32_t seed, double lateSeconds) {
     satellite.dopplerHz = doppler[s];
     satellite.driftHzPerSecond = drift[s];
     satellite.ebN0Db = ebN0Db;
+    if (realistic) {
+      const double above[] = {0, 5, 2, 3};
+      satellite.ebN0Db += above[s];
+      satellite.shape = synth::PulseShape::RootRaisedCosine;
+      satellite.fadeDb = 4;
+      satellite.fadeSeconds = 7 + 2 * s;
+    }
     satellite.inverted = s % 2 == 1;
     satellite.leadInBits = leadIn[s] + (s == 2 ? static_cast<int>(lateSeconds * 4800) : 0);
     longestLeadIn = std::max(longestLeadIn, satellite.leadInBits);
@@ -62,6 +75,13 @@ Outcome RunOnce(double ebN0Db, std::uint32_t seed, double lateSeconds) {
   options.sampleRate = kRate;
   options.seconds = (kPackets * 96 + longestLeadIn + 100) / 4800.0;
   options.seed = seed;
+  if (realistic) {
+    using Kind = synth::BandInterferer::Kind;
+    options.interferers = {{Kind::AnalogFm, 120000, 25},
+                           {Kind::AnalogFm, -400000, 20},
+                           {Kind::Wide, 400000, 15},
+                           {Kind::Spur, 104000, 30}};
+  }
   const auto bytes =
       synth::EncodeIq(synth::SynthesizeBand(satellites, options), sdr::IqFormat::Cu8);
 
@@ -115,15 +135,27 @@ int main(int argc, char** argv) {
   int seeds = 4;
   double lateSeconds = 0.0;
   std::vector<double> levels = {8, 10, 12, 14};
-  for (int i = 1; i + 1 < argc; i += 2) {
+  for (int i = 1; i < argc; i += 2) {
+    if (i + 1 == argc && std::strcmp(argv[i], "--realistic") != 0) {
+      std::fprintf(stderr, "%s: %s needs a value\n", argv[0], argv[i]);
+      return 2;
+    }
     if (std::strcmp(argv[i], "--seeds") == 0) {
       seeds = std::max(1, std::atoi(argv[i + 1]));
     } else if (std::strcmp(argv[i], "--ebn0") == 0) {
       levels = ParseList(argv[i + 1]);
+    } else if (std::strcmp(argv[i], "--packets") == 0) {
+      kPackets = std::max(20, std::atoi(argv[i + 1]));
+    } else if (std::strcmp(argv[i], "--realistic") == 0) {
+      realistic = true;
+      --i;  // takes no value
     } else if (std::strcmp(argv[i], "--late") == 0) {
       lateSeconds = std::atof(argv[i + 1]);
     } else {
-      std::fprintf(stderr, "usage: %s [--seeds N] [--ebn0 8,10,...] [--late SECONDS]\n", argv[0]);
+      std::fprintf(stderr,
+                   "usage: %s [--seeds N] [--ebn0 8,10,...] [--late SECONDS] [--packets N] "
+                   "[--realistic]\n",
+                   argv[0]);
       return 2;
     }
   }

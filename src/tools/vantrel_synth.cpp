@@ -8,11 +8,14 @@
 #include <cstdio>
 #include <fstream>
 #include <iostream>
+#include <limits>
+#include <numbers>
 #include <sstream>
 
 #include "audio/recording_file.h"
 #include "synth/band_synth.h"
 #include "synth/baseband_synth.h"
+#include "synth/noise_source.h"
 #include "synth/packet_builder.h"
 #include "synth/signal_synth.h"
 
@@ -45,6 +48,8 @@ const char* const kUsage =
     "  --seed N         noise seed (default 1)\n"
     "  --clock-ppm P    sound-card clock error: bits last 10 * (1 + P / 1e6) samples\n"
     "  --dc D           receiver off tune: add D sample units to every sample\n"
+    "  --pulse-width W  each bit's frequency pulse W samples wide (default 7; a\n"
+    "                   receiver with a wider filter gives narrower pulses, e.g. 5)\n"
     "  --mix FILE.wav   instead of a SCRIPT: add --noise to this recording (then only\n"
     "                   OUTPUT is given)\n"
     "  --band           instead of a SCRIPT: OUTPUT gets an SDR band of four satellites\n"
@@ -59,6 +64,13 @@ const char* const kUsage =
     "  --drift HZ/S     carrier drift (default 0)\n"
     "  --deviation U    discriminator output in sample units per radian (default 120)\n"
     "  --raw            write raw samples instead of WAV\n"
+    "  --rrc            linear modulation through a root-raised-cosine filter (roll-off\n"
+    "                   0.4), as the satellites send it, instead of a phase ramp\n"
+    "  --iq RATE        write the complex baseband itself, RATE samples/s, as cf32 IQ\n"
+    "                   (interleaved 32-bit floats), as an SDR records it: the whole\n"
+    "                   signal wherever its carrier lies, no receiver band limit\n"
+    "  --mix FILE.cf32  with --iq RATE: move this recording (RATE samples/s) by\n"
+    "                   --carrier and --drift and add noise --snr DB below its power\n"
     "  -h, --help       show this help\n";
 
 int Fail(const std::string& message) {
@@ -150,6 +162,60 @@ int WriteBand(const std::string& out, double seconds, std::uint32_t seed) {
   return 0;
 }
 
+bool ReadCf32(const std::string& path, std::vector<std::complex<float>>* iq, std::string* error) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return *error = path + ": cannot open", false;
+  const std::vector<char> bytes((std::istreambuf_iterator<char>(in)),
+                                std::istreambuf_iterator<char>());
+  std::vector<vantrel::sdr::Complex> samples;
+  vantrel::sdr::IqConverter(vantrel::sdr::IqFormat::Cf32)
+      .Convert(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), &samples);
+  if (samples.empty()) return *error = path + ": no cf32 samples", false;
+  iq->assign(samples.begin(), samples.end());
+  return true;
+}
+
+// Moves a recording by the chain's carrier offset and drift and adds
+// complex Gaussian noise snrDb below the recording's mean power.
+void MoveAndAddNoise(std::vector<std::complex<float>>* iq, double rate,
+                     const vantrel::synth::BasebandOptions& chain, double snrDb,
+                     std::uint32_t seed) {
+  double power = 0.0;
+  for (const auto& x : *iq) power += std::norm(x);
+  power /= static_cast<double>(iq->size());
+  const double sigma = std::isfinite(snrDb) ? std::sqrt(power / std::pow(10.0, snrDb / 10) / 2) : 0;
+  vantrel::synth::NoiseSource noise(sigma, seed);
+  double phase = 0.0;
+  for (std::size_t n = 0; n < iq->size(); ++n) {
+    const double hz = chain.carrierHz + chain.driftHzPerSecond * static_cast<double>(n) / rate;
+    (*iq)[n] =
+        (*iq)[n] * std::complex<float>(std::polar(1.0, phase)) +
+        std::complex<float>(static_cast<float>(noise.Next()), static_cast<float>(noise.Next()));
+    phase = std::remainder(phase + 2 * std::numbers::pi * hz / rate, 2 * std::numbers::pi);
+  }
+}
+
+// The script's packets and pauses (unmodulated carrier) as complex baseband.
+std::vector<std::complex<float>> RenderIq(const std::vector<Segment>& segments,
+                                          vantrel::synth::BasebandOptions chain, double rate,
+                                          const vantrel::synth::SynthOptions& options) {
+  std::vector<std::complex<float>> iq;
+  std::uint32_t seed = options.seed;
+  for (const Segment& segment : segments) {
+    auto o = chain;
+    o.sampleRate = rate;
+    o.bandLimitHz = 0.0;
+    o.seed = seed++;
+    o.idleBits = options.idleBits;
+    o.inverted = options.inverted;
+    o.carrierHz += chain.driftHzPerSecond * static_cast<double>(iq.size()) / rate;
+    o.leadInBits = segment.pauseSamples / vantrel::synth::kSamplesPerBitSynth;
+    const auto part = vantrel::synth::ModulateBaseband(segment.packets, o);
+    iq.insert(iq.end(), part.begin(), part.end());
+  }
+  return iq;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -172,12 +238,18 @@ int main(int argc, char** argv) {
                                  {"deviation", required_argument, nullptr, 'v'},
                                  {"mix", required_argument, nullptr, 'm'},
                                  {"band", no_argument, nullptr, 'B'},
+                                 {"rrc", no_argument, nullptr, 'R'},
+                                 {"pulse-width", required_argument, nullptr, 'W'},
+                                 {"iq", required_argument, nullptr, 'q'},
+                                 {"snr", required_argument, nullptr, 'S'},
                                  {nullptr, 0, nullptr, 0}};
   vantrel::synth::BasebandOptions chain;
   bool receiverChain = false;
   double deviation = 120.0;
   std::string mix;
   bool band = false;
+  double iqRate = 0.0;
+  double snrDb = std::numeric_limits<double>::infinity();
   opterr = 0;
   for (int c; (c = getopt_long(argc, argv, "+h", kLong, nullptr)) != -1;) {
     switch (c) {
@@ -226,6 +298,22 @@ int main(int argc, char** argv) {
       case 'B':
         band = true;
         break;
+      case 'W':
+        options.pulseWidth = std::atof(optarg);
+        if (options.pulseWidth < 2.0 || options.pulseWidth > 10.0)
+          return Fail("bad --pulse-width: use 2 to 10 samples");
+        break;
+      case 'R':
+        chain.shape = vantrel::synth::PulseShape::RootRaisedCosine;
+        receiverChain = true;
+        break;
+      case 'q':
+        iqRate = std::atof(optarg);
+        if (iqRate < 1000.0) return Fail("bad --iq rate; see --help");
+        break;
+      case 'S':
+        snrDb = std::atof(optarg);
+        break;
       case 'v':
         deviation = std::atof(optarg);
         receiverChain = true;
@@ -240,6 +328,26 @@ int main(int argc, char** argv) {
   if (band) {
     if (argc - optind != 1) return Fail("--band needs only OUTPUT; see --help");
     return WriteBand(argv[optind], length > 0 ? length : 20.0, options.seed);
+  }
+  if (iqRate > 0.0) {
+    if (argc - optind != (mix.empty() ? 2 : 1)) return Fail("need SCRIPT and OUTPUT; see --help");
+    const std::string out = argv[argc - 1];
+    std::vector<std::complex<float>> iq;
+    std::string error;
+    if (!mix.empty()) {
+      if (!ReadCf32(mix, &iq, &error)) return Fail(error);
+      MoveAndAddNoise(&iq, iqRate, chain, snrDb, options.seed);
+    } else {
+      std::vector<Segment> segments;
+      if (!ReadScript(argv[optind], &segments, &error)) return Fail(error);
+      iq = RenderIq(segments, chain, iqRate, options);
+    }
+    const auto bytes = vantrel::synth::EncodeIq(iq, vantrel::sdr::IqFormat::Cf32);
+    std::ofstream file(out, std::ios::binary);
+    if (!file.write(reinterpret_cast<const char*>(bytes.data()),
+                    static_cast<std::streamsize>(bytes.size())))
+      return Fail(out + ": write failed");
+    return 0;
   }
   std::vector<Segment> segments;
   std::string error;

@@ -2,8 +2,11 @@
 // weak, drifting audio of either polarity through the receiver document.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <random>
+#include <set>
+#include <string>
 
 #include "demod/soft_packet_finder.h"
 #include "document/vantrel_doc.h"
@@ -163,6 +166,48 @@ TEST_F(SensitiveAudio, WeakDriftingSignalsOfEitherPolarity) {
     clock_.Set(clock_.Now() + 60);
     doc_.WatchPolarity();  // no watch: the polarity stays with the last packet
     EXPECT_EQ(doc_.polarity, row.inverted ? 1 : 0);
+  }
+}
+
+// Narrower pulses (a receiver with a wider filter) get a filter matched to
+// them: at 6 dB peak SNR a filter for the usual width reads about 3 in 4.
+TEST_F(SensitiveAudio, NarrowPulsesGetTheirOwnFilter) {
+  const double sigma = 60 / std::pow(10.0, 6.0 / 20);
+  const auto audio = synth::SynthesizePackets(
+      packets_, {.noise = sigma, .leadInSamples = 3333, .dcOffset = 20, .pulseWidth = 5});
+  EXPECT_GE(Decoded(audio), kCount * 85 / 100);
+}
+
+// Pairs of packets between pauses of silence, of noise and of unmodulated
+// carrier (a DC level), each pair at its own bit phase and polarity: the
+// sensitive demodulator reads every pair from its first bit, the clock and
+// levels taken afresh, and misses nothing the classic search finds.
+TEST_F(SensitiveAudio, EveryPacketAfterAPause) {
+  const double sigma = 60 / std::pow(10.0, 10.0 / 20);
+  for (const int kind : {0, 1, 2}) {
+    SCOPED_TRACE(kind);
+    // Silence or noise before an off-tune signal (a squelch opening), or its carrier.
+    const double dc = kind == 2 ? 25 : 0, burstDc = kind == 2 ? 25 : 30;
+    std::vector<std::uint8_t> audio;
+    for (int i = 0; i + 1 < kCount; i += 2) {
+      const int pause = 24000 + 7 * i;
+      const auto quiet = synth::SynthesizeNoise(pause, kind == 0 ? 0 : sigma, 100 + i);
+      for (const std::uint8_t q : quiet) audio.push_back(static_cast<std::uint8_t>(q + dc));
+      const auto burst = synth::SynthesizePackets(
+          {packets_[i], packets_[i + 1]},
+          {.noise = sigma, .inverted = i % 4 == 0, .dcOffset = burstDc, .seed = std::uint32_t(i)});
+      audio.insert(audio.end(), burst.begin(), burst.end());
+    }
+    std::set<std::string> lines[2];
+    for (const int demodulator : {kDemodulatorClassic, kDemodulatorSensitive}) {
+      doc_.SetDemodulator(demodulator);
+      doc_.messages = {};
+      Decoded(audio);
+      const auto got = doc_.MessagesInArrivalOrder();
+      lines[demodulator].insert(got.begin(), got.end());
+    }
+    EXPECT_TRUE(std::includes(lines[1].begin(), lines[1].end(), lines[0].begin(), lines[0].end()));
+    EXPECT_GE(lines[1].size(), kCount - 1u);
   }
 }
 

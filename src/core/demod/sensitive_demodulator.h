@@ -2,11 +2,15 @@
 //
 // Each sample is the carrier's frequency, so a bit is a frequency pulse whose
 // area is the bit's +-90 degree phase turn. The demodulator
-// - filters the audio with a matched filter for that pulse;
+// - filters the audio with a matched filter for that pulse, choosing among
+//   a few pulse widths the one whose output stands highest over the noise;
 // - tracks the receiver's slowly drifting DC offset and the pulse gain from
 //   its own bit decisions, instead of assuming a fixed level;
 // - recovers the bit clock from where the filter's output energy peaks and
 //   follows it, so sound cards that run a little fast or slow still decode;
+// - after a pause (silence, noise, unmodulated carrier, a fade) takes the
+//   clock and levels afresh from the first bits of the signal that comes
+//   back, and reads those bits again with them;
 // - reads bits where the discriminator clicked (a whole turn of phase in a
 //   few samples when the signal fades) or clipped as the pulse area modulo a
 //   full turn, and marks them unreliable;
@@ -39,9 +43,17 @@ class SensitiveDemodulator {
 
  private:
   static constexpr int kTaps = 9;
-  static constexpr int kHistory = 64;  // samples and filter outputs kept; a power of two
+  // Samples and filter outputs kept, a power of two: enough to read the
+  // bits since a signal came back once more.
+  static constexpr int kHistory = 1024;
 
   void Strobe();
+  void UseShape(int shape);
+  // Scores every candidate pulse width on the bit just read.
+  void ScoreShapes(long long n0, float frac);
+  // Takes the clock and levels from the bits since the signal came back and
+  // moves the strobe back to read them again.
+  void Reacquire();
 
   struct FilterDeleter {
     void operator()(firfilt_rrrf filter) const { firfilt_rrrf_destroy(filter); }
@@ -68,7 +80,19 @@ class SensitiveDemodulator {
   float gain_ = 0.0f;
   float turn_ = 0.0f;
   float pulseLevel_ = 0.0f;  // filter output of a clean bit, held through gaps
+  // Matched-filter candidates: each one's output power at the bits' centres
+  // over its noise gain, averaged while there are pulses.
+  static constexpr int kShapes = 2;
+  std::array<float, kShapes> shapeScore_{};
+  int shape_ = 0;
+  int scoredBits_ = 0;
+  bool refilter_ = false;  // the filter changed while a block was being read
   long long bits_ = 0;
+  // Signal coming back: the filter output's power over whole bits, averaged
+  // over a few bits and over many, and the bits read since it rose.
+  float recentPower_ = 0.0f, longPower_ = 0.0f;
+  int sinceRise_ = -1;  // -1: no rise being acquired
+  int sinceReacquired_ = 0;
 };
 
 }  // namespace vantrel

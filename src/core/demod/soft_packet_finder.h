@@ -13,6 +13,7 @@
 // and answers accepted (the finder then skips the packet's bits) or abandoned.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -49,6 +50,9 @@ class SoftPacketFinder {
   // Adds the next bit of the stream. Candidates are tried once the longest
   // packet starting at them has arrived, so packets come out 192 bits late.
   void Push(float softBit);
+  // Takes back the last bits (at most those no position tried so far has
+  // started at) so that they can be pushed again, read better.
+  void Rewind(int bits) { pushed_ -= std::min<long long>(bits, pushed_ - nextStart_); }
   // Tries the positions still waiting, as if erasures followed.
   void Flush();
   // Forgets the stream (a new recording or a restart of capture).

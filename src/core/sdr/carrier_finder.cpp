@@ -26,17 +26,31 @@ CarrierFinder::CarrierFinder(const std::vector<double>& power, double binHz)
   }
 }
 
-std::vector<double> CarrierFinder::Smooth(double widthHz) const {
+std::vector<double> CarrierFinder::Smooth(double widthHz, bool circular) const {
   const int n = static_cast<int>(centred_.size());
-  const int half = std::max(1, static_cast<int>(widthHz / binHz_ / 2));
-  std::vector<double> prefix(static_cast<std::size_t>(n) + 1, 0.0);
-  for (int i = 0; i < n; ++i) prefix[i + 1] = prefix[i] + centred_[i];
+  const int half = std::min(std::max(1, static_cast<int>(widthHz / binHz_ / 2)), (n - 1) / 2);
+  // Circular smoothing runs over the spectrum with half a width of it
+  // repeated on either side.
+  const int pad = circular ? half : 0;
+  std::vector<double> prefix(static_cast<std::size_t>(n + 2 * pad) + 1, 0.0);
+  for (int i = 0; i < n + 2 * pad; ++i) prefix[i + 1] = prefix[i] + centred_[(i - pad + n) % n];
   std::vector<double> out(static_cast<std::size_t>(n));
   for (int i = 0; i < n; ++i) {
-    const int lo = std::max(0, i - half), hi = std::min(n, i + half + 1);
+    const int lo = std::max(0, i + pad - half), hi = std::min(n + 2 * pad, i + pad + half + 1);
     out[i] = (prefix[hi] - prefix[lo]) / (hi - lo);
   }
   return out;
+}
+
+std::optional<double> CarrierFinder::FindSingle() const {
+  const std::vector<double> hump = Smooth(kHumpWidthHz, true);
+  const std::vector<double> quiet = Smooth(kHumpWidthHz / 3, true);
+  if (hump.empty()) return std::nullopt;
+  const auto peak = std::max_element(hump.begin(), hump.end());
+  const double floor = *std::min_element(quiet.begin(), quiet.end());
+  if (*peak <= kSingleRatio * floor) return std::nullopt;
+  const long n = static_cast<long>(hump.size());
+  return static_cast<double>(peak - hump.begin() - n / 2) * binHz_;
 }
 
 double CarrierFinder::At(const std::vector<double>& smoothed, double offsetHz) const {

@@ -5,6 +5,7 @@
 // spike of many receivers, a birdie) is no carrier.
 #pragma once
 
+#include <optional>
 #include <vector>
 
 namespace vantrel::sdr {
@@ -18,14 +19,22 @@ class CarrierFinder {
   // the floor, strongest first, none within spacingHz of another, of a
   // frequency in taken, or of the band's edges.
   std::vector<double> Find(const std::vector<double>& taken, double spacingHz) const;
+  // The carrier of a band that holds one downlink and nothing else (a
+  // narrow recording): the centre of the strongest stretch a hump wide,
+  // the spectrum taken as circular since a carrier near an edge folds over
+  // to the other. Empty when no such stretch stands kSingleRatio over the
+  // quietest one.
+  std::optional<double> FindSingle() const;
   // Power around offsetHz over the floor (1 = floor only).
   double LevelAt(double offsetHz) const;
   double floor() const { return floor_; }
 
   static constexpr double kDetectRatio = 2.0;
+  static constexpr double kSingleRatio = 1.6;
 
  private:
-  std::vector<double> Smooth(double widthHz) const;  // boxcar, centred order (bin 0 = -fs/2)
+  // Boxcar, centred order (bin 0 = -fs/2); circular: wrapping round the band's edges.
+  std::vector<double> Smooth(double widthHz, bool circular = false) const;
   double At(const std::vector<double>& smoothed, double offsetHz) const;
 
   std::vector<double> centred_;  // power with the lowest frequency first

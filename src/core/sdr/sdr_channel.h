@@ -39,6 +39,7 @@ class SdrChannel {
 
   int id() const { return id_; }
   double carrierHz() const { return extractor_.carrierHz(); }
+  void SetCarrierHz(double hz) { extractor_.SetCarrierHz(hz); }
   int satellite() const { return satellite_; }  // FM number from a sync packet; 0 until then
   int packetsFound() const { return packetsFound_; }
   // Consecutive carrier checks at which the channel's hump was missing.

@@ -23,6 +23,15 @@ constexpr double kSettledCarrierHz = 2000.0;
 constexpr double kSingleChannelRate = 40000.0;
 // Far more than the downlinks in view at once.
 constexpr std::size_t kMaxChannels = 64;
+// A single downlink's channel this far from the band's hump lost its
+// carrier (a pause let the loop wander off, or the carrier came back
+// elsewhere) and starts again at the hump.
+constexpr double kReacquireHz = 700.0;
+
+// a - b folded into [-period/2, period/2).
+double Folded(double a, double b, double period) {
+  return a - b - period * std::floor((a - b) / period + 0.5);
+}
 }  // namespace
 
 SdrReceiver::SdrReceiver(double sampleRate, std::optional<double> centreHz)
@@ -72,6 +81,20 @@ void SdrReceiver::OpenChannel(double carrierHz) {
   channels_.push_back(std::move(channel));
 }
 
+void SdrReceiver::DropRepeats(int lost, int replaced) {
+  // The new channel replayed blocks the lost one had seen: a packet both
+  // found is kept once.
+  const auto near = static_cast<std::int64_t>(96 * band_.sampleRate() / kSymbolRate);
+  std::vector<SdrPacket> old;
+  for (const SdrPacket& p : packets_)
+    if (p.channel == lost) old.push_back(p);
+  std::erase_if(packets_, [&](const SdrPacket& p) {
+    return p.channel == replaced && std::any_of(old.begin(), old.end(), [&](const SdrPacket& o) {
+             return o.bytes == p.bytes && std::llabs(o.sample - p.sample) < near;
+           });
+  });
+}
+
 void SdrReceiver::CheckCarriers() {
   for (double& p : power_) p /= blocksSummed_;
   const CarrierFinder finder(power_, band_.binHz());
@@ -96,10 +119,21 @@ void SdrReceiver::CheckCarriers() {
   }
 
   if (single) {
-    // The whole band is one downlink; start at its hump's centre of power.
+    // The whole band is one downlink, anywhere in it; start at its hump.
+    const std::optional<double> found = finder.FindSingle();
+    const double rate = band_.sampleRate();
     if (channels_.empty()) {
-      const auto& found = finder.Find({}, kChannelSpacingHz);
-      OpenChannel(found.empty() ? 0.0 : found[0]);
+      OpenChannel(found.value_or(0.0));
+    } else if (SdrChannel& channel = *channels_.front();
+               found && std::fabs(Folded(*found, channel.carrierHz(), rate)) > kReacquireHz) {
+      const int lost = channel.id();
+      channel.Flush(&packets_);
+      channels_.clear();
+      OpenChannel(*found);
+      DropRepeats(lost, channels_.front()->id());
+    } else {
+      // A carrier that drifted over the band's edge is back at the other.
+      channel.SetCarrierHz(Folded(channel.carrierHz(), 0.0, rate));
     }
   } else {
     std::vector<double> taken;

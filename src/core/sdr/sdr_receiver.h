@@ -47,6 +47,7 @@ class SdrReceiver {
   std::optional<double> centreHz_;
   std::vector<std::unique_ptr<SdrChannel>> channels_;
   void OpenChannel(double carrierHz);
+  void DropRepeats(int lost, int replaced);
 
   std::vector<SdrPacket> packets_;  // sorted by sample
   // The transforms since the last check, replayed into a channel opened at it.

@@ -20,6 +20,45 @@ namespace {
 // Doppler around a ±5 kHz signal, then interpolated up to the band's rate.
 constexpr double kDownlinkRate = kCaptureSampleRate;
 constexpr double kDownlinkEdgeHz = 9000.0;
+
+// Power P over the band's noise in 5 kHz: the noise has 2 rms² per sample
+// over the whole rate, so 5 kHz of it holds 2 rms² * 5000 / rate.
+double InterfererAmplitude(const BandOptions& options, double powerDb) {
+  const double noise5k = 2.0 * options.noiseRms * options.noiseRms * 5000.0 / options.sampleRate;
+  return std::sqrt(noise5k * std::pow(10.0, powerDb / 10.0));
+}
+
+void AddInterferers(const BandOptions& options, std::vector<std::complex<float>>* band) {
+  constexpr double kTau = 2.0 * std::numbers::pi;
+  for (const BandInterferer& other : options.interferers) {
+    const double rate = options.sampleRate;
+    double amplitude = InterfererAmplitude(options, other.powerDb);
+    // A wide signal spreads its power over 120 kHz instead of 5 kHz.
+    const int average = std::max(1, static_cast<int>(rate / 120000.0));
+    if (other.kind == BandInterferer::Kind::Wide) amplitude *= std::sqrt(120000.0 / 5000.0);
+    NoiseSource noise(1.0, static_cast<std::uint32_t>(options.seed * 31 + 7));
+    std::vector<std::complex<double>> recent(static_cast<std::size_t>(average));
+    std::complex<double> sum;
+    for (std::size_t n = 0; n < band->size(); ++n) {
+      const double t = static_cast<double>(n) / rate;
+      double phase = kTau * other.hz * t;
+      std::complex<double> value = 1.0;
+      if (other.kind == BandInterferer::Kind::AnalogFm) {
+        phase -= 17000.0 / 2400.0 * std::cos(kTau * 2400.0 * t);
+      } else if (other.kind == BandInterferer::Kind::Wide) {
+        // Noise through a moving average: a sinc-shaped hump 120 kHz wide.
+        auto& slot = recent[n % recent.size()];
+        sum -= slot;
+        slot = {noise.Next(), noise.Next()};
+        sum += slot;
+        value = sum / std::sqrt(2.0 * average);
+      }
+      (*band)[n] +=
+          std::complex<float>(amplitude * value * std::polar(1.0, std::fmod(phase, kTau)));
+    }
+  }
+}
+
 }  // namespace
 
 std::vector<std::complex<float>> SynthesizeBand(const std::vector<BandSatellite>& satellites,
@@ -37,6 +76,7 @@ std::vector<std::complex<float>> SynthesizeBand(const std::vector<BandSatellite>
     baseband.bandLimitHz = kDownlinkEdgeHz;
     baseband.inverted = satellite.inverted;
     baseband.leadInBits = satellite.leadInBits;
+    baseband.shape = satellite.shape;
     const std::vector<std::complex<float>> signal = ModulateBaseband(satellite.packets, baseband);
     const double amplitude = std::sqrt(std::pow(10.0, satellite.ebN0Db / 10.0) * n0 * kBitRate);
 
@@ -50,11 +90,18 @@ std::vector<std::complex<float>> SynthesizeBand(const std::vector<BandSatellite>
       resamp_crcf_execute(resampler, signal[i], out.data(), &written);
       for (unsigned int k = 0; k < written && n < total; ++k, ++n) {
         const double phase = std::fmod(step * static_cast<double>(n), 2.0 * std::numbers::pi);
-        band[n] += out[k] * std::complex<float>(std::polar(amplitude, phase));
+        // A slow fade, raised-cosine shaped, satellite.fadeDb deep at its bottom.
+        const double t = static_cast<double>(n) / options.sampleRate;
+        const double depth =
+            satellite.fadeDb *
+            (0.5 - 0.5 * std::cos(2.0 * std::numbers::pi * t / satellite.fadeSeconds));
+        band[n] += out[k] * std::complex<float>(
+                                std::polar(amplitude * std::pow(10.0, -depth / 20.0), phase));
       }
     }
     resamp_crcf_destroy(resampler);
   }
+  AddInterferers(options, &band);
   NoiseSource noise(options.noiseRms, options.seed);
   for (auto& x : band) {
     const auto i = static_cast<float>(noise.Next());

@@ -38,6 +38,22 @@ std::vector<signed char> Symbols(const std::vector<Packet>& packets, const Baseb
   return symbols;
 }
 
+constexpr double kRollOff = 0.4;
+constexpr int kRrcSpan = 5;  // symbols each side of a pulse's centre
+
+// Root-raised-cosine pulse of unit energy, t in symbol periods.
+double RootRaisedCosine(double t) {
+  const double b = kRollOff;
+  if (std::fabs(t) < 1e-9) return 1.0 - b + 4.0 * b / kPi;
+  if (std::fabs(std::fabs(t) - 1.0 / (4.0 * b)) < 1e-9) {
+    return b / std::sqrt(2.0) *
+           ((1.0 + 2.0 / kPi) * std::sin(kPi / (4.0 * b)) +
+            (1.0 - 2.0 / kPi) * std::cos(kPi / (4.0 * b)));
+  }
+  return (std::sin(kPi * t * (1.0 - b)) + 4.0 * b * t * std::cos(kPi * t * (1.0 + b))) /
+         (kPi * t * (1.0 - 16.0 * b * b * t * t));
+}
+
 // Low-pass of the complex samples to +-edgeHz, delay removed.
 void BandLimit(std::vector<std::complex<float>>& x, double sampleRate, double edgeHz) {
   const double fc = edgeHz / sampleRate;
@@ -73,6 +89,17 @@ std::vector<std::complex<float>> ModulateBaseband(const std::vector<Packet>& pac
   const double sigma = std::isfinite(ebN0) ? std::sqrt(rate / (kBitRate * ebN0) / 2.0) : 0.0;
   NoiseSource noise(sigma, options.seed);
 
+  // Linear modulation: symbol k is e^{j phase_k}, each bit turning the
+  // phase by +-90 degrees, and sits at the middle of bit period k.
+  std::vector<std::complex<double>> points;
+  if (options.shape == PulseShape::RootRaisedCosine) {
+    double phase = 0.0;
+    for (const signed char s : symbols) {
+      phase += s * kPi / 2;
+      points.push_back(std::polar(1.0, phase));
+    }
+  }
+
   double modPhase = 0.0;      // phase of the completed bits
   double carrierPhase = 0.0;  // radians, kept within one turn
   std::size_t k = 0;
@@ -82,12 +109,23 @@ std::vector<std::complex<float>> ModulateBaseband(const std::vector<Packet>& pac
       modPhase += symbols[k] * kPi / 2;
       ++k;
     }
-    const double phase =
-        modPhase + symbols[k] * kPi / 2 * Ramp(t - static_cast<double>(k) - kRampCentre);
+    std::complex<double> signal;
+    if (points.empty()) {
+      signal = std::polar(
+          1.0, modPhase + symbols[k] * kPi / 2 * Ramp(t - static_cast<double>(k) - kRampCentre));
+    } else {
+      const long centre = static_cast<long>(k);
+      for (long j = std::max(0L, centre - kRrcSpan);
+           j <= std::min<long>(centre + kRrcSpan, static_cast<long>(points.size()) - 1); ++j) {
+        signal += points[static_cast<std::size_t>(j)] *
+                  RootRaisedCosine(t - static_cast<double>(j) - 0.5);
+      }
+    }
     const double seconds = static_cast<double>(n) / rate;
     const double frequency = options.carrierHz + options.driftHzPerSecond * seconds;
-    const double i = std::cos(phase + carrierPhase) + noise.Next();
-    const double q = std::sin(phase + carrierPhase) + noise.Next();
+    signal *= std::polar(1.0, carrierPhase);
+    const double i = signal.real() + noise.Next();
+    const double q = signal.imag() + noise.Next();
     out[n] = {static_cast<float>(i), static_cast<float>(q)};
     carrierPhase = std::remainder(carrierPhase + 2 * kPi * frequency / rate, 2 * kPi);
   }

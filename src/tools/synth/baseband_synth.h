@@ -18,6 +18,11 @@ namespace vantrel::synth {
 
 constexpr double kBitRate = 4800.0;
 
+// How each bit's +-90 degree turn is shaped: a continuous phase ramp, or
+// linear modulation (the symbols e^{j phase} through a root-raised-cosine
+// filter, roll-off 0.4) as the satellites send it.
+enum class PulseShape { PhaseRamp, RootRaisedCosine };
+
 struct BasebandOptions {
   double sampleRate = kCaptureSampleRate;  // complex samples per second
   // Energy per bit over noise density in dB, signal amplitude 1; infinity: no noise.
@@ -29,6 +34,7 @@ struct BasebandOptions {
   bool inverted = false;          // phase turns the other way
   int leadInBits = 0;             // unmodulated carrier before the first packet
   int idleBits = 0;               // unmodulated carrier after every packet
+  PulseShape shape = PulseShape::PhaseRamp;
   std::uint32_t seed = 1;
 };
 

@@ -45,16 +45,17 @@ std::vector<std::uint8_t> SynthesizePackets(const std::vector<Packet>& packets,
       static_cast<std::size_t>(options.leadInSamples) +
       static_cast<std::size_t>(std::llround(period * static_cast<double>(symbols.size())));
   NoiseSource noise(options.noise, options.seed);
-  constexpr double kCentre = 4.0, kHalfWidth = 3.5;
+  constexpr double kCentre = 4.0;
+  const double halfWidth = std::clamp(options.pulseWidth, 1.0, 10.0) / 2;
   std::vector<std::uint8_t> out(total);
   for (std::size_t n = 0; n < total; ++n) {
     double value = kMidLevel + options.dcOffset;
     const double t = static_cast<double>(n) - options.leadInSamples;
     if (t >= 0.0 && !symbols.empty()) {
       const auto k = std::min(static_cast<std::size_t>(t / period), symbols.size() - 1);
-      // Frequency pulse of the bit: a raised cosine 7 samples wide, centred
-      // on sample 4 of the bit window.
-      const double u = (t - static_cast<double>(k) * period - kCentre) / kHalfWidth;
+      // Frequency pulse of the bit: a raised cosine pulseWidth samples wide,
+      // centred on sample 4 of the bit window.
+      const double u = (t - static_cast<double>(k) * period - kCentre) / halfWidth;
       if (std::abs(u) < 1.0) {
         const double shape = 0.5 * (1.0 + std::cos(std::numbers::pi * u));
         value += symbols[k] * options.amplitude * shape;

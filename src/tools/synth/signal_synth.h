@@ -23,6 +23,9 @@ struct SynthOptions {
   int idleBits = 0;         // idle bits between packets
   double clockPpm = 0.0;  // sound-card clock error: the bit period is 10 * (1 + ppm / 1e6) samples
   double dcOffset = 0.0;  // receiver off tune: a constant offset in sample units
+  // Width of each bit's raised-cosine frequency pulse in samples, between its
+  // zeros: 7 behind a narrow receiver filter, 5 behind a wider one.
+  double pulseWidth = 7.0;
   std::uint32_t seed = 1;
 };
 
