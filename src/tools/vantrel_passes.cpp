@@ -90,13 +90,15 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "vantrel-passes: cannot read TLE file '%s'\n", options.tleFile.c_str());
     return 2;
   }
+  if (table.setCount == 0) {
+    const std::string first = table.problems.empty() ? "" : " (" + table.problems[0] + ")";
+    std::fprintf(stderr, "vantrel-passes: no usable element set in '%s'%s\n",
+                 options.tleFile.c_str(), first.c_str());
+    return 2;
+  }
+  // Sets that cannot be used are named; the others are still listed.
   for (const std::string& problem : table.problems) {
     std::fprintf(stderr, "vantrel-passes: %s\n", problem.c_str());
-  }
-  if (table.setCount == 0) {
-    std::fprintf(stderr, "vantrel-passes: no usable element set in '%s'\n",
-                 options.tleFile.c_str());
-    return 2;
   }
   std::array<double, kSatelliteCount + 1> downlink{};
 #ifdef VANTREL_SETTINGS
