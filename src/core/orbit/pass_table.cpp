@@ -45,6 +45,7 @@ PassTable ComputePassTable(const std::string& tlePath, const Observer& home, dou
       return;
     }
     ++table.setCount;
+    table.sets.push_back(*elements);
     const PassList list = FindPasses(model, home, start, end, minElevation);
     if (list.error != Sgp4Error::kNone) {
       table.problems.push_back(name + ": " + Sgp4ErrorText(list.error) + " within the window");

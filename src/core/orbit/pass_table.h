@@ -19,6 +19,7 @@ struct PassTable {
   bool fileRead = false;              // false when the file could not be opened
   int setCount = 0;                   // sets the model could start from
   std::vector<SatellitePass> passes;  // by AOS, soonest first
+  std::vector<ElementSet> sets;       // the sets the model could start from, in file order
   std::vector<std::string> problems;  // "NAME: what is wrong", one per set
 };
 
