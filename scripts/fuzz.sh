@@ -8,7 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-20}
 shift || true
-all=(interpret packet_search sensitive_demod tle settings recording home_location iq)
+all=(interpret packet_search sensitive_demod tle settings recording home_location iq element_set)
 targets=("${@:-${all[@]}}")
 [ ${#targets[@]} -gt 0 ] || targets=("${all[@]}")
 

@@ -12,6 +12,8 @@ packages=(
   # headless test services: display, audio server, session bus, clipboard, pictures
   xvfb xauth xdotool pulseaudio pulseaudio-utils dbus libglib2.0-bin xclip imagemagick
   poppler-utils fonts-liberation2 x11-utils
+  # the orbit model's verification set (data files only)
+  python3-sgp4
   # fuzzing and the format check
   clang libclang-rt-14-dev clang-format
 )

@@ -51,8 +51,9 @@ class Commands : public ::testing::Test {
 };
 
 TEST_F(Commands, ViewChecksAndLogDirectory) {
-  const int views[] = {cmd::kViewSignal, cmd::kViewMessages, cmd::kViewChart, cmd::kViewSatellites};
-  for (int k : {2, 1, 3, 0}) {
+  const int views[] = {cmd::kViewSignal,     cmd::kViewMessages, cmd::kViewChart,
+                       cmd::kViewSatellites, cmd::kViewSpectrum, cmd::kViewPasses};
+  for (int k : {2, 1, 5, 3, 0}) {
     ASSERT_TRUE(Run(views[k]));
     EXPECT_EQ(doc_.viewState, k);
     for (int other : views) EXPECT_EQ(State(other).checked, other == views[k]) << other;
@@ -133,6 +134,13 @@ class ScriptedDialogs final : public CommandDialogs {
     return "/a.tle";
   }
   bool LaunchMixer(int) override { return false; }
+  bool RunPassOptions(double& minElevation) override {
+    if (elevations.empty()) return false;
+    minElevation = elevations.front();
+    elevations.erase(elevations.begin());
+    return true;
+  }
+  std::vector<double> elevations;
   std::vector<std::string> shown;
   std::string typedLatitude = "N37 11.1", typedLongitude = "W8 36.0";
   std::vector<FeedSettings> typed;
@@ -214,6 +222,18 @@ TEST(FeedSettingsCheck, TopicsTheMqttLibraryRefusesAreRefused) {
     const FeedSettings settings{1, "h", 1883, row.topic, row.station, "", "", 0};
     EXPECT_EQ(CheckFeedSettings(settings), row.problem) << row.topic.substr(0, 20) << row.station;
   }
+}
+
+TEST_F(Commands, PassMinimumElevationOutsideItsRangeIsRefused) {
+  FakeHost host;
+  ScriptedDialogs dialogs;
+  doc_.SetHost(&host);
+  dialogs.elevations = {90.0, -1.0, std::nan(""), 12.5};
+  for (int i = 0; i < 4; ++i) RunDocumentCommand(doc_, dialogs, cmd::kPassOptions);
+  EXPECT_EQ(host.messages, std::vector<std::string>(3, kBadPassElevation));
+  EXPECT_EQ(doc_.passMinElevation, 12.5);
+  EXPECT_EQ(host.redraws, 1);
+  doc_.SetHost(nullptr);
 }
 
 TEST_F(Commands, HomeOffTheGlobeIsRefusedWithItsReasonTleChangesRepaintAtOnce) {

@@ -4,15 +4,20 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QImage>
+#include <QRegularExpression>
 #include <QTest>
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
+#include "orbit/element_set.h"
+#include "orbit/pass_finder.h"
 #include "view/chart_screen.h"
+#include "view/passes_screen.h"
 #include "view/vantrel_view.h"
 #include "support/fake_host.h"
 
@@ -56,7 +61,7 @@ class View : public ::testing::Test {
 TEST_F(View, SignalScreenPanelCentreLineTraceAndAdvice) {
   QImage background(100, 80, QImage::Format_RGB32);
   background.fill(kPaleBlue);
-  for (int state : {5, -1, 99}) EXPECT_EQ(Draw(state, {100, 80}), background) << state;
+  for (int state : {6, -1, 99}) EXPECT_EQ(Draw(state, {100, 80}), background) << state;
   for (int i = 20; i <= 30; ++i) doc_.ring[i] = 127;   // sample 255
   for (int i = 60; i <= 70; ++i) doc_.ring[i] = -128;  // sample 0
   const QImage frame = Draw(kSignalScreen);
@@ -130,6 +135,47 @@ TEST_F(View, ChartColoursLandMaskTrackHistoryAndHome) {
   EXPECT_TRUE(QTest::qWaitFor([&] { return !marked(); }, 5000));
   EXPECT_EQ(host_.messages.size(), 1u);  // only the missing globe's
   EXPECT_EQ(host_.statuses.back(), "TLE file: " + tle + ": cannot open: No such file or directory");
+}
+
+TEST_F(View, PassesListFollowsTheFileAndMarksThePassUnderWay) {
+  const std::string name = "ORBCOMM FM 5";
+  const std::string line1 = "1 40000U 26001A   26339.24729127  .00000100  00000-0  68798-4 0  9993";
+  const std::string line2 = "2 40000  44.8821 216.2726 0007562 279.4783 275.1880 14.20834726    18";
+  const std::string path =
+      (std::filesystem::temp_directory_path() / "vantrel_view_passes.tle").string();
+  std::ofstream(path) << name << '\n' << line1 << '\n' << line2 << '\n';
+  // Held in the middle of the satellite's first pass of the day over home.
+  doc_.homeLatitude = 52.5;
+  doc_.homeLongitude = -1.25;
+  doc_.tleFile = path;
+  doc_.satellites[5].frequency = 137.5;
+  std::string error;
+  const Sgp4 model(*ParseElementSet(name, line1, line2, &error));
+  const double day = 1796428800.0;  // 2026-12-05T00:00:00Z
+  const Pass first = FindPasses(model, {52.5, -1.25, 0.0}, day, day + 86400, 0.0).passes.at(0);
+  clock_.Set(static_cast<CTime>(0.5 * (first.aos + first.los)));
+
+  Draw(kPassesScreen);
+  const std::vector<QString> lines = view_.passes().lines();
+  ASSERT_GE(lines.size(), 4u);
+  const QString& current = lines[2];
+  EXPECT_TRUE(current.startsWith("> ")) << current.toStdString();
+  EXPECT_TRUE(current.contains("now el")) << current.toStdString();
+  // The downlink heard on the ground, off 137.5 MHz by the Doppler shift.
+  EXPECT_TRUE(current.contains(QRegularExpression(" 137\\.(49[6-9]\\d|50[0-3]\\d) MHz")))
+      << current.toStdString();
+  for (std::size_t i = 3; i < lines.size(); ++i) EXPECT_TRUE(lines[i].startsWith("  "));
+
+  // A higher minimum lists fewer passes; new content in the file is read.
+  doc_.passMinElevation = 30.0;
+  Draw(kPassesScreen);
+  EXPECT_LT(view_.passes().lines().size(), lines.size());
+  std::ofstream(path) << "NOTHING\n" << line1 << "\n2 garbage\n";
+  std::filesystem::last_write_time(
+      path, std::filesystem::file_time_type::clock::now() + std::chrono::seconds(5));
+  Draw(kPassesScreen);
+  EXPECT_EQ(view_.passes().lines().back(), "The TLE file holds no element set that can be used.");
+  std::filesystem::remove(path);
 }
 
 TEST_F(View, TimersRepaintAndWatchPolarity) {

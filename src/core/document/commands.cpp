@@ -47,6 +47,7 @@ void OnViewMessages(CVantrelDoc& doc) { ShowScreen(doc, 1); }
 void OnViewSatellites(CVantrelDoc& doc) { ShowScreen(doc, 3); }
 void OnViewChart(CVantrelDoc& doc) { ShowScreen(doc, 2); }
 void OnViewSpectrum(CVantrelDoc& doc) { ShowScreen(doc, 4); }
+void OnViewPasses(CVantrelDoc& doc) { ShowScreen(doc, 5); }
 
 void OnOutputLog(CVantrelDoc& doc) { doc.logFlag = Not(doc.logFlag); }
 void OnOutputRaw(CVantrelDoc& doc) { doc.rawFlag = Not(doc.rawFlag); }
@@ -152,6 +153,18 @@ void OnNetworkFeed(CVantrelDoc& doc, CommandDialogs& dialogs) {
   doc.feed = settings;
 }
 
+void OnPassOptions(CVantrelDoc& doc, CommandDialogs& dialogs) {
+  double minElevation = doc.passMinElevation;
+  if (!dialogs.RunPassOptions(minElevation)) return;
+  // A value no pass can be listed by keeps the previous one.
+  if (!(minElevation >= kMinPassElevation && minElevation <= kMaxPassElevation)) {
+    doc.host().ShowMessage(kBadPassElevation);
+    return;
+  }
+  doc.passMinElevation = minElevation;
+  doc.host().UpdateAllViews();
+}
+
 void OnDemodulator(CVantrelDoc& doc, int choice) {
   if (doc.demodulator != choice) doc.SetDemodulator(choice);
 }
@@ -172,6 +185,12 @@ bool RunDocumentCommand(CVantrelDoc& doc, CommandDialogs& dialogs, int id) {
       return true;
     case cmd::kViewSpectrum:
       OnViewSpectrum(doc);
+      return true;
+    case cmd::kViewPasses:
+      OnViewPasses(doc);
+      return true;
+    case cmd::kPassOptions:
+      OnPassOptions(doc, dialogs);
       return true;
     case cmd::kSdrOptions:
       OnSdrOptions(doc, dialogs);
@@ -240,6 +259,9 @@ CommandState UpdateDocumentCommand(const CVantrelDoc& doc, int id) {
     case cmd::kViewSpectrum:
       state.checked = doc.viewState == 4;
       break;
+    case cmd::kViewPasses:
+      state.checked = doc.viewState == 5;
+      break;
     case cmd::kStart:
       state.enabled = doc.captureRunning == 0;
       break;
@@ -287,6 +309,7 @@ bool IsCheckableCommand(int id) {
     case cmd::kViewSatellites:
     case cmd::kViewChart:
     case cmd::kViewSpectrum:
+    case cmd::kViewPasses:
     case cmd::kOutputLog:
     case cmd::kOutputRaw:
     case cmd::kTrackHistory:

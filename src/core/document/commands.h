@@ -28,6 +28,9 @@ void OnViewMessages(CVantrelDoc& doc);
 void OnViewSatellites(CVantrelDoc& doc);
 void OnViewChart(CVantrelDoc& doc);
 void OnViewSpectrum(CVantrelDoc& doc);
+void OnViewPasses(CVantrelDoc& doc);
+// Options > Passes: the minimum elevation of the Passes screen.
+void OnPassOptions(CVantrelDoc& doc, CommandDialogs& dialogs);
 void OnOutputLog(CVantrelDoc& doc);
 void OnOutputRaw(CVantrelDoc& doc);
 void OnHome(CVantrelDoc& doc, CommandDialogs& dialogs);

@@ -50,6 +50,9 @@ class CommandDialogs {
 
   // Options > SDR over the tuning; true on OK with the values as left.
   virtual bool RunSdrOptions(sdr::SdrTuning&) { return false; }
+
+  // Options > Passes over the minimum elevation in degrees; true on OK.
+  virtual bool RunPassOptions(double&) { return false; }
 };
 
 // Every dialog cancelled and no mixer; for tools and tests that do not care.

@@ -25,12 +25,12 @@ std::string SatelliteName(int n) {
 }
 
 // Calls the visitor for each stored member, in the stored order. The ranges
-// are what the program itself produces: a screen 0..4, a slot 0..3, flags
+// are what the program itself produces: a screen 0..5, a slot 0..3, flags
 // that the menus toggle between 0 and 1. The track history and TLE switches
 // only ever test non-zero, so any integer is kept for them.
 template <class Visitor>
 void VisitSettings(CVantrelDoc& doc, Visitor& visit) {
-  visit.Integer("ViewState", doc.viewState, 0, 4);
+  visit.Integer("ViewState", doc.viewState, 0, 5);
   visit.Integer("Soundcardoption", doc.soundCardSlot, 0, 3);
   visit.Double("HomeLat", doc.homeLatitude);
   visit.Double("HomeLon", doc.homeLongitude);
@@ -58,6 +58,8 @@ void VisitSettings(CVantrelDoc& doc, Visitor& visit) {
   visit.Integer("SdrAutoGain", doc.sdrTuning.autoGain, 0, 1);
   visit.Double("SdrGain", doc.sdrTuning.gainDb, kMinSdrGainDb, kMaxSdrGainDb);
   visit.Text("SdrSource", doc.sdrSource);
+  // Passes.
+  visit.Double("PassMinElevation", doc.passMinElevation, kMinPassElevation, kMaxPassElevation);
 }
 
 class Loader {

@@ -58,6 +58,11 @@ inline constexpr double kMinSdrRate = 9600.0;
 inline constexpr double kMaxSdrRate = 20e6;
 inline constexpr double kMinSdrGainDb = 0.0;
 inline constexpr double kMaxSdrGainDb = 100.0;
+// What Options > Passes accepts as the minimum elevation (degrees).
+inline constexpr double kMinPassElevation = 0.0;
+inline constexpr double kMaxPassElevation = 80.0;
+inline constexpr const char* kBadPassElevation =
+    "The minimum elevation lies between 0 and 80 degrees.";
 
 class CVantrelDoc {
  public:
@@ -180,6 +185,8 @@ class CVantrelDoc {
   std::array<int, kFilterCount> filters{1, 1, 1, 1, 0, 1, 1, 1};
   int tleEnable = 0;
   std::string tleFile;
+  // The Passes screen lists passes that climb at least this high (degrees).
+  double passMinElevation = 0.0;
   int lastSatellite = 0;
   // Where the network feed publishes; the desktop program runs it while enabled.
   FeedSettings feed;

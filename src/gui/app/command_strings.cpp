@@ -16,6 +16,8 @@ constexpr Entry kStrings[] = {
     {cmd::kViewSatellites, "View the satellites window\nSatellites"},
     {cmd::kViewChart, "View the chart window\nChart"},
     {cmd::kViewSpectrum, "View the band's spectrum and the carriers found in it\nSpectrum"},
+    {cmd::kViewPasses, "View the passes over home in the next 24 hours\nPasses"},
+    {cmd::kPassOptions, "Set the minimum elevation of the passes listed\nPasses"},
     {cmd::kStart, "Start processing audio\nStart"},
     {cmd::kStop, "Stop processing audio\nStop"},
     {cmd::kOutputLog, "Toggle log file saving"},

@@ -70,6 +70,19 @@ void DrawSpectrum(QPainter& p) {
   p.drawPolyline(trace, 8);
 }
 
+void DrawPasses(QPainter& p) {
+  // A sky disc with a pass arching across it and the satellite on it.
+  p.setBrush(QColor(10, 10, 60));
+  p.setPen(QPen(Qt::black, 1));
+  p.drawEllipse(QRectF(1, 0.5, 14, 14));
+  p.setBrush(Qt::NoBrush);
+  p.setPen(QPen(QColor(255, 220, 0), 1.5));
+  p.drawArc(QRectF(3, 4, 10, 12), 20 * 16, 140 * 16);
+  p.setBrush(Qt::red);
+  p.setPen(Qt::NoPen);
+  p.drawEllipse(QPointF(10.5, 5.2), 1.8, 1.8);
+}
+
 void DrawAbout(QPainter& p) {
   p.setBrush(QColor(255, 255, 200));
   p.setPen(QPen(QColor(0, 0, 140), 1));
@@ -120,6 +133,9 @@ QPixmap ToolbarPixmap(int commandId) {
       break;
     case cmd::kViewSpectrum:
       draw = DrawSpectrum;
+      break;
+    case cmd::kViewPasses:
+      draw = DrawPasses;
       break;
     case cmd::kAppAbout:
       draw = DrawAbout;

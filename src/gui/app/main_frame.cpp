@@ -114,6 +114,7 @@ void CMainFrame::CreateMenus() {
   view->addAction(MakeAction(cmd::kViewSatellites, "Satellites"));
   view->addAction(MakeAction(cmd::kViewChart, "Chart"));
   view->addAction(MakeAction(cmd::kViewSpectrum, "Spectrum"));
+  view->addAction(MakeAction(cmd::kViewPasses, "Passes"));
   view->addAction(MakeAction(cmd::kViewToolbar, "&Toolbar"));
   view->addAction(MakeAction(cmd::kViewStatusBar, "&Status Bar"));
 
@@ -139,6 +140,7 @@ void CMainFrame::CreateMenus() {
   QMenu* tle = addSub(options, "TLE");
   tle->addAction(MakeAction(cmd::kTleDefine, "Define"));
   tle->addAction(MakeAction(cmd::kTleEnable, "Enable"));
+  options->addAction(MakeAction(cmd::kPassOptions, "Passes..."));
   QMenu* demodulator = addSub(options, "Demodulator");
   auto* demodulators = new QActionGroup(this);  // radio items
   for (const auto& [id, text] : {std::pair{cmd::kDemodulatorClassic, "Classic"},
@@ -160,7 +162,7 @@ void CMainFrame::CreateToolBar() {
   toolBar_->addAction(action(cmd::kStop));
   toolBar_->addSeparator();
   for (int id : {cmd::kViewSignal, cmd::kViewMessages, cmd::kViewSatellites, cmd::kViewChart,
-                 cmd::kViewSpectrum})
+                 cmd::kViewSpectrum, cmd::kViewPasses})
     toolBar_->addAction(action(id));
   toolBar_->addSeparator();
   toolBar_->addAction(action(cmd::kAppAbout));

@@ -2,6 +2,7 @@
 
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QInputDialog>
 #include <QProcess>
 #include <QStandardPaths>
 
@@ -10,6 +11,7 @@
 #include "app/message_filter_dlg.h"
 #include "app/network_feed_dlg.h"
 #include "app/sdr_options_dlg.h"
+#include "document/vantrel_doc.h"
 
 namespace vantrel {
 
@@ -35,6 +37,16 @@ bool QtCommandDialogs::RunSdrOptions(sdr::SdrTuning& tuning) {
   SdrOptionsDlg dlg(tuning, parent_);
   if (dlg.exec() != QDialog::Accepted) return false;
   tuning = dlg.tuning();
+  return true;
+}
+
+bool QtCommandDialogs::RunPassOptions(double& minElevation) {
+  bool ok = false;
+  const double value = QInputDialog::getDouble(
+      parent_, "Passes", "Minimum elevation of the passes listed (degrees):", minElevation,
+      kMinPassElevation, kMaxPassElevation, 1, &ok);
+  if (!ok) return false;
+  minElevation = value;
   return true;
 }
 

@@ -34,6 +34,7 @@ class QtCommandDialogs final : public CommandDialogs {
                                                 const std::string& initialPath) override;
   bool LaunchMixer(int soundCardSlot) override;
   bool RunSdrOptions(sdr::SdrTuning& tuning) override;
+  bool RunPassOptions(double& minElevation) override;
 
  private:
   QWidget* parent_;

@@ -2,6 +2,7 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPaintEvent>
 #include <QPrintDialog>
@@ -10,12 +11,17 @@
 
 #include "document/copy_text.h"
 #include "view/chart_screen.h"
+#include "view/passes_screen.h"
 #include "view/screens.h"
 
 namespace vantrel {
 
 CVantrelView::CVantrelView(CVantrelDoc& doc, QWidget* parent)
-    : QWidget(parent), doc_(doc), chart_(std::make_unique<ChartScreen>(doc.clock().Now())) {
+    : QWidget(parent),
+      doc_(doc),
+      chart_(std::make_unique<ChartScreen>(doc.clock().Now())),
+      passes_(std::make_unique<PassesScreen>()) {
+  passesTimer_ = startTimer(1000);
   // Every pixel is painted by each frame: no erase before painting.
   setAttribute(Qt::WA_OpaquePaintEvent);
   setAttribute(Qt::WA_NoSystemBackground);
@@ -56,6 +62,9 @@ QImage CVantrelView::RenderFrame(QSize client) {
     case kSpectrumScreen:
       DrawSpectrumScreen(painter, doc_, client);
       break;
+    case kPassesScreen:
+      passes_->Draw(painter, doc_, client);
+      break;
     default:
       break;  // any other state shows the background only
   }
@@ -82,7 +91,17 @@ void CVantrelView::KillTimer(std::uint32_t id) {
 }
 
 void CVantrelView::timerEvent(QTimerEvent* event) {
+  if (event->timerId() == passesTimer_) {
+    if (doc_.viewState == kPassesScreen) update();
+    return;
+  }
   OnTimer(static_cast<std::uint32_t>(event->timerId()));
+}
+
+void CVantrelView::mousePressEvent(QMouseEvent* event) {
+  if (doc_.viewState != kPassesScreen) return;
+  passes_->SelectAt(event->position().toPoint());
+  update();
 }
 
 void CVantrelView::OnTimer(std::uint32_t id) {

@@ -21,6 +21,7 @@ class QPrinter;
 namespace vantrel {
 
 class ChartScreen;
+class PassesScreen;
 
 // View states of the document.
 enum ViewState : int {
@@ -28,7 +29,8 @@ enum ViewState : int {
   kMessagesScreen = 1,
   kChartScreen = 2,
   kSatellitesScreen = 3,
-  kSpectrumScreen = 4
+  kSpectrumScreen = 4,
+  kPassesScreen = 5
 };
 
 class CVantrelView : public QWidget {
@@ -41,6 +43,7 @@ class CVantrelView : public QWidget {
   CVantrelDoc& document() const { return doc_; }
   // The Chart screen with its land mask, projection cache and track history.
   ChartScreen& chart() const { return *chart_; }
+  PassesScreen& passes() const { return *passes_; }
 
   // Reads the land mask for the chart. When it cannot be opened the document's
   // host shows "The file globe.dat could not be opened" and the chart is all sea.
@@ -83,10 +86,16 @@ class CVantrelView : public QWidget {
  protected:
   void paintEvent(QPaintEvent* event) override;
   void timerEvent(QTimerEvent* event) override;
+  // On the Passes screen a click selects the pass of its row.
+  void mousePressEvent(QMouseEvent* event) override;
 
  private:
   CVantrelDoc& doc_;
   std::unique_ptr<ChartScreen> chart_;
+  std::unique_ptr<PassesScreen> passes_;
+  // Repaints the Passes screen each second, capture running or not, for
+  // the live position of the pass in progress.
+  int passesTimer_ = 0;
 };
 
 }  // namespace vantrel

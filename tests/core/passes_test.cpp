@@ -1,0 +1,192 @@
+// Look angles and passes: the geometry against cases with a known answer,
+// and the pass search against a dense sampling of the same model.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+
+#include "orbit/element_set.h"
+#include "orbit/look_angles.h"
+#include "orbit/pass_finder.h"
+#include "orbit/pass_table.h"
+#include "orbit/sgp4.h"
+
+namespace vantrel {
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+
+// A low orbit of the constellation's kind and a 12 h Molniya orbit.
+const char* const kLow[] = {
+    "ORBCOMM FM 5", "1 40000U 26001A   26339.24729127  .00000100  00000-0  68798-4 0  9993",
+    "2 40000  44.8821 216.2726 0007562 279.4783 275.1880 14.20834726    18"};
+const char* const kMolniya[] = {
+    "MOLNIYA", "1 08195U 75081A   26339.33215444  .00000099  00000-0  11873-3 0   813",
+    "2 08195  64.1586 279.0717 6877146 264.7651  20.2257  2.00491383225656"};
+constexpr double kStart = 1796428800.0;  // 2026-12-05T00:00:00Z
+const Observer kHome{52.5, -1.25, 0.0};
+
+Sgp4 Model(const char* const set[3]) {
+  std::string error;
+  const auto elements = ParseElementSet(set[0], set[1], set[2], &error);
+  EXPECT_TRUE(elements) << error;
+  return Sgp4(*elements);
+}
+
+// A state held still above the earth-fixed point (lat, lon) at height km,
+// written in TEME for time t.
+StateVector Above(double lat, double lon, double height, double t) {
+  const double g = GreenwichSidereal(t / 86400.0 + 2440587.5);
+  const double r = 6378.137 + height;  // on the equator the ellipsoid is exact
+  const double x = r * std::cos(lat) * std::cos(lon);
+  const double y = r * std::cos(lat) * std::sin(lon);
+  StateVector s;
+  s.position = {std::cos(g) * x - std::sin(g) * y, std::sin(g) * x + std::cos(g) * y,
+                r * std::sin(lat)};
+  return s;
+}
+
+TEST(LookAngles, KnownGeometry) {
+  const Observer equator{0.0, 30.0, 0.0};
+  const double t = kStart + 1234.5;
+  // Straight overhead: elevation 90, range the height.
+  const LookAngles up = Look(equator, Above(0.0, 30.0 * kPi / 180, 800.0, t), t);
+  EXPECT_NEAR(up.elevation, 90.0, 1e-6);
+  EXPECT_NEAR(up.range, 800.0, 1e-6);
+  // Further east along the equator: azimuth 90; west: 270; a point on the
+  // far side is below the horizon.
+  EXPECT_NEAR(Look(equator, Above(0.0, 40.0 * kPi / 180, 800.0, t), t).azimuth, 90.0, 1e-6);
+  EXPECT_NEAR(Look(equator, Above(0.0, 20.0 * kPi / 180, 800.0, t), t).azimuth, 270.0, 1e-6);
+  EXPECT_LT(Look(equator, Above(0.0, -150.0 * kPi / 180, 800.0, t), t).elevation, -80.0);
+  // A body held still over the ground neither nears nor recedes.
+  StateVector fixed = Above(0.0, 40.0 * kPi / 180, 800.0, t);
+  const double w = 7.292115146706979e-5;
+  fixed.velocity = {-w * fixed.position[1], w * fixed.position[0], 0.0};
+  EXPECT_NEAR(Look(equator, fixed, t).rangeRate, 0.0, 1e-9);
+  EXPECT_DOUBLE_EQ(DopplerShifted(137.5e6, -7.0), 137.5e6 * (1 + 7.0 / 299792.458));
+}
+
+TEST(LookAngles, RangeRateIsTheRangeDerivative) {
+  const Sgp4 model = Model(kLow);
+  for (double t = kStart; t < kStart + 6000; t += 997) {
+    const LookAngles now = *LookAt(model, kHome, t);
+    const double slope =
+        (LookAt(model, kHome, t + 0.5)->range - LookAt(model, kHome, t - 0.5)->range);
+    EXPECT_NEAR(now.rangeRate, slope, 1e-4) << t;
+  }
+}
+
+// Every pass agrees with the elevation sampled every 2 s: the satellite is
+// up between AOS and LOS and below the minimum between passes, the crossings
+// lie on the minimum, and no sample is higher than the maximum.
+void ExpectPassesMatchSampling(const Sgp4& model, double minElevation, double hours) {
+  const double end = kStart + hours * 3600;
+  const PassList list = FindPasses(model, kHome, kStart, end, minElevation);
+  ASSERT_EQ(list.error, Sgp4Error::kNone);
+  ASSERT_FALSE(list.passes.empty());
+  auto elevation = [&](double t) { return LookAt(model, kHome, t)->elevation; };
+  std::size_t next = 0;
+  for (double t = kStart; t < end; t += 2.0) {
+    while (next < list.passes.size() && list.passes[next].los < t) ++next;
+    const bool inPass = next < list.passes.size() && list.passes[next].aos <= t;
+    EXPECT_EQ(elevation(t) >= minElevation, inPass) << t - kStart;
+    if (inPass) {
+      EXPECT_LE(elevation(t), list.passes[next].maxElevation + 1e-6);
+    }
+  }
+  for (const Pass& p : list.passes) {
+    EXPECT_NEAR(elevation(p.aos), minElevation, 1e-3);
+    EXPECT_NEAR(elevation(p.los), minElevation, 1e-3);
+    EXPECT_NEAR(LookAt(model, kHome, p.aos)->azimuth, p.aosAzimuth, 1e-9);
+    EXPECT_NEAR(elevation(p.maxTime), p.maxElevation, 1e-9);
+    EXPECT_LE(elevation(p.maxTime - 1), p.maxElevation);
+    EXPECT_LE(elevation(p.maxTime + 1), p.maxElevation);
+  }
+}
+
+TEST(Passes, LowOrbitAgreesWithSampling) {
+  const Sgp4 model = Model(kLow);
+  ExpectPassesMatchSampling(model, 0.0, 24);
+  ExpectPassesMatchSampling(model, 10.0, 24);
+}
+
+TEST(Passes, DeepSpaceOrbitAgreesWithSampling) {
+  ExpectPassesMatchSampling(Model(kMolniya), 5.0, 30);
+}
+
+TEST(Passes, PassUnderWayAtStartKeepsItsRealAos) {
+  const Sgp4 model = Model(kLow);
+  const PassList day = FindPasses(model, kHome, kStart, kStart + 86400, 0.0);
+  ASSERT_GE(day.passes.size(), 2u);
+  const Pass& second = day.passes[1];
+  const double middle = 0.5 * (second.aos + second.los);
+  const PassList late = FindPasses(model, kHome, middle, middle + 3600, 0.0);
+  ASSERT_FALSE(late.passes.empty());
+  EXPECT_NEAR(late.passes[0].aos, second.aos, 0.01);
+  EXPECT_NEAR(late.passes[0].los, second.los, 0.01);
+  // A pass that rises before the end is followed to its set.
+  const PassList early = FindPasses(model, kHome, kStart, middle, 0.0);
+  EXPECT_NEAR(early.passes.back().los, second.los, 0.01);
+}
+
+TEST(Passes, TableOfAFile) {
+  const auto path = std::filesystem::temp_directory_path() / "vantrel_passes_table.tle";
+  {
+    std::ofstream out(path);
+    out << kLow[0] << '\n' << kLow[1] << '\n' << kLow[2] << '\n';
+    out << kMolniya[0] << '\n' << kMolniya[1] << '\n' << kMolniya[2] << '\n';
+    out << "BROKEN\n" << kLow[1] << "\n2 40000  44.8821 216.2726 ABCDEFG\n";
+    // Eccentricity 0.995, at perigee at epoch: under the surface.
+    out << "DECAYED\n"
+        << kLow[1] << "\n2 40000  44.8821 216.2726 9950000 279.4783   0.0000  4.00000000    18\n";
+  }
+  const PassTable table = ComputePassTable(path.string(), kHome, kStart, kStart + 86400, 0.0);
+  std::filesystem::remove(path);
+  EXPECT_TRUE(table.fileRead);
+  EXPECT_EQ(table.setCount, 2);
+  ASSERT_EQ(table.problems.size(), 2u);
+  EXPECT_EQ(table.problems[0].rfind("BROKEN: ", 0), 0u) << table.problems[0];
+  EXPECT_EQ(table.problems[1].rfind("DECAYED: ", 0), 0u) << table.problems[1];
+  ASSERT_GT(table.passes.size(), 4u);
+  for (std::size_t i = 1; i < table.passes.size(); ++i) {
+    EXPECT_LE(table.passes[i - 1].pass.aos, table.passes[i].pass.aos);
+  }
+  EXPECT_EQ(table.passes[0].fm == 5, table.passes[0].satellite == "ORBCOMM FM 5");
+  EXPECT_FALSE(ComputePassTable("/nonexistent.tle", kHome, kStart, kStart + 60, 0).fileRead);
+}
+
+TEST(Passes, FmNumbersOfSetNames) {
+  EXPECT_EQ(FmNumberOfSetName("ORBCOMM FM 5"), 5);
+  EXPECT_EQ(FmNumberOfSetName("ORBCOMM FM36"), 36);
+  EXPECT_EQ(FmNumberOfSetName("fm-07"), 7);
+  EXPECT_EQ(FmNumberOfSetName("ORBCOMM FM109"), 0);
+  EXPECT_EQ(FmNumberOfSetName("ORBCOMM FM 1234"), 0);
+  EXPECT_EQ(FmNumberOfSetName("ORBCOMM FM37"), 0);
+  EXPECT_EQ(FmNumberOfSetName("ISS (ZARYA)"), 0);
+}
+
+TEST(ElementSet, RefusesBrokenLines) {
+  std::string error;
+  const std::string l1 = kLow[1];
+  const std::string l2 = kLow[2];
+  auto refused = [&](const std::string& a, const std::string& b) {
+    error.clear();
+    return !ParseElementSet("X", a, b, &error) && !error.empty();
+  };
+  EXPECT_TRUE(refused(l2, l1));
+  EXPECT_TRUE(refused(l1.substr(0, 40), l2));
+  EXPECT_TRUE(refused(l1, l2.substr(0, 50)));
+  EXPECT_TRUE(refused(l1, std::string(l2).replace(26, 7, "-000756")));
+  EXPECT_TRUE(refused(l1, std::string(l2).replace(8, 8, "190.0000")));
+  EXPECT_TRUE(refused(l1, std::string(l2).replace(52, 11, " 0.00000000")));
+  EXPECT_TRUE(refused(std::string(l1).replace(53, 8, " 6x798-4"), l2));
+  const auto ok = ParseElementSet("  ORBCOMM FM 5 \r", l1, l2, &error);
+  ASSERT_TRUE(ok);
+  EXPECT_EQ(ok->name, "ORBCOMM FM 5");
+  EXPECT_DOUBLE_EQ(ok->bstar, 0.68798e-4);
+  EXPECT_NEAR(ok->epoch, kStart + 0.24729127 * 86400, 1e-4);  // day 339 of 2026
+}
+
+}  // namespace
+}  // namespace vantrel

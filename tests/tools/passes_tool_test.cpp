@@ -1,0 +1,127 @@
+// vantrel-passes run as a user would: JSON and table from a TLE file, the
+// satellite table's downlink from the settings file, and bad input.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include <nlohmann/json.hpp>
+
+namespace vantrel::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+const char* const kSets =
+    "ORBCOMM FM 5\n"
+    "1 40000U 26001A   26339.24729127  .00000100  00000-0  68798-4 0  9993\n"
+    "2 40000  44.8821 216.2726 0007562 279.4783 275.1880 14.20834726    18\n"
+    "MOLNIYA\n"
+    "1 08195U 75081A   26339.33215444  .00000099  00000-0  11873-3 0   813\n"
+    "2 08195  64.1586 279.0717 6877146 264.7651  20.2257  2.00491383225656\n";
+
+class PassesTool : public ::testing::Test {
+ protected:
+  PassesTool() {
+    char pattern[] = "/tmp/vantrel-passes-test.XXXXXX";
+    dir_ = mkdtemp(pattern);
+    std::ofstream(dir_ / "sets.tle") << kSets;
+  }
+  ~PassesTool() override { fs::remove_all(dir_); }
+
+  // Runs with its own configuration folder, so the user's settings stay out.
+  int Run(const std::string& args) {
+    const std::string command = "cd " + dir_.string() + " && XDG_CONFIG_HOME=" + dir_.string() +
+                                " \"$VANTREL_BIN_DIR/vantrel-passes\" " + args + " > out 2> err";
+    const int raw = std::system(command.c_str());
+    out_ = Read(dir_ / "out");
+    err_ = Read(dir_ / "err");
+    return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  }
+  static std::string Read(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  }
+
+  fs::path dir_;
+  std::string out_, err_;
+};
+
+TEST_F(PassesTool, ListsPassesAsJsonAndTable) {
+  // The satellite table has heard FM-05 on 137.5 MHz.
+  fs::create_directories(dir_ / "Vantrel");
+  std::ofstream(dir_ / "Vantrel" / "Vantrel.conf")
+      << "[General]\nSat05=0000000000306140" << std::string(48, '0') << "\n";
+  const std::string args =
+      "--tle sets.tle --home 52.5,-1.25 --start 2026-12-05T00:00:00Z --hours 12 --min-elevation 5";
+  ASSERT_EQ(Run(args + " --json"), 0) << err_;
+  EXPECT_EQ(err_, "");
+  std::istringstream lines(out_);
+  std::string line;
+  int count = 0;
+  bool sawLow = false;
+  std::string previousAos;
+  while (std::getline(lines, line)) {
+    const auto pass = nlohmann::json::parse(line);
+    ++count;
+    const std::string aos = pass.at("aos"), los = pass.at("los"), top = pass.at("max_time");
+    EXPECT_EQ(aos.size(), 20u);
+    EXPECT_EQ(aos.back(), 'Z');
+    EXPECT_LE(aos, top);
+    EXPECT_LE(top, los);
+    EXPECT_LE(previousAos, aos);
+    previousAos = aos;
+    EXPECT_GE(pass.at("max_elevation").get<double>(), 5.0);
+    EXPECT_LT(pass.at("aos_azimuth").get<double>(), 360.0);
+    EXPECT_GE(pass.at("los_azimuth").get<double>(), 0.0);
+    if (pass.at("satellite") == "ORBCOMM FM 5") {
+      sawLow = true;
+      EXPECT_EQ(pass.at("downlink_mhz"), 137.5);
+    } else {
+      EXPECT_EQ(pass.at("satellite"), "MOLNIYA");
+      EXPECT_FALSE(pass.contains("downlink_mhz"));
+    }
+  }
+  EXPECT_TRUE(sawLow);
+  EXPECT_GE(count, 3);
+
+  // The table: a header, then one row per pass with its UTC time.
+  ASSERT_EQ(Run(args), 0) << err_;
+  const auto rows = std::count(out_.begin(), out_.end(), '\n');
+  EXPECT_EQ(rows, count + 1);
+  EXPECT_NE(out_.find("137.5000"), std::string::npos);
+  EXPECT_NE(out_.find(previousAos), std::string::npos);
+}
+
+TEST_F(PassesTool, BadInputIsOneLineAndStatusTwo) {
+  std::ofstream(dir_ / "junk.tle") << "NOT A SET\n1 nothing\n2 nothing\n";
+  const std::string home = " --home 52.5,-1.25";
+  const std::string rows[] = {
+      "--home 52.5,-1.25",
+      "--tle sets.tle",
+      "--tle sets.tle --home 91,0",
+      "--tle sets.tle --home 52.5",
+      "--tle sets.tle" + home + " --start yesterday",
+      "--tle sets.tle" + home + " --start 2026-02-30T00:00:00Z",
+      "--tle sets.tle" + home + " --hours 0",
+      "--tle sets.tle" + home + " --hours 1e9",
+      "--tle sets.tle" + home + " --min-elevation 95",
+      "--tle sets.tle" + home + " --bogus",
+      "--tle missing.tle" + home,
+      "--tle junk.tle" + home,
+  };
+  for (const std::string& args : rows) {
+    EXPECT_EQ(Run(args), 2) << args;
+    EXPECT_EQ(std::count(err_.begin(), err_.end(), '\n'), 1) << args << ": " << err_;
+    EXPECT_EQ(err_.rfind("vantrel-passes: ", 0), 0u) << err_;
+    EXPECT_EQ(out_, "") << args;
+  }
+}
+
+}  // namespace
+}  // namespace vantrel::test
