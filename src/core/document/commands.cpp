@@ -91,7 +91,7 @@ void OnMixer(CVantrelDoc& doc, CommandDialogs& dialogs) {
 void OnSource(CVantrelDoc& doc, int slot) { doc.soundCardSlot = slot; }
 
 void OnFilter(CVantrelDoc& doc, CommandDialogs& dialogs) {
-  std::array<int, 8> flags = doc.filters;
+  std::array<int, kFilterCount> flags = doc.filters;
   if (dialogs.RunMessageFilter(flags)) doc.filters = flags;
 }
 
