@@ -2,7 +2,6 @@
 // for the message ring and the log, and sync packets update the satellite
 // table. A type byte outside the eight decoded types gets a line of its
 // bytes. Ephemeris and element packets are decoded in ephemeris.cpp.
-#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -94,10 +93,7 @@ PacketOutcome CVantrelDoc::InterpretPacket(const std::uint8_t* packet) {
     default:
       // A type of today's downlink that this receiver does not decode; the
       // demodulators hand these over only where a packet follows another.
-      // Twelve zero bytes pass the check but are what a carrier without
-      // data reads as, so they are no packet.
-      if (std::all_of(packet, packet + kShortPacketBytes, [](std::uint8_t b) { return b == 0; }))
-        return PacketOutcome::Abandoned;
+      if (IsBlankPacket(packet)) return PacketOutcome::Abandoned;
       if (filters[kFilterOther]) PostLine(OtherPacketLine(packet), true);
       break;
   }

@@ -55,7 +55,8 @@ void Flip(std::uint8_t* bytes, int bit) {
 // a corrected sync packet must carry the whole sync word. A type byte outside
 // the eight is taken, as 12 bytes, only where otherTypes allows it.
 bool Plausible(const std::uint8_t* bytes, int length, bool corrected, bool otherTypes) {
-  if (!IsPacketType(bytes[0])) return otherTypes && length == kShortPacketBytes;
+  if (!IsPacketType(bytes[0]))
+    return otherTypes && length == kShortPacketBytes && !IsBlankPacket(bytes);
   if (PacketLength(bytes[0]) != length) return false;
   if (corrected && bytes[0] == kTypeSync && (bytes[1] != 0xA8 || bytes[2] != 0xF9)) return false;
   return true;
