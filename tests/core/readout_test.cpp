@@ -49,7 +49,6 @@ TEST_F(Readout, GetSatData) {
   // GetSatelliteData names every satellite a packet can: FM-01 .. FM-255.
   doc_.lastSatellite = 12;
   doc_.satellites[44] = {137.2875, -116.08784, 44.78272, kMay12, 0};
-  EXPECT_EQ(GetSatData(doc_, 44, kItemName), AutomationValue("FM-12"));
   EXPECT_EQ(GetSatelliteData(doc_, 44, kItemLatitude), AutomationValue(44.78272));
   EXPECT_EQ(GetSatelliteData(doc_, 255, kItemName), AutomationValue("FM-255"));
   EXPECT_EQ(GetSatelliteData(doc_, 256, kItemName), AutomationValue("FM-12"));

@@ -270,7 +270,6 @@ TEST_F(Tools, RealPass2019TodaysTypesAndSatellites) {
   const fs::path data = fs::path(std::getenv("VANTREL_SOURCE_DIR")) / "tests/data/recordings";
   std::istringstream list(ReadFile(data / "pass-2019.packets"));
   const std::vector<std::string> known{std::istream_iterator<std::string>(list), {}};
-  ASSERT_EQ(known.size(), 98u);
   const auto decoded = [&](const std::string& args) {
     EXPECT_EQ(Decode("--json --table --start-time 2019-03-08T19:04:52Z " + args), 0) << err_;
     std::vector<json> objects;
@@ -285,7 +284,6 @@ TEST_F(Tools, RealPass2019TodaysTypesAndSatellites) {
   ASSERT_EQ(table.size(), 37u);  // FM-01 .. FM-36 and FM-44
   EXPECT_EQ(table[36]["satellite"], 44);
   EXPECT_EQ(table[36]["frequency_hz"], 137287500);
-  EXPECT_EQ(table[36]["position_time"], "2019-03-08T19:04:53Z");
   band.pop_back();
   std::vector<std::string> hex;
   for (const json& o : band) hex.push_back(o["hex"]);
