@@ -94,7 +94,7 @@ TEST_F(Readout, CopyTextOfTheSatellitesScreenIs36RowsAndThoseHeardAbove) {
   doc_.satellites[255].positionTime = 1180701296;  // a position only
   doc_.satellites[100].frequency = 138.0;          // never a downlink: not heard
   text = BuildCopyText(doc_);
-  EXPECT_TRUE(text.ends_with("\r\nFM-36\r\nFM-44 137.2875MHz\r\nFM-255\r\n")) << text;
+  EXPECT_TRUE(text.ends_with("\r\nFM-36\r\nFM-44 137.2875MHz\r\nFM-255\r\n"));
   for (const char* rows :
        {"\r\nFM-05 137.2875MHz -34.50000\xB0  139.00000\xB0 07-06-01 12:34:56\r\n",
         "\r\nFM-12 137.7375MHz\r\nFM-13\r\n", "\r\nFM-20\r\n"})
