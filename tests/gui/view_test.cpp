@@ -84,7 +84,7 @@ TEST_F(View, MessagesNewestOnTopAndSatellitesOnTheirRows) {
   const QImage satellites = Draw(kSatellitesScreen, {640, 560});
   EXPECT_GT(RightmostInk(satellites, QRect(0, 60, 640, 12)), 250);  // row 5, with a position
   EXPECT_TRUE(HasInk(satellites, QRect(0, 525, 60, 15)));           // FM-36
-  doc_.satellites[44].frequency = 137.2875;  // heard: a row after FM-36
+  doc_.satellites[44].frequency = 137.2875;                         // heard: a row after FM-36
   EXPECT_TRUE(HasInk(Draw(kSatellitesScreen, {640, 560}), QRect(0, 540, 60, 15)));
 }
 
