@@ -19,14 +19,24 @@ QDBusVariant ToDBusVariant(const AutomationValue& value) {
   return QDBusVariant(QVariant::fromValue(QVariantList()));
 }
 
-QDBusVariant DBusDocumentObject::GetSatData(short satellite, short item) {
+QDBusVariant DBusDocumentObject::Answer(
+    const std::function<AutomationValue(const CVantrelDoc&)>& read) {
   CVantrelDoc* doc = registry_.DocumentForCall();
   if (doc == nullptr) {
     sendErrorReply(QDBusError::Failed,
                    QStringLiteral("The receiver document could not be created"));
     return QDBusVariant(QVariant::fromValue(QVariantList()));
   }
-  return ToDBusVariant(vantrel::GetSatData(*doc, satellite, item));
+  return ToDBusVariant(read(*doc));
+}
+
+QDBusVariant DBusDocumentObject::GetSatData(short satellite, short item) {
+  return Answer([&](const CVantrelDoc& doc) { return vantrel::GetSatData(doc, satellite, item); });
+}
+
+QDBusVariant DBusDocumentObject::GetSatelliteData(short satellite, short item) {
+  return Answer(
+      [&](const CVantrelDoc& doc) { return vantrel::GetSatelliteData(doc, satellite, item); });
 }
 
 DBusObjectRegistry::DBusObjectRegistry(QDBusConnection connection, QObject* parent)

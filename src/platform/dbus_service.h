@@ -1,7 +1,8 @@
 // The running document on the D-Bus session bus. While a document is
 // registered the program owns the well-known name Vantrel.Document and
 // exports the document at /Vantrel/Document with the interface
-// Vantrel.Document and its one method GetSatData(nn) -> v:
+// Vantrel.Document and its methods GetSatData(nn) -> v (satellites 1..36)
+// and GetSatelliteData(nn) -> v (satellites 1..255):
 //   item 0 and 5 give a string, 1 to 4 a double, any other item the empty
 //   value, which is sent as an empty array of variants (av []), because
 //   D-Bus has no empty variant.
@@ -44,6 +45,11 @@ class DBusDocumentObject : public QObject, protected QDBusContext {
               "      <arg name=\"item\" type=\"n\" direction=\"in\"/>\n"
               "      <arg name=\"value\" type=\"v\" direction=\"out\"/>\n"
               "    </method>\n"
+              "    <method name=\"GetSatelliteData\">\n"
+              "      <arg name=\"satellite\" type=\"n\" direction=\"in\"/>\n"
+              "      <arg name=\"item\" type=\"n\" direction=\"in\"/>\n"
+              "      <arg name=\"value\" type=\"v\" direction=\"out\"/>\n"
+              "    </method>\n"
               "  </interface>\n")
 
  public:
@@ -51,8 +57,10 @@ class DBusDocumentObject : public QObject, protected QDBusContext {
 
  public slots:
   QDBusVariant GetSatData(short satellite, short item);
+  QDBusVariant GetSatelliteData(short satellite, short item);
 
  private:
+  QDBusVariant Answer(const std::function<AutomationValue(const CVantrelDoc&)>& read);
   DBusObjectRegistry& registry_;
 };
 

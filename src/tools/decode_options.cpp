@@ -16,8 +16,8 @@ namespace vantrel::tools {
 namespace {
 
 // Filter flag names in the document's order.
-constexpr const char* kFilterNames[kFilterCount] = {"b1A", "b1B", "b1C", "b1D",
-                                                    "b1E", "b1F", "b22", "b65"};
+constexpr const char* kFilterNames[kFilterCount] = {"b1A", "b1B", "b1C", "b1D",   "b1E",
+                                                    "b1F", "b22", "b65", "bOther"};
 
 // CTime is kept in 32 bits by the satellite table and the settings.
 constexpr CTime kLatestTime = 2147483647;
@@ -35,7 +35,7 @@ bool ParseFilters(const std::string& list, DecodeOptions* options, std::string* 
     }
     if (index < 0 || (value != "0" && value != "1")) {
       *error = "bad filter '" + item + "': use NAME=0 or NAME=1 with NAME one of " +
-               "b1A b1B b1C b1D b1E b1F b22 b65";
+               "b1A b1B b1C b1D b1E b1F b22 b65 bOther";
       return false;
     }
     options->filters[index] = value == "1" ? 1 : 0;
@@ -416,9 +416,11 @@ const char* const kDecodeUsage =
     "                         signals, reads both polarities, corrects bit errors)\n"
     "  --filter NAME=0|1,...  switch the lines of a packet type off or on; NAME is\n"
     "                         b1A message, b1B uplink, b1C downlink, b1D network\n"
-    "                         control, b1E fill, b1F ephemeris, b22 elements, b65 sync;\n"
-    "                         all are on but b1E; may be given more than once\n"
-    "  --table                print the 36 rows of the satellite table after the lines\n"
+    "                         control, b1E fill, b1F ephemeris, b22 elements, b65 sync,\n"
+    "                         bOther the other types (taken back to back); all are\n"
+    "                         on but b1E; may be given more than once\n"
+    "  --table                print the 36 rows of the satellite table after the\n"
+    "                         lines, then one per satellite above 36 heard\n"
     "  --log-dir DIR          append the daily decoded log orbcommYYMMDD.log in DIR\n"
     "                         (Windows-1252, CR LF; DIR must exist)\n"
     "  --raw                  with --log-dir, also the raw log orbcomm_rawYYMMDD.log\n"

@@ -26,7 +26,7 @@ struct DecodeOptions {
   std::optional<CTime> startTime;         // clock at the start of the recording; now when unset
   PolarityMode polarity = PolarityMode::Auto;
   int demodulator = kDemodulatorClassic;
-  std::array<int, kFilterCount> filters{-1, -1, -1, -1, -1, -1, -1, -1};  // -1: default
+  std::array<int, kFilterCount> filters{-1, -1, -1, -1, -1, -1, -1, -1, -1};  // -1: default
   bool table = false;     // print the satellite table after the lines
   std::string logDir;     // append daily log files here when set
   bool rawLog = false;    // also the raw packet log

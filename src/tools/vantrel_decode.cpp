@@ -113,7 +113,7 @@ int Finish(const DecodeOptions& options, CVantrelDoc& doc, HeldClock& clock,
   if (options.table && options.json) {
     std::cout << SatelliteTableJson(doc.satellites).dump() << '\n';
   } else if (options.table) {
-    for (int k = 1; k <= kSatelliteCount; ++k) {
+    for (const int k : ListedSatellites(doc.satellites)) {
       std::cout << Cp1252ToUtf8(FormatSatelliteRow(k, doc.satellites[k])) << '\n';
     }
   }

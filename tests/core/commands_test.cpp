@@ -126,7 +126,7 @@ class ScriptedDialogs final : public CommandDialogs {
     settings = typed[next++];
     return true;
   }
-  bool RunMessageFilter(std::array<int, 8>&) override { return false; }
+  bool RunMessageFilter(std::array<int, kFilterCount>&) override { return false; }
   std::optional<std::string> ChooseDirectory(const std::string&, const std::string&) override {
     return {};
   }

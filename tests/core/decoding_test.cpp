@@ -3,6 +3,8 @@
 // polarity watch. The daily log files are the decode tool's tests'.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "document/vantrel_doc.h"
 #include "synth/packet_builder.h"
 #include "synth/signal_synth.h"
@@ -103,7 +105,6 @@ TEST_F(Decoding, AbandonedPacketsLeaveNoTraceAndDoNotSkip) {
   const auto audio = synth::SynthesizePackets(
       {Hex("65 A8 F9 00 00 C8 30 00 00 00"),                                      // FM-00
        Hex("1A 22 00 00 00 00 00 00 00 00"),                                      // part 3 of 2
-       Hex("1F 25 90 D0 CB C6 AD B4 C4 0C 00 00 00 00 00 00 00 40 32 03 78 05"),  // FM-37
        Hex("1F 0C 90 D0 CB C6 AD B4 C4 0C 00 00 00 00 00 00 00 40 32 0B 78 05"),  // day 8
        P(kUplink)},
       {});
@@ -116,10 +117,65 @@ TEST_F(Decoding, AbandonedPacketsLeaveNoTraceAndDoNotSkip) {
   EXPECT_EQ(doc_.satellites[12].positionTime, 0);
   EXPECT_EQ(doc_.lastSatellite, 0);
 
-  // Day 7 is the last day kept, named "Err"; FM-36 the last satellite.
-  Decode({synth::EphemerisPacket(36, 45.0, 36.87, 800.0, 1400, 7 * 86400)});
-  EXPECT_NE(Got().back().find("FM-36 wk. 1400, Err, 00:00:00 pos."), std::string::npos)
+  // Day 7 is the last day kept, named "Err"; FM-255 the last satellite.
+  Decode({synth::EphemerisPacket(255, 45.0, 36.87, 800.0, 1400, 7 * 86400)});
+  EXPECT_NE(Got().back().find("FM-255 wk. 1400, Err, 00:00:00 pos."), std::string::npos)
       << Got().back();
+}
+
+// Today's downlink: satellites above 36, and types outside the eight, which
+// are taken only where a packet follows an accepted one without a gap.
+TEST_F(Decoding, TodaysDownlinkBackToBackAndOtherTypesNowhereElse) {
+  const Packet other = Hex("0A 48 B9 95 24 C2 21 A3 00 12");
+  const std::string otherLine = "Packet 0x0A  0A 48 B9 95 24 C2 21 A3 00 12";
+  Decode({Hex("65 A8 F9 2C 00 C8 30 00 00 00"), other,
+          Hex("1F 2C 90 D0 CB C6 AD B4 C4 0C 00 00 00 00 00 00 00 40 32 03 78 05"),
+          Hex("22 2C 2C 00 00 80 00 00 00 F0"), Hex("18 01 91 5A 10 0F 70 F3 1A 00")});
+  EXPECT_EQ(Got(), (Lines{"Spacecraft FM-44 137.5000MHz frame 03", otherLine,
+                          "Ephemeris  FM-44 wk. 1400, Tue, 10:11:12 pos. 45.000173 36.869898",
+                          "Elements   FM-44 Ma 180.00001073\xB0 Mm  14.06250100/day ",
+                          "Packet 0x18  18 01 91 5A 10 0F 70 F3 1A 00"}));
+  EXPECT_DOUBLE_EQ(doc_.satellites[44].frequency, 137.5);
+  EXPECT_EQ(doc_.satellites[44].positionTime, kMay12);
+  EXPECT_EQ(doc_.lastSatellite, 44);
+
+  const auto lines = [&](const std::vector<Packet>& packets, synth::SynthOptions options) {
+    doc_.messages = {};
+    doc_.messageHead = 0;
+    Decode(packets, options);
+    return Got();
+  };
+  // Alone, one idle bit after a packet, or after twelve zero bytes (what a
+  // carrier without data reads as): passed over.
+  EXPECT_EQ(lines({other}, {.leadInSamples = 500}), Lines{});
+  EXPECT_EQ(lines({P(kSync), other}, {.idleBits = 1}), Lines{L(kSync)});
+  EXPECT_EQ(lines({P(kSync), Packet(12, 0), other}, {}), Lines{L(kSync)});
+  // With its filter off it gives no line but still frames the next packet.
+  doc_.filters[kFilterOther] = 0;
+  EXPECT_EQ(lines({P(kSync), other, Hex("0B 01 FD 24 CC CC CC 20 45 01"), P(kNetwork)}, {}),
+            (Lines{L(kSync), L(kNetwork)}));
+  doc_.filters[kFilterOther] = 1;
+
+  // A noise run: packets of the eight types each followed by another type,
+  // with or without a gap. Only back to back are the others taken.
+  for (const int gap : {0, 1, 3}) {
+    std::vector<std::uint8_t> audio;
+    for (std::uint32_t i = 0; i < 40; ++i) {
+      const auto chunk = synth::SynthesizePackets({P(kNetwork), other},
+                                                  {.noise = 4.0, .idleBits = gap, .seed = i + 1});
+      audio.insert(audio.end(), chunk.begin(), chunk.end());
+      const auto gapNoise = synth::SynthesizeNoise(static_cast<int>(37 * i % 400), 10.0, i);
+      audio.insert(audio.end(), gapNoise.begin(), gapNoise.end());
+    }
+    doc_.messages = {};
+    doc_.messageHead = 0;
+    Feed(audio);
+    Flush();
+    const Lines got = Got();
+    EXPECT_EQ(std::count(got.begin(), got.end(), L(kNetwork)), 40) << "gap " << gap;
+    EXPECT_EQ(std::count(got.begin(), got.end(), otherLine), gap == 0 ? 40 : 0) << "gap " << gap;
+    EXPECT_EQ(got.size(), gap == 0 ? 80u : 40u) << "gap " << gap;
+  }
 }
 
 TEST_F(Decoding, PolarityWatchFlipsOnlyAfterFiveQuietSeconds) {

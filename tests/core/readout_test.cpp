@@ -39,12 +39,19 @@ TEST_F(Readout, GetSatData) {
               {12, 5, 6, std::monostate{}},
               {12, 7, kItemTime, "1970-01-01 00:00:00UTC"},  // no position yet
               {36, 0, kItemName, "FM-36"},
-              {37, 0, kItemName, "FM-00"}};
+              {44, 0, kItemName, "FM-44"},
+              {256, 0, kItemName, "FM-00"}};
   for (const auto& r : rows) {
     doc_.lastSatellite = r.last;
     EXPECT_EQ(GetSatData(doc_, r.satellite, r.item), r.value)
         << r.last << " " << r.satellite << " " << r.item;
   }
+  // GetSatelliteData names every satellite a packet can: FM-01 .. FM-255.
+  doc_.lastSatellite = 12;
+  doc_.satellites[44] = {137.2875, -116.08784, 44.78272, kMay12, 0};
+  EXPECT_EQ(GetSatelliteData(doc_, 44, kItemLatitude), AutomationValue(44.78272));
+  EXPECT_EQ(GetSatelliteData(doc_, 255, kItemName), AutomationValue("FM-255"));
+  EXPECT_EQ(GetSatelliteData(doc_, 256, kItemName), AutomationValue("FM-12"));
   doc_.satellites[5].latitude = 1.5;  // nothing is cached between calls
   EXPECT_EQ(GetSatData(doc_, 5, kItemLatitude), AutomationValue(1.5));
 }
@@ -74,14 +81,20 @@ TEST_F(Readout, CopyTextOfTheMessagesScreen) {
   EXPECT_EQ(BuildCopyText(doc_), std::string(4094, 'y') + "\r");
 }
 
-TEST_F(Readout, CopyTextOfTheSatellitesScreenIsAlways36Rows) {
+// FM-01 to FM-36 always, then the satellites above 36 that have been heard.
+TEST_F(Readout, CopyTextOfTheSatellitesScreenIs36RowsAndThoseHeardAbove) {
   doc_.viewState = 3;
   doc_.satellites[5] = {137.2875, 139.0, -34.5, 1180701296, 0};
   doc_.satellites[12].frequency = 137.7375;
   doc_.satellites[20].frequency = 138.0;  // out of range: short row
-  const std::string text = BuildCopyText(doc_);
+  std::string text = BuildCopyText(doc_);
   EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 36);
   EXPECT_TRUE(text.starts_with("FM-01\r\n") && text.ends_with("\r\nFM-36\r\n"));
+  doc_.satellites[44].frequency = 137.2875;
+  doc_.satellites[255].positionTime = 1180701296;  // a position only
+  doc_.satellites[100].frequency = 138.0;          // never a downlink: not heard
+  text = BuildCopyText(doc_);
+  EXPECT_TRUE(text.ends_with("\r\nFM-36\r\nFM-44 137.2875MHz\r\nFM-255\r\n"));
   for (const char* rows :
        {"\r\nFM-05 137.2875MHz -34.50000\xB0  139.00000\xB0 07-06-01 12:34:56\r\n",
         "\r\nFM-12 137.7375MHz\r\nFM-13\r\n", "\r\nFM-20\r\n"})

@@ -95,6 +95,31 @@ TEST(SoftPacketFinder, BackToBackPacketWithAHitTypeByteAndNoiseAlone) {
   // An abandoned packet does not frame the next one.
   EXPECT_EQ(Find(pair.bits, &bytes, PacketOutcome::Abandoned).size(), 1u);
 
+  // A type outside the eight is taken back to back (either polarity, one
+  // weak bit mended), and not alone, one bit late or after twelve zero bytes
+  // (a carrier without data, which is no packet).
+  const Packet other = WithChecksum({0x0A, 0x48, 0xB9, 0x95, 0x24, 0xC2, 0x21, 0xA3, 0x00, 0x12});
+  Stream chain, late, lone, blank;
+  chain.Add(kMessage, true);
+  chain.Add(other, true, {30});
+  chain.Add(other, true);
+  late.Add(kMessage);
+  late.bits.push_back(1.0f);
+  late.Add(other);
+  lone.Add(other);
+  blank.Add(kMessage);
+  blank.Add(Packet(12, 0));
+  blank.Add(other);
+  bytes.clear();
+  const auto chained = Find(chain.bits, &bytes);
+  ASSERT_EQ(chained.size(), 3u);
+  EXPECT_EQ(bytes[1], other);
+  EXPECT_EQ(bytes[2], other);
+  EXPECT_EQ(chained[1].correctedBits, 1);
+  EXPECT_EQ(Find(late.bits, &bytes).size(), 1u);
+  EXPECT_TRUE(Find(lone.bits, &bytes).empty());
+  EXPECT_EQ(Find(blank.bits, &bytes).size(), 1u);
+
   std::mt19937 engine(5);
   std::normal_distribution<float> gauss;
   std::vector<float> noise(300000);

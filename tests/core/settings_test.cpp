@@ -42,7 +42,7 @@ TEST_F(Settings, AllValuesInStoredOrderWithTheirKindsAndBackByteForByte) {
       }() +
       "LogDirectory T TleFile T Demodulator I FeedEnable I FeedHost T FeedPort I FeedTopic T "
       "FeedStation T FeedUser T FeedPassword T FeedTls I SdrCentre D SdrRate D SdrAutoGain I "
-      "SdrGain D SdrSource T PassMinElevation D");
+      "SdrGain D SdrSource T PassMinElevation D bOther I");
   std::vector<std::string> names;
   std::string kinds;
   for (std::string name, kind; table >> name >> kind;) names.push_back(name), kinds += kind;
@@ -52,8 +52,13 @@ TEST_F(Settings, AllValuesInStoredOrderWithTheirKindsAndBackByteForByte) {
   doc_.logFlag = 0, doc_.rawFlag = 1, doc_.trackHistory = 1, doc_.tleEnable = 1;
   doc_.demodulator = kDemodulatorSensitive;
   doc_.sdrTuning = {.centreHz = 137.25e6, .sampleRate = 2.4e6, .autoGain = 0, .gainDb = 40.2};
-  doc_.filters = {0, 1, 0, 1, 1, 0, 1, 0};
+  doc_.filters = {0, 1, 0, 1, 1, 0, 1, 0, 0};
   doc_.satellites[9] = {137.2875, 12.5, -40.25, 1178964672, 0xDEADBEEF};
+  // Satellites above 36 have keys of their own once heard, after all the others.
+  doc_.satellites[44] = {137.2875, -116.0878, 44.7827, 1178964672, 0};
+  doc_.satellites[200].positionTime = 1178964672;
+  names.insert(names.end(), {"Sat44", "Sat200"});
+  kinds += "RR";
   doc_.logDirectory = "/var/log/vantrel/";
   doc_.tleFile = "/data/orbcomm.tle";
   doc_.sdrSource = "SDR dongle";
@@ -72,7 +77,9 @@ TEST_F(Settings, AllValuesInStoredOrderWithTheirKindsAndBackByteForByte) {
   CVantrelDoc loaded(clock_, "/elsewhere/");
   saved.visited.clear();
   EXPECT_TRUE(loaded.LoadSettings(saved));
-  EXPECT_EQ(saved.visited, names);
+  names.resize(names.size() - 2);
+  for (int n = 37; n <= 255; ++n) names.push_back("Sat" + std::to_string(n));
+  EXPECT_EQ(saved.visited, names);                // every key above 36 is looked for
   EXPECT_EQ(Saved(loaded).values, saved.values);  // records byte for byte
 }
 
@@ -97,7 +104,7 @@ TEST_F(Settings, FirstRunMissingMalformedOrOutOfRangeValuesKeepDefaults) {
   const FakeStore defaults = Saved(doc_);
   EXPECT_EQ(doc_.homeLatitude, -34.5);
   EXPECT_EQ(doc_.homeLongitude, 139.0);
-  EXPECT_EQ(doc_.filters, (std::array<int, 8>{1, 1, 1, 1, 0, 1, 1, 1}));
+  EXPECT_EQ(doc_.filters, (std::array<int, kFilterCount>{1, 1, 1, 1, 0, 1, 1, 1, 1}));
   EXPECT_EQ(doc_.logDirectory, "/opt/vantrel/Log files/");
 
   store_.exists = false;

@@ -27,12 +27,13 @@ QString Gdbus(const QProcessEnvironment& env, const QString& call) {
              : "error: " + QString::fromUtf8(p.readAllStandardError()).trimmed();
 }
 
-// The calls a user would make: GetSatData, and a method of the bus itself about the name.
-QString SatData(int satellite, int item) {
+// The calls a user would make: GetSatData or GetSatelliteData, and a method of the bus itself
+// about the name.
+QString SatData(int satellite, int item, const char* method = "GetSatData") {
   return QString::asprintf(
       "call --session --dest Vantrel.Document --object-path /Vantrel/Document --method "
-      "Vantrel.Document.GetSatData -- %d %d",
-      satellite, item);
+      "Vantrel.Document.%s -- %d %d",
+      method, satellite, item);
 }
 QString AboutName(const char* method) {
   return QString::asprintf(
@@ -65,9 +66,9 @@ TEST_F(Automation, RunningProgramAnswersFromWhatItJustDecoded) {
   ASSERT_TRUE(bus.ok());
   const QProcessEnvironment client = bus.Environment();
   const auto sat = [&client](int s, int item) { return Gdbus(client, SatData(s, item)); };
-  // An FM-12 ephemeris packet, upright and inverted so that it decodes
+  // An FM-44 ephemeris packet, upright and inverted so that it decodes
   // whichever polarity the receiver holds.
-  const auto ephemeris = synth::EphemerisPacket(12, 45.0, 36.87, 800.0, 1400, 0);
+  const auto ephemeris = synth::EphemerisPacket(44, 45.0, 36.87, 800.0, 1400, 0);
   std::vector<std::uint8_t> audio(4800, 128);
   for (const bool inverted : {false, true}) {
     const auto part = synth::SynthesizePackets(
@@ -89,9 +90,10 @@ TEST_F(Automation, RunningProgramAnswersFromWhatItJustDecoded) {
   QProcessEnvironment env = client;
   env.insert(env_);
   test::Start(vantrel, env, {"--input", wav, "--start"});
-  ASSERT_TRUE(test::Eventually([&] { return sat(0, 0) == "(<'FM-12'>,)"; }, 20000));
+  ASSERT_TRUE(test::Eventually([&] { return sat(0, 0) == "(<'FM-44'>,)"; }, 20000));
 
-  EXPECT_NEAR(Number(sat(12, 2)), 36.87, 1e-4);
+  EXPECT_NEAR(Number(Gdbus(client, SatData(44, 2, "GetSatelliteData"))), 36.87, 1e-4);
+  EXPECT_EQ(sat(12, 0), "(<'FM-12'>,)");
 
   EXPECT_EQ(test::Stop(vantrel), 0);
   ASSERT_TRUE(stored.open(QIODevice::ReadOnly));

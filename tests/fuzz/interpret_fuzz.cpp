@@ -40,7 +40,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::uint8_t filterMask = data[0];
   const std::uint8_t options = data[1];
   std::uint8_t type = data[2];
-  if (!vantrel::IsPacketType(type)) type = kTypes[type % 8];
+  // Half of the other type bytes stay as they are (packets taken back to back).
+  if (!vantrel::IsPacketType(type) && (type & 0x80) != 0) type = kTypes[type % 8];
   const int length = vantrel::PacketLength(type);
   vantrel::synth::Packet bytes(static_cast<std::size_t>(length - 2), 0);
   bytes[0] = type;
@@ -52,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   vantrel::HeldClock clock(1178964672 + options * 86400 * 7);
   CVantrelDoc doc(clock, vantrel::fuzz::ScratchDirectory());
   doc.logDirectory = vantrel::fuzz::ScratchDirectory();
-  for (int i = 0; i < vantrel::kFilterCount; ++i) doc.filters[i] = (filterMask >> i) & 1;
+  for (int i = 0; i < vantrel::kFilterCount; ++i) doc.filters[i] = (filterMask >> (i % 8)) & 1;
   doc.logFlag = options & 1;
   doc.rawFlag = (options >> 1) & 1;
 

@@ -40,10 +40,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         "log flag not 0 or 1");
   for (const int filter : doc.filters) Check(filter == 0 || filter == 1, "filter not 0 or 1");
   Check((doc.logDirectory + doc.tleFile).find('\0') == std::string::npos, "zero byte in a text");
-  for (int k = 1; k <= vantrel::kSatelliteCount; ++k)
+  for (const int k : vantrel::ListedSatellites(doc.satellites))
     Check(vantrel::FormatSatelliteRow(k, doc.satellites[k]).size() < 256, "row too long");
-  for (int satellite = -1; satellite <= 37; satellite += 19)
-    for (int item = -1; item <= 6; ++item) (void)vantrel::GetSatData(doc, satellite, item);
+  for (int satellite = -1; satellite <= 256; satellite += 19) {
+    for (int item = -1; item <= 6; ++item) {
+      (void)vantrel::GetSatData(doc, satellite, item);
+      (void)vantrel::GetSatelliteData(doc, satellite, item);
+    }
+  }
 
   // Every value saved; loading them into a new document saves the same again.
   vantrel::test::MemorySettingsStore saved, resaved;

@@ -115,17 +115,18 @@ TEST_F(MainFrame, HomeAndFilterDialogsThroughTheirWidgets) {
   Trigger(cmd::kHome);
   EXPECT_EQ(std::pair(doc_.homeLatitude, doc_.homeLongitude), std::pair(37.185, -8.6));
 
-  doc_.filters = {0, 0, 1, 0, 1, 0, 0, 0};
+  doc_.filters = {0, 0, 1, 0, 1, 0, 0, 0, 0};
   bool fillShown = false;
   WhenModal([&](QWidget* dlg) {
     fillShown = Child<QCheckBox>(dlg, "fill")->isChecked();
     Child<QAbstractButton>(dlg, "default")->click();
     Child<QCheckBox>(dlg, "sync")->setChecked(false);
+    Child<QCheckBox>(dlg, "other")->setChecked(false);
     Child<QAbstractButton>(dlg, "ok")->click();
   });
   Trigger(cmd::kFilter);
   EXPECT_TRUE(fillShown);
-  EXPECT_EQ(doc_.filters, (std::array<int, 8>{1, 1, 1, 1, 0, 1, 1, 0}));
+  EXPECT_EQ(doc_.filters, (std::array<int, kFilterCount>{1, 1, 1, 1, 0, 1, 1, 0, 0}));
 }
 
 TEST_F(MainFrame, LogDirectoryAndTleChoosersUseRealFileDialogs) {

@@ -89,6 +89,8 @@ TEST_F(View, MessagesNewestOnTopAndSatellitesOnTheirRows) {
   const QImage satellites = Draw(kSatellitesScreen, {640, 560});
   EXPECT_GT(RightmostInk(satellites, QRect(0, 60, 640, 12)), 250);  // row 5, with a position
   EXPECT_TRUE(HasInk(satellites, QRect(0, 525, 60, 15)));           // FM-36
+  doc_.satellites[44].frequency = 137.2875;                         // heard: a row after FM-36
+  EXPECT_TRUE(HasInk(Draw(kSatellitesScreen, {640, 560}), QRect(0, 540, 60, 15)));
 }
 
 TEST_F(View, ChartColoursLandMaskTrackHistoryAndHome) {
@@ -99,12 +101,14 @@ TEST_F(View, ChartColoursLandMaskTrackHistoryAndHome) {
   ASSERT_TRUE(view_.LoadGlobe(std::string(std::getenv("VANTREL_SOURCE_DIR")) + "/data/globe.dat"));
   EXPECT_EQ(Draw(kChartScreen, {640, 500}).pixel(250, 240), qRgb(0, 0, 254));  // sea, sun overhead
 
-  // A satellite heard a minute ago is remembered in the track history, shown while the flag is on.
+  // Satellites heard a minute ago (one above 36) are remembered in the track history, shown
+  // while the flag is on.
   doc_.satellites[7] = {137.3, 5.0, 5.0, static_cast<std::int32_t>(clock_.Now() - 60), 0};
+  doc_.satellites[44] = {137.3, -5.0, -5.0, static_cast<std::int32_t>(clock_.Now() - 60), 0};
   std::uint8_t* track = view_.chart().trackHistory();
   track[300 + 480 * 100] = 1;
   EXPECT_NE(Draw(kChartScreen, {640, 500}).pixel(300, 100), qRgb(255, 0, 0));
-  EXPECT_EQ(std::count(track, track + 480 * 480, 1), 2);
+  EXPECT_EQ(std::count(track, track + 480 * 480, 1), 3);
   doc_.trackHistory = 1;
   EXPECT_EQ(Draw(kChartScreen, {640, 500}).pixel(300, 100), qRgb(255, 0, 0));
   view_.ClearTrackHistory();

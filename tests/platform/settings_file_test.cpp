@@ -107,7 +107,7 @@ TEST_F(SettingsFile, EverythingComesBackAfterARestartAndDamagedFilesLoadWhatRead
   EXPECT_EQ(std::tuple(doc->rawFlag, doc->trackHistory, doc->homeLatitude, doc->homeLongitude,
                        doc->tleEnable),
             std::tuple(1, 0, -34.5, 139.0, 1));
-  EXPECT_EQ(doc->filters, (std::array<int, 8>{1, 0, 1, 1, 0, 1, 1, 1}));
+  EXPECT_EQ(doc->filters, (std::array<int, kFilterCount>{1, 0, 1, 1, 0, 1, 1, 1, 1}));
   EXPECT_FALSE(doc->satellites[1].Heard());
   EXPECT_EQ(std::memcmp(&doc->satellites[3], &heard, 32), 0);
 }

@@ -38,14 +38,17 @@ void ReferenceFeedSample(CVantrelDoc& doc, std::uint8_t sample) {
     --doc.skipCounter;
     return;
   }
+  const bool backToBack = doc.backToBack;
+  doc.backToBack = false;
   std::uint8_t packet[kLongPacketBytes];
   packet[0] = ReadByte(doc.ring.data(), p, 0, doc.polarity);
-  if (!IsPacketType(packet[0])) return;
+  if (!IsPacketType(packet[0]) && !backToBack) return;
   const int length = PacketLength(packet[0]);
   for (int n = 1; n < length; ++n) packet[n] = ReadByte(doc.ring.data(), p, n, doc.polarity);
   if (PacketChecksum(packet, length) != 0) return;
   if (doc.InterpretPacket(packet) == PacketOutcome::Accepted) {
     doc.skipCounter = length * kSamplesPerByte - 1;
+    doc.backToBack = true;
   }
 }
 

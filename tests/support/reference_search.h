@@ -1,9 +1,10 @@
 // The packet search in its plain form: for every sample position, 80 ring
 // reads with a modulo each for the type byte, and a full read and checksum
-// when it is a packet type. It works on the document's own members (ring,
-// write index, skip counter, polarity, busy and capture flags) and hands
-// checked packets to the document's InterpretPacket, so it is the yardstick
-// for the document's FeedSample and FeedBuffer in tests and benchmarks.
+// when it is a packet type or the position follows an accepted packet. It
+// works on the document's own members (ring, write index, skip counter,
+// back-to-back flag, polarity, busy and capture flags) and hands checked packets to the document's
+// InterpretPacket, so it is the yardstick for the document's FeedSample and FeedBuffer in tests and
+// benchmarks.
 #pragma once
 
 #include <cstdint>

@@ -143,7 +143,8 @@ TEST_F(Tools, LogFilesAreByteExactAndFollowTheAudioClock) {
   auto audio = SynthesizePackets({kPackets[0]}, {.noise = 6, .leadInSamples = 4800});
   audio.resize(72000, 128);
   const Packet badSyncWord = WithChecksum({0x65, 0xA8, 0xF8, 0x0C, 0x00, 0xC8, 0x30, 0, 0, 0});
-  const auto second = SynthesizePackets({kPackets[2], badSyncWord}, {});
+  const Packet other = WithChecksum({0x0A, 0x48, 0xB9, 0x95, 0x24, 0xC2, 0x21, 0xA3, 0x00, 0x12});
+  const auto second = SynthesizePackets({kPackets[2], other, badSyncWord}, {});
   audio.insert(audio.end(), second.begin(), second.end());
   const fs::path logs = dir_ / "logs";
   fs::create_directory(logs);
@@ -158,9 +159,11 @@ TEST_F(Tools, LogFilesAreByteExactAndFollowTheAudioClock) {
   EXPECT_EQ(ReadFile(logs / "orbcomm_raw070512.log"),
             "\r\n65 A8 F9 0C 00 C8 30 00 00 00 58 9E  [07-05-12 23:59:59]\r\n");
   EXPECT_EQ(ReadFile(logs / "orbcomm070513.log"),
-            "Uplink channels 148.0025MHz 148.0050MHz [07-05-13 00:00:00]\r\n");
+            "Uplink channels 148.0025MHz 148.0050MHz [07-05-13 00:00:00]\r\n"
+            "Packet 0x0A  0A 48 B9 95 24 C2 21 A3 00 12[07-05-13 00:00:00]\r\n");
   EXPECT_EQ(ReadFile(logs / "orbcomm_raw070513.log"),
             "1B 00 00 01 02 00 05 06 07 00 7B 55  [07-05-13 00:00:00]\r\n"
+            "0A 48 B9 95 24 C2 21 A3 00 12 BC E8  [07-05-13 00:00:00]\r\n"
             "65 A8 F8 0C 00 C8 30 00 00 00 61 96  [07-05-13 00:00:00]\r\n");  // no paragraph
 }
 
@@ -256,6 +259,48 @@ TEST_F(Tools, RealPassBothDemodulatorsAndNoiseAdded) {
   EXPECT_LT(found("noisy.wav").size(), 10u);
   for (const auto* set : {&sensitive, &sensitiveNoisy})
     for (const std::string& p : *set) EXPECT_NE(known.find(p), std::string::npos) << p;
+}
+
+// Today's downlink in the real 2019 pass: from the band every packet another
+// decoder found, in order (46 of types outside the eight or from FM-44), and
+// from the audio the sensitive demodulator finds nearly all of them and
+// nothing else.
+TEST_F(Tools, RealPass2019TodaysTypesAndSatellites) {
+  using nlohmann::json;
+  const fs::path data = fs::path(std::getenv("VANTREL_SOURCE_DIR")) / "tests/data/recordings";
+  std::istringstream list(ReadFile(data / "pass-2019.packets"));
+  const std::vector<std::string> known{std::istream_iterator<std::string>(list), {}};
+  const auto decoded = [&](const std::string& args) {
+    EXPECT_EQ(Decode("--json --table --start-time 2019-03-08T19:04:52Z " + args), 0) << err_;
+    std::vector<json> objects;
+    std::istringstream lines(out_);
+    for (std::string line; std::getline(lines, line);) objects.push_back(json::parse(line));
+    return objects;
+  };
+  auto band = decoded("--iq " + (data / "pass-2019-9600.cf32").string() +
+                      " --iq-format cf32 --iq-rate 9600");
+  ASSERT_EQ(band.size(), 99u);
+  const json table = band.back()["satellites"];
+  ASSERT_EQ(table.size(), 37u);  // FM-01 .. FM-36 and FM-44
+  EXPECT_EQ(table[36]["satellite"], 44);
+  EXPECT_EQ(table[36]["frequency_hz"], 137287500);
+  band.pop_back();
+  std::vector<std::string> hex;
+  for (const json& o : band) hex.push_back(o["hex"]);
+  EXPECT_EQ(hex, known);
+  const json& other =
+      *std::ranges::find(band, json("other"), [](const json& o) { return o["type"]; });
+  EXPECT_EQ(other["type_byte"], 0x0B);
+  EXPECT_EQ(other["line"], "Packet 0x0B  0B 01 FD 24 CC CC CC 20 45 01");
+
+  std::size_t fromAudio = 0;
+  for (const json& o :
+       decoded("--demodulator sensitive " + (data / "pass-2019-48k.wav").string())) {
+    if (!o.contains("hex")) continue;
+    ++fromAudio;
+    EXPECT_NE(std::ranges::find(known, o["hex"].get<std::string>()), known.end()) << o;
+  }
+  EXPECT_GE(fromAudio, 90u);
 }
 
 // Standard input: raw samples from vantrel-synth's packet list, then an SDR band

@@ -1,6 +1,7 @@
 // Packet interpretation: one checked 12-byte packet becomes at most one line
 // for the message ring and the log, and sync packets update the satellite
-// table. Ephemeris and element packets are decoded in ephemeris.cpp.
+// table. A type byte outside the eight decoded types gets a line of its
+// bytes. Ephemeris and element packets are decoded in ephemeris.cpp.
 #include <cstdio>
 #include <string>
 
@@ -23,6 +24,13 @@ std::string NineBytesHex(const char* prefix, const std::uint8_t* packet) {
                 packet[4], packet[5], packet[6], packet[7], packet[8], packet[9]);
 }
 
+// "Packet 0x0A  0A 3C ..": the type, then bytes 0 to 9 (the check bytes are left out).
+std::string OtherPacketLine(const std::uint8_t* packet) {
+  std::string line = Format("Packet 0x%02X ", packet[0]);
+  for (int i = 0; i < kShortPacketBytes - 2; ++i) line += Format(" %02X", packet[i]);
+  return line;
+}
+
 }  // namespace
 
 PacketOutcome CVantrelDoc::InterpretPacket(const std::uint8_t* packet) {
@@ -36,7 +44,7 @@ PacketOutcome CVantrelDoc::InterpretPacket(const std::uint8_t* packet) {
         lastDecodeTime = clock().Now();
         if (filters[kFilterSync]) {
           const int fm = packet[3];
-          if (fm < 1 || fm > kSatelliteCount) return PacketOutcome::Abandoned;
+          if (fm == 0) return PacketOutcome::Abandoned;
           const double frequency = ChannelMhz(kDownlinkBandMhz, SyncChannelCode(packet[5]));
           const int frame = packet[6] >> 4;
           satellites[fm].frequency = frequency;
@@ -83,6 +91,10 @@ PacketOutcome CVantrelDoc::InterpretPacket(const std::uint8_t* packet) {
       if (filters[kFilterElements]) DecodeElements(packet);
       break;
     default:
+      // A type of today's downlink that this receiver does not decode; the
+      // demodulators hand these over only where a packet follows another.
+      if (IsBlankPacket(packet)) return PacketOutcome::Abandoned;
+      if (filters[kFilterOther]) PostLine(OtherPacketLine(packet), true);
       break;
   }
   WriteRawRecord(packet, kShortPacketBytes);

@@ -1,7 +1,6 @@
 #include "decoder/packet_fields.h"
 
 #include "decoder/packet_types.h"
-#include "document/satellite_record.h"
 
 namespace vantrel {
 
@@ -43,7 +42,6 @@ std::vector<unsigned> DownlinkCodes(const std::uint8_t* packet) {
 std::optional<EphemerisFields> ReadEphemeris(const std::uint8_t* packet) {
   EphemerisFields e;
   e.satellite = packet[1];
-  if (e.satellite > kSatelliteCount) return std::nullopt;
   e.secondsOfWeek = packet[17] + 256 * packet[18] + 65536 * packet[19];
   e.week = packet[20] + 256 * packet[21];
   e.day = e.secondsOfWeek / 86400;
@@ -65,7 +63,7 @@ std::optional<EphemerisFields> ReadEphemeris(const std::uint8_t* packet) {
 
 std::optional<ElementFields> ReadElements(const std::uint8_t* packet) {
   const int fm = packet[1];
-  if (packet[2] != packet[1] || fm < 1 || fm > kSatelliteCount) return std::nullopt;
+  if (packet[2] != packet[1] || fm == 0) return std::nullopt;
   ElementFields e;
   e.satellite = fm;
   e.meanAnomaly = (packet[3] + 256.0 * packet[4] + 65536.0 * packet[5]) * kMeanAnomalyScale;

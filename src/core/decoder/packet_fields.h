@@ -45,14 +45,14 @@ std::vector<unsigned> UplinkCodes(const std::uint8_t* packet);
 std::vector<unsigned> DownlinkCodes(const std::uint8_t* packet);
 
 struct EphemerisFields {
-  int satellite = 0;  // FM number, 0..36
+  int satellite = 0;  // FM number, 0..255
   int week = 0;
   int secondsOfWeek = 0;
   int day = 0;  // 0 Sunday .. 7 ("Err")
   int hours = 0, minutes = 0, seconds = 0;
   GeodeticPosition position;
 };
-// Empty when the packet is to be abandoned (FM above 36, day above 7).
+// Empty when the packet is to be abandoned (day above 7).
 std::optional<EphemerisFields> ReadEphemeris(const std::uint8_t* packet);
 
 struct ElementFields {
@@ -60,7 +60,7 @@ struct ElementFields {
   double meanAnomaly = 0.0;  // degrees
   double meanMotion = 0.0;   // revolutions per day
 };
-// Empty when bytes 1 and 2 differ or the FM number is outside 1..36.
+// Empty when bytes 1 and 2 differ or the FM number is 0.
 std::optional<ElementFields> ReadElements(const std::uint8_t* packet);
 
 }  // namespace vantrel

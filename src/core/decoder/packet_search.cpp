@@ -1,6 +1,7 @@
 // The sample ring and the packet search: every sample position is tried as a
 // packet start; a cheap test of the type byte rejects almost all of them and
-// the checksum decides for the rest.
+// the checksum decides for the rest. Right after an accepted packet, where a
+// downlink sends the next one, a type byte outside the eight is read too.
 //
 // The bit decisions are not recomputed for each start position. The raw sign
 // of each ten-sample window depends only on ring entries, and a position's
@@ -9,6 +10,7 @@
 // byte is assembled. The packets found, their positions and the skip and
 // polarity behaviour are the same as reading 80 ring entries per position.
 #include <algorithm>
+#include <utility>
 
 #include "decoder/packet_types.h"
 #include "decoder/window_bits.h"
@@ -24,14 +26,19 @@ std::uint8_t InvertMask(int polarity) { return polarity == 0 ? 0x00 : 0xFF; }
 
 // Checks a packet read at the current start position and hands it to
 // interpretation; an accepted packet makes the search skip the rest of its
-// samples.
+// samples and try the position right after them for a packet of any type.
 void TryPacket(CVantrelDoc& doc, const std::uint8_t* packet, int length) {
   if (length == 0 || PacketChecksum(packet, length) != 0) return;
   doc.packetSource = PacketSource{DemodulatorKind::Classic, doc.polarity, 0, std::nullopt, false};
   if (doc.InterpretPacket(packet) == PacketOutcome::Accepted) {
     doc.skipCounter = length * kSamplesPerByte - 1;
+    doc.backToBack = true;
   }
 }
+
+// Whether this search is the one right after an accepted packet's skip;
+// only that position takes a type byte outside the eight.
+bool TakeBackToBack(CVantrelDoc& doc) { return std::exchange(doc.backToBack, false); }
 
 // Stores samples[from .. to) at ring positions start + from onward.
 void StoreSamples(CVantrelDoc& doc, int start, const std::uint8_t* samples, int from, int to) {
@@ -63,6 +70,17 @@ void FeedChunk(CVantrelDoc& doc, const std::uint8_t* samples, int count) {
       continue;
     }
     // The search after storing sample i starts at stream entry i + 1.
+    if (doc.backToBack) {
+      StoreSamples(doc, start, samples, stored, i + 1);
+      stored = i + 1;
+      doc.ringWriteIndex = (start + stored) % CVantrelDoc::kRingLength;
+      std::uint8_t packet[kLongPacketBytes];
+      const bool anyType = TakeBackToBack(doc);
+      TryPacket(doc, packet,
+                ReadPacketBits(signs + i + 1, InvertMask(doc.polarity), packet, anyType));
+      ++i;
+      continue;
+    }
     const std::uint8_t flag = doc.polarity == 0 ? kCandidateUpright : kCandidateInverted;
     const int k = cache.NextCandidate(i + 1, count + 1, flag);
     if (k > count) break;
@@ -96,7 +114,8 @@ void CVantrelDoc::FeedSample(std::uint8_t sample) {
     return;
   }
   std::uint8_t packet[kLongPacketBytes];
-  TryPacket(*this, packet, searchCache.ReadRingPacket(p, InvertMask(polarity), packet));
+  const bool anyType = TakeBackToBack(*this);
+  TryPacket(*this, packet, searchCache.ReadRingPacket(p, InvertMask(polarity), packet, anyType));
 }
 
 void CVantrelDoc::FeedBuffer() {

@@ -28,6 +28,15 @@ constexpr int PacketLength(std::uint8_t type) {
   return type == kTypeEphemeris ? kLongPacketBytes : kShortPacketBytes;
 }
 
+// Twelve zero bytes pass the check, but they are what a carrier without data
+// reads as: never a packet of a type outside the eight.
+constexpr bool IsBlankPacket(const std::uint8_t* bytes) {
+  for (int i = 0; i < kShortPacketBytes; ++i) {
+    if (bytes[i] != 0) return false;
+  }
+  return true;
+}
+
 // Two running sums modulo 256; returns a + b, so 0 means the packet is good.
 constexpr int PacketChecksum(const std::uint8_t* bytes, int length) {
   std::uint8_t a = 0, b = 0;

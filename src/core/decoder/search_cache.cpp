@@ -120,14 +120,15 @@ void SearchCache::PrepareStream(const std::vector<std::int32_t>& ring, int start
   std::memset(flags_.data() + count + 1, 0, kFlagPadding);
 }
 
-int SearchCache::ReadRingPacket(int p, std::uint8_t invert, std::uint8_t* packet) const {
+int SearchCache::ReadRingPacket(int p, std::uint8_t invert, std::uint8_t* packet,
+                                bool anyType) const {
   const std::uint8_t* at = phaseBits_.data() + (p % 10) * kPhaseBytes + (p / 10) / 8;
   const int shift = (p / 10) & 7;
   const auto byte = [&](int m) {
     return static_cast<std::uint8_t>(((at[m] | at[m + 1] << 8) >> shift) ^ invert);
   };
   packet[0] = byte(0);
-  if (!IsPacketType(packet[0])) return 0;
+  if (!anyType && !IsPacketType(packet[0])) return 0;
   const int length = PacketLength(packet[0]);
   for (int m = 1; m < length; ++m) packet[m] = byte(m);
   return length;

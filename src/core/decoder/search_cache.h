@@ -31,8 +31,9 @@ class SearchCache {
   void Stored(const std::vector<std::int32_t>& ring, int index);
   // Reads the packet that starts at ring position p (the oldest entry after
   // the last Stored()) with the given polarity mask (0x00 upright, 0xFF
-  // inverted); returns its length, or 0 when byte 0 is no packet type.
-  int ReadRingPacket(int p, std::uint8_t invert, std::uint8_t* packet) const;
+  // inverted); returns its length, or 0 when byte 0 is no packet type and
+  // anyType is false (with anyType other type bytes read 12 bytes).
+  int ReadRingPacket(int p, std::uint8_t invert, std::uint8_t* packet, bool anyType = false) const;
   // Forget the per-position signs; the next Stored() rebuilds them.
   void Invalidate() { next_ = -1; }
 

@@ -11,6 +11,7 @@ void CVantrelDoc::SetDemodulator(int choice) {
   demodulator = choice == kDemodulatorSensitive ? kDemodulatorSensitive : kDemodulatorClassic;
   sensitiveDemodulator.reset();
   skipCounter = 0;
+  backToBack = false;
 }
 
 void CVantrelDoc::FeedSensitive(const std::uint8_t* samples, int count) {

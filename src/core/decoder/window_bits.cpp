@@ -76,9 +76,10 @@ void CandidateFlags(const std::uint8_t* signs, int count, std::uint8_t* flags) {
   }
 }
 
-int ReadPacketBits(const std::uint8_t* signs, std::uint8_t invert, std::uint8_t* packet) {
+int ReadPacketBits(const std::uint8_t* signs, std::uint8_t invert, std::uint8_t* packet,
+                   bool anyType) {
   packet[0] = AssembleByte(signs, invert);
-  if (!IsPacketType(packet[0])) return 0;
+  if (!anyType && !IsPacketType(packet[0])) return 0;
   const int length = PacketLength(packet[0]);
   for (int n = 1; n < length; ++n) packet[n] = AssembleByte(signs + kSamplesPerByte * n, invert);
   return length;

@@ -38,8 +38,10 @@ inline std::uint8_t AssembleByte(const std::uint8_t* signs, std::uint8_t invert)
 }
 
 // Reads the packet whose first window is signs[0]: returns its length in
-// bytes (12 or 24), or 0 when byte 0 is no packet type. Reads up to
+// bytes (12 or 24), or 0 when byte 0 is no packet type and anyType is
+// false; with anyType any other type byte reads 12 bytes. Reads up to
 // signs[1910] for an ephemeris packet.
-int ReadPacketBits(const std::uint8_t* signs, std::uint8_t invert, std::uint8_t* packet);
+int ReadPacketBits(const std::uint8_t* signs, std::uint8_t invert, std::uint8_t* packet,
+                   bool anyType = false);
 
 }  // namespace vantrel

@@ -52,9 +52,12 @@ void Flip(std::uint8_t* bytes, int bit) {
 }
 
 // What the check cannot see: the type must agree with the length read, and
-// a corrected sync packet must carry the whole sync word.
-bool Plausible(const std::uint8_t* bytes, int length, bool corrected) {
-  if (!IsPacketType(bytes[0]) || PacketLength(bytes[0]) != length) return false;
+// a corrected sync packet must carry the whole sync word. A type byte outside
+// the eight is taken, as 12 bytes, only where otherTypes allows it.
+bool Plausible(const std::uint8_t* bytes, int length, bool corrected, bool otherTypes) {
+  if (!IsPacketType(bytes[0]))
+    return otherTypes && length == kShortPacketBytes && !IsBlankPacket(bytes);
+  if (PacketLength(bytes[0]) != length) return false;
   if (corrected && bytes[0] == kTypeSync && (bytes[1] != 0xA8 || bytes[2] != 0xF9)) return false;
   return true;
 }
@@ -100,9 +103,15 @@ void SoftPacketFinder::TryStart(long long start) {
       }
     }
   }
+  if (!framed) return;
+  // Only where a packet follows another is a type outside the eight taken,
+  // once no reading as one of the eight worked.
+  for (const int polarity : {lastPolarity_, 1 - lastPolarity_}) {
+    if (TryCandidate(start, polarity, kShortPacketBytes, true)) return;
+  }
 }
 
-bool SoftPacketFinder::TryCandidate(long long start, int polarity, int length) {
+bool SoftPacketFinder::TryCandidate(long long start, int polarity, int length, bool otherTypes) {
   const int nbits = length * 8;
   const float sign = polarity == 0 ? 1.0f : -1.0f;
   std::array<std::uint8_t, kLongPacketBytes> bytes{};
@@ -128,7 +137,7 @@ bool SoftPacketFinder::TryCandidate(long long start, int polarity, int length) {
   int corrected = -1;
   const Sums sums = TwoSums(bytes.data(), length);
   if (sums.Zero() && weakCount <= kMaxWeakPerCheck * scale &&
-      Plausible(bytes.data(), length, false)) {
+      Plausible(bytes.data(), length, false, otherTypes)) {
     corrected = 0;
   } else if (!sums.Zero() && weakCount <= kMaxWeakPerCorrect * scale) {
     // The sums locate an error only up to a multiple of 256 / 2^bit between
@@ -146,7 +155,7 @@ bool SoftPacketFinder::TryCandidate(long long start, int polarity, int length) {
       auto trial = bytes;
       Flip(trial.data(), first);
       if (count == 2) Flip(trial.data(), second);
-      if (!Plausible(trial.data(), length, true)) return;
+      if (!Plausible(trial.data(), length, true, otherTypes)) return;
       fix = {first, second};
       ++fixes;
     };

@@ -4,8 +4,9 @@
 // read upright (positive = 1), the magnitude its reliability, 0 an erasure.
 // Every bit position is tried as a packet start in both polarities; a
 // candidate whose type byte is a packet type (or that starts right where the
-// previous packet ended, since a downlink sends packets back to back) is
-// checked with the two-sum check and, if that fails, corrected: a single bit
+// previous packet ended, since a downlink sends packets back to back; there
+// a type byte outside the eight is taken too, as 12 bytes) is checked with
+// the two-sum check and, if that fails, corrected: a single bit
 // error located from the two sums, or a few flips among the least reliable
 // bits. Candidates whose bits look like noise rather than a signal are never
 // corrected, so noise yields no more false packets than hard decisions do.
@@ -66,7 +67,8 @@ class SoftPacketFinder {
 
   float Bit(long long index) const { return bits_[index & (kHistory - 1)]; }
   void TryStart(long long start);
-  bool TryCandidate(long long start, int polarity, int length);
+  // otherTypes: take a type byte outside the eight (a back-to-back position).
+  bool TryCandidate(long long start, int polarity, int length, bool otherTypes = false);
 
   Handler handler_;
   CorrectionOptions options_;

@@ -6,16 +6,17 @@
 
 namespace vantrel {
 
-int ChosenSatellite(const CVantrelDoc& doc, int satellite) {
-  if (satellite >= 1 && satellite <= kSatelliteCount) return satellite;
-  // The last satellite is only ever set to 1..36 by the decoder; anything
+int ChosenSatellite(const CVantrelDoc& doc, int satellite, int highest) {
+  if (satellite >= 1 && satellite <= highest) return satellite;
+  // The last satellite is only ever set to 1..255 by the decoder; anything
   // else would index outside the table, so it counts as none.
   const int last = doc.lastSatellite;
-  return last >= 0 && last <= kSatelliteCount ? last : 0;
+  return last >= 0 && last <= kMaxSatellite ? last : 0;
 }
 
-AutomationValue GetSatData(const CVantrelDoc& doc, int satellite, int item) {
-  const int chosen = ChosenSatellite(doc, satellite);
+namespace {
+
+AutomationValue ReadItem(const CVantrelDoc& doc, int chosen, int item) {
   const SatelliteRecord& record = doc.satellites[static_cast<std::size_t>(chosen)];
   switch (item) {
     case kItemName: {
@@ -35,6 +36,16 @@ AutomationValue GetSatData(const CVantrelDoc& doc, int satellite, int item) {
     default:
       return {};
   }
+}
+
+}  // namespace
+
+AutomationValue GetSatData(const CVantrelDoc& doc, int satellite, int item) {
+  return ReadItem(doc, ChosenSatellite(doc, satellite, kSatelliteCount), item);
+}
+
+AutomationValue GetSatelliteData(const CVantrelDoc& doc, int satellite, int item) {
+  return ReadItem(doc, ChosenSatellite(doc, satellite, kMaxSatellite), item);
 }
 
 void RegisterRunningObject(CVantrelDoc& doc, ObjectRegistry* registry) {

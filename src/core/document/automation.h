@@ -24,12 +24,16 @@ enum SatDataItem {
   kItemTime = 5,       // position time, "%Y-%m-%d %H:%M:%SUTC"
 };
 
-// The satellite a call is about: the argument when it names one (1..36),
-// otherwise the satellite whose position was stored last (0 when none).
-int ChosenSatellite(const CVantrelDoc& doc, int satellite);
+// The satellite a call is about: the argument when it names one (1 to
+// highest), otherwise the satellite whose position was stored last, of any
+// number (0 when none).
+int ChosenSatellite(const CVantrelDoc& doc, int satellite, int highest);
 
-// Reads one item of the chosen satellite's record as it stands now.
+// Reads one item of the chosen satellite's record as it stands now;
+// satellite names FM-01 .. FM-36.
 AutomationValue GetSatData(const CVantrelDoc& doc, int satellite, int item);
+// The same for every satellite a packet can name, FM-01 .. FM-255.
+AutomationValue GetSatelliteData(const CVantrelDoc& doc, int satellite, int item);
 
 // Where the running document is entered for other programs.
 class ObjectRegistry {

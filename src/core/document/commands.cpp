@@ -96,7 +96,7 @@ void OnSource(CVantrelDoc& doc, int slot) {
 }
 
 void OnFilter(CVantrelDoc& doc, CommandDialogs& dialogs) {
-  std::array<int, 8> flags = doc.filters;
+  std::array<int, kFilterCount> flags = doc.filters;
   if (dialogs.RunMessageFilter(flags)) doc.filters = flags;
 }
 

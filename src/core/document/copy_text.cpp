@@ -17,7 +17,7 @@ std::string BuildCopyText(const CVantrelDoc& doc) {
       text += "\r\n";
     }
   } else if (doc.viewState == kSatellitesState) {
-    for (int k = 1; k <= kSatelliteCount; ++k) {
+    for (const int k : ListedSatellites(doc.satellites)) {
       text += FormatSatelliteRow(k, doc.satellites[static_cast<std::size_t>(k)]);
       text += "\r\n";
     }

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "decoder/packet_filters.h"
 #include "feed/feed_settings.h"
 #include "sdr/sdr_input.h"
 
@@ -28,7 +29,7 @@ class CommandDialogs {
   // Message filter dialog over the eight flags in filter order (message,
   // uplink, downlink, network control, fill, ephemeris, elements, sync);
   // true on OK with the flags as left, false on Cancel with flags untouched.
-  virtual bool RunMessageFilter(std::array<int, 8>& flags) = 0;
+  virtual bool RunMessageFilter(std::array<int, kFilterCount>& flags) = 0;
 
   // Directory chooser starting at startDirectory; an existing directory, or
   // nothing on Cancel.
@@ -59,7 +60,7 @@ class CommandDialogs {
 class CancelledDialogs final : public CommandDialogs {
  public:
   bool RunHomeLocation(std::string&, std::string&) override { return false; }
-  bool RunMessageFilter(std::array<int, 8>&) override { return false; }
+  bool RunMessageFilter(std::array<int, kFilterCount>&) override { return false; }
   std::optional<std::string> ChooseDirectory(const std::string&, const std::string&) override {
     return std::nullopt;
   }

@@ -20,6 +20,16 @@ std::string FmLabel(int fm) {
   return label;
 }
 
+bool HasData(const SatelliteRecord& record) { return record.Heard() || record.positionTime != 0; }
+
+std::vector<int> ListedSatellites(const SatelliteTable& table) {
+  std::vector<int> listed;
+  for (int fm = 1; fm <= kMaxSatellite; ++fm) {
+    if (fm <= kSatelliteCount || HasData(table[static_cast<std::size_t>(fm)])) listed.push_back(fm);
+  }
+  return listed;
+}
+
 std::string FormatSatelliteRow(int k, const SatelliteRecord& record) {
   char row[256];
   if (!record.Heard()) {

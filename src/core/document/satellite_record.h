@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace vantrel {
 
@@ -26,8 +27,19 @@ struct SatelliteRecord {
 };
 static_assert(sizeof(SatelliteRecord) == 32, "satellite record is a 32-byte storage format");
 
-constexpr int kSatelliteCount = 36;  // FM-01 .. FM-36; record 0 is never written by the decoder
-using SatelliteTable = std::array<SatelliteRecord, kSatelliteCount + 1>;
+// Packets name satellites by one byte. FM-01 .. FM-36 are always listed;
+// a satellite above 36 is listed once something of it has been heard.
+// Record 0 is never written by the decoder.
+constexpr int kSatelliteCount = 36;
+constexpr int kMaxSatellite = 255;
+using SatelliteTable = std::array<SatelliteRecord, kMaxSatellite + 1>;
+
+// Whether the satellite has been heard: a downlink frequency or a position.
+bool HasData(const SatelliteRecord& record);
+
+// The FM numbers the Satellites screen, its copy and the table outputs list:
+// 1 .. 36, then each satellite above 36 that has data, in order.
+std::vector<int> ListedSatellites(const SatelliteTable& table);
 
 // "FM-%02d": the satellite's name on the chart and the Satellites screen.
 std::string FmLabel(int fm);

@@ -15,8 +15,10 @@ namespace vantrel {
 
 namespace {
 
-constexpr const char* kFilterNames[kFilterCount] = {"b1A", "b1B", "b1C", "b1D",
-                                                    "b1E", "b1F", "b22", "b65"};
+constexpr const char* kFilterNames[kFilterCount] = {"b1A", "b1B", "b1C", "b1D",   "b1E",
+                                                    "b1F", "b22", "b65", "bOther"};
+// The eight filters kept from the start; the one for other types comes later.
+constexpr int kFirstFilters = kFilterSync + 1;
 
 std::string SatelliteName(int n) {
   char name[8];
@@ -37,7 +39,7 @@ void VisitSettings(CVantrelDoc& doc, Visitor& visit) {
   visit.Integer("Logflag", doc.logFlag, 0, 1);
   visit.Integer("Rawflag", doc.rawFlag, 0, 1);
   visit.Integer("TrackHistory", doc.trackHistory, INT_MIN, INT_MAX);
-  for (int i = 0; i < kFilterCount; ++i) visit.Integer(kFilterNames[i], doc.filters[i], 0, 1);
+  for (int i = 0; i < kFirstFilters; ++i) visit.Integer(kFilterNames[i], doc.filters[i], 0, 1);
   visit.Integer("TleFlag", doc.tleEnable, INT_MIN, INT_MAX);
   for (int n = 1; n <= kSatelliteCount; ++n) visit.Record(SatelliteName(n), doc.satellites[n]);
   visit.Text("LogDirectory", doc.logDirectory);
@@ -60,6 +62,11 @@ void VisitSettings(CVantrelDoc& doc, Visitor& visit) {
   visit.Text("SdrSource", doc.sdrSource);
   // Passes.
   visit.Double("PassMinElevation", doc.passMinElevation, kMinPassElevation, kMaxPassElevation);
+  // Today's downlink: other packet types, and satellites above 36 under keys
+  // of their own that a reader of Sat01..Sat36 passes over.
+  visit.Integer(kFilterNames[kFilterOther], doc.filters[kFilterOther], 0, 1);
+  for (int n = kSatelliteCount + 1; n <= kMaxSatellite; ++n)
+    visit.ExtraRecord(SatelliteName(n), doc.satellites[static_cast<std::size_t>(n)]);
 }
 
 class Loader {
@@ -90,6 +97,7 @@ class Loader {
     if (!bytes || bytes->size() != sizeof(SatelliteRecord)) return;
     std::memcpy(&record, bytes->data(), sizeof record);
   }
+  void ExtraRecord(const std::string& name, SatelliteRecord& record) { Record(name, record); }
 
   // Texts are taken whole, however long. A zero byte cannot be part of a
   // path, so a text holding one is damaged.
@@ -117,6 +125,10 @@ class Saver {
   void Record(const std::string& name, SatelliteRecord& record) {
     Write(name, SettingKind::Record, &record, sizeof record);
   }
+  // Only satellites heard get a key; the others have never had one.
+  void ExtraRecord(const std::string& name, SatelliteRecord& record) {
+    if (HasData(record)) Record(name, record);
+  }
   void Text(const std::string& name, std::string& member) { store_.WriteText(name, member); }
 
  private:
@@ -133,6 +145,7 @@ class NameCollector {
   void Integer(const std::string& name, int&, int, int) { names.push_back(name); }
   void Double(const std::string& name, double&, double = 0, double = 0) { names.push_back(name); }
   void Record(const std::string& name, SatelliteRecord&) { names.push_back(name); }
+  void ExtraRecord(const std::string&, SatelliteRecord&) {}
   void Text(const std::string& name, std::string&) { names.push_back(name); }
 };
 

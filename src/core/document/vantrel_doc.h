@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "audio/wave_in.h"
+#include "decoder/packet_filters.h"
 #include "decoder/packet_listener.h"
 #include "decoder/packet_source.h"
 #include "decoder/search_cache.h"
@@ -37,19 +38,6 @@ struct FoundPacket;
 // Which demodulator reads the audio: the packet search over the sample ring,
 // or the sensitive demodulator (demod/sensitive_demodulator.h).
 enum DemodulatorChoice { kDemodulatorClassic = 0, kDemodulatorSensitive = 1 };
-
-// Filter flag order as stored: 0x1A, 0x1B, 0x1C, 0x1D, 0x1E, 0x1F, 0x22, 0x65.
-enum FilterIndex {
-  kFilterMessage,
-  kFilterUplink,
-  kFilterDownlink,
-  kFilterNetwork,
-  kFilterFill,
-  kFilterEphemeris,
-  kFilterElements,
-  kFilterSync,
-  kFilterCount
-};
 
 // What Options > SDR accepts and the settings keep.
 inline constexpr double kMinSdrCentreHz = 1e6;
@@ -170,6 +158,10 @@ class CVantrelDoc {
   // Per log kind, the file that last failed to take a record; empty while writing works.
   std::array<std::string, 2> logWriteFailing;
   int skipCounter = 0;
+  // Set by an accepted packet: the first search after its skip starts where
+  // the next packet of a downlink sent back to back would, and takes a
+  // packet of any type byte there.
+  bool backToBack = false;
   int viewState = 0;
   int logFlag = 1;
   int rawFlag = 0;
@@ -182,7 +174,7 @@ class CVantrelDoc {
   CTime lastDecodeTime = 0;
   int polarity = 1;
   int trackHistory = 0;
-  std::array<int, kFilterCount> filters{1, 1, 1, 1, 0, 1, 1, 1};
+  std::array<int, kFilterCount> filters{1, 1, 1, 1, 0, 1, 1, 1, 1};
   int tleEnable = 0;
   std::string tleFile;
   // The Passes screen lists passes that climb at least this high (degrees).

@@ -32,7 +32,7 @@ const char* TypeName(const std::uint8_t* bytes) {
     case kTypeElements:
       return "elements";
     default:
-      return "unknown";
+      return "other";
   }
 }
 
@@ -87,6 +87,7 @@ void AddDecodedFields(const std::uint8_t* b, json& object) {
       }
       break;
     default:
+      if (!IsPacketType(b[0])) object["type_byte"] = b[0];
       break;
   }
 }
@@ -132,8 +133,8 @@ json PacketJson(const AcceptedPacket& packet) {
 
 json SatelliteTableJson(const SatelliteTable& table) {
   json rows = json::array();
-  for (int k = 1; k <= kSatelliteCount; ++k) {
-    const SatelliteRecord& r = table[k];
+  for (const int k : ListedSatellites(table)) {
+    const SatelliteRecord& r = table[static_cast<std::size_t>(k)];
     json row = {{"satellite", k}};
     if (r.Heard()) row["frequency_hz"] = std::llround(r.frequency * 1e6);
     if (r.positionTime != 0) {

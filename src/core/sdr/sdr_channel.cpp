@@ -9,7 +9,6 @@ namespace {
 // follows 60 Hz/s of Doppler change without chasing the noise.
 constexpr double kFrequencyGain = 0.1;
 constexpr int kMinSymbolsForError = 16;
-constexpr int kSatelliteCount = 36;
 // A wrong differentially detected bit is often only moderately weak, and
 // comes with its neighbour.
 constexpr CorrectionOptions kCorrection{.flipFraction = 0.3f, .pairCandidates = 8};
@@ -58,7 +57,7 @@ PacketOutcome SdrChannel::OnPacket(const FoundPacket& found) {
   packet.source.correctedBits = found.correctedBits;
   packet.source.carrierHz = extractor_.carrierHz();
   if (packet.bytes[0] == 0x65 && packet.bytes[1] == 0xA8 && packet.bytes[2] == 0xF9 &&
-      packet.bytes[3] >= 1 && packet.bytes[3] <= kSatelliteCount) {
+      packet.bytes[3] != 0) {
     satellite_ = packet.bytes[3];
   }
   ++packetsFound_;

@@ -26,9 +26,10 @@ constexpr Box kBoxes[] = {
     {kFilterFill, "fill", "Fill packets"},
     {kFilterEphemeris, "ephemeris", "Ephemeris packets"},
     {kFilterElements, "element", "Element packets"},
+    {kFilterOther, "other", "Other packet types"},
 };
 
-constexpr std::array<int, 8> kDefaultFlags{1, 1, 1, 1, 0, 1, 1, 1};
+constexpr std::array<int, kFilterCount> kDefaultFlags{1, 1, 1, 1, 0, 1, 1, 1, 1};
 
 }  // namespace
 
@@ -56,12 +57,12 @@ CMessageFilterDlg::CMessageFilterDlg(QWidget* parent) : QDialog(parent) {
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 }
 
-void CMessageFilterDlg::SetFlags(const std::array<int, 8>& flags) {
+void CMessageFilterDlg::SetFlags(const std::array<int, kFilterCount>& flags) {
   for (std::size_t i = 0; i < boxes_.size(); ++i) boxes_[i]->setChecked(flags[i] != 0);
 }
 
-std::array<int, 8> CMessageFilterDlg::Flags() const {
-  std::array<int, 8> flags{};
+std::array<int, kFilterCount> CMessageFilterDlg::Flags() const {
+  std::array<int, kFilterCount> flags{};
   for (std::size_t i = 0; i < boxes_.size(); ++i) flags[i] = boxes_[i]->isChecked() ? 1 : 0;
   return flags;
 }

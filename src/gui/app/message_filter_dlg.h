@@ -4,6 +4,8 @@
 #include <QDialog>
 #include <array>
 
+#include "decoder/packet_filters.h"
+
 class QCheckBox;
 
 namespace vantrel {
@@ -16,8 +18,8 @@ class CMessageFilterDlg : public QDialog {
 
   // Flags in the document's filter order: message, uplink, downlink,
   // network control, fill, ephemeris, elements, sync.
-  void SetFlags(const std::array<int, 8>& flags);
-  std::array<int, 8> Flags() const;
+  void SetFlags(const std::array<int, kFilterCount>& flags);
+  std::array<int, kFilterCount> Flags() const;
 
   // The Default button: every type on but fill packets; the dialog stays open.
   void OnDefault();

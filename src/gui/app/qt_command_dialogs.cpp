@@ -60,7 +60,7 @@ bool QtCommandDialogs::RunHomeLocation(std::string& latitude, std::string& longi
   return true;
 }
 
-bool QtCommandDialogs::RunMessageFilter(std::array<int, 8>& flags) {
+bool QtCommandDialogs::RunMessageFilter(std::array<int, kFilterCount>& flags) {
   CMessageFilterDlg dlg(parent_);
   dlg.SetFlags(flags);
   if (dlg.exec() != QDialog::Accepted) return false;

@@ -114,8 +114,8 @@ void ChartScreen::Draw(QPainter& painter, CVantrelDoc& doc, const Clock& clock) 
   const QBrush yellowBrush(kMarkerYellow);
   const QFontMetrics metrics = painter.fontMetrics();
   const CTime now = clock.Now();
-  for (int fm = 1; fm <= kSatelliteCount; ++fm) {
-    const SatelliteRecord& record = doc.satellites[fm];
+  for (int fm = 1; fm <= kMaxSatellite; ++fm) {
+    const SatelliteRecord& record = doc.satellites[static_cast<std::size_t>(fm)];
     if (!record.HasRecentPosition(now)) continue;
     const auto point =
         ProjectToChart(doc.homeLatitude, doc.homeLongitude, record.latitude, record.longitude);

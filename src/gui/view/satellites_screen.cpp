@@ -1,5 +1,6 @@
-// Satellites screen: one text row per satellite FM-01..FM-36, 15 pixels
-// apart, with what the decoder has learnt of it.
+// Satellites screen: one text row per satellite FM-01..FM-36, then one for
+// each satellite above 36 heard, 15 pixels apart, with what the decoder has
+// learnt of it.
 #include <QPainter>
 
 #include "view/screens.h"
@@ -10,9 +11,11 @@ void DrawSatellitesScreen(QPainter& painter, const CVantrelDoc& doc) {
   painter.setPen(Qt::black);
   painter.setBackgroundMode(Qt::OpaqueMode);
   painter.setBackground(kBackgroundColour);
-  for (int k = 1; k <= kSatelliteCount; ++k) {
+  int y = 0;
+  for (const int k : ListedSatellites(doc.satellites)) {
     const std::string row = FormatSatelliteRow(k, doc.satellites[static_cast<std::size_t>(k)]);
-    DrawTextAt(painter, 0, 15 * (k - 1), FromCp1252(row));
+    DrawTextAt(painter, 0, y, FromCp1252(row));
+    y += 15;
   }
 }
 
