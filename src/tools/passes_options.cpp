@@ -6,11 +6,15 @@
 #include <cstdio>
 #include <ctime>
 
+#include "iso_time.h"
+
 namespace vantrel::tools {
 
 namespace {
 
 constexpr double kLongestWindowHours = 24.0 * 31.0;
+// 1958-01-01T00:00:00Z: no element set is older.
+constexpr std::time_t kEarliestInstant = -378691200;
 
 bool ParseNumber(const std::string& text, double& value) {
   if (text.empty()) return false;
@@ -40,27 +44,9 @@ const char* const kPassesUsage =
     "east positive) from START (default now) for H hours (default 24).\n";
 
 std::optional<double> ParseIsoInstant(const std::string& text) {
-  std::tm tm{};
-  char separator = 0;
-  int consumed = 0;
-  if (std::sscanf(text.c_str(), "%4d-%2d-%2d%c%2d:%2d:%2d%n", &tm.tm_year, &tm.tm_mon, &tm.tm_mday,
-                  &separator, &tm.tm_hour, &tm.tm_min, &tm.tm_sec, &consumed) != 7 ||
-      (separator != 'T' && separator != 't' && separator != ' ')) {
-    return std::nullopt;
-  }
-  const std::string zone = text.substr(static_cast<std::size_t>(consumed));
-  if (!zone.empty() && zone != "Z" && zone != "z" && zone != "+00:00") return std::nullopt;
-  const std::tm fields = tm;
-  tm.tm_year -= 1900;
-  tm.tm_mon -= 1;
-  const std::time_t t = timegm(&tm);
-  // timegm normalises out-of-range fields; a real date comes back unchanged.
-  if (tm.tm_year != fields.tm_year - 1900 || tm.tm_mon != fields.tm_mon - 1 ||
-      tm.tm_mday != fields.tm_mday || tm.tm_hour != fields.tm_hour || tm.tm_min != fields.tm_min ||
-      tm.tm_sec != fields.tm_sec || fields.tm_year < 1958) {
-    return std::nullopt;
-  }
-  return static_cast<double>(t);
+  const auto t = ParseIsoTime(text);
+  if (!t || *t < kEarliestInstant) return std::nullopt;
+  return static_cast<double>(*t);
 }
 
 std::string FormatIsoInstant(double seconds) {
