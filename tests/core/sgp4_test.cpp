@@ -17,89 +17,62 @@ namespace {
 
 const std::string kVerificationDir = "/usr/lib/python3/dist-packages/sgp4/";
 
+struct Row {
+  double minutes, r[3], v[3];
+};
+
+// One set of the element file with the listing the output file gives for it
+// (both in file order; a number may repeat).
 struct Case {
   std::string line1, line2;
   double start = 0, stop = 0, step = 0;
-};
-
-struct Row {
-  double minutes;
-  double r[3];
-  double v[3];
+  int number = 0;
+  std::vector<Row> rows;
 };
 
 std::vector<Case> ReadCases() {
-  std::ifstream in(kVerificationDir + "SGP4-VER.TLE");
   std::vector<Case> cases;
   std::string line;
-  while (std::getline(in, line)) {
+  for (std::ifstream in(kVerificationDir + "SGP4-VER.TLE"); std::getline(in, line);) {
     if (line.rfind("1 ", 0) == 0) {
-      cases.push_back({line, "", 0, 0, 0});
+      cases.emplace_back().line1 = line;
     } else if (line.rfind("2 ", 0) == 0 && !cases.empty()) {
       cases.back().line2 = line.substr(0, 69);
-      std::istringstream tail(line.substr(69));
-      tail >> cases.back().start >> cases.back().stop >> cases.back().step;
+      std::istringstream(line.substr(69)) >> cases.back().start >> cases.back().stop >>
+          cases.back().step;
+    }
+  }
+  std::size_t n = 0;
+  for (std::ifstream in(kVerificationDir + "tcppver.out"); std::getline(in, line);) {
+    std::istringstream fields(line);
+    Row row{};
+    if (line.find("xx") != std::string::npos) {
+      if (n++ < cases.size()) fields >> cases[n - 1].number;
+    } else if (n > 0 && n <= cases.size() &&
+               fields >> row.minutes >> row.r[0] >> row.r[1] >> row.r[2] >> row.v[0] >> row.v[1] >>
+                   row.v[2]) {
+      cases[n - 1].rows.push_back(row);
     }
   }
   return cases;
 }
 
-struct Listing {
-  int number = 0;
-  std::vector<Row> rows;
-};
-
-// The listings of the output file in file order (a number may repeat).
-std::vector<Listing> ReadExpected() {
-  std::ifstream in(kVerificationDir + "tcppver.out");
-  std::vector<Listing> listings;
-  std::vector<Row>* current = nullptr;
-  std::string line;
-  while (std::getline(in, line)) {
-    std::istringstream fields(line);
-    if (line.find("xx") != std::string::npos) {
-      listings.emplace_back();
-      fields >> listings.back().number;
-      current = &listings.back().rows;
-      continue;
-    }
-    Row row{};
-    if (current && fields >> row.minutes >> row.r[0] >> row.r[1] >> row.r[2] >> row.v[0] >>
-                       row.v[1] >> row.v[2]) {
-      current->push_back(row);
-    }
-  }
-  return listings;
-}
-
-// The times the verification program steps through: epoch, then start to
-// stop by step, the last step cut to stop.
-std::vector<double> Times(const Case& c) {
-  std::vector<double> times{0.0};
-  double t = c.start;
-  if (std::fabs(t) > 1e-8) t -= c.step;
-  while (t < c.stop) {
-    t = std::min(t + c.step, c.stop);
-    times.push_back(t);
-  }
-  return times;
-}
-
 TEST(Sgp4, MatchesTheVerificationSet) {
   const std::vector<Case> cases = ReadCases();
-  const std::vector<Listing> expected = ReadExpected();
   ASSERT_GE(cases.size(), 33u) << "python3-sgp4's verification files are missing";
-  ASSERT_EQ(cases.size(), expected.size());
   int compared = 0;
   int errorsSeen = 0;
-  for (std::size_t n = 0; n < cases.size(); ++n) {
-    const Case& c = cases[n];
+  for (const Case& c : cases) {
     std::string parseError;
     const auto elements = ParseElementSet("", c.line1, c.line2, &parseError);
     ASSERT_TRUE(elements) << c.line1 << ": " << parseError;
-    ASSERT_EQ(elements->catalogNumber, expected[n].number);
-    const std::vector<Row>& rows = expected[n].rows;
-    const std::vector<double> times = Times(c);
+    ASSERT_EQ(elements->catalogNumber, c.number);
+    const std::vector<Row>& rows = c.rows;
+    // The times the verification program steps through: epoch, then start to
+    // stop by step, the last step cut to stop.
+    std::vector<double> times{0.0};
+    for (double t = std::fabs(c.start) > 1e-8 ? c.start - c.step : c.start; t < c.stop;)
+      times.push_back(t = std::min(t + c.step, c.stop));
     const Sgp4 model(*elements);
     // The program lists only the times before the model fails; a set that
     // fails at epoch lists one stale line.

@@ -39,13 +39,12 @@ class PassesTool : public ::testing::Test {
     const std::string command = "cd " + dir_.string() + " && XDG_CONFIG_HOME=" + dir_.string() +
                                 " \"$VANTREL_BIN_DIR/vantrel-passes\" " + args + " > out 2> err";
     const int raw = std::system(command.c_str());
-    out_ = Read(dir_ / "out");
-    err_ = Read(dir_ / "err");
+    const auto read = [&](const char* name) {
+      std::ifstream in(dir_ / name, std::ios::binary);
+      return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    out_ = read("out"), err_ = read("err");
     return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  }
-  static std::string Read(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   }
 
   fs::path dir_;
