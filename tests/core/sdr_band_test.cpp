@@ -142,11 +142,6 @@ TEST(SdrBand, ChannelsAreCappedStrongestFirst) {
   })) << "the strongest carrier has no channel";
 }
 
-std::vector<std::uint8_t> ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
-
 std::vector<std::string> Hex(const std::vector<sdr::SdrPacket>& packets) {
   std::vector<std::string> got;
   for (const auto& p : packets) {
@@ -165,7 +160,8 @@ TEST(SdrBand, RealRecordingsGiveAllTheirPacketsAnywhereInTheBand) {
   const std::string dir =
       std::string(std::getenv("VANTREL_SOURCE_DIR")) + "/tests/data/recordings/";
   for (const std::string pass : {"pass-21cma", "pass-2019"}) {
-    const auto bytes = ReadFile(dir + pass + "-9600.cf32");
+    std::ifstream recording(dir + pass + "-9600.cf32", std::ios::binary);
+    const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(recording), {}};
     ASSERT_FALSE(bytes.empty()) << pass;
     std::ifstream list(dir + pass + ".packets");
     const std::vector<std::string> expected{std::istream_iterator<std::string>(list), {}};

@@ -27,19 +27,12 @@ QString Gdbus(const QProcessEnvironment& env, const QString& call) {
              : "error: " + QString::fromUtf8(p.readAllStandardError()).trimmed();
 }
 
-// The calls a user would make: GetSatData or GetSatelliteData, and a method of the bus itself
-// about the name.
+// The calls a user would make: GetSatData or GetSatelliteData.
 QString SatData(int satellite, int item, const char* method = "GetSatData") {
   return QString::asprintf(
       "call --session --dest Vantrel.Document --object-path /Vantrel/Document --method "
       "Vantrel.Document.%s -- %d %d",
       method, satellite, item);
-}
-QString AboutName(const char* method) {
-  return QString::asprintf(
-      "call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus --method "
-      "org.freedesktop.DBus.%s Vantrel.Document",
-      method);
 }
 
 bool ProcessGone(qint64 pid) {
@@ -107,7 +100,10 @@ TEST_F(Automation, CallWithNoProgramRunningStartsOneForAutomation) {
   ASSERT_TRUE(bus.ok());
   EXPECT_EQ(Gdbus(bus.Environment(), SatData(3, 0)), "(<'FM-03'>,)");
 
-  const QString owner = Gdbus(bus.Environment(), AboutName("GetConnectionUnixProcessID"));
+  const QString owner = Gdbus(bus.Environment(),
+                              "call --session --dest org.freedesktop.DBus --object-path "
+                              "/org/freedesktop/DBus --method "
+                              "org.freedesktop.DBus.GetConnectionUnixProcessID Vantrel.Document");
   const QRegularExpressionMatch pid = QRegularExpression(R"(\(uint32 (\d+),\))").match(owner);
   ASSERT_TRUE(pid.hasMatch()) << owner.toStdString();
   const qint64 programPid = pid.captured(1).toLongLong();

@@ -36,16 +36,22 @@ inline std::vector<std::string> FileLines(const std::filesystem::path& path) {
   return lines;
 }
 
-// A port nothing listens on: the kernel picks one for a socket bound to port 0.
-inline int FreePort() {
-  const int listener = socket(AF_INET, SOCK_STREAM, 0);
+// Binds fd to a loopback port the kernel picks (port 0) and returns that port.
+inline int BindLoopback(int fd) {
   sockaddr_in address{
       .sin_family = AF_INET, .sin_port = 0, .sin_addr = {htonl(INADDR_LOOPBACK)}, .sin_zero = {}};
   socklen_t length = sizeof address;
-  bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
-  getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
-  close(listener);
+  bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+  getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
   return ntohs(address.sin_port);
+}
+
+// A port nothing listens on.
+inline int FreePort() {
+  const int listener = socket(AF_INET, SOCK_STREAM, 0);
+  const int port = BindLoopback(listener);
+  close(listener);
+  return port;
 }
 
 // The broker's files and whatever else the test puts there live in dir,
