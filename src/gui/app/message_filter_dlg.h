@@ -17,7 +17,7 @@ class CMessageFilterDlg : public QDialog {
   explicit CMessageFilterDlg(QWidget* parent = nullptr);
 
   // Flags in the document's filter order: message, uplink, downlink,
-  // network control, fill, ephemeris, elements, sync.
+  // network control, fill, ephemeris, elements, sync, other types.
   void SetFlags(const std::array<int, kFilterCount>& flags);
   std::array<int, kFilterCount> Flags() const;
 
@@ -25,7 +25,7 @@ class CMessageFilterDlg : public QDialog {
   void OnDefault();
 
  private:
-  std::array<QCheckBox*, 8> boxes_{};
+  std::array<QCheckBox*, kFilterCount> boxes_{};
 };
 
 }  // namespace vantrel
