@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 
 #include "document/commands.h"
 #include "document/home_location.h"
@@ -139,6 +140,14 @@ class ScriptedDialogs final : public CommandDialogs {
     elevations.erase(elevations.begin());
     return true;
   }
+  TleUpdateChoice RunTleUpdate(TleUpdateSettings& settings, const std::string&) override {
+    if (tleUpdates.empty()) return TleUpdateChoice::Cancel;
+    const auto [choice, typedSettings] = tleUpdates.front();
+    tleUpdates.erase(tleUpdates.begin());
+    settings = typedSettings;
+    return choice;
+  }
+  std::vector<std::pair<TleUpdateChoice, TleUpdateSettings>> tleUpdates;
   std::vector<double> elevations;
   std::vector<std::string> shown;
   std::string typedLatitude = "N37 11.1", typedLongitude = "W8 36.0";
@@ -232,6 +241,31 @@ TEST_F(Commands, PassMinimumElevationOutsideItsRangeIsRefused) {
   EXPECT_EQ(host.messages, std::vector<std::string>(3, kBadPassElevation));
   EXPECT_EQ(doc_.passMinElevation, 12.5);
   EXPECT_EQ(host.redraws, 1);
+  doc_.SetHost(nullptr);
+}
+
+// Addresses that cannot be fetched are offered again; only "Update now" starts an update.
+TEST_F(Commands, TleUpdateAddressesAreCheckedAndUpdateNowStartsOne) {
+  FakeHost host;
+  ScriptedDialogs dialogs;
+  doc_.SetHost(&host);
+  EXPECT_EQ(std::tie(doc_.tleUpdate.urls, doc_.tleUpdate.hours),
+            std::make_tuple(std::string(kDefaultTleUrl), 24));
+  using C = TleUpdateChoice;
+  dialogs.tleUpdates = {{C::Ok, {"ftp://x/a.tle", 6}},
+                        {C::UpdateNow, {"https://x/a.tle", 6}},
+                        {C::Cancel, {"", 0}},
+                        {C::Ok, {"", 0}}};
+  RunDocumentCommand(doc_, dialogs, cmd::kTleUpdate);
+  EXPECT_EQ(host.messages, std::vector<std::string>{
+                               "TLE update: ftp://x/a.tle is not an http:// or https:// address."});
+  EXPECT_EQ(std::tie(doc_.tleUpdate.urls, doc_.tleUpdate.hours, host.tleUpdatesStarted),
+            std::make_tuple(std::string("https://x/a.tle"), 6, 1));
+  RunDocumentCommand(doc_, dialogs, cmd::kTleUpdate);
+  EXPECT_EQ(doc_.tleUpdate.urls, "https://x/a.tle");
+  RunDocumentCommand(doc_, dialogs, cmd::kTleUpdate);
+  EXPECT_EQ(std::tie(doc_.tleUpdate.urls, doc_.tleUpdate.hours, host.tleUpdatesStarted),
+            std::make_tuple(std::string(), 0, 1));
   doc_.SetHost(nullptr);
 }
 

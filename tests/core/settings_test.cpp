@@ -42,7 +42,7 @@ TEST_F(Settings, AllValuesInStoredOrderWithTheirKindsAndBackByteForByte) {
       }() +
       "LogDirectory T TleFile T Demodulator I FeedEnable I FeedHost T FeedPort I FeedTopic T "
       "FeedStation T FeedUser T FeedPassword T FeedTls I SdrCentre D SdrRate D SdrAutoGain I "
-      "SdrGain D SdrSource T PassMinElevation D bOther I");
+      "SdrGain D SdrSource T PassMinElevation D TleUpdateUrls T TleUpdateHours I bOther I");
   std::vector<std::string> names;
   std::string kinds;
   for (std::string name, kind; table >> name >> kind;) names.push_back(name), kinds += kind;

@@ -27,9 +27,11 @@ class FakeHost final : public DocumentHost {
   void ShowMessage(const std::string& text) override { messages.push_back(text); }
   void ClearTrackHistory() override { ++historyClears; }
   void ShowStatus(const std::string& text) override { statuses.push_back(text); }
+  void StartTleUpdate() override { ++tleUpdatesStarted; }
 
   int redraws = 0;
   int historyClears = 0;
+  int tleUpdatesStarted = 0;
   std::vector<std::string> titles, messages, statuses;
   std::map<std::uint32_t, std::pair<int, int>> timers;  // id -> event, period
   std::vector<std::uint32_t> killed;

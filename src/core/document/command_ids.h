@@ -29,6 +29,7 @@ inline constexpr int kViewSpectrum = 32794;
 inline constexpr int kNetworkFeed = 32795;
 inline constexpr int kViewPasses = 32796;
 inline constexpr int kPassOptions = 32797;
+inline constexpr int kTleUpdate = 32798;
 
 inline constexpr int kFileNew = 57600;
 inline constexpr int kFileOpen = 57601;

@@ -120,6 +120,20 @@ void OnTleEnable(CVantrelDoc& doc) {
   doc.host().UpdateAllViews();
 }
 
+void OnTleUpdate(CVantrelDoc& doc, CommandDialogs& dialogs) {
+  TleUpdateSettings settings = doc.tleUpdate;
+  TleUpdateChoice choice;
+  for (;;) {
+    choice = dialogs.RunTleUpdate(settings, doc.tleFile);
+    if (choice == TleUpdateChoice::Cancel) return;
+    const std::string problem = CheckTleUrls(settings.urls);
+    if (problem.empty()) break;
+    doc.host().ShowMessage("TLE update: " + problem + ".");
+  }
+  doc.tleUpdate = settings;
+  if (choice == TleUpdateChoice::UpdateNow) doc.host().StartTleUpdate();
+}
+
 void OnSdrOptions(CVantrelDoc& doc, CommandDialogs& dialogs) {
   sdr::SdrTuning tuning = doc.sdrTuning;
   if (!dialogs.RunSdrOptions(tuning)) return;
@@ -221,6 +235,9 @@ bool RunDocumentCommand(CVantrelDoc& doc, CommandDialogs& dialogs, int id) {
       return true;
     case cmd::kTleEnable:
       OnTleEnable(doc);
+      return true;
+    case cmd::kTleUpdate:
+      OnTleUpdate(doc, dialogs);
       return true;
     case cmd::kDemodulatorClassic:
       OnDemodulator(doc, kDemodulatorClassic);

@@ -42,6 +42,10 @@ void OnFilter(CVantrelDoc& doc, CommandDialogs& dialogs);
 void OnTrackHistory(CVantrelDoc& doc);
 void OnTleDefine(CVantrelDoc& doc, CommandDialogs& dialogs);
 void OnTleEnable(CVantrelDoc& doc);
+// Options > TLE > Update from the web: the URLs and interval; "Update now"
+// also starts an update. Addresses that cannot be fetched are refused with a
+// message and offered again.
+void OnTleUpdate(CVantrelDoc& doc, CommandDialogs& dialogs);
 // Options > SDR: the tuning used at the next Start of an SDR source.
 void OnSdrOptions(CVantrelDoc& doc, CommandDialogs& dialogs);
 // Options > Demodulator: radio items; the choice takes effect at once.

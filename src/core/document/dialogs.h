@@ -9,6 +9,7 @@
 
 #include "decoder/packet_filters.h"
 #include "feed/feed_settings.h"
+#include "orbit/tle_update.h"
 #include "sdr/sdr_input.h"
 
 namespace vantrel {
@@ -17,6 +18,9 @@ inline constexpr const char* kLogDirectoryChooserTitle =
     "Choose the directory for log and wave files";
 inline constexpr const char* kTleChooserTitle =
     "Choose the two-line element file for the Orbcomm satellites";
+
+// How the TLE update dialog was closed.
+enum class TleUpdateChoice { Cancel, Ok, UpdateNow };
 
 class CommandDialogs {
  public:
@@ -54,6 +58,12 @@ class CommandDialogs {
 
   // Options > Passes over the minimum elevation in degrees; true on OK.
   virtual bool RunPassOptions(double&) { return false; }
+
+  // Options > TLE > Update from the web over the URLs and interval; tleFile
+  // is the file an update replaces (empty: none chosen yet).
+  virtual TleUpdateChoice RunTleUpdate(TleUpdateSettings&, const std::string& /*tleFile*/) {
+    return TleUpdateChoice::Cancel;
+  }
 };
 
 // Every dialog cancelled and no mixer; for tools and tests that do not care.

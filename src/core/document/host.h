@@ -24,6 +24,8 @@ class DocumentHost {
   virtual void ClearTrackHistory() = 0;
   // One line in the status bar about what the program did by itself.
   virtual void ShowStatus(const std::string&) {}
+  // Starts downloading the TLE file now (Options > TLE > Update from the web).
+  virtual void StartTleUpdate() {}
 };
 
 class NullHost : public DocumentHost {

@@ -62,6 +62,8 @@ void VisitSettings(CVantrelDoc& doc, Visitor& visit) {
   visit.Text("SdrSource", doc.sdrSource);
   // Passes.
   visit.Double("PassMinElevation", doc.passMinElevation, kMinPassElevation, kMaxPassElevation);
+  visit.Text("TleUpdateUrls", doc.tleUpdate.urls);
+  visit.Integer("TleUpdateHours", doc.tleUpdate.hours, 0, kMaxTleUpdateHours);
   // Today's downlink: other packet types, and satellites above 36 under keys
   // of their own that a reader of Sat01..Sat36 passes over.
   visit.Integer(kFilterNames[kFilterOther], doc.filters[kFilterOther], 0, 1);

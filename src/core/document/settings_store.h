@@ -45,7 +45,7 @@ class SettingsStore {
   virtual bool Close() = 0;
 };
 
-// The 63 value names in the order load and save visit them; records of
+// The value names in the order load and save visit them; records of
 // satellites above 36 ("Sat37" .. "Sat255") follow, for those heard.
 const std::vector<std::string>& SettingNames();
 

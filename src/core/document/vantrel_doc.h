@@ -20,6 +20,7 @@
 #include "document/host.h"
 #include "document/satellite_record.h"
 #include "feed/feed_settings.h"
+#include "orbit/tle_update.h"
 #include "sdr/sdr_input.h"
 #include "sdr/spectrum_snapshot.h"
 #include "vantrel_version.h"
@@ -179,6 +180,8 @@ class CVantrelDoc {
   std::string tleFile;
   // The Passes screen lists passes that climb at least this high (degrees).
   double passMinElevation = 0.0;
+  // Where and how often Options > TLE > Update from the web fetches the TLE file.
+  TleUpdateSettings tleUpdate;
   int lastSatellite = 0;
   // Where the network feed publishes; the desktop program runs it while enabled.
   FeedSettings feed;

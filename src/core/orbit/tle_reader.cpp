@@ -61,7 +61,16 @@ TleFileContents ReadTleFile(const std::string& path) {
   }
   const std::string bytes = ReadBounded(path, &contents.error);
   if (!contents.error.empty()) return contents;
+  return ParseTleText(bytes, path);
+}
 
+TleFileContents ParseTleText(const std::string& bytes, const std::string& source) {
+  TleFileContents contents;
+  const std::string& path = source;
+  if (bytes.size() > kMaxTleFileBytes) {
+    contents.error = path + ": larger than " + std::to_string(kMaxTleFileBytes >> 20) + " MiB";
+    return contents;
+  }
   std::vector<std::string> lines;
   std::size_t lineNumber = 0;
   for (std::size_t at = 0; at < bytes.size();) {

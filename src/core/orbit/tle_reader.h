@@ -32,6 +32,10 @@ struct TleFileContents {
 // is refused whole. Never waits on a pipe or device.
 TleFileContents ReadTleFile(const std::string& path);
 
+// The sets of text held in memory, bounded as a file is; source names it in
+// the error.
+TleFileContents ParseTleText(const std::string& bytes, const std::string& source);
+
 // Calls onSet for each set ReadTleFile finds. Returns false when the file
 // cannot be read (nothing is called then).
 bool ForEachTleSet(const std::string& path, const std::function<void(const TleSet&)>& onSet);
