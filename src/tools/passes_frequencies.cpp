@@ -9,13 +9,13 @@
 
 namespace vantrel::tools {
 
-std::array<double, kSatelliteCount + 1> KnownDownlinks() {
-  std::array<double, kSatelliteCount + 1> mhz{};
+std::array<double, kMaxSatellite + 1> KnownDownlinks() {
+  std::array<double, kMaxSatellite + 1> mhz{};
   QtSettingsStore store;
   bool existed = false;
   if (!QFileInfo::exists(store.filePath()) || !store.Open(existed)) return mhz;
-  for (int n = 1; n <= kSatelliteCount; ++n) {
-    char name[8];
+  for (int n = 1; n <= kMaxSatellite; ++n) {
+    char name[16];
     std::snprintf(name, sizeof name, "Sat%02d", n);
     const auto bytes = store.ReadBytes(name, SettingKind::Record);
     if (!bytes || bytes->size() != sizeof(SatelliteRecord)) continue;

@@ -8,8 +8,9 @@
 
 namespace vantrel::tools {
 
-// MHz by FM number (1..36); 0 where the table has not heard the satellite
-// or there is no settings file.
-std::array<double, kSatelliteCount + 1> KnownDownlinks();
+// MHz by FM number (1..255: FM-01..FM-36 and every satellite above them the
+// settings hold); 0 where the table has not heard the satellite or there is
+// no settings file.
+std::array<double, kMaxSatellite + 1> KnownDownlinks();
 
 }  // namespace vantrel::tools

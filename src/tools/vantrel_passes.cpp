@@ -34,7 +34,7 @@ std::string Duration(double seconds) {
   return text;
 }
 
-void PrintTable(const PassTable& table, const std::array<double, kSatelliteCount + 1>& downlink) {
+void PrintTable(const PassTable& table, const std::array<double, kMaxSatellite + 1>& downlink) {
   std::printf("%-19s  %-20s  %-20s  %6s  %6s  %6s  %8s  %s\n", "AOS (local)", "AOS (UTC)",
               "Satellite", "Max el", "AOS az", "LOS az", "Duration", "Downlink MHz");
   for (const SatellitePass& sp : table.passes) {
@@ -51,7 +51,7 @@ void PrintTable(const PassTable& table, const std::array<double, kSatelliteCount
   }
 }
 
-void PrintJson(const PassTable& table, const std::array<double, kSatelliteCount + 1>& downlink) {
+void PrintJson(const PassTable& table, const std::array<double, kMaxSatellite + 1>& downlink) {
   auto round = [](double v, double scale) { return std::round(v * scale) / scale; };
   for (const SatellitePass& sp : table.passes) {
     const Pass& p = sp.pass;
@@ -100,7 +100,7 @@ int main(int argc, char** argv) {
   for (const std::string& problem : table.problems) {
     std::fprintf(stderr, "vantrel-passes: %s\n", problem.c_str());
   }
-  std::array<double, kSatelliteCount + 1> downlink{};
+  std::array<double, kMaxSatellite + 1> downlink{};
 #ifdef VANTREL_SETTINGS
   downlink = KnownDownlinks();
 #endif

@@ -18,7 +18,7 @@ namespace {
 namespace fs = std::filesystem;
 
 const char* const kSets =
-    "ORBCOMM FM 5\n"
+    "ORBCOMM FM109\n"
     "1 40000U 26001A   26339.24729127  .00000100  00000-0  68798-4 0  9993\n"
     "2 40000  44.8821 216.2726 0007562 279.4783 275.1880 14.20834726    18\n"
     "MOLNIYA\n"
@@ -52,10 +52,10 @@ class PassesTool : public ::testing::Test {
 };
 
 TEST_F(PassesTool, ListsPassesAsJsonAndTable) {
-  // The satellite table has heard FM-05 on 137.5 MHz.
+  // The satellite table has heard FM109 (a key of its own above FM-36) on 137.5 MHz.
   fs::create_directories(dir_ / "Vantrel");
   std::ofstream(dir_ / "Vantrel" / "Vantrel.conf")
-      << "[General]\nSat05=0000000000306140" << std::string(48, '0') << "\n";
+      << "[General]\nSat109=0000000000306140" << std::string(48, '0') << "\n";
   const std::string args =
       "--tle sets.tle --home 52.5,-1.25 --start 2026-12-05T00:00:00Z --hours 12 --min-elevation 5";
   ASSERT_EQ(Run(args + " --json"), 0) << err_;
@@ -78,7 +78,7 @@ TEST_F(PassesTool, ListsPassesAsJsonAndTable) {
     EXPECT_GE(pass.at("max_elevation").get<double>(), 5.0);
     EXPECT_LT(pass.at("aos_azimuth").get<double>(), 360.0);
     EXPECT_GE(pass.at("los_azimuth").get<double>(), 0.0);
-    if (pass.at("satellite") == "ORBCOMM FM 5") {
+    if (pass.at("satellite") == "ORBCOMM FM109") {
       sawLow = true;
       EXPECT_EQ(pass.at("downlink_mhz"), 137.5);
     } else {

@@ -25,7 +25,7 @@ int FmNumberOfSetName(const std::string& name) {
   }
   if (digits == 0 || (i < compact.size() && std::isdigit(static_cast<unsigned char>(compact[i]))))
     return 0;
-  return number >= 1 && number <= kSatelliteCount ? number : 0;
+  return number >= 1 && number <= kMaxSatellite ? number : 0;
 }
 
 PassTable ComputePassTable(const std::string& tlePath, const Observer& home, double start,

@@ -11,7 +11,7 @@ namespace vantrel {
 
 struct SatellitePass {
   std::string satellite;  // the set's name line, trimmed
-  int fm = 0;             // the satellite table's number (1..36), 0 when none
+  int fm = 0;             // the satellite table's number (1..255), 0 when none
   Pass pass;
 };
 
@@ -27,7 +27,7 @@ PassTable ComputePassTable(const std::string& tlePath, const Observer& home, dou
                            double end, double minElevation);
 
 // The satellite table's number of a set name such as "ORBCOMM FM 5" or
-// "FM-05"; 0 when the name has no FM number in 1..36.
+// "FM-05"; 0 when the name has no FM number in 1..255.
 int FmNumberOfSetName(const std::string& name);
 
 }  // namespace vantrel
