@@ -135,8 +135,11 @@ TleUpdateResult ApplyTleDownloads(const std::string& path,
   std::error_code ec;
   fs::path target(path);
   // A link keeps pointing at the file it names; that file is replaced.
-  if (fs::is_symlink(target, ec)) target = fs::weakly_canonical(target, ec);
-  if (ec) return Failed("cannot follow " + path + ": " + ec.message(), urls);
+  struct stat link {};
+  if (::lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
+    target = fs::weakly_canonical(target, ec);
+    if (ec) return Failed("cannot follow " + path + ": " + ec.message(), urls);
+  }
   if (!target.parent_path().empty()) fs::create_directories(target.parent_path(), ec);
 
   std::string error;
