@@ -23,6 +23,7 @@ constexpr Entry kStrings[] = {
     {cmd::kOutputLog, "Toggle log file saving"},
     {cmd::kOutputRaw, "Toggle Raw file saving"},
     {cmd::kNetworkFeed, "Publish every packet to an MQTT broker"},
+    {cmd::kTleUpdate, "Keep the TLE file fresh from the web, or fetch it now"},
     {cmd::kHome, "Define Home location"},
     {cmd::kLogDirectory, "Define the directory for log files"},
     {cmd::kMixer, "Open the audio mixer"},

@@ -8,11 +8,13 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
+#include <cstdio>
 
 #include "app/command_strings.h"
 #include "app/icons.h"
 #include "app/qt_command_dialogs.h"
 #include "app/qt_document_host.h"
+#include "app/tle_update_runner.h"
 #include "document/command_ids.h"
 #include "document/commands.h"
 #include "view/vantrel_view.h"
@@ -67,6 +69,17 @@ CMainFrame::CMainFrame(CVantrelDoc& doc, QString versionText, QWidget* parent)
   auto* feedTimer = new QTimer(this);
   connect(feedTimer, &QTimer::timeout, this, syncFeed);
   feedTimer->start(kFeedSyncMs);
+
+  // TLE updates end in one status line, also on standard error for
+  // unattended stations.
+  tleUpdates_ = new TleUpdateRunner(
+      doc_,
+      [this](const QString& notice) {
+        std::fprintf(stderr, "%s\n", notice.toLocal8Bit().constData());
+        statusBar()->showMessage(notice);
+      },
+      this);
+  host_->SetTleUpdateStarter([this] { tleUpdates_->UpdateNow(); });
 }
 
 CMainFrame::~CMainFrame() = default;
@@ -140,6 +153,7 @@ void CMainFrame::CreateMenus() {
   QMenu* tle = addSub(options, "TLE");
   tle->addAction(MakeAction(cmd::kTleDefine, "Define"));
   tle->addAction(MakeAction(cmd::kTleEnable, "Enable"));
+  tle->addAction(MakeAction(cmd::kTleUpdate, "Update from the web..."));
   options->addAction(MakeAction(cmd::kPassOptions, "Passes..."));
   QMenu* demodulator = addSub(options, "Demodulator");
   auto* demodulators = new QActionGroup(this);  // radio items

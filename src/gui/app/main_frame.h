@@ -23,6 +23,7 @@ namespace vantrel {
 
 class CVantrelView;
 class QtDocumentHost;
+class TleUpdateRunner;
 
 class CMainFrame : public QMainWindow {
   Q_OBJECT
@@ -35,6 +36,8 @@ class CMainFrame : public QMainWindow {
   QtDocumentHost& host() const { return *host_; }
   QToolBar* toolBar() const { return toolBar_; }
   QLabel* polarityPane() const { return polarityPane_; }
+  // Options > TLE > Update from the web; its schedule is started by the program.
+  TleUpdateRunner& tleUpdates() const { return *tleUpdates_; }
   // The action of a command id (menu item, button or accelerator), or null.
   QAction* action(int id) const { return actions_.value(id, nullptr); }
 
@@ -71,6 +74,7 @@ class CMainFrame : public QMainWindow {
   QToolBar* toolBar_ = nullptr;
   QLabel* polarityPane_ = nullptr;
   std::unique_ptr<FeedRunner> feed_;
+  TleUpdateRunner* tleUpdates_ = nullptr;
 };
 
 }  // namespace vantrel

@@ -10,6 +10,7 @@
 #include "app/home_location_dlg.h"
 #include "app/message_filter_dlg.h"
 #include "app/network_feed_dlg.h"
+#include "app/tle_update_dlg.h"
 #include "app/sdr_options_dlg.h"
 #include "document/vantrel_doc.h"
 
@@ -66,6 +67,16 @@ bool QtCommandDialogs::RunMessageFilter(std::array<int, kFilterCount>& flags) {
   if (dlg.exec() != QDialog::Accepted) return false;
   flags = dlg.Flags();
   return true;
+}
+
+TleUpdateChoice QtCommandDialogs::RunTleUpdate(TleUpdateSettings& settings,
+                                               const std::string& tleFile) {
+  TleUpdateDlg dlg(QString::fromStdString(tleFile), parent_);
+  dlg.SetSettings(settings);
+  const int result = dlg.exec();
+  if (result == QDialog::Rejected) return TleUpdateChoice::Cancel;
+  settings = dlg.Settings();
+  return result == TleUpdateDlg::kUpdateNow ? TleUpdateChoice::UpdateNow : TleUpdateChoice::Ok;
 }
 
 bool QtCommandDialogs::RunNetworkFeed(FeedSettings& settings) {

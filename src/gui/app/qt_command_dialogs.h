@@ -35,6 +35,7 @@ class QtCommandDialogs final : public CommandDialogs {
   bool LaunchMixer(int soundCardSlot) override;
   bool RunSdrOptions(sdr::SdrTuning& tuning) override;
   bool RunPassOptions(double& minElevation) override;
+  TleUpdateChoice RunTleUpdate(TleUpdateSettings& settings, const std::string& tleFile) override;
 
  private:
   QWidget* parent_;

@@ -25,6 +25,10 @@ class QtDocumentHost final : public DocumentHost {
   void ShowMessage(const std::string& text) override;
   void ClearTrackHistory() override;
   void ShowStatus(const std::string& text) override;
+  void StartTleUpdate() override {
+    if (startTleUpdate_) startTleUpdate_();
+  }
+  void SetTleUpdateStarter(std::function<void()> start) { startTleUpdate_ = std::move(start); }
   // The same message box for the program's own (UTF-8) texts.
   void ShowText(const QString& text);
 
@@ -35,6 +39,7 @@ class QtDocumentHost final : public DocumentHost {
   QPointer<QWidget> frame_;
   QPointer<CVantrelView> view_;
   std::function<void(const QString&)> sink_;
+  std::function<void()> startTleUpdate_;
 };
 
 }  // namespace vantrel

@@ -8,6 +8,7 @@
 #include "app/icons.h"
 #include "app/main_frame.h"
 #include "app/qt_document_host.h"
+#include "app/tle_update_runner.h"
 #include "app/termination_signals.h"
 #include "document/command_ids.h"
 #include "view/vantrel_view.h"
@@ -51,6 +52,7 @@ bool CVantrelApp::InitInstance() {
   const QString globe = FindDataFile("globe.dat");
   frame_->view()->LoadGlobe(globe.isEmpty() ? programDirectory + "globe.dat" : globe.toStdString());
   frame_->show();
+  frame_->tleUpdates().StartSchedule();
 
   // Capture is stopped at start unless asked for on the command line; a
   // station started so keeps trying until its input is there, also while
