@@ -63,22 +63,27 @@ void TleDownloader::FetchNext() {
   request.setHeader(QNetworkRequest::UserAgentHeader, "Vantrel/" VANTREL_VERSION);
   request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                        QNetworkRequest::NoLessSafeRedirectPolicy);
-  reply_ = network_->get(request);
+  QNetworkReply* reply = network_->get(request);
+  reply_ = reply;
   transferTimer_->start(limits_.transferMs);
+  // Signals of a reply already given up are ignored.
   // A length announced beyond the limit is refused before the body comes.
-  connect(reply_, &QNetworkReply::metaDataChanged, this, [this] {
-    const QVariant length = reply_->header(QNetworkRequest::ContentLengthHeader);
-    if (length.isValid() && length.toLongLong() > limits_.maxBytes)
+  connect(reply, &QNetworkReply::metaDataChanged, this, [this, reply] {
+    const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
+    if (reply == reply_ && length.isValid() && length.toLongLong() > limits_.maxBytes)
       Fail("larger than " + std::to_string(limits_.maxBytes >> 20) + " MiB");
   });
-  connect(reply_, &QNetworkReply::readyRead, this, [this] {
+  connect(reply, &QNetworkReply::readyRead, this, [this, reply] {
+    if (reply != reply_) return;
     std::string& body = downloads_.back().body;
-    const QByteArray bytes = reply_->read(limits_.maxBytes + 1 - static_cast<qint64>(body.size()));
+    const QByteArray bytes = reply->read(limits_.maxBytes + 1 - static_cast<qint64>(body.size()));
     body.append(bytes.constData(), static_cast<std::size_t>(bytes.size()));
     if (static_cast<qint64>(body.size()) > limits_.maxBytes)
       Fail("larger than " + std::to_string(limits_.maxBytes >> 20) + " MiB");
   });
-  connect(reply_, &QNetworkReply::finished, this, &TleDownloader::OnFinished);
+  connect(reply, &QNetworkReply::finished, this, [this, reply] {
+    if (reply == reply_) OnFinished();
+  });
 }
 
 void TleDownloader::Fail(const std::string& reason) {
