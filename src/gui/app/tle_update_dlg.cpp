@@ -19,8 +19,8 @@ constexpr std::pair<int, const char*> kIntervals[] = {
 }  // namespace
 
 QString DefaultTleFile() {
-  return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-         "/Vantrel/orbcomm.tle";
+  const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+  return data.isEmpty() ? QString() : data + "/Vantrel/orbcomm.tle";
 }
 
 TleUpdateDlg::TleUpdateDlg(const QString& tleFile, QWidget* parent) : QDialog(parent) {

@@ -30,7 +30,7 @@ class TleUpdateDlg : public QDialog {
 };
 
 // Where an update writes when no TLE file has been chosen: the user's data
-// folder, usually ~/.local/share/Vantrel/orbcomm.tle.
+// folder, usually ~/.local/share/Vantrel/orbcomm.tle; empty without one.
 QString DefaultTleFile();
 
 }  // namespace vantrel

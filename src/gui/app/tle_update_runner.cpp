@@ -68,6 +68,11 @@ void TleUpdateRunner::CheckSchedule() {
 void TleUpdateRunner::Apply(std::vector<TleDownload> downloads) {
   const bool chosen = !doc_.tleFile.empty();
   const std::string path = chosen ? doc_.tleFile : DefaultTleFile().toStdString();
+  if (path.empty()) {
+    running_ = false;
+    notify_("TLE update: there is no data folder for a TLE file; choose one with TLE > Define");
+    return;
+  }
   // Writing, flushing and reading back the file happen off the window's
   // thread; the result comes back through the event loop.
   auto write = [this, path, chosen, downloads = std::move(downloads)] {
