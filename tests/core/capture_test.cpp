@@ -8,6 +8,7 @@
 
 #include "audio/wave_queue.h"
 #include "document/vantrel_doc.h"
+#include "sdr/sdr_receiver.h"
 #include "synth/band_synth.h"
 #include "support/fake_host.h"
 
@@ -47,6 +48,7 @@ class FakeWaveIn final : public WaveIn {
   }
   void Fill(std::vector<std::uint8_t> audio) { queue.Fill(audio.data(), audio.size()); }
   void Fail(int code) { ReportFailure(code); }
+  void End() { ReportEnd(); }
 
   Strings names, calls;
   int capsFailsFor = -1, openResult = kWaveOk, startResult = kWaveOk;
@@ -120,6 +122,22 @@ TEST_F(Capture, StartPollAndStop) {
   const int current = doc_.currentCaptureBuffer;
   doc_.PollCapture();  // a tick queued before the timers died touches nothing
   EXPECT_EQ(doc_.currentCaptureBuffer, current);
+  EXPECT_TRUE(host_.messages.empty());
+}
+
+// A recording played as the input ends: the seconds still waiting in done
+// buffers are decoded, capture stops and the status line says so once.
+TEST_F(Capture, ARecordingThatEndsIsDecodedToItsEndThenStopsAndSaysSo) {
+  doc_.StartCapture();
+  for (int level : {11, 12, 13}) PlaySecond(level);
+  doc_.PollCapture();  // one buffer a tick: two are still done and waiting
+  wave_.End();
+  EXPECT_EQ(std::tuple(+doc_.processingBuffer.front(), doc_.captureRunning, wave_.open),
+            std::tuple(13, 0, false));
+  EXPECT_EQ(host_.statuses, Strings{kRecordingEndedText});
+  EXPECT_EQ(host_.titles.back(), kStopped);
+  wave_.End();  // told again after the stop: nothing more
+  EXPECT_EQ(host_.statuses.size(), 1u);
   EXPECT_TRUE(host_.messages.empty());
 }
 
@@ -199,18 +217,20 @@ TEST_F(Capture, EachStartFailureShowsItsMessageAndChangesNothing) {
   EXPECT_FALSE(wave_.open);
 }
 
-// An SDR receiver that hands over a band at once and is then unplugged.
+// An SDR receiver that hands over a band at once and is then unplugged, or
+// a recording of one that then ends.
 class FakeSdrInput final : public sdr::SdrInput {
  public:
   struct Reader final : sdr::BandReader {
     double sampleRate() const override { return 9600.0; }
     std::optional<double> centreHz() const override { return 137.5e6; }
     Result Read(std::vector<sdr::Complex>* out, std::string* error) override {
-      if (band.empty()) return *error = "unplugged", Result::Failed;
+      if (band.empty()) return ends ? Result::End : (*error = "unplugged", Result::Failed);
       *out = std::exchange(band, {});
       return Result::Samples;
     }
     std::vector<sdr::Complex> band;
+    bool ends = false;
   };
   int DeviceCount() const override { return 2; }
   std::string DeviceName(int device) const override { return "SDR " + std::to_string(device); }
@@ -218,11 +238,16 @@ class FakeSdrInput final : public sdr::SdrInput {
                                         std::string* error) override {
     if (tuning.sampleRate != 9600.0) return *error = "busy", nullptr;
     auto reader = std::make_unique<Reader>();
-    reader->band = synth::SynthesizeBand(
-        {{.ebN0Db = 14, .leadInBits = 100, .packets = synth::DownlinkPackets(12, 60, 3)}},
-        {.sampleRate = 9600, .seconds = 1.4});
+    reader->band = Band();
+    reader->ends = recording;
     return reader;
   }
+  static std::vector<sdr::Complex> Band() {
+    return synth::SynthesizeBand(
+        {{.ebN0Db = 14, .leadInBits = 100, .packets = synth::DownlinkPackets(12, 60, 3)}},
+        {.sampleRate = 9600, .seconds = 1.4});
+  }
+  bool recording = false;
 };
 
 TEST_F(Capture, SdrReceiversFollowTheSoundCardsAndAFailingOneStopsWithOneMessage) {
@@ -262,6 +287,43 @@ TEST_F(Capture, SdrReceiversFollowTheSoundCardsAndAFailingOneStopsWithOneMessage
   EXPECT_EQ(std::tuple(doc_.MessagesInArrivalOrder().size(), doc_.spectrum.channels.at(0).satellite,
                        doc_.packetSource.carrierIsAbsolute),
             std::tuple(3u, 12, true));
+}
+
+// An IQ recording that ends: capture stops with one status line, and the
+// Spectrum screen keeps the last full spectrum, not the partly silent one of
+// the end, which would show noise and a phantom carrier.
+TEST_F(Capture, AnSdrRecordingThatEndsKeepsItsLastGoodSpectrumAndSaysSoOnce) {
+  FakeSdrInput sdrInput;
+  sdrInput.recording = true;
+  doc_.sdrInput = &sdrInput;
+  doc_.EnumerateSdrReceivers();
+  doc_.soundCardSlot = doc_.SdrSlot(0);
+  doc_.sdrTuning.sampleRate = 9600.0;
+  doc_.StartCapture();
+  for (int i = 0; i < 200 && doc_.captureRunning; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    doc_.PollCapture();
+  }
+  // The same band through a receiver of the test's own: its spectra before the end.
+  sdr::SdrReceiver receiver(9600.0, 137.5e6);
+  const auto band = FakeSdrInput::Band();
+  std::vector<std::vector<float>> full;
+  for (std::size_t at = 0; at < band.size(); at += 1000) {
+    receiver.Push(band.data() + at, std::min<std::size_t>(1000, band.size() - at));
+    if (static_cast<std::size_t>(receiver.spectrumSerial()) > full.size())
+      full.push_back(receiver.spectrum().powerDb);
+  }
+  ASSERT_EQ(full.size(), 2u);
+  EXPECT_EQ(std::tuple(doc_.captureRunning, doc_.sdrInputEnded, host_.statuses, host_.messages),
+            std::tuple(0, true, Strings{kRecordingEndedText}, Strings{}));
+  EXPECT_EQ(doc_.spectrum.powerDb, full.back());
+  ASSERT_FALSE(doc_.waterfall.empty());
+  EXPECT_EQ(doc_.waterfall.back(), full.back());
+  EXPECT_EQ(doc_.MessagesInArrivalOrder().size(), 3u);  // the end's packets are not lost
+  // A new start begins a new spectrum.
+  doc_.StartCapture();
+  EXPECT_TRUE(doc_.spectrum.powerDb.empty() && !doc_.sdrInputEnded);
+  doc_.StopCapture();
 }
 
 // The receiver chosen last time is looked for by name: found in another

@@ -108,6 +108,7 @@ bool CVantrelDoc::OpenCapture(bool quiet) {
     return false;
   }
   waveIn->SetFailureHandler([this](int code) { OnCaptureFailure(code); });
+  waveIn->SetEndHandler([this] { OnRecordingEnded(); });
   // A program started while no audio server ran has no sources yet; the
   // SDR receivers then move up behind the sound cards found now.
   if (deviceId[0] < 0) {
@@ -204,6 +205,15 @@ void CVantrelDoc::OnCaptureFailure(int code) {
   StopCapture();
   RetryCaptureUntilItRuns();
   ShowWaveError("On recording..", code);
+}
+
+void CVantrelDoc::OnRecordingEnded() {
+  if (!captureRunning) return;
+  // The buffers done by now hold the recording's last samples: decode them
+  // before the stop hands them back.
+  for (int i = 0; i < kCaptureBuffers; ++i) PollCapture();
+  StopCapture();
+  host().ShowStatus(kRecordingEndedText);
 }
 
 void CVantrelDoc::RetryCaptureUntilItRuns() {
