@@ -139,7 +139,15 @@ class ScriptedDialogs final : public CommandDialogs {
     elevations.erase(elevations.begin());
     return true;
   }
+  bool RunSdrOptions(sdr::SdrTuning& tuning) override {
+    if (tunings.empty()) return false;
+    shownTunings.push_back(tuning);
+    tuning = tunings.front();
+    tunings.erase(tunings.begin());
+    return true;
+  }
   std::vector<double> elevations;
+  std::vector<sdr::SdrTuning> tunings, shownTunings;
   std::vector<std::string> shown;
   std::string typedLatitude = "N37 11.1", typedLongitude = "W8 36.0";
   std::vector<FeedSettings> typed;
@@ -221,6 +229,39 @@ TEST(FeedSettingsCheck, TopicsTheMqttLibraryRefusesAreRefused) {
     const FeedSettings settings{1, "h", 1883, row.topic, row.station, "", "", 0};
     EXPECT_EQ(CheckFeedSettings(settings), row.problem) << row.topic.substr(0, 20) << row.station;
   }
+}
+
+// A tuning whose band misses 137 to 138 MHz is refused and offered again as
+// typed; one that reaches the band at an edge, or a narrow one inside it, is kept.
+TEST_F(Commands, AnSdrBandThatMissesTheDownlinksIsRefused) {
+  FakeHost host;
+  ScriptedDialogs dialogs;
+  doc_.SetHost(&host);
+  const sdr::SdrTuning wide{.centreHz = 1e6, .sampleRate = 20e6};
+  const sdr::SdrTuning justBelow{.centreHz = 136.4e6, .sampleRate = 1.2e6};  // 135.8 to 137.0
+  const sdr::SdrTuning edge{.centreHz = 136.41e6, .sampleRate = 1.2e6};      // reaches 137.01
+  dialogs.tunings = {wide, justBelow, edge};
+  RunDocumentCommand(doc_, dialogs, cmd::kSdrOptions);
+  EXPECT_EQ(host.messages,
+            (std::vector<std::string>{
+                "The band of -9.0000 to 11.0000 MHz does not reach the downlinks at 137 to 138 "
+                "MHz: choose a centre frequency and sample rate whose band does.",
+                "The band of 135.8000 to 137.0000 MHz does not reach the downlinks at 137 to 138 "
+                "MHz: choose a centre frequency and sample rate whose band does."}));
+  ASSERT_EQ(dialogs.shownTunings.size(), 3u);
+  EXPECT_EQ(dialogs.shownTunings[1].centreHz, 1e6);  // offered again as typed
+  EXPECT_EQ(std::pair(doc_.sdrTuning.centreHz, doc_.sdrTuning.sampleRate),
+            std::pair(136.41e6, 1.2e6));
+  // Cancelled after a refusal: the tuning stays as it was.
+  host.messages.clear();
+  dialogs.tunings = {{.centreHz = 150e6, .sampleRate = 9600}};
+  RunDocumentCommand(doc_, dialogs, cmd::kSdrOptions);
+  EXPECT_EQ(std::tuple(host.messages.size(), doc_.sdrTuning.centreHz, doc_.sdrTuning.sampleRate),
+            std::tuple(1u, 136.41e6, 1.2e6));
+  dialogs.tunings = {{.centreHz = 137.2875e6, .sampleRate = 9600}};  // one downlink, tuned in
+  RunDocumentCommand(doc_, dialogs, cmd::kSdrOptions);
+  EXPECT_EQ(doc_.sdrTuning.centreHz, 137.2875e6);
+  doc_.SetHost(nullptr);
 }
 
 TEST_F(Commands, PassMinimumElevationOutsideItsRangeIsRefused) {
