@@ -131,9 +131,12 @@ TEST_F(Capture, ARecordingThatEndsIsDecodedToItsEndThenStopsAndSaysSo) {
   doc_.StartCapture();
   for (int level : {11, 12, 13}) PlaySecond(level);
   doc_.PollCapture();  // one buffer a tick: two are still done and waiting
+  const int redraws = host_.redraws;
   wave_.End();
-  EXPECT_EQ(std::tuple(+doc_.processingBuffer.front(), doc_.captureRunning, wave_.open),
-            std::tuple(13, 0, false));
+  // Decoded, and shown although the refresh timer is gone.
+  EXPECT_EQ(std::tuple(+doc_.processingBuffer.front(), doc_.captureRunning, wave_.open,
+                       host_.redraws > redraws),
+            std::tuple(13, 0, false, true));
   EXPECT_EQ(host_.statuses, Strings{kRecordingEndedText});
   EXPECT_EQ(host_.titles.back(), kStopped);
   wave_.End();  // told again after the stop: nothing more

@@ -213,6 +213,8 @@ void CVantrelDoc::OnRecordingEnded() {
   // before the stop hands them back.
   for (int i = 0; i < kCaptureBuffers; ++i) PollCapture();
   StopCapture();
+  // The refresh timer that would have shown their lines is gone with the stop.
+  host().UpdateAllViews();
   host().ShowStatus(kRecordingEndedText);
 }
 
