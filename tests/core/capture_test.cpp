@@ -253,7 +253,7 @@ class FakeSdrInput final : public sdr::SdrInput {
   bool recording = false;
 };
 
-TEST_F(Capture, SdrReceiversFollowTheSoundCardsAndAFailingOneStopsWithOneMessage) {
+TEST_F(Capture, SdrReceiversFollowTheSoundCardsAndStopAtTheirEndWithOneNotice) {
   FakeSdrInput sdrInput;
   doc_.sdrInput = &sdrInput;
   using Names = std::array<std::string, 5>;
@@ -275,58 +275,36 @@ TEST_F(Capture, SdrReceiversFollowTheSoundCardsAndAFailingOneStopsWithOneMessage
   EXPECT_FALSE(doc_.captureRunning);
   EXPECT_TRUE(wave_.calls.empty());
 
-  host_ = FakeHost{};
-  doc_.sdrTuning.sampleRate = 9600.0;
-  doc_.StartCapture();
-  ASSERT_TRUE(doc_.captureRunning);
-  for (int i = 0; i < 200 && doc_.captureRunning; ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    doc_.PollCapture();
-  }
-  EXPECT_EQ(std::tuple(doc_.captureRunning, host_.messages, host_.timers.size()),
-            std::tuple(0, Strings{"On reading the SDR receiver..unplugged"}, 0u));
-  // The three sync packets found before the receiver went are kept; the spectrum shows
-  // their channel named by them, and their carrier is given in Hz.
-  EXPECT_EQ(std::tuple(doc_.MessagesInArrivalOrder().size(), doc_.spectrum.channels.at(0).satellite,
-                       doc_.packetSource.carrierIsAbsolute),
-            std::tuple(3u, 12, true));
-}
-
-// An IQ recording that ends: capture stops with one status line, and the
-// Spectrum screen keeps the last full spectrum, not the partly silent one of
-// the end, which would show noise and a phantom carrier.
-TEST_F(Capture, AnSdrRecordingThatEndsKeepsItsLastGoodSpectrumAndSaysSoOnce) {
-  FakeSdrInput sdrInput;
-  sdrInput.recording = true;
-  doc_.sdrInput = &sdrInput;
-  doc_.EnumerateSdrReceivers();
-  doc_.soundCardSlot = doc_.SdrSlot(0);
-  doc_.sdrTuning.sampleRate = 9600.0;
-  doc_.StartCapture();
-  for (int i = 0; i < 200 && doc_.captureRunning; ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    doc_.PollCapture();
-  }
-  // The same band through a receiver of the test's own: its spectra before the end.
-  sdr::SdrReceiver receiver(9600.0, 137.5e6);
+  // Unplugged, then a recording that ends: each stops once with its own
+  // notice and keeps the last full spectrum, not the partly silent one of
+  // the end (noise and a phantom carrier).
+  sdr::SdrReceiver reference(9600.0, 137.5e6);
   const auto band = FakeSdrInput::Band();
-  std::vector<std::vector<float>> full;
-  for (std::size_t at = 0; at < band.size(); at += 1000) {
-    receiver.Push(band.data() + at, std::min<std::size_t>(1000, band.size() - at));
-    if (static_cast<std::size_t>(receiver.spectrumSerial()) > full.size())
-      full.push_back(receiver.spectrum().powerDb);
+  reference.Push(band.data(), band.size());
+  doc_.sdrTuning.sampleRate = 9600.0;
+  for (const bool recording : {false, true}) {
+    host_ = FakeHost{};
+    sdrInput.recording = recording;
+    doc_.StartCapture();
+    ASSERT_TRUE(doc_.captureRunning && !doc_.sdrInputEnded);
+    for (int i = 0; i < 200 && doc_.captureRunning; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      doc_.PollCapture();
+    }
+    EXPECT_EQ(std::tuple(doc_.captureRunning, doc_.sdrInputEnded, host_.messages, host_.statuses,
+                         host_.timers.size()),
+              std::tuple(0, true,
+                         recording ? Strings{} : Strings{"On reading the SDR receiver..unplugged"},
+                         recording ? Strings{kRecordingEndedText} : Strings{}, 0u));
+    EXPECT_EQ(doc_.spectrum.powerDb, reference.spectrum().powerDb);
+    EXPECT_EQ(doc_.waterfall.back(), reference.spectrum().powerDb);
+    // The three sync packets of each run are kept; the spectrum shows their
+    // channel named by them, and their carrier is given in Hz.
+    EXPECT_EQ(
+        std::tuple(doc_.MessagesInArrivalOrder().size(), doc_.spectrum.channels.at(0).satellite,
+                   doc_.packetSource.carrierIsAbsolute),
+        std::tuple(recording ? 6u : 3u, 12, true));
   }
-  ASSERT_EQ(full.size(), 2u);
-  EXPECT_EQ(std::tuple(doc_.captureRunning, doc_.sdrInputEnded, host_.statuses, host_.messages),
-            std::tuple(0, true, Strings{kRecordingEndedText}, Strings{}));
-  EXPECT_EQ(doc_.spectrum.powerDb, full.back());
-  ASSERT_FALSE(doc_.waterfall.empty());
-  EXPECT_EQ(doc_.waterfall.back(), full.back());
-  EXPECT_EQ(doc_.MessagesInArrivalOrder().size(), 3u);  // the end's packets are not lost
-  // A new start begins a new spectrum.
-  doc_.StartCapture();
-  EXPECT_TRUE(doc_.spectrum.powerDb.empty() && !doc_.sdrInputEnded);
-  doc_.StopCapture();
 }
 
 // The receiver chosen last time is looked for by name: found in another
