@@ -17,6 +17,9 @@ void QtWaveIn::SetRecording(std::vector<std::uint8_t> samples, std::string name)
   recording_ = std::make_unique<RecordingPlayer>(
       std::move(samples), std::move(name),
       [this](const std::uint8_t* data, std::size_t count) { Deliver(data, count); });
+  recording_->SetEndHandler([this] {
+    if (started_) ReportEnd();
+  });
 }
 
 int QtWaveIn::DeviceCount() {

@@ -27,6 +27,7 @@ RecordingPlayer::RecordingPlayer(std::vector<std::uint8_t> samples, std::string 
 
 void RecordingPlayer::Start() {
   played_ = 0;
+  endTold_ = false;
   clock_.start();
   timer_.start();
 }
@@ -46,6 +47,11 @@ void RecordingPlayer::Play() {
   }
   played_ = due;
   sink_(chunk_.data(), chunk_.size());
+  const auto end = static_cast<std::int64_t>(samples_.size()) + kCaptureSampleRate;
+  if (!endTold_ && played_ >= end) {
+    endTold_ = true;
+    if (onEnd_) onEnd_();
+  }
 }
 
 }  // namespace vantrel

@@ -1,6 +1,8 @@
 // Plays a recording as if it were a sound-card input: once started it hands
 // over the capture rate's worth of bytes a second by the clock, in chunks on
-// a timer, and mid-level silence after the recording's end.
+// a timer, and mid-level silence after the recording's end. A second of
+// silence after the end, which completes the capture buffer holding the last
+// samples, it tells that the recording has ended.
 #pragma once
 
 #include <QElapsedTimer>
@@ -23,6 +25,9 @@ class RecordingPlayer final : public QObject {
   RecordingPlayer(std::vector<std::uint8_t> samples, std::string name, Sink sink,
                   QObject* parent = nullptr);
 
+  // Called once per start, after the sink has had the end's second of silence.
+  void SetEndHandler(std::function<void()> handler) { onEnd_ = std::move(handler); }
+
   const std::string& name() const { return name_; }
   // Starts from the recording's beginning.
   void Start();
@@ -34,6 +39,8 @@ class RecordingPlayer final : public QObject {
   std::vector<std::uint8_t> samples_;
   std::string name_;
   Sink sink_;
+  std::function<void()> onEnd_;
+  bool endTold_ = false;
   QTimer timer_;
   QElapsedTimer clock_;
   std::int64_t played_ = 0;

@@ -8,6 +8,7 @@
 
 #include "audio/wave_queue.h"
 #include "document/vantrel_doc.h"
+#include "sdr/sdr_receiver.h"
 #include "synth/band_synth.h"
 #include "support/fake_host.h"
 
@@ -47,6 +48,7 @@ class FakeWaveIn final : public WaveIn {
   }
   void Fill(std::vector<std::uint8_t> audio) { queue.Fill(audio.data(), audio.size()); }
   void Fail(int code) { ReportFailure(code); }
+  void End() { ReportEnd(); }
 
   Strings names, calls;
   int capsFailsFor = -1, openResult = kWaveOk, startResult = kWaveOk;
@@ -120,6 +122,25 @@ TEST_F(Capture, StartPollAndStop) {
   const int current = doc_.currentCaptureBuffer;
   doc_.PollCapture();  // a tick queued before the timers died touches nothing
   EXPECT_EQ(doc_.currentCaptureBuffer, current);
+  EXPECT_TRUE(host_.messages.empty());
+}
+
+// A recording played as the input ends: the seconds still waiting in done
+// buffers are decoded, capture stops and the status line says so once.
+TEST_F(Capture, ARecordingThatEndsIsDecodedToItsEndThenStopsAndSaysSo) {
+  doc_.StartCapture();
+  for (int level : {11, 12, 13}) PlaySecond(level);
+  doc_.PollCapture();  // one buffer a tick: two are still done and waiting
+  const int redraws = host_.redraws;
+  wave_.End();
+  // Decoded, and shown although the refresh timer is gone.
+  EXPECT_EQ(std::tuple(+doc_.processingBuffer.front(), doc_.captureRunning, wave_.open,
+                       host_.redraws > redraws),
+            std::tuple(13, 0, false, true));
+  EXPECT_EQ(host_.statuses, Strings{kRecordingEndedText});
+  EXPECT_EQ(host_.titles.back(), kStopped);
+  wave_.End();  // told again after the stop: nothing more
+  EXPECT_EQ(host_.statuses.size(), 1u);
   EXPECT_TRUE(host_.messages.empty());
 }
 
@@ -199,18 +220,20 @@ TEST_F(Capture, EachStartFailureShowsItsMessageAndChangesNothing) {
   EXPECT_FALSE(wave_.open);
 }
 
-// An SDR receiver that hands over a band at once and is then unplugged.
+// An SDR receiver that hands over a band at once and is then unplugged, or
+// a recording of one that then ends.
 class FakeSdrInput final : public sdr::SdrInput {
  public:
   struct Reader final : sdr::BandReader {
     double sampleRate() const override { return 9600.0; }
     std::optional<double> centreHz() const override { return 137.5e6; }
     Result Read(std::vector<sdr::Complex>* out, std::string* error) override {
-      if (band.empty()) return *error = "unplugged", Result::Failed;
+      if (band.empty()) return ends ? Result::End : (*error = "unplugged", Result::Failed);
       *out = std::exchange(band, {});
       return Result::Samples;
     }
     std::vector<sdr::Complex> band;
+    bool ends = false;
   };
   int DeviceCount() const override { return 2; }
   std::string DeviceName(int device) const override { return "SDR " + std::to_string(device); }
@@ -218,14 +241,19 @@ class FakeSdrInput final : public sdr::SdrInput {
                                         std::string* error) override {
     if (tuning.sampleRate != 9600.0) return *error = "busy", nullptr;
     auto reader = std::make_unique<Reader>();
-    reader->band = synth::SynthesizeBand(
-        {{.ebN0Db = 14, .leadInBits = 100, .packets = synth::DownlinkPackets(12, 60, 3)}},
-        {.sampleRate = 9600, .seconds = 1.4});
+    reader->band = Band();
+    reader->ends = recording;
     return reader;
   }
+  static std::vector<sdr::Complex> Band() {
+    return synth::SynthesizeBand(
+        {{.ebN0Db = 14, .leadInBits = 100, .packets = synth::DownlinkPackets(12, 60, 3)}},
+        {.sampleRate = 9600, .seconds = 1.4});
+  }
+  bool recording = false;
 };
 
-TEST_F(Capture, SdrReceiversFollowTheSoundCardsAndAFailingOneStopsWithOneMessage) {
+TEST_F(Capture, SdrReceiversFollowTheSoundCardsAndStopAtTheirEndWithOneNotice) {
   FakeSdrInput sdrInput;
   doc_.sdrInput = &sdrInput;
   using Names = std::array<std::string, 5>;
@@ -247,21 +275,36 @@ TEST_F(Capture, SdrReceiversFollowTheSoundCardsAndAFailingOneStopsWithOneMessage
   EXPECT_FALSE(doc_.captureRunning);
   EXPECT_TRUE(wave_.calls.empty());
 
-  host_ = FakeHost{};
+  // Unplugged, then a recording that ends: each stops once with its own
+  // notice and keeps the last full spectrum, not the partly silent one of
+  // the end (noise and a phantom carrier).
+  sdr::SdrReceiver reference(9600.0, 137.5e6);
+  const auto band = FakeSdrInput::Band();
+  reference.Push(band.data(), band.size());
   doc_.sdrTuning.sampleRate = 9600.0;
-  doc_.StartCapture();
-  ASSERT_TRUE(doc_.captureRunning);
-  for (int i = 0; i < 200 && doc_.captureRunning; ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    doc_.PollCapture();
+  for (const bool recording : {false, true}) {
+    host_ = FakeHost{};
+    sdrInput.recording = recording;
+    doc_.StartCapture();
+    ASSERT_TRUE(doc_.captureRunning && !doc_.sdrInputEnded);
+    for (int i = 0; i < 200 && doc_.captureRunning; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      doc_.PollCapture();
+    }
+    EXPECT_EQ(std::tuple(doc_.captureRunning, doc_.sdrInputEnded, host_.messages, host_.statuses,
+                         host_.timers.size()),
+              std::tuple(0, true,
+                         recording ? Strings{} : Strings{"On reading the SDR receiver..unplugged"},
+                         recording ? Strings{kRecordingEndedText} : Strings{}, 0u));
+    EXPECT_EQ(doc_.spectrum.powerDb, reference.spectrum().powerDb);
+    EXPECT_EQ(doc_.waterfall.back(), reference.spectrum().powerDb);
+    // The three sync packets of each run are kept; the spectrum shows their
+    // channel named by them, and their carrier is given in Hz.
+    EXPECT_EQ(
+        std::tuple(doc_.MessagesInArrivalOrder().size(), doc_.spectrum.channels.at(0).satellite,
+                   doc_.packetSource.carrierIsAbsolute),
+        std::tuple(recording ? 6u : 3u, 12, true));
   }
-  EXPECT_EQ(std::tuple(doc_.captureRunning, host_.messages, host_.timers.size()),
-            std::tuple(0, Strings{"On reading the SDR receiver..unplugged"}, 0u));
-  // The three sync packets found before the receiver went are kept; the spectrum shows
-  // their channel named by them, and their carrier is given in Hz.
-  EXPECT_EQ(std::tuple(doc_.MessagesInArrivalOrder().size(), doc_.spectrum.channels.at(0).satellite,
-                       doc_.packetSource.carrierIsAbsolute),
-            std::tuple(3u, 12, true));
 }
 
 // The receiver chosen last time is looked for by name: found in another

@@ -148,7 +148,15 @@ class ScriptedDialogs final : public CommandDialogs {
     return choice;
   }
   std::vector<std::pair<TleUpdateChoice, TleUpdateSettings>> tleUpdates;
+  bool RunSdrOptions(sdr::SdrTuning& tuning) override {
+    if (tunings.empty()) return false;
+    shownTunings.push_back(tuning);
+    tuning = tunings.front();
+    tunings.erase(tunings.begin());
+    return true;
+  }
   std::vector<double> elevations;
+  std::vector<sdr::SdrTuning> tunings, shownTunings;
   std::vector<std::string> shown;
   std::string typedLatitude = "N37 11.1", typedLongitude = "W8 36.0";
   std::vector<FeedSettings> typed;
@@ -230,6 +238,31 @@ TEST(FeedSettingsCheck, TopicsTheMqttLibraryRefusesAreRefused) {
     const FeedSettings settings{1, "h", 1883, row.topic, row.station, "", "", 0};
     EXPECT_EQ(CheckFeedSettings(settings), row.problem) << row.topic.substr(0, 20) << row.station;
   }
+}
+
+// A band that misses 137 to 138 MHz is refused and offered again as typed;
+// one that just reaches it, or a single downlink tuned in, is kept.
+TEST_F(Commands, AnSdrBandThatMissesTheDownlinksIsRefused) {
+  FakeHost host;
+  ScriptedDialogs dialogs;
+  doc_.SetHost(&host);
+  dialogs.tunings = {{.centreHz = 1e6, .sampleRate = 20e6},
+                     {.centreHz = 136.4e6, .sampleRate = 1.2e6},    // up to 137.0000
+                     {.centreHz = 136.41e6, .sampleRate = 1.2e6}};  // up to 137.0100
+  RunDocumentCommand(doc_, dialogs, cmd::kSdrOptions);
+  ASSERT_EQ(host.messages.size(), 2u);
+  EXPECT_EQ(host.messages[0],
+            "The band of -9.0000 to 11.0000 MHz does not reach the downlinks at 137 to 138 MHz: "
+            "choose a centre frequency and sample rate whose band does.");
+  EXPECT_EQ(std::tuple(dialogs.shownTunings.at(1).centreHz, doc_.sdrTuning.centreHz),
+            std::tuple(1e6, 136.41e6));
+  dialogs.tunings = {{.centreHz = 150e6, .sampleRate = 9600}};  // then cancelled: kept as it was
+  RunDocumentCommand(doc_, dialogs, cmd::kSdrOptions);
+  dialogs.tunings = {{.centreHz = 137.2875e6, .sampleRate = 9600}};
+  EXPECT_EQ(doc_.sdrTuning.centreHz, 136.41e6);
+  RunDocumentCommand(doc_, dialogs, cmd::kSdrOptions);
+  EXPECT_EQ(std::pair(host.messages.size(), doc_.sdrTuning.centreHz), std::pair(3ul, 137.2875e6));
+  doc_.SetHost(nullptr);
 }
 
 TEST_F(Commands, PassMinimumElevationOutsideItsRangeIsRefused) {

@@ -23,7 +23,7 @@ void App() {
   if (QCoreApplication::instance() == nullptr) new QCoreApplication(argc, argv);
 }
 
-TEST(QtWaveIn, RecordingPlaysAtTheSoundCardsPaceThenSilence) {
+TEST(QtWaveIn, RecordingPlaysAtTheSoundCardsPaceThenSilenceThenTellsItsEnd) {
   App();
   QtWaveIn wave;
   std::vector<std::uint8_t> recording(12000);
@@ -46,6 +46,16 @@ TEST(QtWaveIn, RecordingPlaysAtTheSoundCardsPaceThenSilence) {
   EXPECT_TRUE(std::equal(recording.begin(), recording.end(), storage.begin()));
   EXPECT_EQ(std::vector<std::uint8_t>(storage.begin() + 12000, storage.end()),
             std::vector<std::uint8_t>(12000, 128));
+  // The end is told once, a second after the recording's last sample, when
+  // the capture buffer holding it is surely complete.
+  int ends = 0;
+  wave.SetEndHandler([&] { ++ends; });
+  for (const QDeadlineTimer deadline(5000); ends == 0 && !deadline.hasExpired();)
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  EXPECT_GE(clock.elapsed(), 1200);
+  const QDeadlineTimer later(300);
+  while (!later.hasExpired()) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  EXPECT_EQ(ends, 1);
   wave.Reset();
   wave.UnprepareHeader(header);
   EXPECT_EQ(wave.Close(), kWaveOk);

@@ -105,7 +105,7 @@ void Accept(PacketListener& listener, int n) {
 
 // The desktop feed: why it cannot connect; the packets accepted while it
 // cannot and while its settings are corrected go out once a broker takes
-// them; disabling it tells how many are dropped.
+// them, and the connection is told; disabling it tells how many are dropped.
 TEST(NetworkFeed, TheDesktopFeedKeepsItsQueueThroughNewSettings) {
   Broker broker;
   broker.Run(true);
@@ -144,6 +144,9 @@ TEST(NetworkFeed, TheDesktopFeedKeepsItsQueueThroughNewSettings) {
   for (const auto& object : FileLines(broker.dir / "sub"))
     hex.insert(nlohmann::json::parse(object)["hex"]);
   EXPECT_EQ(hex.size(), 200u);
+  // The first connection is told once, the loss after it too.
+  EXPECT_EQ(nextNotice(),
+            "Network feed: connected to the broker 127.0.0.1:" + std::to_string(broker.port));
 
   broker.Run(false);
   EXPECT_TRUE(nextNotice().starts_with("Network feed: cannot reach the broker"));

@@ -108,6 +108,7 @@ bool CVantrelDoc::OpenCapture(bool quiet) {
     return false;
   }
   waveIn->SetFailureHandler([this](int code) { OnCaptureFailure(code); });
+  waveIn->SetEndHandler([this] { OnRecordingEnded(); });
   // A program started while no audio server ran has no sources yet; the
   // SDR receivers then move up behind the sound cards found now.
   if (deviceId[0] < 0) {
@@ -204,6 +205,17 @@ void CVantrelDoc::OnCaptureFailure(int code) {
   StopCapture();
   RetryCaptureUntilItRuns();
   ShowWaveError("On recording..", code);
+}
+
+void CVantrelDoc::OnRecordingEnded() {
+  if (!captureRunning) return;
+  // The buffers done by now hold the recording's last samples: decode them
+  // before the stop hands them back.
+  for (int i = 0; i < kCaptureBuffers; ++i) PollCapture();
+  StopCapture();
+  // The refresh timer that would have shown their lines is gone with the stop.
+  host().UpdateAllViews();
+  host().ShowStatus(kRecordingEndedText);
 }
 
 void CVantrelDoc::RetryCaptureUntilItRuns() {

@@ -97,14 +97,21 @@ class WaveIn {
   void SetFailureHandler(std::function<void(int code)> handler) {
     failureHandler_ = std::move(handler);
   }
+  // Called on the program's thread when a recording played as an input has
+  // ended and every buffer holding its samples is done.
+  void SetEndHandler(std::function<void()> handler) { endHandler_ = std::move(handler); }
 
  protected:
   void ReportFailure(int code) {
     if (failureHandler_) failureHandler_(code);
   }
+  void ReportEnd() {
+    if (endHandler_) endHandler_();
+  }
 
  private:
   std::function<void(int)> failureHandler_;
+  std::function<void()> endHandler_;
 };
 
 }  // namespace vantrel

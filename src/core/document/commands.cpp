@@ -1,5 +1,8 @@
 #include "document/commands.h"
 
+#include <cstdio>
+#include <string>
+
 #include "document/home_location.h"
 
 namespace vantrel {
@@ -34,6 +37,24 @@ const char* HomeTextMessage(const std::string& text, bool latitude) {
 }
 
 int Not(int flag) { return flag == 0 ? 1 : 0; }
+
+// The downlinks lie between these; a tuning whose band misses them all
+// would follow noise and interference only.
+constexpr double kDownlinksLowHz = 137e6;
+constexpr double kDownlinksHighHz = 138e6;
+
+// Why an SDR tuning cannot receive the downlinks, or empty when it can.
+std::string SdrBandProblem(const sdr::SdrTuning& tuning) {
+  const double low = tuning.centreHz - tuning.sampleRate / 2;
+  const double high = tuning.centreHz + tuning.sampleRate / 2;
+  if (low < kDownlinksHighHz && high > kDownlinksLowHz) return {};
+  char text[200];
+  std::snprintf(text, sizeof text,
+                "The band of %.4f to %.4f MHz does not reach the downlinks at 137 to 138 MHz: "
+                "choose a centre frequency and sample rate whose band does.",
+                low / 1e6, high / 1e6);
+  return text;
+}
 
 void ShowScreen(CVantrelDoc& doc, int viewState) {
   doc.viewState = viewState;
@@ -136,7 +157,12 @@ void OnTleUpdate(CVantrelDoc& doc, CommandDialogs& dialogs) {
 
 void OnSdrOptions(CVantrelDoc& doc, CommandDialogs& dialogs) {
   sdr::SdrTuning tuning = doc.sdrTuning;
-  if (!dialogs.RunSdrOptions(tuning)) return;
+  for (;;) {
+    if (!dialogs.RunSdrOptions(tuning)) return;
+    const std::string problem = SdrBandProblem(tuning);
+    if (problem.empty()) break;
+    doc.host().ShowMessage(problem);
+  }
   // Values outside what a receiver can be set to keep the previous ones.
   if (tuning.centreHz >= kMinSdrCentreHz && tuning.centreHz <= kMaxSdrCentreHz)
     doc.sdrTuning.centreHz = tuning.centreHz;

@@ -52,6 +52,8 @@ inline constexpr double kMinPassElevation = 0.0;
 inline constexpr double kMaxPassElevation = 80.0;
 inline constexpr const char* kBadPassElevation =
     "The minimum elevation lies between 0 and 80 degrees.";
+// Said in the status bar when a recording played as the input is over.
+inline constexpr const char* kRecordingEndedText = "The recording has ended: processing stopped";
 
 class CVantrelDoc {
  public:
@@ -119,6 +121,9 @@ class CVantrelDoc {
   // The open device failed on its own while recording: stop, say so, and
   // retry until capture runs again.
   void OnCaptureFailure(int code);
+  // A recording played as the input is over: its last buffers are decoded,
+  // capture stops and the status bar says so once.
+  void OnRecordingEnded();
   // Tries a quiet start every two seconds until capture runs (the retry
   // timer calls RetryCapture); Start and Stop end the retries.
   void RetryCaptureUntilItRuns();
@@ -231,6 +236,9 @@ class CVantrelDoc {
   // oldest first.
   sdr::SpectrumSnapshot spectrum;
   std::deque<std::vector<float>> waterfall;
+  // The SDR input ended (a recording's end, or a receiver that failed):
+  // spectrum and waterfall are its last good ones.
+  bool sdrInputEnded = false;
   static constexpr std::size_t kWaterfallRows = 120;
 
  private:

@@ -12,6 +12,7 @@ FeedRunner::~FeedRunner() {
 void FeedRunner::Detach() {
   if (feed_ && doc_.packetListener == feed_.get()) doc_.packetListener = nullptr;
   feed_.reset();
+  toldConnected_ = false;
 }
 
 std::optional<std::string> FeedRunner::Sync() {
@@ -32,7 +33,18 @@ std::optional<std::string> FeedRunner::Sync() {
   const auto slot = static_cast<std::size_t>(doc_.soundCardSlot);
   feed_->Tick(doc_.clock().Now(),
               {doc_.homeLatitude, doc_.homeLongitude, Cp1252ToUtf8(doc_.deviceName[slot])});
-  return feed_->TakeNotice();
+  const bool connected = feed_->HasConnected();  // before the notice, see HandleConnect
+  std::optional<std::string> notice = feed_->TakeNotice();
+  // The first connection of each feed is told once, so that the user knows
+  // the settings work; a notice of the same moment (the broker is back, or
+  // already lost again) says more and is shown instead.
+  if (!toldConnected_ && connected) {
+    toldConnected_ = true;
+    if (!notice)
+      notice = "Network feed: connected to the broker " + doc_.feed.host + ":" +
+               std::to_string(doc_.feed.port);
+  }
+  return notice;
 }
 
 }  // namespace vantrel

@@ -22,8 +22,8 @@ class FeedRunner {
   FeedRunner& operator=(const FeedRunner&) = delete;
 
   // Call at once and then every few seconds. Returns a line for the status
-  // bar when the broker was lost or came back, or the feed was disabled
-  // with messages unsent.
+  // bar when the feed first connected, the broker was lost or came back, or
+  // the feed was disabled with messages unsent.
   std::optional<std::string> Sync();
 
   // How long the feed may still send when the program ends.
@@ -35,6 +35,7 @@ class FeedRunner {
   CVantrelDoc& doc_;
   std::shared_ptr<FeedQueue> queue_;  // set while the feed is enabled
   MqttFeed::Handle feed_;
+  bool toldConnected_ = false;  // the running feed's first connection was told
 };
 
 }  // namespace vantrel

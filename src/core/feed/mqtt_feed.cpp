@@ -277,6 +277,8 @@ void MqttFeed::HandleConnect(mosquitto*, void* self, int rc) {
   feed->connected_ = true;
   feed->lastAck_ = SteadyClock::now();
   feed->SetState(true, {});
+  // After SetState: a reader that sees this also sees the notice of the moment.
+  feed->hasConnected_ = true;
 }
 
 void MqttFeed::HandleDisconnect(mosquitto*, void* self, int) {

@@ -82,6 +82,8 @@ class MqttFeed final : public PacketListener {
   // One line when the broker was lost or came back since the last call;
   // empty otherwise. Each change is told once, not once per packet.
   std::optional<std::string> TakeNotice();
+  // True once the broker has accepted a connection of this feed.
+  bool HasConnected() const { return hasConnected_; }
 
   // Waits until everything queued has been acknowledged, at most timeoutMs;
   // returns the number of messages still unsent.
@@ -138,6 +140,7 @@ class MqttFeed final : public PacketListener {
   int packetsSinceStatus_ = 0;
 
   std::atomic<bool> stop_{false};
+  std::atomic<bool> hasConnected_{false};
   bool threadStarted_ = false;
   std::promise<void> finished_;  // set by the thread just before it frees the feed
   std::future<void> finishedFuture_;

@@ -39,24 +39,27 @@ void BandWorker::Shared::Run() {
     } else if (result != BandReader::Result::Idle) {
       // The packets still waiting in the finders are not lost with the receiver.
       receiver.Finish();
-      Deliver();
+      Deliver(true);
       if (result == BandReader::Result::Failed) {
         const std::lock_guard lock(mutex);
         failure = error.empty() ? "the receiver stopped" : error;
       }
+      ended = true;
       return;
     }
   }
 }
 
-void BandWorker::Shared::Deliver() {
+void BandWorker::Shared::Deliver(bool final) {
   std::vector<SdrPacket> settled = receiver.TakePackets();
-  const bool newSpectrum = receiver.spectrumSerial() != spectrumSerial;
+  const bool newSpectrum =
+      receiver.spectrumSerial() != spectrumSerial && !(final && spectrumDelivered);
   if (settled.empty() && !newSpectrum) return;
   spectrumSerial = receiver.spectrumSerial();
   const std::lock_guard lock(mutex);
   packets.insert(packets.end(), settled.begin(), settled.end());
   if (newSpectrum) {
+    spectrumDelivered = true;
     if (spectra.size() == kMaxSpectra) spectra.erase(spectra.begin());
     spectra.push_back(receiver.spectrum());
   }

@@ -34,6 +34,9 @@ class BandWorker {
   std::vector<SpectrumSnapshot> TakeSpectra();
   // Why the receiver failed, once; nothing while it runs well.
   std::optional<std::string> TakeFailure();
+  // True once the input has ended or failed and its last packets and any
+  // failure are waiting to be taken: ask first, then take them.
+  bool Ended() const { return shared_->ended; }
 
   // A minute of spectra is kept for a caller that does not poll.
   static constexpr std::size_t kMaxSpectra = 120;
@@ -44,7 +47,9 @@ class BandWorker {
   struct Shared {
     explicit Shared(std::unique_ptr<BandReader> reader);
     void Run();
-    void Deliver();
+    // final: the input is over; the spectrum of its last, partly silent
+    // check would show noise and phantom carriers, so the one before stays.
+    void Deliver(bool final = false);
 
     std::unique_ptr<BandReader> reader;
     SdrReceiver receiver;  // used by the thread only
@@ -56,6 +61,8 @@ class BandWorker {
     std::optional<std::string> failure;
 
     std::atomic<bool> stop{false};
+    std::atomic<bool> ended{false};
+    bool spectrumDelivered = false;  // used by the thread only
   };
 
   std::shared_ptr<Shared> shared_;

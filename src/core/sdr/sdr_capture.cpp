@@ -3,6 +3,7 @@
 // on the program's thread in the order they were sent, as sound-card
 // packets are, and keeps the spectra for the Spectrum screen.
 #include <algorithm>
+#include <optional>
 
 #include "document/vantrel_doc.h"
 #include "sdr/band_worker.h"
@@ -67,10 +68,14 @@ void CVantrelDoc::StartSdrCapture(int device) {
   sdrWorker = std::make_unique<sdr::BandWorker>(std::move(reader));
   spectrum = {};
   waterfall.clear();
+  sdrInputEnded = false;
+  packetSource = {};  // the pane tells this run's packets only
   EnterCaptureRunning();
 }
 
 void CVantrelDoc::PollSdrCapture() {
+  // Asked first: once it says so, the last packets and the failure are in.
+  const bool ended = sdrWorker->Ended();
   bool newSpectrum = false;
   for (sdr::SpectrumSnapshot& snapshot : sdrWorker->TakeSpectra()) {
     waterfall.push_back(snapshot.powerDb);
@@ -83,11 +88,17 @@ void CVantrelDoc::PollSdrCapture() {
     InterpretPacket(packet.bytes.data());
   }
   if (newSpectrum && viewState == kSpectrumViewState) host().UpdateAllViews();
-  // A receiver that failed or was unplugged: stop cleanly, then say so once.
-  if (auto failure = sdrWorker->TakeFailure()) {
-    StopCapture();
+  if (!ended) return;
+  // The recording is over, or the receiver failed or was unplugged: stop
+  // cleanly, keep the last spectrum, then say so once.
+  sdrInputEnded = true;
+  const std::optional<std::string> failure = sdrWorker->TakeFailure();
+  StopCapture();
+  host().UpdateAllViews();
+  if (failure)
     host().ShowMessage("On reading the SDR receiver.." + *failure);
-  }
+  else
+    host().ShowStatus(kRecordingEndedText);
 }
 
 }  // namespace vantrel

@@ -1,5 +1,6 @@
 // Signal screen: the first 100 ring samples as a green trace on a black
-// panel around a centre line, so the user can judge the audio level.
+// panel around a centre line, so the user can judge the audio level. With an
+// SDR source it says that it shows sound-card audio only.
 #include <QPainter>
 #include <QPolygon>
 
@@ -15,6 +16,16 @@ const QColor kTraceColour{0, 255, 0};
 }  // namespace
 
 void DrawSignalScreen(QPainter& painter, const CVantrelDoc& doc) {
+  // An SDR source never fills the audio ring: a flat line and sound-card
+  // advice would mislead, so the screen says what it shows instead.
+  if (doc.SlotIsSdr(doc.soundCardSlot)) {
+    DrawTextAt(painter, 10, 10,
+               QStringLiteral("The Signal screen shows sound-card audio; the source is an SDR "
+                              "receiver."));
+    DrawTextAt(painter, 10, 10 + LineHeight(painter),
+               QStringLiteral("View->Spectrum shows its band and the carriers it follows."));
+    return;
+  }
   painter.fillRect(QRect(0, 0, 420, 400), Qt::black);
 
   // The caption stands on a pale blue box inside the black panel.

@@ -10,15 +10,18 @@
 #include <vector>
 
 #include "view/screens.h"
+#include "view/spectrum_labels.h"
 
 namespace vantrel {
 
 namespace {
 
 constexpr int kMargin = 10;
-// The trace shows this many dB above the floor; the waterfall colours span
-// the lower part of it, where weak downlinks lie.
+// The trace shows this many dB from a little below the floor; the waterfall
+// colours span the lower part of it, where weak downlinks lie.
 constexpr double kTraceRangeDb = 40.0;
+constexpr double kTraceBelowFloorDb = 8.0;
+constexpr int kMaxLabelRows = 4;
 constexpr double kWaterfallRangeDb = 25.0;
 const QColor kPanelColour{0, 0, 30};
 const QColor kTraceColour{255, 220, 0};
@@ -69,64 +72,92 @@ void DrawSpectrumScreen(QPainter& painter, const CVantrelDoc& doc, QSize client)
   const QRect area(kMargin, kMargin + line, client.width() - 2 * kMargin,
                    client.height() - 2 * kMargin - 3 * line);
   if (area.width() < 50 || area.height() < 50) return;
-  const QRect trace(area.left(), area.top(), area.width(), area.height() * 2 / 5);
-  const QRect fall(area.left(), trace.bottom() + 1 + line, area.width(),
-                   area.bottom() - trace.bottom() - line);
-  const float floorDb = Median(spectrum.powerDb);
   const double halfBand = spectrum.sampleRate / 2;
   auto xOf = [&](double offsetHz) {
-    return trace.left() + (offsetHz + halfBand) / spectrum.sampleRate * trace.width();
+    return area.left() + (offsetHz + halfBand) / spectrum.sampleRate * area.width();
   };
 
-  DrawTextAt(painter, kMargin, kMargin - 2,
-             QString("Band %1 to %2, %3 carriers")
-                 .arg(FrequencyText(-halfBand, spectrum.centreHz),
-                      FrequencyText(halfBand, spectrum.centreHz))
-                 .arg(spectrum.channels.size()));
+  // Carrier labels in rows at the top of the panel, clear of each other and
+  // of the markers; the trace lies below them.
+  std::vector<CarrierLabel> labels;
+  std::vector<QString> texts;
+  for (const sdr::ChannelStatus& channel : spectrum.channels) {
+    const QString name =
+        channel.satellite > 0 ? QString("FM-%1").arg(channel.satellite, 2, 10, QChar('0')) : "FM-?";
+    texts.push_back(name + " " + FrequencyText(channel.carrierHz, spectrum.centreHz));
+    labels.push_back({.x = static_cast<int>(std::lround(xOf(channel.carrierHz))),
+                      .width = painter.fontMetrics().horizontalAdvance(texts.back())});
+  }
+  const QRect panel(area.left(), area.top(), area.width(), area.height() * 2 / 5);
+  LayOutCarrierLabels(labels, panel.left() + 2, panel.right() - 2,
+                      std::clamp(panel.height() / 2 / line, 1, kMaxLabelRows));
+  int rows = 0;
+  for (const CarrierLabel& label : labels) rows = std::max(rows, label.row + 1);
+  const int tracesTop = panel.top() + 2 + rows * line;
+  const QRect trace(panel.left(), tracesTop, panel.width(), panel.bottom() + 1 - tracesTop);
+  const QRect fall(area.left(), panel.bottom() + 1 + line, area.width(),
+                   area.bottom() - panel.bottom() - line);
+  const float floorDb = Median(spectrum.powerDb);
 
-  // The trace.
-  painter.fillRect(trace, kPanelColour);
+  const auto count = spectrum.channels.size();
+  QString heading = QString("Band %1 to %2, %3 %4")
+                        .arg(FrequencyText(-halfBand, spectrum.centreHz),
+                             FrequencyText(halfBand, spectrum.centreHz))
+                        .arg(count)
+                        .arg(count == 1 ? "carrier" : "carriers");
+  if (doc.sdrInputEnded)
+    heading += "; the input has ended";
+  else if (!doc.captureRunning)
+    heading += "; processing stopped";
+  DrawTextAt(painter, kMargin, kMargin - 2, heading);
+
+  // The trace, kept inside its part of the panel.
+  painter.fillRect(panel, kPanelColour);
   const auto points = static_cast<int>(spectrum.powerDb.size());
   QPolygonF polyline;
   for (int i = 0; i < points; ++i) {
-    const double above = std::clamp(
-        (spectrum.powerDb[static_cast<std::size_t>(i)] - floorDb + 5) / kTraceRangeDb, 0.0, 1.0);
+    const double above =
+        std::clamp((spectrum.powerDb[static_cast<std::size_t>(i)] - floorDb + kTraceBelowFloorDb) /
+                       kTraceRangeDb,
+                   0.0, 1.0);
     polyline << QPointF(trace.left() + (i + 0.5) * trace.width() / points,
-                        trace.bottom() - above * (trace.height() - 1));
+                        trace.bottom() - 1 - above * (trace.height() - 3));
   }
+  painter.save();
+  painter.setClipRect(trace);
   painter.setPen(kTraceColour);
   painter.drawPolyline(polyline);
+  painter.restore();
 
   // The waterfall, one row per spectrum, newest at the top.
-  QImage rows(points, static_cast<int>(doc.kWaterfallRows), QImage::Format_RGB32);
-  rows.fill(WaterfallColour(0));
+  QImage image(points, static_cast<int>(doc.kWaterfallRows), QImage::Format_RGB32);
+  image.fill(WaterfallColour(0));
   int row = 0;
-  for (auto it = doc.waterfall.rbegin(); it != doc.waterfall.rend() && row < rows.height();
+  for (auto it = doc.waterfall.rbegin(); it != doc.waterfall.rend() && row < image.height();
        ++it, ++row) {
-    auto* pixels = reinterpret_cast<QRgb*>(rows.scanLine(row));
+    auto* pixels = reinterpret_cast<QRgb*>(image.scanLine(row));
     for (int i = 0; i < points && i < static_cast<int>(it->size()); ++i)
       pixels[i] =
           WaterfallColour(((*it)[static_cast<std::size_t>(i)] - floorDb) / kWaterfallRangeDb);
   }
-  painter.drawImage(fall, rows);
+  painter.drawImage(fall, image);
   painter.setPen(Qt::black);
-  DrawTextAt(painter, fall.left(), trace.bottom() + 1,
+  DrawTextAt(painter, fall.left(), panel.bottom() + 1,
              QStringLiteral("Last minute, newest at the top"));
+  // Where the input ended: a line over the newest row.
+  if (doc.sdrInputEnded) painter.fillRect(fall.left(), fall.top(), fall.width(), 2, Qt::white);
 
-  // Carriers: a marker through both panels, labelled in the trace.
-  int labelRow = 0;
-  for (const sdr::ChannelStatus& channel : spectrum.channels) {
-    const int x = static_cast<int>(std::lround(xOf(channel.carrierHz)));
+  // Carriers: a marker from below its label through the trace, a tick on the
+  // waterfall, and the label.
+  for (std::size_t i = 0; i < labels.size(); ++i) {
+    const CarrierLabel& label = labels[i];
+    const int top = label.row < 0 ? trace.top() : panel.top() + 2 + (label.row + 1) * line;
     painter.setPen(QPen(kMarkerColour, 1, Qt::DashLine));
-    painter.drawLine(x, trace.top(), x, trace.bottom());
-    painter.drawLine(x, fall.top(), x, fall.top() + 6);
-    const QString name =
-        channel.satellite > 0 ? QString("FM-%1").arg(channel.satellite, 2, 10, QChar('0')) : "FM-?";
-    const QString label = name + " " + FrequencyText(channel.carrierHz, spectrum.centreHz);
-    const int width = painter.fontMetrics().horizontalAdvance(label);
-    const int left = std::clamp(x + 3, trace.left(), trace.right() - width);
+    painter.drawLine(label.x, top, label.x, panel.bottom());
+    painter.drawLine(label.x, fall.top(), label.x, fall.top() + 6);
+    if (label.row < 0) continue;
     painter.setPen(kMarkerColour);
-    DrawTextAt(painter, left, trace.top() + 2 + (labelRow++ % 4) * line, label);
+    DrawTextAt(painter, label.left, panel.top() + 2 + label.row * line, texts[i]);
   }
 
   // Frequency scale under the waterfall.

@@ -115,7 +115,19 @@ void CVantrelView::OnTimer(std::uint32_t id) {
 }
 
 QString CVantrelView::PolarityText() const {
-  return doc_.polarity != 0 ? QStringLiteral("Signal inverted") : QStringLiteral("Signal upright");
+  if (!doc_.SlotIsSdr(doc_.soundCardSlot))
+    return doc_.polarity != 0 ? QStringLiteral("Signal inverted")
+                              : QStringLiteral("Signal upright");
+  // An SDR band reads every channel both ways up at once: the pane tells the
+  // channels being followed and which way up the last packet was.
+  if (!doc_.captureRunning && doc_.spectrum.powerDb.empty()) return QStringLiteral("SDR source");
+  const auto channels = static_cast<int>(doc_.spectrum.channels.size());
+  QString text = channels == 1 ? QStringLiteral("SDR: 1 channel")
+                               : QStringLiteral("SDR: %1 channels").arg(channels);
+  if (doc_.packetSource.demodulator == DemodulatorKind::Sdr)
+    text += doc_.packetSource.polarity != 0 ? QStringLiteral(", last packet inverted")
+                                            : QStringLiteral(", last packet upright");
+  return text;
 }
 
 void CVantrelView::OnEditCopy() {

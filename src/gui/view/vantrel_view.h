@@ -66,7 +66,8 @@ class CVantrelView : public QWidget {
   // the capture poll.
   void OnTimer(std::uint32_t id);
 
-  // Text of the status bar's polarity pane.
+  // Text of the status bar's polarity pane: the sound-card polarity watch,
+  // or with an SDR source the channels followed and the last packet's polarity.
   QString PolarityText() const;
 
   // Edit > Copy: the Messages or Satellites screen's text as UTF-8 on the
