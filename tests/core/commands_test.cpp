@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 
 #include "document/commands.h"
 #include "document/home_location.h"
@@ -139,6 +140,17 @@ class ScriptedDialogs final : public CommandDialogs {
     elevations.erase(elevations.begin());
     return true;
   }
+  bool RunSdrOptions(sdr::SdrTuning& tuning,
+                     const std::vector<sdr::ReceiverChoice>& receivers) override {
+    offered.clear();
+    for (const auto& r : receivers) offered.push_back(r.name + " " + r.arguments);
+    if (tunings.empty()) return false;
+    tuning = tunings.front();
+    tunings.erase(tunings.begin());
+    return true;
+  }
+  std::vector<sdr::SdrTuning> tunings;
+  std::vector<std::string> offered;
   std::vector<double> elevations;
   std::vector<std::string> shown;
   std::string typedLatitude = "N37 11.1", typedLongitude = "W8 36.0";
@@ -193,6 +205,58 @@ TEST_F(Commands, NetworkFeedSettingsThatCannotWorkAreRefused) {
   EXPECT_EQ(doc_.feed, plain);
   EXPECT_EQ(host.messages.size(), 2u);
   EXPECT_TRUE(host.messages.at(0).starts_with("Network feed: the password is sent unencrypted"));
+  doc_.SetHost(nullptr);
+}
+
+// Two receivers, told apart by serial number, found as device arguments ask.
+class TwoReceivers final : public sdr::SdrInput {
+ public:
+  void Find(const std::string& arguments) override {
+    found.clear();
+    for (const sdr::ReceiverChoice& r : {sdr::ReceiverChoice{"SDR A", "driver=x,serial=1"},
+                                         sdr::ReceiverChoice{"SDR B", "driver=x,serial=2"}})
+      if (r.arguments.find(arguments) != std::string::npos) found.push_back(r);
+  }
+  int DeviceCount() const override { return static_cast<int>(found.size()); }
+  std::string DeviceName(int d) const override { return found.at(std::size_t(d)).name; }
+  std::string DeviceArguments(int d) const override { return found.at(std::size_t(d)).arguments; }
+  std::unique_ptr<sdr::BandReader> Open(int, const sdr::SdrTuning&, std::string*) override {
+    return nullptr;
+  }
+  std::vector<sdr::ReceiverChoice> found;
+};
+
+// Options > SDR offers the receivers found; new device arguments find them
+// again and keep an SDR user on a receiver, but not while one is read.
+TEST_F(Commands, SdrOptionsChooseReceiversByDeviceArgumentsWhileStopped) {
+  FakeHost host;
+  ScriptedDialogs dialogs;
+  TwoReceivers receivers;
+  doc_.SetHost(&host);
+  doc_.sdrInput = &receivers;
+  doc_.deviceId.fill(-1);
+  receivers.Find("");
+  doc_.EnumerateSdrReceivers();
+  ASSERT_TRUE(Run(cmd::kSource1));
+  EXPECT_EQ(doc_.sdrSource, "SDR A");
+  sdr::SdrTuning wanted = doc_.sdrTuning;
+  wanted.device = "serial=2";
+  wanted.ppm = 12.5;
+  dialogs.tunings = {wanted, wanted};
+  doc_.captureRunning = 1;
+  RunDocumentCommand(doc_, dialogs, cmd::kSdrOptions);
+  EXPECT_EQ(dialogs.offered,
+            (std::vector<std::string>{"SDR A driver=x,serial=1", "SDR B driver=x,serial=2"}));
+  EXPECT_EQ(std::tie(doc_.sdrTuning.ppm, doc_.sdrTuning.device), std::make_tuple(12.5, ""));
+  EXPECT_EQ(host.messages.size(), 1u);
+  EXPECT_TRUE(host.messages.at(0).starts_with("SDR: stop processing before")) << host.messages[0];
+  doc_.captureRunning = 0;
+  RunDocumentCommand(doc_, dialogs, cmd::kSdrOptions);
+  EXPECT_EQ(std::tie(doc_.sdrTuning.device, doc_.deviceName[0], doc_.deviceName[1], doc_.sdrSource,
+                     doc_.soundCardSlot),
+            std::make_tuple("serial=2", "SDR B", "", "SDR B", 0));
+  EXPECT_EQ(host.messages.size(), 1u);
+  doc_.sdrInput = nullptr;
   doc_.SetHost(nullptr);
 }
 

@@ -15,6 +15,27 @@ TEST(CommandLine, HelpVersionAndMistakes) {
   EXPECT_EQ(ParseCommandLine({"vantrel", "--version"}).output, "vantrel 1.3\n");
   r = ParseCommandLine({"vantrel", "--inptu", "x.wav"});
   EXPECT_TRUE(!r.options && r.exitCode == 2 && r.output.contains("vantrel --help"));
+  // The same words as vantrel-decode's for the same mistakes.
+  for (const auto& [arguments, error] :
+       {std::pair<QStringList, QString>{{"--center-freq", "0"}, "Bad --center-freq '0'"},
+        {{"--ppm", "900"}, "Bad --ppm '900'"},
+        {{"--device", "rtlsdr"}, "Bad device arguments 'rtlsdr'"}}) {
+    r = ParseCommandLine(
+        QStringList{"vantrel", "--input", "b.cu8", "--iq-format", "cu8", "--iq-rate", "1e6"} +
+        arguments);
+    EXPECT_TRUE(!r.options && r.exitCode == 2 && r.output.startsWith(error))
+        << r.output.toStdString();
+  }
+}
+
+// Device arguments and frequency correction for the settings, in one form.
+TEST(CommandLine, SdrDeviceAndCorrection) {
+  const CommandLineResult r =
+      ParseCommandLine({"vantrel", "--device", " serial=7 ,driver=rtlsdr", "--ppm", "-1.5"});
+  ASSERT_TRUE(r.options) << r.output.toStdString();
+  EXPECT_EQ(r.options->sdrDevice, "driver=rtlsdr,serial=7");
+  EXPECT_EQ(r.options->sdrPpm, -1.5);
+  EXPECT_FALSE(ParseCommandLine({"vantrel"}).options->sdrDevice);
 }
 
 }  // namespace
