@@ -52,6 +52,8 @@ SdrOptionsDlg::SdrOptionsDlg(const sdr::SdrTuning& tuning,
           [this](int index) { device_->setText(found_->itemData(index).toString()); });
   device_->setObjectName("device");
   device_->setPlaceholderText("driver=rtlsdr,serial=00000001");
+  device_->setMinimumWidth(device_->fontMetrics().horizontalAdvance(device_->placeholderText()) +
+                           device_->fontMetrics().averageCharWidth() * 4);
   autoGain_->setObjectName("autoGain");
   autoGain_->setChecked(tuning.autoGain != 0);
   gain_->setEnabled(tuning.autoGain == 0);
