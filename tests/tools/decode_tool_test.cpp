@@ -138,6 +138,8 @@ TEST_F(Tools, UnusableInputIsOneLineAndStatusTwo) {
       {"--mqtt h x.wav", "Network feed: a station name is needed\n"},
       {"", "No input file given"},
       {"a.wav b.wav", "More than one input file given"},
+      {"--ppm 1 x.wav", "--ppm needs --iq or --device\n"},
+      {"--list-devices --device driver", "Bad device arguments 'driver'"},
   };
   for (const auto& [args, errStart] : rows) {
     EXPECT_EQ(Decode(args), 2) << args;
@@ -388,17 +390,16 @@ TEST_F(Tools, SdrReceiversAreListedChosenAndDecodedLive) {
       "SOAPY_SDR_PLUGIN_PATH=\"$VANTREL_BIN_DIR/../soapy-modules\" "
       "VANTREL_TEST_IQ_FILE=" +
       recording + " ";
-  const std::string listed =
-      "SDR Test IQ player: driver=vantreltest,label=Test IQ player,serial=vt0001\n";
   ASSERT_EQ(Shell(env + "vantrel-decode --list-devices"), 0) << err_;
-  EXPECT_NE(out_.find(listed), std::string::npos) << out_;
+  EXPECT_NE(
+      out_.find("SDR Test IQ player: driver=vantreltest,label=Test IQ player,serial=vt0001\n"),
+      std::string::npos)
+      << out_;
   ASSERT_EQ(
       Shell(env + "vantrel-decode --list-devices --device 'driver=vantreltest, serial=vt0002'"), 0);
   EXPECT_EQ(out_, "");
   EXPECT_EQ(Shell(env + "vantrel-decode --device serial=vt0002"), 2);
   EXPECT_EQ(err_, "vantrel-decode: No SDR receiver matches 'serial=vt0002'\n");
-  EXPECT_EQ(Shell(env + "vantrel-decode --device driver"), 2);
-  EXPECT_EQ(err_.rfind("vantrel-decode: Bad device arguments 'driver'", 0), 0u) << err_;
 
   EXPECT_EQ(Shell(env + "vantrel-decode --device driver=vantreltest,serial=vt0001 --iq-rate 9600 "
                         "--filter b1E=1"),
@@ -416,8 +417,6 @@ TEST_F(Tools, SdrReceiversAreListedChosenAndDecodedLive) {
         .get<double>();
   };
   EXPECT_NEAR(firstCarrier("--ppm 100") - firstCarrier(""), 13750.0, 0.01);
-  EXPECT_EQ(Shell("vantrel-decode --ppm 1 x.wav"), 2);
-  EXPECT_EQ(err_, "vantrel-decode: --ppm needs --iq or --device\n");
 }
 
 }  // namespace
