@@ -8,7 +8,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-20}
 shift || true
-all=(interpret packet_search sensitive_demod tle settings recording home_location iq element_set)
+all=(interpret packet_search sensitive_demod tle settings recording home_location iq element_set
+  device_arguments)
 targets=("${@:-${all[@]}}")
 [ ${#targets[@]} -gt 0 ] || targets=("${all[@]}")
 

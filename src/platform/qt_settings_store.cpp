@@ -17,6 +17,7 @@
 
 #include <cerrno>
 #include <charconv>
+#include <cmath>
 #include <cstring>
 #include <system_error>
 
@@ -63,7 +64,12 @@ QString FormatDouble(const std::uint8_t* bytes) {
   double value;
   std::memcpy(&value, bytes, sizeof value);
   char text[32];
-  const auto result = std::to_chars(text, text + sizeof text, value);
+  // Whole numbers (a frequency in Hz) read as integers: 137000000, not the
+  // shorter 1.37e+08.
+  const bool whole = std::fabs(value) < 1e15 && value == std::trunc(value);
+  const auto result = whole
+                          ? std::to_chars(text, text + sizeof text, value, std::chars_format::fixed)
+                          : std::to_chars(text, text + sizeof text, value);
   return QString::fromLatin1(text, result.ptr - text);
 }
 

@@ -28,13 +28,19 @@ std::unique_ptr<SoapyBandReader> SoapyBandReader::Open(
     reader->device_ = SoapySDR::Device::make(SoapySDR::Kwargs(arguments.begin(), arguments.end()));
     SoapySDR::Device& device = *reader->device_;
     device.setSampleRate(SOAPY_SDR_RX, 0, tuning.sampleRate);
-    device.setFrequency(SOAPY_SDR_RX, 0, tuning.centreHz);
+    // A receiver that corrects itself is told its error; another is tuned
+    // off the dial by it, so that the true centre lands where asked.
+    const bool corrects = tuning.ppm != 0.0 && device.hasFrequencyCorrection(SOAPY_SDR_RX, 0);
+    if (corrects) device.setFrequencyCorrection(SOAPY_SDR_RX, 0, tuning.ppm);
+    const double dial = corrects ? tuning.centreHz : tuning.centreHz / (1.0 + tuning.ppm * 1e-6);
+    device.setFrequency(SOAPY_SDR_RX, 0, dial);
     if (device.hasGainMode(SOAPY_SDR_RX, 0))
       device.setGainMode(SOAPY_SDR_RX, 0, tuning.autoGain != 0);
     if (tuning.autoGain == 0) device.setGain(SOAPY_SDR_RX, 0, tuning.gainDb);
     // The band receiver needs the rate and centre the device really took.
     reader->sampleRate_ = device.getSampleRate(SOAPY_SDR_RX, 0);
-    reader->centreHz_ = device.getFrequency(SOAPY_SDR_RX, 0);
+    reader->centreHz_ =
+        device.getFrequency(SOAPY_SDR_RX, 0) * (corrects ? 1.0 : 1.0 + tuning.ppm * 1e-6);
     // Everything downstream is sized by the rate: a driver's NaN or absurd
     // figure is refused, not believed.
     if (!(reader->sampleRate_ >= kMinSdrRate && reader->sampleRate_ <= kMaxSdrRate)) {

@@ -1,21 +1,19 @@
 #include "platform/soapy_sdr_input.h"
 
-#include <SoapySDR/Device.hpp>
-
-#include <exception>
-
 #include "platform/soapy_band_reader.h"
+#include "platform/soapy_devices.h"
 
 namespace vantrel {
 
 SoapySdrInput::SoapySdrInput(std::optional<sdr::IqRecording> recording)
-    : recording_(std::move(recording)) {
-  try {
-    for (const SoapySDR::Kwargs& found : SoapySDR::Device::enumerate())
-      devices_.emplace_back(found.begin(), found.end());
-  } catch (const std::exception&) {
-    // A module that fails to look for devices leaves the sound cards only.
-  }
+    : recording_(std::move(recording)) {}
+
+void SoapySdrInput::Find(const std::string& arguments) {
+  // Stored arguments that no longer parse offer every receiver.
+  vantrel::DeviceArguments wanted;  // the type, not the member function
+  std::string error;
+  if (!ParseDeviceArguments(arguments, &wanted, &error)) wanted.clear();
+  devices_ = FindReceivers(wanted);
 }
 
 int SoapySdrInput::DeviceCount() const {
@@ -28,12 +26,13 @@ std::string SoapySdrInput::DeviceName(int device) const {
     return path.substr(path.find_last_of('/') + 1);
   }
   if (device < 0 || device >= static_cast<int>(devices_.size())) return {};
-  const auto& arguments = devices_[static_cast<std::size_t>(device)];
-  for (const char* key : {"label", "product", "driver"}) {
-    if (const auto it = arguments.find(key); it != arguments.end() && !it->second.empty())
-      return "SDR " + it->second;
-  }
-  return "SDR receiver";
+  return ReceiverName(devices_[static_cast<std::size_t>(device)]);
+}
+
+std::string SoapySdrInput::DeviceArguments(int device) const {
+  if (recording_ && device-- == 0) return {};
+  if (device < 0 || device >= static_cast<int>(devices_.size())) return {};
+  return FormatDeviceArguments(devices_[static_cast<std::size_t>(device)]);
 }
 
 std::unique_ptr<sdr::BandReader> SoapySdrInput::Open(int device, const sdr::SdrTuning& tuning,

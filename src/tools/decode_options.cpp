@@ -36,7 +36,7 @@ bool ParseFilters(const std::string& list, DecodeOptions* options, std::string* 
       if (strcasecmp(name.c_str(), kFilterNames[i]) == 0) index = i;
     }
     if (index < 0 || (value != "0" && value != "1")) {
-      *error = "bad filter '" + item + "': use NAME=0 or NAME=1 with NAME one of " +
+      *error = "Bad --filter '" + item + "': use NAME=0 or NAME=1 with NAME one of " +
                "b1A b1B b1C b1D b1E b1F b22 b65 bOther";
       return false;
     }
@@ -59,7 +59,7 @@ bool ParseHome(const std::string& text, DecodeOptions* options, std::string* err
   }
   if (!ok || !std::isfinite(latitude) || !std::isfinite(longitude) || std::fabs(latitude) > 90.0 ||
       std::fabs(longitude) > 180.0) {
-    *error = "bad --home '" + text + "': use LAT,LON in degrees, north and east positive, " +
+    *error = "Bad --home '" + text + "': use LAT,LON in degrees, north and east positive, " +
              "e.g. -34.5,139.0";
     return false;
   }
@@ -79,21 +79,40 @@ std::optional<double> ParseHz(const std::string& text) {
 constexpr double kMinIqRate = 9600.0;  // two samples per bit
 constexpr double kMaxIqRate = 20e6;    // beyond any receiver we serve
 
-// "HOST" or "HOST:PORT"; the port is checked with the other feed settings.
+// "HOST", "HOST:PORT", or an IPv6 address in brackets: "[::1]:1883". The
+// port is checked with the other feed settings.
 bool ParseBroker(const std::string& text, DecodeOptions* options, std::string* error) {
   options->mqtt.enabled = 1;
-  const auto colon = text.rfind(':');
-  options->mqtt.host = text.substr(0, colon);
+  std::string::size_type colon;
+  if (text.starts_with('[')) {
+    const auto close = text.find(']');
+    if (close == std::string::npos || (close + 1 < text.size() && text[close + 1] != ':')) {
+      *error = "Bad --mqtt '" + text + "': use HOST[:PORT], an IPv6 address in brackets";
+      return false;
+    }
+    options->mqtt.host = text.substr(1, close - 1);
+    colon = close + 1 < text.size() ? close + 1 : std::string::npos;
+  } else {
+    colon = text.rfind(':');
+    options->mqtt.host = text.substr(0, colon);
+  }
   if (colon == std::string::npos) return true;
   const std::string port = text.substr(colon + 1);
   char* end = nullptr;
   const long value = std::strtol(port.c_str(), &end, 10);
   if (port.empty() || *end != '\0' || value < 0 || value > 65535) {
-    *error = "bad --mqtt '" + text + "': the port must be a number from 1 to 65535";
+    *error = "Bad --mqtt '" + text + "': the port must be a number from 1 to 65535";
     return false;
   }
   options->mqtt.port = static_cast<int>(value);
   return true;
+}
+
+// The option getopt_long has just refused: the argument before optind, as
+// the input files it steps over are moved behind the options.
+std::string LastOption(int argc, char** argv) {
+  const int index = optind - 1;
+  return index >= 1 && index < argc ? argv[index] : "";
 }
 
 }  // namespace
@@ -128,7 +147,11 @@ bool ParseDecodeOptions(int argc, char** argv, DecodeOptions* options, std::stri
     kIq,
     kIqFormat,
     kIqRate,
-    kCentreFreq
+    kCentreFreq,
+    kVersion,
+    kListDevices,
+    kDevice,
+    kPpm
   };
   static const option kLongOptions[] = {
       {"raw-input", no_argument, nullptr, kRawInput},
@@ -154,14 +177,19 @@ bool ParseDecodeOptions(int argc, char** argv, DecodeOptions* options, std::stri
       {"iq-format", required_argument, nullptr, kIqFormat},
       {"iq-rate", required_argument, nullptr, kIqRate},
       {"center-freq", required_argument, nullptr, kCentreFreq},
+      {"version", no_argument, nullptr, kVersion},
+      {"list-devices", no_argument, nullptr, kListDevices},
+      {"device", required_argument, nullptr, kDevice},
+      {"ppm", required_argument, nullptr, kPpm},
       {nullptr, 0, nullptr, 0},
   };
-  bool rawFormatGiven = false, iqOptionGiven = false;
+  bool rawFormatGiven = false, iqOptionGiven = false, ppmGiven = false;
+  bool iqFormatGiven = false;
   optind = 1;
   opterr = 0;
+  // GNU order: options may come before or after the input; "--" ends them.
   while (true) {
-    const int previous = optind;
-    const int c = getopt_long(argc, argv, "+:h", kLongOptions, nullptr);
+    const int c = getopt_long(argc, argv, ":h", kLongOptions, nullptr);
     if (c == -1) break;
     const std::string arg = optarg != nullptr ? optarg : "";
     switch (c) {
@@ -171,7 +199,7 @@ bool ParseDecodeOptions(int argc, char** argv, DecodeOptions* options, std::stri
       case kStartTime:
         options->startTime = ParseIsoUtc(arg);
         if (!options->startTime) {
-          *error = "bad --start-time '" + arg +
+          *error = "Bad --start-time '" + arg +
                    "': use ISO 8601 UTC such as 2007-05-12T10:11:12Z (1970 to 2038)";
           return false;
         }
@@ -184,7 +212,7 @@ bool ParseDecodeOptions(int argc, char** argv, DecodeOptions* options, std::stri
         else if (arg == "auto")
           options->polarity = PolarityMode::Auto;
         else {
-          *error = "bad --polarity '" + arg + "': use upright, inverted or auto";
+          *error = "Bad --polarity '" + arg + "': use upright, inverted or auto";
           return false;
         }
         break;
@@ -194,7 +222,7 @@ bool ParseDecodeOptions(int argc, char** argv, DecodeOptions* options, std::stri
         else if (arg == "sensitive")
           options->demodulator = kDemodulatorSensitive;
         else {
-          *error = "bad --demodulator '" + arg + "': use classic or sensitive";
+          *error = "Bad --demodulator '" + arg + "': use classic or sensitive";
           return false;
         }
         break;
@@ -231,7 +259,7 @@ bool ParseDecodeOptions(int argc, char** argv, DecodeOptions* options, std::stri
         break;
       case kTle:
         if (!std::ifstream(arg) || std::filesystem::is_directory(arg)) {
-          *error = "cannot read TLE file '" + arg + "'";
+          *error = "Cannot read TLE file '" + arg + "'";
           return false;
         }
         options->tleFile = arg;
@@ -243,7 +271,7 @@ bool ParseDecodeOptions(int argc, char** argv, DecodeOptions* options, std::stri
         else if (arg == "s16le")
           options->rawFormat = RawFormat::S16le;
         else {
-          *error = "bad --raw-format '" + arg + "': use u8 or s16le";
+          *error = "Bad --raw-format '" + arg + "': use u8 or s16le";
           return false;
         }
         break;
@@ -252,11 +280,11 @@ bool ParseDecodeOptions(int argc, char** argv, DecodeOptions* options, std::stri
         options->input = arg;
         break;
       case kIqFormat:
-        iqOptionGiven = true;
+        iqOptionGiven = iqFormatGiven = true;
         if (const auto format = sdr::ParseIqFormat(arg)) {
           options->iqFormat = *format;
         } else {
-          *error = "bad --iq-format '" + arg + "': use cu8, cs16 or cf32";
+          *error = "Bad --iq-format '" + arg + "': use cu8, cs16 or cf32";
           return false;
         }
         break;
@@ -264,7 +292,7 @@ bool ParseDecodeOptions(int argc, char** argv, DecodeOptions* options, std::stri
         iqOptionGiven = true;
         const auto rate = ParseHz(arg);
         if (!rate || *rate < kMinIqRate || *rate > kMaxIqRate) {
-          *error = "bad --iq-rate '" + arg + "': use samples per second from 9600 to 20000000";
+          *error = "Bad --iq-rate '" + arg + "': use samples per second from 9600 to 20000000";
           return false;
         }
         options->iqRate = *rate;
@@ -274,10 +302,27 @@ bool ParseDecodeOptions(int argc, char** argv, DecodeOptions* options, std::stri
         iqOptionGiven = true;
         const auto hz = ParseHz(arg);
         if (!hz || *hz <= 0.0) {
-          *error = "bad --center-freq '" + arg + "': use Hz, e.g. 137.5e6";
+          *error = "Bad --center-freq '" + arg + "': use Hz, e.g. 137.5e6";
           return false;
         }
         options->centreFrequency = *hz;
+        break;
+      }
+      case kListDevices:
+        options->listDevices = true;
+        break;
+      case kDevice:
+        options->live = true;
+        options->device = arg;
+        break;
+      case kPpm: {
+        const auto ppm = ParseHz(arg);
+        if (!ppm || *ppm < kMinSdrPpm || *ppm > kMaxSdrPpm) {
+          *error = "Bad --ppm '" + arg + "': use parts per million from -500 to 500";
+          return false;
+        }
+        options->ppm = *ppm;
+        ppmGiven = true;
         break;
       }
       case kJson:
@@ -302,17 +347,31 @@ bool ParseDecodeOptions(int argc, char** argv, DecodeOptions* options, std::stri
       case kHelp:
         options->help = true;
         return true;
+      case kVersion:
+        options->version = true;
+        return true;
       case ':':
-        *error = std::string("option '") + (previous < argc ? argv[previous] : "") +
-                 "' needs a value; see --help";
+        *error = "Option '" + LastOption(argc, argv) + "' needs a value; see --help";
         return false;
       default:
-        *error = std::string("unknown option '") + (previous < argc ? argv[previous] : "") +
-                 "'; see --help";
+        *error = "Unknown option '" + LastOption(argc, argv) + "'; see --help";
         return false;
     }
   }
-  if (options->iq) {
+  if (options->listDevices) return true;  // the other options do not matter
+  if (options->live) {
+    if (options->iq || options->rawInput || iqFormatGiven || argc - optind != 0) {
+      *error = "--device names the input: give no input file, --iq, --iq-format or --raw-input";
+      return false;
+    }
+    // A receiver is opened at the desktop program's default tuning unless told.
+    const sdr::SdrTuning tuning;
+    if (options->iqRate == 0.0) options->iqRate = tuning.sampleRate;
+    if (!options->centreFrequency) options->centreFrequency = tuning.centreHz;
+  } else if (ppmGiven && !options->iq) {
+    *error = "--ppm needs --iq or --device";
+    return false;
+  } else if (options->iq) {
     if (argc - optind != 0 || options->rawInput) {
       *error = "--iq names the input: give no other input file and no --raw-input";
       return false;
@@ -322,22 +381,22 @@ bool ParseDecodeOptions(int argc, char** argv, DecodeOptions* options, std::stri
       return false;
     }
   } else if (iqOptionGiven) {
-    *error = "--iq-format, --iq-rate and --center-freq need --iq";
+    *error = "--iq-format needs --iq; --iq-rate and --center-freq need --iq or --device";
     return false;
   }
   if (rawFormatGiven && !options->rawInput) {
     *error = "--raw-format needs --raw-input";
     return false;
   }
-  if (!options->iq) {
+  if (!options->iq && !options->live) {
     if (argc - optind != 1) {
-      *error = argc - optind == 0 ? "no input file given; see --help"
-                                  : "more than one input file given; see --help";
+      *error = argc - optind == 0 ? "No input file given; see --help"
+                                  : "More than one input file given; see --help";
       return false;
     }
     options->input = argv[optind];
     if (options->input == "-" && !options->rawInput) {
-      *error = "standard input can only be read as raw samples: add --raw-input";
+      *error = "Standard input can only be read as raw samples: add --raw-input";
       return false;
     }
   }
@@ -358,7 +417,7 @@ bool ParseDecodeOptions(int argc, char** argv, DecodeOptions* options, std::stri
       options->mqtt.password = password;
     const std::string problem = CheckFeedSettings(options->mqtt);
     if (!problem.empty()) {
-      *error = "bad --mqtt settings: " + problem;
+      *error = "Network feed: " + problem;
       return false;
     }
   }
@@ -372,6 +431,8 @@ bool ParseDecodeOptions(int argc, char** argv, DecodeOptions* options, std::stri
 const char* const kDecodeUsage =
     "Usage: vantrel-decode [OPTION]... INPUT\n"
     "       vantrel-decode [OPTION]... --iq FILE --iq-rate HZ [--iq-format F] [--center-freq HZ]\n"
+    "       vantrel-decode [OPTION]... --device ARGS [--center-freq HZ] [--iq-rate HZ]\n"
+    "       vantrel-decode --list-devices\n"
     "Decodes the downlink packets in a recording of a receiver's discriminator audio\n"
     "and prints one line per decoded packet, as the desktop program would show them.\n"
     "\n"
@@ -389,6 +450,15 @@ const char* const kDecodeUsage =
     "                         (signed 16-bit) or cf32 (32-bit float)\n"
     "  --iq-rate HZ           samples per second of the IQ input (9600 or more)\n"
     "  --center-freq HZ       the SDR's tuning; without it carriers are offsets\n"
+    "  --ppm PPM              the SDR's frequency error in parts per million\n"
+    "                         (positive when it runs fast), with --iq or --device\n"
+    "  --device ARGS          decode an SDR receiver live until interrupted; ARGS\n"
+    "                         are SoapySDR device arguments such as\n"
+    "                         driver=rtlsdr,serial=00000001 ('' for the first found);\n"
+    "                         --center-freq (default 137.5e6) and --iq-rate (default\n"
+    "                         1228800) tune it\n"
+    "  --list-devices         list the SDR receivers found (those matching --device\n"
+    "                         when given), one per line, and exit\n"
     "  --start-time TIME      UTC time of the recording's first sample, ISO 8601,\n"
     "                         e.g. 2007-05-12T10:11:12Z (default: now); the clock\n"
     "                         reads TIME + k + 1 s while second k is decoded\n"
@@ -429,7 +499,9 @@ const char* const kDecodeUsage =
     "                         environment variable VANTREL_MQTT_PASSWORD\n"
     "  --mqtt-tls             connect with TLS (system certificate authorities)\n"
     "  -h, --help             show this help and exit\n"
+    "      --version          show the version and exit\n"
     "\n"
+    "Options may come before or after INPUT; '--' ends the options.\n"
     "Output is UTF-8 on standard output. Exit status: 0 on success, 2 when the\n"
     "command line or the input is unusable (one line on standard error says why),\n"
     "1 when messages for the broker were still unsent 10 s after the input ended.\n";

@@ -33,9 +33,14 @@ struct DecodeOptions {
   std::string chartFile;  // draw the Chart screen at the end into this PNG
   std::optional<double> homeLatitude, homeLongitude;  // the chart's centre; default home when unset
   std::string tleFile;                                // the chart also shows this file's TLE sets
-  bool json = false;  // one JSON object per packet instead of the lines
-  FeedSettings mqtt;  // publish to this broker when mqtt.enabled
+  bool json = false;         // one JSON object per packet instead of the lines
+  FeedSettings mqtt;         // publish to this broker when mqtt.enabled
+  bool listDevices = false;  // list the SDR receivers found and exit
+  std::string device;        // SoapySDR device arguments: decode this receiver live
+  bool live = false;         // --device given: the input is a receiver
+  double ppm = 0.0;          // the receiver's frequency error
   bool help = false;
+  bool version = false;
 };
 
 // Parses argv into options. On a mistake returns false with a one-line

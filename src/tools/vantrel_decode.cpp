@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -18,10 +19,15 @@
 #include "document/vantrel_doc.h"
 #include "iq_decoder.h"
 #include "orbit/tle_reader.h"
+#include "progress_meter.h"
 #include "recording_decoder.h"
+#include "vantrel_version.h"
 #include "audio/recording_file.h"
 #ifdef VANTREL_CHART
 #include "chart_output.h"
+#endif
+#ifdef VANTREL_SOAPY
+#include "live_receiver.h"
 #endif
 
 namespace {
@@ -68,15 +74,21 @@ class JsonLines final : public PacketListener {
 
 // Each second's output: JSON objects or the decoded lines, and the feed's
 // news on standard error.
+// The progress line is taken away before anything else is written, as
+// standard output may be the same terminal.
 void Output(const std::vector<std::string>& lines, JsonLines* json, MqttFeed* feed,
-            const CVantrelDoc& doc, const std::string& source) {
+            const CVantrelDoc& doc, const std::string& source, ProgressMeter& meter) {
+  if (!lines.empty()) meter.Clear();
   if (json != nullptr)
     json->Print();
   else
     PrintLines(lines);
   if (feed == nullptr) return;
   feed->Tick(doc.clock().Now(), {doc.homeLatitude, doc.homeLongitude, source});
-  if (const auto notice = feed->TakeNotice()) std::cerr << "vantrel-decode: " << *notice << '\n';
+  if (const auto notice = feed->TakeNotice()) {
+    meter.Clear();
+    std::cerr << "vantrel-decode: " << *notice << '\n';
+  }
 }
 
 // Applies the command line to a freshly built document.
@@ -100,7 +112,7 @@ void Configure(const DecodeOptions& options, CVantrelDoc& doc) {
     if (doc.logDirectory.back() != '/') doc.logDirectory += '/';
     struct stat info {};
     if (stat(options.logDir.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
-      std::cerr << "vantrel-decode: warning: log directory " << options.logDir
+      std::cerr << "vantrel-decode: Warning: the log directory " << options.logDir
                 << " does not exist; no log records are written\n";
     }
   }
@@ -127,12 +139,12 @@ int Finish(const DecodeOptions& options, CVantrelDoc& doc, HeldClock& clock,
 #else
   (void)clock;
 #endif
-  if (!std::cout) return Fail("cannot write to standard output");
+  if (!std::cout) return Fail("Cannot write to standard output");
   if (feed) {
     const std::size_t unsent = feed->Drain(kDrainMilliseconds);
     if (const auto notice = feed->TakeNotice()) std::cerr << "vantrel-decode: " << *notice << '\n';
     if (unsent > 0 || feed->Dropped() > 0 || feed->Refused() > 0) {
-      std::cerr << "vantrel-decode: network feed: " << unsent << " messages unsent, "
+      std::cerr << "vantrel-decode: Network feed: " << unsent << " messages unsent, "
                 << feed->Dropped() << " dropped from the full queue";
       if (feed->Refused() > 0) std::cerr << ", " << feed->Refused() << " refused";
       std::cerr << '\n';
@@ -142,11 +154,14 @@ int Finish(const DecodeOptions& options, CVantrelDoc& doc, HeldClock& clock,
   return 0;
 }
 
-using LineOutput = std::function<void(const std::vector<std::string>&)>;
+// Set by SIGINT or SIGTERM: a live receiver is decoded until then.
+volatile std::sig_atomic_t stopRequested = 0;
+
+using LineOutput = std::function<void(const std::vector<std::string>&, ProgressMeter&)>;
 
 // Reads the IQ input in pieces as it comes (a live receiver on a pipe).
 bool DecodeIq(const DecodeOptions& options, CVantrelDoc& doc, HeldClock& clock, CTime start,
-              const LineOutput& output, std::string* error) {
+              const LineOutput& output, bool showProgress, std::string* error) {
   const bool standardInput = options.input == "-";
   std::FILE* file = standardInput ? stdin : std::fopen(options.input.c_str(), "rb");
   struct stat info {};
@@ -156,24 +171,64 @@ bool DecodeIq(const DecodeOptions& options, CVantrelDoc& doc, HeldClock& clock, 
              ": cannot open: " + (file == nullptr ? std::strerror(errno) : "is a directory");
     return false;
   }
-  IqDecoder decoder(doc, clock, start, options.iqRate, options.centreFrequency);
+  // The receiver's error moves every carrier: its true centre is off the dial.
+  std::optional<double> centre = options.centreFrequency;
+  if (centre) *centre *= 1.0 + options.ppm * 1e-6;
+  IqDecoder decoder(doc, clock, start, options.iqRate, centre);
   sdr::IqConverter converter(options.iqFormat);
+  const double bytesPerSecond =
+      static_cast<double>(sdr::IqSampleBytes(options.iqFormat)) * options.iqRate;
+  ProgressMeter meter(
+      stderr, showProgress,
+      S_ISREG(info.st_mode) ? static_cast<double>(info.st_size) / bytesPerSecond : 0.0);
   std::vector<std::uint8_t> bytes(1 << 16);
   std::vector<sdr::Complex> samples;
+  double bytesRead = 0.0;
   while (true) {
     const std::size_t n = std::fread(bytes.data(), 1, bytes.size(), file);
     if (n == 0) break;
     samples.clear();
     converter.Convert(bytes.data(), n, &samples);
-    output(decoder.Feed(samples));
+    output(decoder.Feed(samples), meter);
+    bytesRead += static_cast<double>(n);
+    meter.Update(bytesRead / bytesPerSecond);
   }
-  output(decoder.Finish());
+  meter.Clear();
+  output(decoder.Finish(), meter);
   const bool failed = std::ferror(file) != 0;
   if (failed)
     *error = (standardInput ? std::string("standard input") : options.input) + ": read error";
   if (!standardInput) std::fclose(file);
   return !failed;
 }
+
+#ifdef VANTREL_SOAPY
+// A receiver decoded until interrupted, or until it fails.
+bool DecodeLive(const DecodeOptions& options, CVantrelDoc& doc, HeldClock& clock, CTime start,
+                const LineOutput& output, std::string* error) {
+  auto reader = OpenReceiver(options, error);
+  if (!reader) return false;
+  const auto stop = [](int) { stopRequested = 1; };
+  std::signal(SIGINT, stop);
+  std::signal(SIGTERM, stop);
+  IqDecoder decoder(doc, clock, start, reader->sampleRate(), reader->centreHz());
+  ProgressMeter silent(stderr, false, 0.0);
+  std::vector<sdr::Complex> samples;
+  bool ok = true;
+  while (!stopRequested) {
+    const auto result = reader->Read(&samples, error);
+    if (result == sdr::BandReader::Result::Samples) output(decoder.Feed(samples), silent);
+    if (result == sdr::BandReader::Result::End) break;
+    if (result == sdr::BandReader::Result::Failed) {
+      *error = "The SDR receiver failed: " + *error;
+      ok = false;
+      break;
+    }
+  }
+  output(decoder.Finish(), silent);
+  return ok;
+}
+#endif
 
 }  // namespace
 
@@ -185,9 +240,23 @@ int main(int argc, char** argv) {
     std::cout << kDecodeUsage;
     return 0;
   }
+  if (options.version) {
+    std::cout << "vantrel-decode " VANTREL_VERSION "\n";
+    return 0;
+  }
+#ifdef VANTREL_SOAPY
+  if (options.listDevices) {
+    if (!ListReceivers(options, std::cout, &error)) return Fail(error);
+    return 0;
+  }
+#else
+  if (options.listDevices || options.live)
+    return Fail("--list-devices and --device are not available: built without SoapySDR");
+#endif
 
   RecordingInput input;
-  if (!options.iq && !input.Open(options.input, options.rawInput, &error, options.rawFormat)) {
+  if (!options.iq && !options.live &&
+      !input.Open(options.input, options.rawInput, &error, options.rawFormat)) {
     return Fail(error);
   }
 
@@ -214,18 +283,29 @@ int main(int argc, char** argv) {
   JsonLines* jsonOut = options.json ? &json : nullptr;
   // The retained status is public to the broker's readers: the file's name
   // only, not where it lives on this machine.
-  const std::string source = options.input == "-"
+  const std::string source = options.live ? "SDR receiver"
+                             : options.input == "-"
                                  ? "standard input"
                                  : std::filesystem::path(options.input).filename().string();
-  const LineOutput output = [&](const std::vector<std::string>& lines) {
-    Output(lines, jsonOut, feed.get(), doc, source);
+  const LineOutput output = [&](const std::vector<std::string>& lines, ProgressMeter& meter) {
+    Output(lines, jsonOut, feed.get(), doc, source, meter);
   };
+  const bool showProgress = IsInteractive(stderr);
+#ifdef VANTREL_SOAPY
+  if (options.live) {
+    const bool ok = DecodeLive(options, doc, clock, start, output, &error);
+    return Finish(options, doc, clock, ok ? "" : error, feed.get());
+  }
+#endif
   if (options.iq) {
-    const bool ok = DecodeIq(options, doc, clock, start, output, &error);
+    const bool ok = DecodeIq(options, doc, clock, start, output, showProgress, &error);
     return Finish(options, doc, clock, ok ? "" : error, feed.get());
   }
 
   RecordingDecoder decoder(doc, clock, start, options.polarity);
+  ProgressMeter meter(stderr, showProgress,
+                      static_cast<double>(input.length()) / RecordingInput::kSampleRate);
+  double decoded = 0.0;
   std::vector<std::uint8_t> second(CVantrelDoc::kRingLength);
   while (true) {
     // Fill a whole second: pipes hand data over in smaller pieces.
@@ -240,10 +320,13 @@ int main(int argc, char** argv) {
     }
     if (filled == 0) break;
     second.resize(filled);
-    output(decoder.FeedSecond(second));
+    output(decoder.FeedSecond(second), meter);
+    decoded += static_cast<double>(filled) / RecordingInput::kSampleRate;
+    meter.Update(decoded);
     if (filled < CVantrelDoc::kRingLength) break;
     second.resize(CVantrelDoc::kRingLength);
   }
-  output(decoder.Finish());
+  meter.Clear();
+  output(decoder.Finish(), meter);
   return Finish(options, doc, clock, input.error(), feed.get());
 }

@@ -54,8 +54,9 @@ const char* const kUsage =
     "                   OUTPUT is given)\n"
     "  --band           instead of a SCRIPT: OUTPUT gets an SDR band of four satellites\n"
     "                   (cu8 IQ at 1228800 samples/s around 137.5 MHz, Eb/N0 10 to\n"
-    "                   16 dB, each with its own Doppler offset and drift), --length\n"
-    "                   seconds long (default 20)\n"
+    "                   16 dB, each with its own Doppler offset and drift; its sync\n"
+    "                   packets name its channel, its ephemeris packets place it\n"
+    "                   near the default home), --length seconds long (default 20)\n"
     "\n"
     "Receiver chain (any of these renders the packets as complex baseband, band-\n"
     "limited to +-5 kHz, then FM-discriminates it; --amplitude and --noise are unused):\n"
@@ -132,25 +133,52 @@ bool ReadScript(const std::string& path, std::vector<Segment>* segments, std::st
   return true;
 }
 
+constexpr double kBandCentreHz = 137.5e6;
+
+// One demo downlink's packets: its sync packets name its own channel, and
+// every twentieth packet, half-way between them, is an ephemeris packet
+// placing it near the default home, moving 0.06 degrees a second as a low
+// orbit does.
+std::vector<vantrel::synth::Packet> BandPackets(int fm, double channelHz, double latitude,
+                                                double longitude, int count, std::uint32_t seed) {
+  namespace synth = vantrel::synth;
+  auto packets = synth::DownlinkPackets(fm, count, seed);
+  // 137 MHz plus 2500 Hz a code; codes above 255 wrap to 0..64.
+  const auto code = static_cast<unsigned>(std::lround((kBandCentreHz + channelHz - 137e6) / 2500));
+  for (int i = 0; i < count; ++i) {
+    auto& packet = packets[static_cast<std::size_t>(i)];
+    const double seconds = i / 50.0;  // 96 bits at 4800 bit/s
+    if (i % 20 == 0) {
+      packet[5] = static_cast<std::uint8_t>(code > 255 ? code - 256 : code);
+      packet = synth::WithChecksum({packet.begin(), packet.begin() + 10});
+    } else if (i % 20 == 10) {
+      packet = synth::EphemerisPacket(fm, latitude - 0.06 * seconds, longitude + 0.01 * seconds,
+                                      780, 2300, 345600 + static_cast<int>(seconds));
+    }
+  }
+  return packets;
+}
+
 // A demo band as an SDR tuned to 137.5 MHz would hand it over.
 int WriteBand(const std::string& out, double seconds, std::uint32_t seed) {
   namespace synth = vantrel::synth;
   const struct {
     double channelHz, dopplerHz, drift, ebN0;
     int fm;
-  } downlinks[] = {{-212500, 2400, -25, 16, 36},
-                   {-62500, -1800, -40, 12, 27},
-                   {237500, 900, -55, 10, 30},
-                   {300000, -3100, -10, 14, 32}};
+    double latitude, longitude;
+  } downlinks[] = {{-212500, 2400, -25, 16, 36, -22.0, 131.0},
+                   {-62500, -1800, -40, 12, 27, -31.0, 150.0},
+                   {237500, 900, -55, 10, 30, -42.0, 128.0},
+                   {300000, -3100, -10, 14, 32, -47.5, 143.5}};
   std::vector<synth::BandSatellite> satellites;
   for (const auto& d : downlinks) {
-    satellites.push_back(
-        {.channelHz = d.channelHz,
-         .dopplerHz = d.dopplerHz,
-         .driftHzPerSecond = d.drift,
-         .ebN0Db = d.ebN0,
-         .leadInBits = d.fm * 7,
-         .packets = synth::DownlinkPackets(d.fm, static_cast<int>(seconds * 50), seed++)});
+    satellites.push_back({.channelHz = d.channelHz,
+                          .dopplerHz = d.dopplerHz,
+                          .driftHzPerSecond = d.drift,
+                          .ebN0Db = d.ebN0,
+                          .leadInBits = d.fm * 7,
+                          .packets = BandPackets(d.fm, d.channelHz, d.latitude, d.longitude,
+                                                 static_cast<int>(seconds * 50), seed++)});
   }
   const auto band = synth::SynthesizeBand(
       satellites, {.sampleRate = 1228800.0, .seconds = seconds, .seed = seed});
@@ -251,7 +279,7 @@ int main(int argc, char** argv) {
   double iqRate = 0.0;
   double snrDb = std::numeric_limits<double>::infinity();
   opterr = 0;
-  for (int c; (c = getopt_long(argc, argv, "+h", kLong, nullptr)) != -1;) {
+  for (int c; (c = getopt_long(argc, argv, "h", kLong, nullptr)) != -1;) {
     switch (c) {
       case 'a':
         options.amplitude = std::atof(optarg);

@@ -148,13 +148,17 @@ class ScriptedDialogs final : public CommandDialogs {
     return choice;
   }
   std::vector<std::pair<TleUpdateChoice, TleUpdateSettings>> tleUpdates;
-  bool RunSdrOptions(sdr::SdrTuning& tuning) override {
+  bool RunSdrOptions(sdr::SdrTuning& tuning,
+                     const std::vector<sdr::ReceiverChoice>& receivers) override {
+    offered.clear();
+    for (const auto& r : receivers) offered.push_back(r.name + " " + r.arguments);
     if (tunings.empty()) return false;
     shownTunings.push_back(tuning);
     tuning = tunings.front();
     tunings.erase(tunings.begin());
     return true;
   }
+  std::vector<std::string> offered;
   std::vector<double> elevations;
   std::vector<sdr::SdrTuning> tunings, shownTunings;
   std::vector<std::string> shown;
@@ -210,6 +214,50 @@ TEST_F(Commands, NetworkFeedSettingsThatCannotWorkAreRefused) {
   EXPECT_EQ(doc_.feed, plain);
   EXPECT_EQ(host.messages.size(), 2u);
   EXPECT_TRUE(host.messages.at(0).starts_with("Network feed: the password is sent unencrypted"));
+  doc_.SetHost(nullptr);
+}
+
+// Two receivers, told apart by serial number, found as device arguments ask.
+struct TwoReceivers final : sdr::SdrInput {
+  void Find(const std::string& arguments) override { wanted = arguments; }
+  int DeviceCount() const override { return wanted.empty() ? 2 : 1; }
+  std::string DeviceName(int d) const override {
+    return DeviceArguments(d).back() == '1' ? "A" : "B";
+  }
+  std::string DeviceArguments(int d) const override {
+    return wanted.empty() ? "serial=" + std::to_string(d + 1) : wanted;
+  }
+  std::unique_ptr<sdr::BandReader> Open(int, const sdr::SdrTuning&, std::string*) override {
+    return nullptr;
+  }
+  std::string wanted;
+};
+
+// Options > SDR offers the receivers found; new device arguments find them
+// again and keep an SDR user on a receiver, but not while one is read.
+TEST_F(Commands, SdrOptionsChooseReceiversByDeviceArgumentsWhileStopped) {
+  FakeHost host;
+  ScriptedDialogs dialogs;
+  TwoReceivers receivers;
+  doc_.SetHost(&host);
+  doc_.sdrInput = &receivers;
+  doc_.deviceId.fill(-1);
+  doc_.EnumerateSdrReceivers();
+  ASSERT_TRUE(Run(cmd::kSource1));
+  sdr::SdrTuning wanted = doc_.sdrTuning;
+  wanted.device = "serial=2", wanted.ppm = 12.5;
+  dialogs.tunings = {wanted, wanted};
+  doc_.captureRunning = 1;
+  RunDocumentCommand(doc_, dialogs, cmd::kSdrOptions);
+  EXPECT_EQ(dialogs.offered, (std::vector<std::string>{"A serial=1", "B serial=2"}));
+  EXPECT_EQ(std::tie(doc_.sdrTuning.ppm, doc_.sdrTuning.device, doc_.sdrSource),
+            std::make_tuple(12.5, "", "A"));
+  EXPECT_TRUE(host.messages.size() == 1 && host.messages[0].starts_with("SDR: stop processing"));
+  doc_.captureRunning = 0;
+  RunDocumentCommand(doc_, dialogs, cmd::kSdrOptions);
+  EXPECT_EQ(std::tie(doc_.sdrTuning.device, doc_.deviceName[0], doc_.deviceName[1], doc_.sdrSource),
+            std::make_tuple("serial=2", "B", "", "B"));
+  doc_.sdrInput = nullptr;
   doc_.SetHost(nullptr);
 }
 

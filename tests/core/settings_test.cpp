@@ -42,7 +42,8 @@ TEST_F(Settings, AllValuesInStoredOrderWithTheirKindsAndBackByteForByte) {
       }() +
       "LogDirectory T TleFile T Demodulator I FeedEnable I FeedHost T FeedPort I FeedTopic T "
       "FeedStation T FeedUser T FeedPassword T FeedTls I SdrCentre D SdrRate D SdrAutoGain I "
-      "SdrGain D SdrSource T PassMinElevation D TleUpdateUrls T TleUpdateHours I bOther I");
+      "SdrGain D SdrSource T SdrDevice T SdrPpm D PassMinElevation D TleUpdateUrls T TleUpdateHours I "
+      "bOther I");
   std::vector<std::string> names;
   std::string kinds;
   for (std::string name, kind; table >> name >> kind;) names.push_back(name), kinds += kind;
@@ -51,7 +52,12 @@ TEST_F(Settings, AllValuesInStoredOrderWithTheirKindsAndBackByteForByte) {
   doc_.viewState = 4, doc_.soundCardSlot = 3, doc_.homeLatitude = 37.185, doc_.homeLongitude = -8.6;
   doc_.logFlag = 0, doc_.rawFlag = 1, doc_.trackHistory = 1, doc_.tleEnable = 1;
   doc_.demodulator = kDemodulatorSensitive;
-  doc_.sdrTuning = {.centreHz = 137.25e6, .sampleRate = 2.4e6, .autoGain = 0, .gainDb = 40.2};
+  doc_.sdrTuning = {.centreHz = 137.25e6,
+                    .sampleRate = 2.4e6,
+                    .autoGain = 0,
+                    .gainDb = 40.2,
+                    .device = "driver=rtlsdr",
+                    .ppm = 3.5};
   doc_.filters = {0, 1, 0, 1, 1, 0, 1, 0, 0};
   doc_.satellites[9] = {137.2875, 12.5, -40.25, 1178964672, 0xDEADBEEF};
   // Satellites above 36 have keys of their own once heard, after all the others.

@@ -5,6 +5,8 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -127,6 +129,21 @@ TEST_F(MainFrame, HomeAndFilterDialogsThroughTheirWidgets) {
   Trigger(cmd::kFilter);
   EXPECT_TRUE(fillShown);
   EXPECT_EQ(doc_.filters, (std::array<int, kFilterCount>{1, 1, 1, 1, 0, 1, 1, 0, 0}));
+}
+
+// Typed device arguments are tidied; the centre is kept in whole Hz whatever
+// the spin box's binary fraction.
+TEST_F(MainFrame, SdrDialogTidiesDeviceArgumentsAndKeepsWholeHertz) {
+  WhenModal([&](QWidget* dlg) {
+    EXPECT_EQ(Child<QComboBox>(dlg, "found")->currentText(), "None found");
+    QTest::keyClicks(Child<QLineEdit>(dlg, "device"), " serial=7 , driver=one");
+    Child<QDoubleSpinBox>(dlg, "centre")->setValue(137.1);
+    Child<QDoubleSpinBox>(dlg, "ppm")->setValue(-2.5);
+    Child<QAbstractButton>(dlg, "ok")->click();
+  });
+  Trigger(cmd::kSdrOptions);
+  EXPECT_EQ(std::tie(doc_.sdrTuning.device, doc_.sdrTuning.centreHz, doc_.sdrTuning.ppm),
+            std::make_tuple("driver=one,serial=7", 137100000.0, -2.5));
 }
 
 TEST_F(MainFrame, LogDirectoryAndTleChoosersUseRealFileDialogs) {

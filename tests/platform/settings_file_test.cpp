@@ -69,6 +69,9 @@ TEST_F(SettingsFile, EverythingComesBackAfterARestartAndDamagedFilesLoadWhatRead
   doc->tleFile = "/home/op/\xE9t\xE9.tle";
   doc->satellites[12] = {137.5, 12.345678901234567, -40.25, 1178964672, 0xA5A5A5A5u};
   doc->feed = {1, "broker.example", 8883, "vantrel", "Adelaide 2", "op", "p=w; \"x\"", 1};
+  doc->sdrTuning.centreHz = 137e6;  // whole Hz as an integer, not 1.37e+08
+  doc->sdrTuning.device = "driver=rtlsdr,serial=00000001";
+  doc->sdrTuning.ppm = -1.5;
   ASSERT_TRUE(Save(*doc));
   // It may hold the broker password.
   EXPECT_EQ(QFile::permissions(path_) & 0x0FFF, QFileDevice::ReadUser | QFileDevice::WriteUser);
@@ -76,11 +79,15 @@ TEST_F(SettingsFile, EverythingComesBackAfterARestartAndDamagedFilesLoadWhatRead
   ASSERT_EQ(::stat(QFile::encodeName(QFileInfo(path_).absolutePath()).constData(), &folder), 0);
   EXPECT_EQ(folder.st_mode & 07777, 0700u);
   EXPECT_TRUE(ReadAll(path_).contains("HomeLat=37.185\nHomeLon=-8.6\n"));
+  for (const char* line :
+       {"SdrCentre=137000000\n", "SdrDevice=\"driver=rtlsdr,serial=00000001\"\n", "SdrPpm=-1.5\n"})
+    EXPECT_TRUE(ReadAll(path_).contains(line)) << line;
   auto restored = Loaded();
   EXPECT_EQ(std::tuple(restored->homeLatitude, restored->homeLongitude, restored->logDirectory,
-                       restored->tleFile, restored->feed),
+                       restored->tleFile, restored->feed, restored->sdrTuning.device,
+                       restored->sdrTuning.ppm, restored->sdrTuning.centreHz),
             std::tuple(doc->homeLatitude, doc->homeLongitude, doc->logDirectory, doc->tleFile,
-                       doc->feed));
+                       doc->feed, doc->sdrTuning.device, doc->sdrTuning.ppm, 137e6));
   EXPECT_EQ(
       std::memcmp(restored->satellites.data(), doc->satellites.data(), sizeof doc->satellites), 0);
 

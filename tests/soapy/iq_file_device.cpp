@@ -63,7 +63,7 @@ class IqFileDevice final : public SoapySDR::Device {
 
 SoapySDR::KwargsList Find(const SoapySDR::Kwargs&) {
   if (std::getenv("VANTREL_TEST_IQ_FILE") == nullptr) return {};
-  return {{{"driver", "vantreltest"}, {"label", "Test IQ player"}}};
+  return {{{"driver", "vantreltest"}, {"label", "Test IQ player"}, {"serial", "vt0001"}}};
 }
 
 SoapySDR::Device* Make(const SoapySDR::Kwargs&) {

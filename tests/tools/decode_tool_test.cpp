@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <regex>
 #include <set>
 #include <sstream>
 
@@ -16,6 +17,7 @@
 
 #include "synth/packet_builder.h"
 #include "synth/signal_synth.h"
+#include "vantrel_version.h"
 
 namespace vantrel::test {
 using namespace synth;
@@ -96,7 +98,9 @@ TEST_F(Tools, DecodesExactLinesAtEitherPolarityAndFromEveryInputKind) {
 
   const std::string withFill = "--filter b1E=1 --start-time 2007-05-12T10:11:12Z ";
   const std::pair<std::string, std::string> rows[] = {
-      {withFill + "--polarity inverted " + inverted, kLines},
+      // GNU order: options before and after the input alike.
+      {"--polarity inverted " + inverted + " --filter b1E=1 --start-time=2007-05-12T10:11:12Z",
+       kLines},
       {withFill + "--polarity upright --raw-input --raw-format s16le audio.s16", kLines},
       // Auto, the default, starts inverted and flips after two quiet seconds.
       {withFill + Wav("late.wav", Audio(false, 120000, 13)), kLines},
@@ -120,13 +124,22 @@ TEST_F(Tools, UnusableInputIsOneLineAndStatusTwo) {
       {"cd.wav", "cd.wav: sample rate is 44100 Hz, 48000 Hz needed\n"},
       {"notes.wav", "notes.wav: not a readable audio file"},
       {"missing.wav", "missing.wav: cannot open"},
-      {"--polarity sideways x.wav", "bad --polarity 'sideways'"},
+      {"--polarity sideways x.wav", "Bad --polarity 'sideways'"},
+      {"x.wav --polarity", "Option '--polarity' needs a value"},
+      {"--table -- --table", "--table: cannot open"},  // "--" ends the options
+      {"x.wav --colour red", "Unknown option '--colour'"},
+      {"--iq x --iq-rate 1e6 --center-freq 0", "Bad --center-freq '0'"},
+      {"--mqtt '[::1:1883' --station s x.wav", "Bad --mqtt '[::1:1883'"},
       {"--raw x.wav", "--raw needs --log-dir"},
       {"--chart nowhere/x.png quiet.wav", "cannot write chart nowhere/x.png"},
-      {"-", "standard input can only be read as raw samples"},
+      {"-", "Standard input can only be read as raw samples"},
       // Network feed settings that cannot work are refused before anything is sent.
-      {"--mqtt h --mqtt-topic 'a/#' --station a x.wav", "bad --mqtt settings: the topic 'a/#'"},
-      {"", "no input file given"},
+      {"--mqtt h --mqtt-topic 'a/#' --station a x.wav", "Network feed: the topic 'a/#'"},
+      {"--mqtt h x.wav", "Network feed: a station name is needed\n"},
+      {"", "No input file given"},
+      {"a.wav b.wav", "More than one input file given"},
+      {"--ppm 1 x.wav", "--ppm needs --iq or --device\n"},
+      {"--list-devices --device driver", "Bad device arguments 'driver'"},
   };
   for (const auto& [args, errStart] : rows) {
     EXPECT_EQ(Decode(args), 2) << args;
@@ -134,6 +147,33 @@ TEST_F(Tools, UnusableInputIsOneLineAndStatusTwo) {
     EXPECT_EQ(err_.rfind("vantrel-decode: " + errStart, 0), 0u) << err_;
     EXPECT_EQ(std::count(err_.begin(), err_.end(), '\n'), 1) << err_;
   }
+}
+
+TEST_F(Tools, VersionAndBracketedIpv6Broker) {
+  EXPECT_EQ(Decode("x.wav --version"), 0);
+  EXPECT_EQ(out_, "vantrel-decode " VANTREL_VERSION "\n");
+  // The brackets are not part of the host name given to the resolver.
+  EXPECT_EQ(
+      Decode("--mqtt [::1]:1 --station s " + Wav("q.wav", std::vector<std::uint8_t>(4800, 128))),
+      1);
+  EXPECT_EQ(err_.rfind("vantrel-decode: Network feed: cannot reach ::1:1 (", 0), 0u) << err_;
+  EXPECT_EQ(err_.find("ookup"), std::string::npos) << err_;
+}
+
+// Progress is for a person at a terminal: a pty gets one line rewritten in
+// place and cleared at the end; a file or pipe gets nothing (the other tests).
+TEST_F(Tools, ProgressOnlyOnATerminal) {
+  const std::string wav = Wav("p.wav", Audio(false, 96000, 3));
+  // script gives the command a pty and copies what it shows to standard output.
+  ASSERT_EQ(Shell("script -qec 'vantrel-decode --polarity upright " + wav + " > lines' /dev/null"),
+            0)
+      << err_;
+  // One line, rewritten in place and cleared at the end.
+  EXPECT_TRUE(
+      std::regex_match(out_, std::regex("\rvantrel-decode:  4[0-9]%, [0-9.]+x real time\r +\r")))
+      << out_;
+  EXPECT_EQ(ReadFile(dir_ / "lines"),
+            kLines.substr(0, kLines.find("Fill")) + kLines.substr(kLines.find("Ephemeris")));
 }
 
 TEST_F(Tools, LogFilesAreByteExactAndFollowTheAudioClock) {
@@ -324,6 +364,59 @@ TEST_F(Tools, StandardInputTakesRawSamplesAndIqBands) {
             0)
       << err_;
   EXPECT_EQ(out_.rfind("Fill packet B3489015957F14F39C\n", 0), 0u) << out_;
+}
+
+// The demo band: four satellites, each sync packet naming its own channel,
+// and ephemeris packets for the Satellites and Chart screens.
+TEST_F(Tools, SynthBandSatellitesNameTheirOwnChannelsAndPositions) {
+  ASSERT_EQ(Shell("vantrel-synth --band --length 1.6 band.cu8 && vantrel-decode --iq band.cu8 "
+                  "--iq-rate 1228800 --center-freq 137.5e6 --table"),
+            0)
+      << err_;
+  for (const char* line :
+       {"Spacecraft FM-36 137.2875MHz", "Spacecraft FM-27 137.4375MHz",
+        "Spacecraft FM-30 137.7375MHz", "Spacecraft FM-32 137.8000MHz", "Ephemeris  FM-36 ",
+        "Ephemeris  FM-27 ", "Ephemeris  FM-30 ", "Ephemeris  FM-32 "})
+    EXPECT_NE(out_.find(line), std::string::npos) << line << "\n" << out_;
+  EXPECT_EQ(out_.find("137.3200MHz"), std::string::npos) << out_;
+}
+
+// The test SoapySDR module's receiver plays the real band recording and
+// acts unplugged at its end.
+TEST_F(Tools, SdrReceiversAreListedChosenAndDecodedLive) {
+  const std::string recording =
+      "\"$VANTREL_SOURCE_DIR/tests/data/recordings/pass-21cma-9600.cf32\"";
+  const std::string env =
+      "SOAPY_SDR_PLUGIN_PATH=\"$VANTREL_BIN_DIR/../soapy-modules\" "
+      "VANTREL_TEST_IQ_FILE=" +
+      recording + " ";
+  ASSERT_EQ(Shell(env + "vantrel-decode --list-devices"), 0) << err_;
+  EXPECT_NE(
+      out_.find("SDR Test IQ player: driver=vantreltest,label=Test IQ player,serial=vt0001\n"),
+      std::string::npos)
+      << out_;
+  ASSERT_EQ(
+      Shell(env + "vantrel-decode --list-devices --device 'driver=vantreltest, serial=vt0002'"), 0);
+  EXPECT_EQ(out_, "");
+  EXPECT_EQ(Shell(env + "vantrel-decode --device serial=vt0002"), 2);
+  EXPECT_EQ(err_, "vantrel-decode: No SDR receiver matches 'serial=vt0002'\n");
+
+  EXPECT_EQ(Shell(env + "vantrel-decode --device driver=vantreltest,serial=vt0001 --iq-rate 9600 "
+                        "--filter b1E=1"),
+            2);
+  EXPECT_EQ(out_.rfind("Fill packet B3489015957F14F39C\n", 0), 0u) << out_;
+  EXPECT_EQ(err_.rfind("vantrel-decode: The SDR receiver failed: ", 0), 0u) << err_;
+
+  // A receiver running 100 ppm fast names carriers 13750 Hz low at 137.5 MHz.
+  const auto firstCarrier = [&](const std::string& ppm) {
+    EXPECT_EQ(Shell("vantrel-decode --json --iq " + recording +
+                    " --iq-format cf32 --iq-rate 9600 --center-freq 137.5e6 " + ppm),
+              0)
+        << err_;
+    return nlohmann::json::parse(out_.substr(0, out_.find('\n')))["demod"]["carrier_hz"]
+        .get<double>();
+  };
+  EXPECT_NEAR(firstCarrier("--ppm 100") - firstCarrier(""), 13750.0, 0.01);
 }
 
 }  // namespace

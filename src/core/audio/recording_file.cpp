@@ -28,6 +28,8 @@ bool RecordingInput::Open(const std::string& path, bool raw, std::string* error,
       *error = path + ": cannot open: " + std::strerror(errno);
       return false;
     }
+    if (fstat(fileno(raw_), &info) == 0 && S_ISREG(info.st_mode))
+      length_ = info.st_size / (rawFormat == RawFormat::S16le ? 2 : 1);
     return true;
   }
   SF_INFO format{};
@@ -67,6 +69,7 @@ bool RecordingInput::Open(const std::string& path, bool raw, std::string* error,
                   std::to_string(kSampleRate) + " Hz needed");
   }
   channels_ = format.channels;
+  length_ = format.frames;
   return true;
 }
 

@@ -39,6 +39,8 @@ class RecordingInput {
   std::size_t Read(std::vector<std::uint8_t>* samples);
 
   const std::string& error() const { return error_; }
+  // Samples in the whole recording; 0 when not known (a pipe).
+  std::int64_t length() const { return length_; }
 
  private:
   std::string name_;
@@ -50,6 +52,7 @@ class RecordingInput {
   std::vector<short> frames_;
   std::vector<std::uint8_t> rawBytes_;
   std::string error_;
+  std::int64_t length_ = 0;
 };
 
 // Reads a whole recording at once. False with a one-line description naming

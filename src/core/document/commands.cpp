@@ -157,8 +157,13 @@ void OnTleUpdate(CVantrelDoc& doc, CommandDialogs& dialogs) {
 
 void OnSdrOptions(CVantrelDoc& doc, CommandDialogs& dialogs) {
   sdr::SdrTuning tuning = doc.sdrTuning;
+  std::vector<sdr::ReceiverChoice> receivers;
+  for (int device = 0; doc.sdrInput != nullptr && device < doc.sdrInput->DeviceCount(); ++device) {
+    if (const std::string arguments = doc.sdrInput->DeviceArguments(device); !arguments.empty())
+      receivers.push_back({doc.sdrInput->DeviceName(device), arguments});
+  }
   for (;;) {
-    if (!dialogs.RunSdrOptions(tuning)) return;
+    if (!dialogs.RunSdrOptions(tuning, receivers)) return;
     const std::string problem = SdrBandProblem(tuning);
     if (problem.empty()) break;
     doc.host().ShowMessage(problem);
@@ -171,6 +176,25 @@ void OnSdrOptions(CVantrelDoc& doc, CommandDialogs& dialogs) {
   doc.sdrTuning.autoGain = tuning.autoGain != 0 ? 1 : 0;
   if (tuning.gainDb >= kMinSdrGainDb && tuning.gainDb <= kMaxSdrGainDb)
     doc.sdrTuning.gainDb = tuning.gainDb;
+  if (tuning.ppm >= kMinSdrPpm && tuning.ppm <= kMaxSdrPpm) doc.sdrTuning.ppm = tuning.ppm;
+  if (tuning.device == doc.sdrTuning.device) return;
+  // Other receivers take the Source slots: not while one of them is read.
+  if (doc.captureRunning != 0) {
+    doc.host().ShowMessage(
+        "SDR: stop processing before choosing other receivers; the device arguments stay "
+        "as they were.");
+    return;
+  }
+  doc.sdrTuning.device = tuning.device;
+  if (doc.sdrInput == nullptr) return;
+  doc.sdrInput->Find(doc.sdrTuning.device);
+  doc.EnumerateSdrReceivers();
+  // A user of an SDR receiver gets the first one the arguments pick.
+  const int first = doc.SdrSlot(0);
+  if (!doc.sdrSource.empty() && first >= 0)
+    OnSource(doc, first);
+  else
+    doc.FindStoredSdrSource();
 }
 
 void OnNetworkFeed(CVantrelDoc& doc, CommandDialogs& dialogs) {

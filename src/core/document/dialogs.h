@@ -6,6 +6,7 @@
 #include <array>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "decoder/packet_filters.h"
 #include "feed/feed_settings.h"
@@ -54,7 +55,10 @@ class CommandDialogs {
   virtual bool LaunchMixer(int soundCardSlot) = 0;
 
   // Options > SDR over the tuning; true on OK with the values as left.
-  virtual bool RunSdrOptions(sdr::SdrTuning&) { return false; }
+  // receivers: those found, to choose device arguments from.
+  virtual bool RunSdrOptions(sdr::SdrTuning&, const std::vector<sdr::ReceiverChoice>&) {
+    return false;
+  }
 
   // Options > Passes over the minimum elevation in degrees; true on OK.
   virtual bool RunPassOptions(double&) { return false; }

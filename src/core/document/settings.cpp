@@ -60,6 +60,8 @@ void VisitSettings(CVantrelDoc& doc, Visitor& visit) {
   visit.Integer("SdrAutoGain", doc.sdrTuning.autoGain, 0, 1);
   visit.Double("SdrGain", doc.sdrTuning.gainDb, kMinSdrGainDb, kMaxSdrGainDb);
   visit.Text("SdrSource", doc.sdrSource);
+  visit.Text("SdrDevice", doc.sdrTuning.device);
+  visit.Double("SdrPpm", doc.sdrTuning.ppm, kMinSdrPpm, kMaxSdrPpm);
   // Passes.
   visit.Double("PassMinElevation", doc.passMinElevation, kMinPassElevation, kMaxPassElevation);
   visit.Text("TleUpdateUrls", doc.tleUpdate.urls);

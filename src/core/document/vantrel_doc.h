@@ -47,6 +47,8 @@ inline constexpr double kMinSdrRate = 9600.0;
 inline constexpr double kMaxSdrRate = 20e6;
 inline constexpr double kMinSdrGainDb = 0.0;
 inline constexpr double kMaxSdrGainDb = 100.0;
+inline constexpr double kMinSdrPpm = -500.0;  // beyond any receiver's crystal
+inline constexpr double kMaxSdrPpm = 500.0;
 // What Options > Passes accepts as the minimum elevation (degrees).
 inline constexpr double kMinPassElevation = 0.0;
 inline constexpr double kMaxPassElevation = 80.0;

@@ -7,6 +7,9 @@
 
 #include <cmath>
 
+#include "document/vantrel_doc.h"
+#include "platform/soapy_devices.h"
+
 namespace vantrel {
 
 CommandLineResult ParseCommandLine(const QStringList& arguments) {
@@ -28,7 +31,17 @@ CommandLineResult ParseCommandLine(const QStringList& arguments) {
                                   "Samples per second of the IQ recording (9600 or more).", "HZ");
   const QCommandLineOption centreFreq("center-freq",
                                       "The SDR's tuning when the IQ recording was made.", "HZ");
+  const QCommandLineOption device(
+      "device",
+      "Offer only the SDR receivers matching these SoapySDR device arguments, e.g. "
+      "driver=rtlsdr,serial=00000001 (kept in the settings; '' offers all).",
+      "ARGS");
+  const QCommandLineOption ppm(
+      "ppm", "The SDR receiver's frequency error in parts per million (kept in the settings).",
+      "PPM");
   parser.addOption(input);
+  parser.addOption(device);
+  parser.addOption(ppm);
   parser.addOption(iqFormat);
   parser.addOption(iqRate);
   parser.addOption(centreFreq);
@@ -79,7 +92,8 @@ CommandLineResult ParseCommandLine(const QStringList& arguments) {
     else if (!rateRead || !(recording.sampleRate >= 9600.0 && recording.sampleRate <= 20e6))
       error = "Bad --iq-rate '" + parser.value(iqRate) +
               "': use samples per second from 9600 to 20000000";
-    else if (!centreRead || (recording.centreHz && !std::isfinite(*recording.centreHz)))
+    else if (!centreRead || (recording.centreHz &&
+                             !(std::isfinite(*recording.centreHz) && *recording.centreHz > 0.0)))
       error = "Bad --center-freq '" + parser.value(centreFreq) + "': use Hz, e.g. 137.5e6";
     if (!error.isEmpty()) {
       result.output = error + "\nTry 'vantrel --help'.\n";
@@ -88,6 +102,27 @@ CommandLineResult ParseCommandLine(const QStringList& arguments) {
     }
     recording.format = *format;
     options.iqRecording = recording;
+  }
+  if (parser.isSet(device)) {
+    DeviceArguments arguments;
+    std::string error;
+    if (!ParseDeviceArguments(parser.value(device).toStdString(), &arguments, &error)) {
+      result.output = QString::fromStdString(error) + "\nTry 'vantrel --help'.\n";
+      result.exitCode = 2;
+      return result;
+    }
+    options.sdrDevice = FormatDeviceArguments(arguments);
+  }
+  if (parser.isSet(ppm)) {
+    bool read = false;
+    const double value = parser.value(ppm).toDouble(&read);
+    if (!read || !(value >= kMinSdrPpm && value <= kMaxSdrPpm)) {
+      result.output = "Bad --ppm '" + parser.value(ppm) +
+                      "': use parts per million from -500 to 500\nTry 'vantrel --help'.\n";
+      result.exitCode = 2;
+      return result;
+    }
+    options.sdrPpm = value;
   }
   options.start = parser.isSet(start);
   options.automation = parser.isSet(automation);

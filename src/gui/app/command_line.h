@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "sdr/iq_file_reader.h"
@@ -20,6 +21,10 @@ struct CommandLineOptions {
   std::optional<sdr::IqRecording> iqRecording;
   // The recording's samples, read once at start-up (before any window opens).
   std::shared_ptr<const std::vector<std::uint8_t>> inputSamples;
+  // --device ARGS and --ppm N: the SDR receivers offered and their
+  // frequency error, kept in the settings as if chosen in Options > SDR.
+  std::optional<std::string> sdrDevice;
+  std::optional<double> sdrPpm;
   bool start = false;       // --start: Process > Start once the window shows
   bool automation = false;  // --automation: started by an automation client
 };

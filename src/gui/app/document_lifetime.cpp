@@ -24,6 +24,11 @@ DocumentLifetime::DocumentLifetime(const Clock& clock, std::string programDirect
     doc_->defaultLogDirectory = doc_->logDirectory = data.toStdString() + "/Vantrel/Log files/";
   }
   LoadStoredSettings();
+  if (options_.sdrDevice) doc_->sdrTuning.device = *options_.sdrDevice;
+  if (options_.sdrPpm) doc_->sdrTuning.ppm = *options_.sdrPpm;
+  // The receivers are looked for once the stored device arguments are known.
+  sdrInput_->Find(doc_->sdrTuning.device);
+  doc_->EnumerateSdrReceivers();
   doc_->FindStoredSdrSource();
   // A recording named on the command line is what the user wants to hear.
   // It shifts the sound cards by one slot for this run only, so the stored
@@ -63,7 +68,6 @@ void DocumentLifetime::AttachSdrReceivers() {
   // An IQ recording given with --input is the first receiver.
   sdrInput_ = std::make_unique<SoapySdrInput>(options_.iqRecording);
   doc_->sdrInput = sdrInput_.get();
-  doc_->EnumerateSdrReceivers();
 }
 
 void DocumentLifetime::LoadStoredSettings() {

@@ -29,6 +29,21 @@ constexpr int kIdleUpdateMs = 200;
 // How often the network feed is matched to its settings and given the status.
 constexpr int kFeedSyncMs = 2000;
 
+QtMessageHandler savedHandler = nullptr;
+
+// Qt tells standard error when it finds no browser; the window says so
+// itself, once, so that one warning is held back while the URL is opened.
+bool OpenUrlQuietly(const QUrl& url) {
+  savedHandler = qInstallMessageHandler(
+      [](QtMsgType type, const QMessageLogContext& context, const QString& text) {
+        if (type == QtWarningMsg && text.startsWith("Unable to detect a launcher")) return;
+        savedHandler(type, context, text);
+      });
+  const bool opened = QDesktopServices::openUrl(url);
+  qInstallMessageHandler(savedHandler);
+  return opened;
+}
+
 }  // namespace
 
 CMainFrame::CMainFrame(CVantrelDoc& doc, QString versionText, QWidget* parent)
@@ -37,7 +52,7 @@ CMainFrame::CMainFrame(CVantrelDoc& doc, QString versionText, QWidget* parent)
       versionText_(std::move(versionText)),
       ownDialogs_(std::make_unique<QtCommandDialogs>(this)),
       dialogs_(ownDialogs_.get()),
-      openUrl_([](const QUrl& url) { return QDesktopServices::openUrl(url); }) {
+      openUrl_(OpenUrlQuietly) {
   setObjectName("mainFrame");
   setWindowTitle(kUntitledTitle);
   setWindowIcon(ProgramIcon());

@@ -34,8 +34,9 @@ MixerCommand FindMixerProgram() {
   return {};
 }
 
-bool QtCommandDialogs::RunSdrOptions(sdr::SdrTuning& tuning) {
-  SdrOptionsDlg dlg(tuning, parent_);
+bool QtCommandDialogs::RunSdrOptions(sdr::SdrTuning& tuning,
+                                     const std::vector<sdr::ReceiverChoice>& receivers) {
+  SdrOptionsDlg dlg(tuning, receivers, parent_);
   if (dlg.exec() != QDialog::Accepted) return false;
   tuning = dlg.tuning();
   return true;

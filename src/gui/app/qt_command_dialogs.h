@@ -33,7 +33,8 @@ class QtCommandDialogs final : public CommandDialogs {
   std::optional<std::string> ChooseExistingFile(const std::string& title,
                                                 const std::string& initialPath) override;
   bool LaunchMixer(int soundCardSlot) override;
-  bool RunSdrOptions(sdr::SdrTuning& tuning) override;
+  bool RunSdrOptions(sdr::SdrTuning& tuning,
+                     const std::vector<sdr::ReceiverChoice>& receivers) override;
   bool RunPassOptions(double& minElevation) override;
   TleUpdateChoice RunTleUpdate(TleUpdateSettings& settings, const std::string& tleFile) override;
 
