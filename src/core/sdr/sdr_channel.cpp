@@ -11,7 +11,9 @@ constexpr double kFrequencyGain = 0.1;
 constexpr int kMinSymbolsForError = 16;
 // A wrong differentially detected bit is often only moderately weak, and
 // comes with its neighbour.
-constexpr CorrectionOptions kCorrection{.flipFraction = 0.3f, .pairCandidates = 8};
+// A satellite's downlink is continuous, so corrections keep to its frame grid.
+constexpr CorrectionOptions kCorrection{
+    .flipFraction = 0.3f, .pairCandidates = 8, .framedCorrections = true, .ambiguityMargin = 0.5f};
 }  // namespace
 
 SdrChannel::SdrChannel(const BandTransform& band, int id, double carrierHz,
