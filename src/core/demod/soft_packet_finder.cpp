@@ -18,6 +18,10 @@ constexpr float kWeakFraction = 0.5f;
 // noise candidates pass), and to be corrected (noise practically never).
 constexpr int kMaxWeakPerCheck = 24;    // of 96 bits
 constexpr int kMaxWeakPerCorrect = 12;  // of 96 bits
+// Correction only ever flips weak bits: one located from the two sums, or
+// two among the kFlipCandidates weakest. Every extra trial is another 1 in
+// 65536 chance of taking noise for a packet.
+constexpr int kFlipCandidates = 5;
 
 struct Sums {
   int a = 0, b = 0;  // byte sum and sum of running sums, modulo 256
@@ -219,7 +223,7 @@ bool SoftPacketFinder::TryCandidate(long long start, int polarity, int length, b
       corrected = 1;
     } else if (fixes == 0) {
       // Two flips among the weakest bits.
-      const int n = std::min(flippable, options_.flipCandidates);
+      const int n = std::min(flippable, kFlipCandidates);
       std::partial_sort(weak.begin(), weak.begin() + n, weak.begin() + flippable,
                         [&](int x, int y) { return reliability[x] < reliability[y]; });
       for (int i = 0; i < n; ++i)

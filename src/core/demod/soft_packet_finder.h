@@ -40,9 +40,6 @@ struct CorrectionOptions {
   // bits, often not both among the weakest: this many of the weakest
   // neighbouring pairs (by summed reliability) are tried as one error.
   int pairCandidates = 0;
-  // Two flips are tried among this many of the weakest bits; every extra
-  // trial is another 1 in 65536 chance of taking noise for a packet.
-  int flipCandidates = 5;
   // For a continuous downlink, where every packet follows the one before:
   // a corrected packet is taken only on the frame grid of the last accepted
   // one (a whole number of 12-byte packets after its end). A wrong correction
