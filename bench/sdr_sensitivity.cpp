@@ -6,15 +6,17 @@
 // packets, while its channel is still being found, or spread over the rest).
 //
 //   sdr_sensitivity [--seeds N] [--ebn0 8,10,12,14] [--late SECONDS]
-//                   [--packets N] [--realistic]
+//                   [--packets N] [--realistic] [--list-false]
 //
 // --late holds back the third satellite's first packet by that long, as a
 // satellite rising into view while the others are already being received.
 // --realistic makes the band less like our own: root-raised-cosine
 // downlinks at Eb/N0 of the level, +5, +2 and +3 dB, slow 4 dB fades, two
 // analogue FM signals, a 120 kHz wide digital signal and a strong spur 9 kHz
-// beside the second satellite.
+// beside the second satellite. --list-false prints each false packet: when,
+// on which carrier, how many bits were corrected, its bytes.
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -34,6 +36,7 @@ constexpr double kRate = 1228800.0;
 constexpr int kSatellites = 4;
 int kPackets = 160;
 bool realistic = false;
+bool listFalse = false;
 // Misses among a satellite's first kEarly packets count as "early".
 constexpr int kEarly = 10;
 
@@ -49,7 +52,9 @@ Outcome RunOnce(double ebN0Db, std::uint32_t seed, double lateSeconds) {
   const double drift[] = {60, -45, 30, -60};
   const int leadIn[] = {40, 7, 230, 100};
   std::vector<synth::BandSatellite> satellites;
-  std::map<synth::Packet, std::pair<int, int>> sender;  // satellite, index
+  // Sync packets repeat (their frame number runs through 16 values), so a
+  // packet's bytes may have been sent several times: satellite and index of each.
+  std::map<synth::Packet, std::vector<std::pair<int, int>>> sender;
   int longestLeadIn = 0;
   for (int s = 0; s < kSatellites; ++s) {
     synth::BandSatellite satellite;
@@ -68,7 +73,7 @@ Outcome RunOnce(double ebN0Db, std::uint32_t seed, double lateSeconds) {
     satellite.leadInBits = leadIn[s] + (s == 2 ? static_cast<int>(lateSeconds * 4800) : 0);
     longestLeadIn = std::max(longestLeadIn, satellite.leadInBits);
     satellite.packets = synth::DownlinkPackets(10 + s, kPackets, seed * 16 + 7 + s);
-    for (int i = 0; i < kPackets; ++i) sender[satellite.packets[i]] = {s, i};
+    for (int i = 0; i < kPackets; ++i) sender[satellite.packets[i]].emplace_back(s, i);
     satellites.push_back(satellite);
   }
   synth::BandOptions options;
@@ -95,9 +100,38 @@ Outcome RunOnce(double ebN0Db, std::uint32_t seed, double lateSeconds) {
       const auto it = sender.find(synth::Packet(p.bytes.begin(), p.bytes.begin() + p.length));
       if (it == sender.end()) {
         ++outcome.falsePackets;
+        if (listFalse) {
+          std::printf("  false: %.1f s, carrier %.0f Hz, %d bits corrected, polarity %d:",
+                      static_cast<double>(p.sample) / kRate, p.source.carrierHz.value_or(0.0),
+                      p.source.correctedBits, p.source.polarity);
+          for (int i = 0; i < p.length; ++i) std::printf(" %02X", p.bytes[i]);
+          // The packet sent nearest to it, and which of its bits differ.
+          int nearest = 1 << 30;
+          std::vector<int> differ;
+          for (const auto& [sent, where] : sender) {
+            if (static_cast<int>(sent.size()) != p.length) continue;
+            std::vector<int> bits;
+            for (int i = 0; i < p.length * 8; ++i)
+              if (((sent[i / 8] ^ p.bytes[i / 8]) >> (i % 8)) & 1) bits.push_back(i);
+            if (static_cast<int>(bits.size()) < nearest) {
+              nearest = static_cast<int>(bits.size());
+              differ = bits;
+            }
+          }
+          std::printf(" (bits");
+          for (int b : differ) std::printf(" %d", b);
+          std::printf(" off the nearest sent)\n");
+        }
         continue;
       }
-      seen[it->second.first * kPackets + it->second.second] = true;
+      // The sending nearest in time to where the packet was found.
+      const double bit = static_cast<double>(p.sample) / kRate * 4800.0;
+      const auto& [s, i] = *std::min_element(
+          it->second.begin(), it->second.end(), [&](const auto& x, const auto& y) {
+            return std::fabs(satellites[x.first].leadInBits + 96.0 * x.second - bit) <
+                   std::fabs(satellites[y.first].leadInBits + 96.0 * y.second - bit);
+          });
+      seen[s * kPackets + i] = true;
     }
   };
   constexpr std::size_t kPiece = 65536;
@@ -136,6 +170,11 @@ int main(int argc, char** argv) {
   double lateSeconds = 0.0;
   std::vector<double> levels = {8, 10, 12, 14};
   for (int i = 1; i < argc; i += 2) {
+    if (std::strcmp(argv[i], "--list-false") == 0) {
+      listFalse = true;
+      --i;  // takes no value
+      continue;
+    }
     if (i + 1 == argc && std::strcmp(argv[i], "--realistic") != 0) {
       std::fprintf(stderr, "%s: %s needs a value\n", argv[0], argv[i]);
       return 2;
@@ -154,7 +193,7 @@ int main(int argc, char** argv) {
     } else {
       std::fprintf(stderr,
                    "usage: %s [--seeds N] [--ebn0 8,10,...] [--late SECONDS] [--packets N] "
-                   "[--realistic]\n",
+                   "[--realistic] [--list-false]\n",
                    argv[0]);
       return 2;
     }

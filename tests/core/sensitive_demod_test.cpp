@@ -127,6 +127,64 @@ TEST(SoftPacketFinder, BackToBackPacketWithAHitTypeByteAndNoiseAlone) {
   EXPECT_TRUE(Find(noise, &bytes).empty());
 }
 
+// Corrections for a continuous downlink: a corrected packet must lie a whole
+// number of packets after the last accepted one (a packet that checks as it
+// stands starts the grid anywhere), and a correction that another set of
+// weak bits could have made as well is no correction.
+TEST(SoftPacketFinder, CorrectionsKeepToTheGridAndAreUnambiguous) {
+  const auto found = [](const Stream& s, CorrectionOptions options, std::vector<Packet>* bytes) {
+    std::vector<long long> starts;
+    SoftPacketFinder finder(
+        [&](const FoundPacket& p) {
+          starts.push_back(p.startBit);
+          bytes->emplace_back(p.bytes, p.bytes + p.length);
+          return PacketOutcome::Accepted;
+        },
+        options);
+    for (const float b : s.bits) finder.Push(b);
+    finder.Flush();
+    return starts;
+  };
+  const CorrectionOptions framed{.framedCorrections = true};
+  std::vector<Packet> bytes;
+  Stream onGrid, gapOnGrid, offGrid, first;
+  onGrid.Add(kMessage);
+  onGrid.Add(kMessage, false, {37});
+  gapOnGrid.Add(kMessage);
+  gapOnGrid.bits.resize(gapOnGrid.bits.size() + 2 * 96, 0.0f);  // two packets lost
+  gapOnGrid.Add(kMessage, true, {37});
+  offGrid.Add(kMessage);
+  offGrid.bits.resize(offGrid.bits.size() + 95, 0.0f);
+  offGrid.Add(kMessage, false, {37});
+  first.Add(kMessage, false, {37});
+  first.Add(kMessage);
+  EXPECT_EQ(found(onGrid, framed, &bytes), (std::vector<long long>{20, 116}));
+  EXPECT_EQ(found(gapOnGrid, framed, &bytes), (std::vector<long long>{20, 308}));
+  EXPECT_EQ(found(offGrid, framed, &bytes), (std::vector<long long>{20}));
+  EXPECT_EQ(found(first, framed, &bytes), (std::vector<long long>{116}));  // no grid yet
+
+  // Bit 7 flipped in bytes 6 and 8 leaves both sums as they were. Read with
+  // bits 37 and 55 wrong, 55 only half sure, the packet is mended by the two
+  // weakest bits, 37 and 71, into another packet that checks; 37 and 55 mend
+  // it as well at little more cost.
+  Stream misread, twoWeak;
+  misread.Add(kMessage, false, {37, 55}, 0.1f);
+  misread.bits[20 + 55] *= 5.0f;  // wrong, half sure
+  misread.bits[20 + 71] *= 0.1f;  // right, but weak
+  twoWeak.Add(kMessage, false, {37, 61}, 0.1f);
+  Packet wrong = kMessage;
+  wrong[6] ^= 0x80;
+  wrong[8] ^= 0x80;
+  bytes.clear();
+  EXPECT_EQ(found(misread, {}, &bytes).size(), 1u);
+  EXPECT_EQ(bytes, std::vector<Packet>{wrong});
+  const CorrectionOptions unambiguous{.ambiguityMargin = 0.5f};
+  EXPECT_TRUE(found(misread, unambiguous, &bytes).empty());
+  bytes.clear();
+  EXPECT_EQ(found(twoWeak, unambiguous, &bytes).size(), 1u);
+  EXPECT_EQ(bytes, std::vector<Packet>{kMessage});
+}
+
 class SensitiveAudio : public ::testing::Test {
  protected:
   SensitiveAudio() : clock_(1178964672), doc_(clock_, "/nonexistent/") {

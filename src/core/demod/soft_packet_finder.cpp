@@ -62,6 +62,58 @@ bool Plausible(const std::uint8_t* bytes, int length, bool corrected, bool other
   return true;
 }
 
+// Weakest bits among which a rival correction is looked for.
+constexpr int kRivalBits = 24;
+
+// Whether another set of up to three bits among the weakest mends the
+// packet (bytes as read, sums their two sums) at a cost within margin of
+// cost, the fix's: the packet then cannot be told from another one.
+bool RivalFix(const std::uint8_t* bytes, int length, Sums sums, const float* reliability,
+              std::array<int, 2> fix, int fixBits, float cost, float margin, bool otherTypes) {
+  const int nbits = length * 8;
+  std::array<int, kLongPacketBytes * 8> order{};
+  for (int i = 0; i < nbits; ++i) order[i] = i;
+  const int n = std::min(nbits, kRivalBits);
+  std::partial_sort(order.begin(), order.begin() + n, order.begin() + nbits,
+                    [&](int x, int y) { return reliability[x] < reliability[y]; });
+  std::array<Sums, kRivalBits> effect{};
+  for (int i = 0; i < n; ++i) effect[i] = FlipEffect(bytes, length, order[i]);
+  const auto isFix = [&](int count, const int* bits) {
+    if (count != fixBits) return false;
+    return count == 1 ? bits[0] == fix[0]
+                      : (bits[0] == fix[0] && bits[1] == fix[1]) ||
+                            (bits[0] == fix[1] && bits[1] == fix[0]);
+  };
+  const auto rival = [&](int count, const int* index) {
+    Sums total = sums;
+    float rivalCost = 0.0f;
+    int bits[3];
+    for (int k = 0; k < count; ++k) {
+      total.a += effect[index[k]].a;
+      total.b += effect[index[k]].b;
+      bits[k] = order[index[k]];
+      rivalCost += reliability[bits[k]];
+    }
+    if (rivalCost >= cost + margin || !total.Zero() || isFix(count, bits)) return false;
+    std::array<std::uint8_t, kLongPacketBytes> trial{};
+    std::copy_n(bytes, length, trial.begin());
+    for (int k = 0; k < count; ++k) Flip(trial.data(), bits[k]);
+    return Plausible(trial.data(), length, true, otherTypes);
+  };
+  for (int i = 0; i < n; ++i) {
+    if (rival(1, &i)) return true;
+    for (int j = i + 1; j < n; ++j) {
+      const int two[] = {i, j};
+      if (rival(2, two)) return true;
+      for (int k = j + 1; k < n; ++k) {
+        const int three[] = {i, j, k};
+        if (rival(3, three)) return true;
+      }
+    }
+  }
+  return false;
+}
+
 }  // namespace
 
 SoftPacketFinder::SoftPacketFinder(Handler handler, CorrectionOptions options)
@@ -111,6 +163,11 @@ void SoftPacketFinder::TryStart(long long start) {
   }
 }
 
+bool SoftPacketFinder::OnFrameGrid(long long start) const {
+  constexpr int kFrameBits = kShortPacketBytes * 8;
+  return expectedNext_ >= 0 && start >= expectedNext_ && (start - expectedNext_) % kFrameBits == 0;
+}
+
 bool SoftPacketFinder::TryCandidate(long long start, int polarity, int length, bool otherTypes) {
   const int nbits = length * 8;
   const float sign = polarity == 0 ? 1.0f : -1.0f;
@@ -135,6 +192,7 @@ bool SoftPacketFinder::TryCandidate(long long start, int polarity, int length, b
   const int scale = length / kShortPacketBytes;
 
   int corrected = -1;
+  std::array<int, 2> fix{};  // the bits a correction flipped
   const Sums sums = TwoSums(bytes.data(), length);
   if (sums.Zero() && weakCount <= kMaxWeakPerCheck * scale &&
       Plausible(bytes.data(), length, false, otherTypes)) {
@@ -143,7 +201,6 @@ bool SoftPacketFinder::TryCandidate(long long start, int polarity, int length, b
     // The sums locate an error only up to a multiple of 256 / 2^bit between
     // bytes (a bit-7 error reads alike in every other byte), so a correction
     // is made only when exactly one set of weak bits mends the packet.
-    std::array<int, 2> fix{};
     int fixes = 0;
     const auto consider = [&](int count, int first, int second) {
       Sums e = FlipEffect(bytes.data(), length, first);
@@ -190,6 +247,20 @@ bool SoftPacketFinder::TryCandidate(long long start, int polarity, int length, b
     }
   }
   if (corrected < 0) return false;
+  if (corrected > 0 && options_.ambiguityMargin > 0.0f) {
+    // The bytes are mended already; the rivals are looked for from the bytes as read.
+    auto read = bytes;
+    float cost = 0.0f;
+    for (int k = 0; k < corrected; ++k) {
+      Flip(read.data(), fix[k]);
+      cost += reliability[fix[k]];
+    }
+    if (RivalFix(read.data(), length, sums, reliability.data(), fix, corrected, cost,
+                 options_.ambiguityMargin * sum / static_cast<float>(nbits), otherTypes)) {
+      return false;
+    }
+  }
+  if (corrected > 0 && options_.framedCorrections && !OnFrameGrid(start)) return false;
 
   const FoundPacket packet{bytes.data(), length, corrected, polarity, start};
   if (handler_(packet) == PacketOutcome::Accepted) {

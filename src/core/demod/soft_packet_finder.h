@@ -40,6 +40,18 @@ struct CorrectionOptions {
   // bits, often not both among the weakest: this many of the weakest
   // neighbouring pairs (by summed reliability) are tried as one error.
   int pairCandidates = 0;
+  // For a continuous downlink, where every packet follows the one before:
+  // a corrected packet is taken only on the frame grid of the last accepted
+  // one (a whole number of 12-byte packets after its end). A wrong correction
+  // of noise or of a shifted reading lies anywhere; off the grid it is left.
+  bool framedCorrections = false;
+  // The two sums cannot see some flips of two or three high bits (bit 7 in
+  // two bytes of the same parity, for one), so a packet read with such
+  // errors may be mended into another packet that checks. When > 0, a
+  // correction is taken only if no other set of up to three of the weakest
+  // bits mends the packet at a cost (summed reliability of the bits flipped)
+  // within this share of the mean reliability of the one chosen.
+  float ambiguityMargin = 0.0f;
 };
 
 class SoftPacketFinder {
@@ -67,6 +79,8 @@ class SoftPacketFinder {
 
   float Bit(long long index) const { return bits_[index & (kHistory - 1)]; }
   void TryStart(long long start);
+  // A whole number of short packets after the last accepted packet's end.
+  bool OnFrameGrid(long long start) const;
   // otherTypes: take a type byte outside the eight (a back-to-back position).
   bool TryCandidate(long long start, int polarity, int length, bool otherTypes = false);
 

@@ -9,14 +9,38 @@ namespace {
 constexpr int kFilterTaps = 57;         // fits the quarter-block overlap at channel rate
 constexpr double kPassbandHz = 3000.0;  // ±3360 Hz of signal plus tracking error
 constexpr float kStopbandDb = 60.0f;
+constexpr double kRollOff = 0.4;
+
+// Root-raised-cosine pulse (roll-off 0.4), t in bit periods.
+double RootRaisedCosine(double t) {
+  constexpr double b = kRollOff, pi = std::numbers::pi;
+  if (std::fabs(t) < 1e-9) return 1.0 - b + 4.0 * b / pi;
+  if (std::fabs(std::fabs(t) - 1.0 / (4.0 * b)) < 1e-9) {
+    return b / std::sqrt(2.0) *
+           ((1.0 + 2.0 / pi) * std::sin(pi / (4.0 * b)) +
+            (1.0 - 2.0 / pi) * std::cos(pi / (4.0 * b)));
+  }
+  return (std::sin(pi * t * (1.0 - b)) + 4.0 * b * t * std::cos(pi * t * (1.0 + b))) /
+         (pi * t * (1.0 - 16.0 * b * b * t * t));
+}
 }  // namespace
 
-ChannelExtractor::ChannelExtractor(const BandTransform& band, double carrierHz)
+ChannelExtractor::ChannelExtractor(const BandTransform& band, double carrierHz, bool matched)
     : band_(band), carrierHz_(carrierHz), response_(kChannelBins) {
   const double channelRate = band.sampleRate() / band.decimation();
   std::vector<float> taps(kFilterTaps);
-  liquid_firdes_kaiser(kFilterTaps, static_cast<float>(std::min(0.45, kPassbandHz / channelRate)),
-                       kStopbandDb, 0.0f, taps.data());
+  if (matched) {
+    // The filter matched to the downlink's root-raised-cosine pulse: the
+    // least noise for the signal, and with the sender's pulse no
+    // intersymbol interference at the bits' middles.
+    for (int i = 0; i < kFilterTaps; ++i) {
+      const double t = (i - (kFilterTaps - 1) / 2.0) * kSymbolRate / channelRate;
+      taps[i] = static_cast<float>(RootRaisedCosine(t));
+    }
+  } else {
+    liquid_firdes_kaiser(kFilterTaps, static_cast<float>(std::min(0.45, kPassbandHz / channelRate)),
+                         kStopbandDb, 0.0f, taps.data());
+  }
   float gain = 0.0f;
   for (float t : taps) gain += t;
   for (int k = 0; k < kChannelBins; ++k) {

@@ -20,8 +20,10 @@ constexpr int kSamplesPerSymbol = 4;
 
 class ChannelExtractor {
  public:
-  // carrierHz is the carrier's offset from the band's centre.
-  ChannelExtractor(const BandTransform& band, double carrierHz);
+  // carrierHz is the carrier's offset from the band's centre; matched: a
+  // filter matched to the downlink's root-raised-cosine pulse rather than a
+  // plain low-pass one.
+  ChannelExtractor(const BandTransform& band, double carrierHz, bool matched = false);
   ~ChannelExtractor();
   ChannelExtractor(const ChannelExtractor&) = delete;
   ChannelExtractor& operator=(const ChannelExtractor&) = delete;

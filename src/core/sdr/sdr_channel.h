@@ -27,8 +27,10 @@ struct SdrPacket {
 
 class SdrChannel {
  public:
-  // firstSample: the band sample of the first block this channel will see.
-  SdrChannel(const BandTransform& band, int id, double carrierHz, std::int64_t firstSample);
+  // firstSample: the band sample of the first block this channel will see;
+  // inBand: one of several downlinks of a wide band, not a single one tuned in.
+  SdrChannel(const BandTransform& band, int id, double carrierHz, std::int64_t firstSample,
+             bool inBand);
 
   // One band block; checked packets are appended to *packets.
   void Process(const Complex* block, std::vector<SdrPacket>* packets);

@@ -71,11 +71,13 @@ void SdrReceiver::OpenChannel(double carrierHz) {
   // The hump's centre is only a rough carrier. A first pass over the replayed
   // blocks lets the carrier and timing loops settle; the channel then starts
   // again from them, so its first packets are not lost to the settling.
-  SdrChannel trial(band_, 0, carrierHz, historyFirst_[0]);
+  const bool inBand = band_.sampleRate() >= kSingleChannelRate;
+  SdrChannel trial(band_, 0, carrierHz, historyFirst_[0], inBand);
   std::vector<SdrPacket> unused;
   for (int i = 0; i < blocksSummed_; ++i) trial.Process(history_[i].data(), &unused);
   if (std::fabs(trial.carrierHz() - carrierHz) < kSettledCarrierHz) carrierHz = trial.carrierHz();
-  auto channel = std::make_unique<SdrChannel>(band_, nextId_++, carrierHz, historyFirst_[0]);
+  auto channel =
+      std::make_unique<SdrChannel>(band_, nextId_++, carrierHz, historyFirst_[0], inBand);
   channel->AdoptTiming(trial);
   for (int i = 0; i < blocksSummed_; ++i) channel->Process(history_[i].data(), &packets_);
   channels_.push_back(std::move(channel));
