@@ -12,6 +12,14 @@
 namespace vantrel {
 namespace {
 
+// An SDR tuning of this centre and rate, the rest as default.
+sdr::SdrTuning Band(double centreHz, double sampleRate) {
+  sdr::SdrTuning tuning;
+  tuning.centreHz = centreHz;
+  tuning.sampleRate = sampleRate;
+  return tuning;
+}
+
 TEST(HomeLocationText, FormatAndParse) {
   const struct {
     double value;
@@ -294,9 +302,8 @@ TEST_F(Commands, AnSdrBandThatMissesTheDownlinksIsRefused) {
   FakeHost host;
   ScriptedDialogs dialogs;
   doc_.SetHost(&host);
-  dialogs.tunings = {{.centreHz = 1e6, .sampleRate = 20e6},
-                     {.centreHz = 136.4e6, .sampleRate = 1.2e6},    // up to 137.0000
-                     {.centreHz = 136.41e6, .sampleRate = 1.2e6}};  // up to 137.0100
+  dialogs.tunings = {Band(1e6, 20e6), Band(136.4e6, 1.2e6),  // up to 137.0000
+                     Band(136.41e6, 1.2e6)};                 // up to 137.0100
   RunDocumentCommand(doc_, dialogs, cmd::kSdrOptions);
   ASSERT_EQ(host.messages.size(), 2u);
   EXPECT_EQ(host.messages[0],
@@ -304,9 +311,9 @@ TEST_F(Commands, AnSdrBandThatMissesTheDownlinksIsRefused) {
             "choose a centre frequency and sample rate whose band does.");
   EXPECT_EQ(std::tuple(dialogs.shownTunings.at(1).centreHz, doc_.sdrTuning.centreHz),
             std::tuple(1e6, 136.41e6));
-  dialogs.tunings = {{.centreHz = 150e6, .sampleRate = 9600}};  // then cancelled: kept as it was
+  dialogs.tunings = {Band(150e6, 9600)};  // then cancelled: kept as it was
   RunDocumentCommand(doc_, dialogs, cmd::kSdrOptions);
-  dialogs.tunings = {{.centreHz = 137.2875e6, .sampleRate = 9600}};
+  dialogs.tunings = {Band(137.2875e6, 9600)};
   EXPECT_EQ(doc_.sdrTuning.centreHz, 136.41e6);
   RunDocumentCommand(doc_, dialogs, cmd::kSdrOptions);
   EXPECT_EQ(std::pair(host.messages.size(), doc_.sdrTuning.centreHz), std::pair(3ul, 137.2875e6));
