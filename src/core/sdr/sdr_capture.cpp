@@ -78,10 +78,8 @@ void CVantrelDoc::PollSdrCapture() {
     spectrum = std::move(snapshot);
     newSpectrum = true;
   }
-  for (const sdr::SdrPacket& packet : sdrWorker->TakePackets()) {
-    packetSource = packet.source;
-    InterpretPacket(packet.bytes.data());
-  }
+  for (const sdr::SdrPacket& packet : sdrWorker->TakePackets())
+    DecodePacket(packet.bytes.data(), packet.source);
   if (newSpectrum && viewState == kSpectrumViewState) host().UpdateAllViews();
   // A receiver that failed or was unplugged: stop cleanly, then say so once.
   if (auto failure = sdrWorker->TakeFailure()) {
