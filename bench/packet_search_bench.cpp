@@ -1,9 +1,8 @@
 // Speed of the packet search: one second of audio per iteration, fed sample
-// by sample as capture does. "realtime" is seconds of audio searched per
-// second of processing (must stay above 1 on the slowest machine in use).
+// by sample ("realtime" must stay above 1 on the slowest machine in use).
 #include <benchmark/benchmark.h>
 
-#include "document/vantrel_doc.h"
+#include "decode_harness.h"
 #include "synth/packet_builder.h"
 #include "synth/signal_synth.h"
 
@@ -11,24 +10,10 @@ namespace {
 
 using namespace vantrel;
 
-constexpr int kSecond = CVantrelDoc::kRingLength;
+using bench::kSecond;
 
 void Run(benchmark::State& state, const std::vector<std::uint8_t>& audio) {
-  HeldClock clock(1178964672);
-  CVantrelDoc doc(clock, "/nonexistent/");
-  doc.logFlag = 0;
-  doc.polarity = 0;
-  std::size_t at = 0;
-  for (auto _ : state) {
-    for (int i = 0; i < kSecond; ++i) {
-      doc.FeedSample(audio[at]);
-      at = at + 1 == audio.size() ? 0 : at + 1;
-    }
-    benchmark::DoNotOptimize(doc.messageHead);
-  }
-  state.SetItemsProcessed(state.iterations() * kSecond);
-  state.counters["realtime"] =
-      benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+  bench::DecodeSeconds(state, audio, kDemodulatorClassic, bench::Feeding::Samples);
 }
 
 void BM_FeedSampleNoise(benchmark::State& state) {

@@ -1,13 +1,12 @@
 // Speed of the sensitive demodulator: one second of audio per iteration,
-// handed over as capture hands over a completed buffer. "realtime" is
-// seconds of audio decoded per second of processing (goal: 500 or more on
-// one core).
+// handed over as capture hands over a completed buffer (goal: "realtime"
+// 500 or more on one core).
 #include <benchmark/benchmark.h>
 
 #include <cmath>
 #include <random>
 
-#include "document/vantrel_doc.h"
+#include "decode_harness.h"
 #include "synth/packet_builder.h"
 #include "synth/signal_synth.h"
 
@@ -15,25 +14,10 @@ namespace {
 
 using namespace vantrel;
 
-constexpr int kSecond = CVantrelDoc::kRingLength;
+using bench::kSecond;
 
 void Run(benchmark::State& state, const std::vector<std::uint8_t>& audio) {
-  HeldClock clock(1178964672);
-  CVantrelDoc doc(clock, "/nonexistent/");
-  doc.logFlag = 0;
-  doc.SetDemodulator(kDemodulatorSensitive);
-  doc.captureRunning = 1;
-  std::size_t at = 0;
-  for (auto _ : state) {
-    std::copy_n(audio.begin() + static_cast<std::ptrdiff_t>(at), kSecond,
-                doc.processingBuffer.begin());
-    doc.FeedBuffer();
-    at = (at + kSecond) % audio.size();
-    benchmark::DoNotOptimize(doc.messageHead);
-  }
-  state.SetItemsProcessed(state.iterations() * kSecond);
-  state.counters["realtime"] =
-      benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+  bench::DecodeSeconds(state, audio, kDemodulatorSensitive, bench::Feeding::Seconds);
 }
 
 void BM_SensitiveNoise(benchmark::State& state) {

@@ -1,5 +1,7 @@
 #include "iq_decoder.h"
 
+#include <utility>
+
 namespace vantrel::tools {
 
 IqDecoder::IqDecoder(CVantrelDoc& doc, HeldClock& clock, CTime start, double sampleRate,
@@ -23,12 +25,8 @@ std::vector<std::string> IqDecoder::Deliver() {
     // as it does when the audio path decodes second k.
     clock_.Set(start_ +
                static_cast<CTime>(static_cast<double>(packet.sample) / receiver_.sampleRate()) + 1);
-    const int head = doc_.messageHead;
-    doc_.packetSource = packet.source;
-    doc_.InterpretPacket(packet.bytes.data());
-    for (int i = head; i != doc_.messageHead; i = (i + 1) % CVantrelDoc::kMessageRingSize) {
-      lines.push_back(doc_.messages[i]);
-    }
+    for (std::string& line : doc_.DecodePacket(packet.bytes.data(), packet.source))
+      lines.push_back(std::move(line));
   }
   return lines;
 }

@@ -1,6 +1,6 @@
 // Drives the receiver document with an SDR band: every channel's packets,
-// in the order they were sent, through InterpretPacket with packetSource
-// filled, the clock following the samples as the audio path's clock does.
+// in the order they were sent, through DecodePacket with where each came
+// from, the clock following the samples as the audio path's clock does.
 #pragma once
 
 #include <optional>

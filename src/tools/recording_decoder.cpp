@@ -10,26 +10,15 @@ RecordingDecoder::RecordingDecoder(CVantrelDoc& doc, HeldClock& clock, CTime sta
   if (polarity == PolarityMode::Upright) doc_.polarity = 0;
   if (polarity == PolarityMode::Inverted) doc_.polarity = 1;
   doc_.ringWriteIndex = 0;  // as capture start does
-  doc_.captureRunning = 1;
 }
 
 std::vector<std::string> RecordingDecoder::FeedSecond(const std::vector<std::uint8_t>& samples) {
-  auto& buffer = doc_.processingBuffer;
-  const std::size_t n = std::min(samples.size(), buffer.size());
-  std::copy_n(samples.begin(), n, buffer.begin());
-  std::fill(buffer.begin() + static_cast<std::ptrdiff_t>(n), buffer.end(), std::uint8_t{128});
-
+  // A short last second is padded with the mid level, as a capture buffer would be.
+  std::vector<std::uint8_t> second(CVantrelDoc::kRingLength, std::uint8_t{128});
+  std::copy_n(samples.begin(), std::min(samples.size(), second.size()), second.begin());
   clock_.Set(start_ + secondsFed_ + 1);
-  const int head = doc_.messageHead;
-  doc_.FeedBuffer();
+  std::vector<std::string> lines = doc_.DecodeSamples(second.data(), second.size());
   ++secondsFed_;
-  // At most 51 packets fit in a second, so the ring cannot lap itself here.
-  const int posted =
-      (doc_.messageHead - head + CVantrelDoc::kMessageRingSize) % CVantrelDoc::kMessageRingSize;
-  std::vector<std::string> lines;
-  for (int i = 0; i < posted; ++i) {
-    lines.push_back(doc_.messages[(head + i) % CVantrelDoc::kMessageRingSize]);
-  }
   // The live program's refresh tick comes every two seconds.
   if (watchPolarity_ && secondsFed_ % 2 == 0) doc_.WatchPolarity();
   return lines;

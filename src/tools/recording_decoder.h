@@ -1,5 +1,5 @@
 // Drives the receiver document with a recording as capture would: one second
-// of samples at a time through FeedBuffer, the clock advanced with the audio,
+// of samples at a time through DecodeSamples, the clock advanced with the audio,
 // and the polarity watch run after every second second.
 #pragma once
 

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "audio/wave_queue.h"
+#include "document/headless_runner.h"
 #include "document/vantrel_doc.h"
 #include "sdr/sdr_receiver.h"
 #include "synth/band_synth.h"
@@ -163,6 +164,34 @@ TEST_F(Capture, AFailedDeviceIsTriedAgainQuietlyUntilItOpens) {
   EXPECT_EQ(doc_.captureRunning, 1);
   EXPECT_EQ(host_.statuses, Strings{"The audio input is back: processing live signals again"});
   EXPECT_EQ(host_.timers.count(retry), 0u);
+}
+
+// Without a window the runner's own timers poll, watch the polarity and
+// retry, and the document's messages come out of its one output.
+TEST_F(Capture, TheHeadlessRunnerDrivesCaptureWithItsTimers) {
+  Strings out;
+  HeadlessRunner runner(doc_, [&](const std::string& line) { out.push_back(line); });
+  doc_.StartCapture();
+  EXPECT_EQ(runner.NextDue(0), 500);
+  PlaySecond(20);
+  runner.Advance(499);
+  EXPECT_EQ(+doc_.processingBuffer.front(), 128);
+  runner.Advance(500);
+  EXPECT_EQ(+doc_.processingBuffer.front(), 20);
+  clock_.Advance(6);
+  runner.Advance(2000);  // the refresh tick: nothing decoded for 5 s turns the polarity
+  EXPECT_EQ(doc_.polarity, 0);
+  wave_.Fail(kWaveNoDriver);
+  wave_.openResult = kWaveBadDeviceId;
+  runner.Advance(4000);  // one quiet retry that fails
+  EXPECT_EQ(doc_.captureRunning, 0);
+  wave_.openResult = kWaveOk;
+  runner.Advance(6000);
+  EXPECT_EQ(doc_.captureRunning, 1);
+  EXPECT_EQ(out, (Strings{"On recording..no device driver present",
+                          "The audio input is back: processing live signals again"}));
+  doc_.StopCapture();
+  EXPECT_EQ(runner.NextDue(6000), -1);
 }
 
 TEST_F(Capture, TheSlotPicksTheDevice) {
@@ -329,7 +358,9 @@ TEST_F(Capture, AStoredReceiverIsFoundByNameOrToldMissing) {
   doc_.RetryCapture();
   EXPECT_EQ(host_.messages,
             Strings{"On opening the SDR receiver..the SDR receiver \"SDR 7\" is not present"});
-  EXPECT_TRUE(!doc_.captureRunning && wave_.calls.empty() && host_.timers.empty());
+  EXPECT_EQ(doc_.captureRunning, 0);
+  EXPECT_EQ(wave_.calls, Strings{});
+  EXPECT_EQ(host_.timers.size(), 0u);
 }
 
 }  // namespace

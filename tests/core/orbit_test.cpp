@@ -226,8 +226,11 @@ TEST(ChartCells, ProjectionCellsUnderPixelsAndRecentPositions) {
   for (const double lon : {-180.0, 180.0, 720.5, -1000.0}) {
     for (int x = 1; x < 480; x += 17) {
       const ChartCell c = ComputeChartCell(x, 240, 89.9, lon);
-      EXPECT_TRUE(c.InsideDisc() && c.longitude >= 0 && c.longitude < 360 && c.colatitude < 180)
-          << x << " " << lon;
+      SCOPED_TRACE(testing::Message() << x << " " << lon);
+      EXPECT_TRUE(c.InsideDisc());
+      EXPECT_GE(c.longitude, 0);
+      EXPECT_LT(c.longitude, 360);
+      EXPECT_LT(c.colatitude, 180);
     }
   }
   constexpr CTime now = 1174478400;
@@ -250,13 +253,15 @@ TEST(GlobeMaskFile, ShippedMaskKnowsTheContinentsAndAShortFileEndsInSea) {
     return globe.IsLand(static_cast<int>(90.0 - latitude), LongitudeCell(longitude));
   };
   // Australia and France west of Greenwich are land; the Pacific and the Indian Ocean sea.
-  EXPECT_TRUE(land(-25.5, 134.5) && land(47.5, -1.5));
+  EXPECT_TRUE(land(-25.5, 134.5));
+  EXPECT_TRUE(land(47.5, -1.5));
   EXPECT_FALSE(land(0.5, -160.5) || land(-30.5, 80.5));
   // A file cut short after the northern 90 rows: the rest is sea.
   const std::string cut = testing::TempDir() + "vantrel-cut-globe.dat";
   std::ofstream(cut, std::ios::binary) << std::string(GlobeMask::kMaskBytes / 2, '\xFF');
   ASSERT_TRUE(globe.Load(cut));
-  EXPECT_TRUE(land(0.5, -160.5) && !land(-0.5, -160.5));
+  EXPECT_TRUE(land(0.5, -160.5));
+  EXPECT_FALSE(land(-0.5, -160.5));
   std::filesystem::remove(cut);
   EXPECT_FALSE(globe.Load("/nonexistent/globe.dat"));
   EXPECT_FALSE(land(-25.5, 134.5));  // all sea without the file

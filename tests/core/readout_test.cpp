@@ -89,7 +89,8 @@ TEST_F(Readout, CopyTextOfTheSatellitesScreenIs36RowsAndThoseHeardAbove) {
   doc_.satellites[20].frequency = 138.0;  // out of range: short row
   std::string text = BuildCopyText(doc_);
   EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 36);
-  EXPECT_TRUE(text.starts_with("FM-01\r\n") && text.ends_with("\r\nFM-36\r\n"));
+  EXPECT_TRUE(text.starts_with("FM-01\r\n"));
+  EXPECT_TRUE(text.ends_with("\r\nFM-36\r\n"));
   doc_.satellites[44].frequency = 137.2875;
   doc_.satellites[255].positionTime = 1180701296;  // a position only
   doc_.satellites[100].frequency = 138.0;          // never a downlink: not heard

@@ -86,7 +86,8 @@ TEST(SdrBand, EachSatelliteOfABandDecodesInEveryFormat) {
       }
       ++found[it->second];
       const auto& sat = satellites[it->second];
-      ASSERT_TRUE(p.source.carrierHz && p.source.carrierIsAbsolute);
+      ASSERT_TRUE(p.source.carrierHz);
+      ASSERT_TRUE(p.source.carrierIsAbsolute);
       // Once the tracking has settled, the carrier follows its drift within 150 Hz.
       const double t = static_cast<double>(p.sample) / c.rate;
       const double expected = 137.5e6 + sat.channelHz + sat.dopplerHz + sat.driftHzPerSecond * t;

@@ -191,7 +191,6 @@ class SensitiveAudio : public ::testing::Test {
     doc_.logFlag = 0;
     doc_.filters[kFilterFill] = 1;
     doc_.SetDemodulator(kDemodulatorSensitive);
-    doc_.captureRunning = 1;
     std::mt19937 engine(7);
     for (int i = 0; i < kCount; ++i) {
       Packet p{0x1D};
@@ -202,11 +201,7 @@ class SensitiveAudio : public ::testing::Test {
   // Lines decoded from the audio fed as capture buffers, then a quiet second.
   int Decoded(std::vector<std::uint8_t> audio) {
     audio.resize(audio.size() + 48000, 128);
-    for (std::size_t at = 0; at < audio.size(); at += 48000) {
-      doc_.processingBuffer.assign(audio.begin() + at,
-                                   audio.begin() + std::min(at + 48000, audio.size()));
-      doc_.FeedBuffer();
-    }
+    doc_.DecodeSamples(audio.data(), audio.size());
     return static_cast<int>(doc_.MessagesInArrivalOrder().size());
   }
   static constexpr int kCount = 90;

@@ -74,9 +74,9 @@ TEST_F(Automation, RunningProgramAnswersFromWhatItJustDecoded) {
 
   // A recording given for one run takes Source 1 for that run only: the stored source stays.
   QFile stored(home_.path() + "/config/Vantrel/Vantrel.conf");
-  ASSERT_TRUE(QDir().mkpath(home_.path() + "/config/Vantrel") &&
-              stored.open(QIODevice::WriteOnly) &&
-              stored.write("[General]\nSoundcardoption=2\n") > 0);
+  ASSERT_TRUE(QDir().mkpath(home_.path() + "/config/Vantrel"));
+  ASSERT_TRUE(stored.open(QIODevice::WriteOnly));
+  ASSERT_GT(stored.write("[General]\nSoundcardoption=2\n"), 0);
   stored.close();
 
   QProcess vantrel;

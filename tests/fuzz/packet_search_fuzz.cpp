@@ -2,8 +2,8 @@
 // 80 ring entries per position: both must hand the same packets to
 // interpretation at the same ring positions and leave the same ring, write
 // index, skip counter and polarity. The first input byte picks the starting
-// polarity, how the samples are fed (one by one, in processing buffers, or
-// alternating) and the buffer size; the rest are the samples.
+// polarity, how the samples are fed (one by one, in buffers, or alternating) and the buffer size;
+// the rest are the samples.
 #include <algorithm>
 #include <vector>
 
@@ -43,11 +43,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto end = std::min(samples.size(), at + chunk);
     const bool asBuffer = feeding == 1 || feeding == 3 || (feeding == 2 && piece % 2 == 0);
     if (asBuffer) {
-      fast.processingBuffer.assign(samples.begin() + static_cast<std::ptrdiff_t>(at),
-                                   samples.begin() + static_cast<std::ptrdiff_t>(end));
-      plain.processingBuffer = fast.processingBuffer;
-      fast.FeedBuffer();
-      vantrel::test::ReferenceFeedBuffer(plain);
+      fast.DecodeSamples(samples.data() + at, end - at);
+      vantrel::test::ReferenceFeedSamples(plain, samples.data() + at, end - at);
     } else {
       for (std::size_t i = at; i < end; ++i) {
         fast.FeedSample(samples[i]);

@@ -13,11 +13,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   vantrel::CVantrelDoc doc(clock, vantrel::fuzz::ScratchDirectory());
   doc.logFlag = 0;
   doc.SetDemodulator(vantrel::kDemodulatorSensitive);
-  doc.captureRunning = 1;
   const std::size_t step = data[0] == 0 ? vantrel::CVantrelDoc::kRingLength : data[0];
   for (std::size_t at = 1; at < size; at += step) {
-    doc.processingBuffer.assign(data + at, data + std::min(at + step, size));
-    doc.FeedBuffer();
+    doc.DecodeSamples(data + at, std::min(step, size - at));
     vantrel::fuzz::Check(doc.packetSource.correctedBits >= 0 && doc.packetSource.correctedBits <= 2,
                          "more bits corrected than allowed");
   }

@@ -13,10 +13,13 @@ TEST(CommandLine, HelpVersionAndMistakes) {
   CommandLineResult r = ParseCommandLine({"vantrel", "--help"});
   EXPECT_FALSE(r.options);
   EXPECT_EQ(r.exitCode, 0);
-  EXPECT_TRUE(r.output.startsWith("Usage: vantrel") && r.output.contains("--input <FILE.wav>"));
+  EXPECT_TRUE(r.output.startsWith("Usage: vantrel"));
+  EXPECT_TRUE(r.output.contains("--input <FILE.wav>"));
   EXPECT_EQ(ParseCommandLine({"vantrel", "--version"}).output, "vantrel 1.3\n");
   r = ParseCommandLine({"vantrel", "--inptu", "x.wav"});
-  EXPECT_TRUE(!r.options && r.exitCode == 2 && r.output.contains("vantrel --help"));
+  EXPECT_FALSE(r.options);
+  EXPECT_EQ(r.exitCode, 2);
+  EXPECT_TRUE(r.output.contains("vantrel --help"));
   // The same words as vantrel-decode's for the same mistakes.
   for (const auto& [arguments, error] :
        {std::pair<QStringList, QString>{{"--center-freq", "0"}, "Bad --center-freq '0'"},
@@ -25,8 +28,9 @@ TEST(CommandLine, HelpVersionAndMistakes) {
     r = ParseCommandLine(
         QStringList{"vantrel", "--input", "b.cu8", "--iq-format", "cu8", "--iq-rate", "1e6"} +
         arguments);
-    EXPECT_TRUE(!r.options && r.exitCode == 2 && r.output.startsWith(error))
-        << r.output.toStdString();
+    EXPECT_FALSE(r.options);
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_TRUE(r.output.startsWith(error)) << r.output.toStdString();
   }
 }
 

@@ -75,14 +75,17 @@ TEST_F(MainFrame, CommandsUpdateChecksEnablesBarsAndPolarityPane) {
                  cmd::kSource1 + 1})
     Trigger(id);
   EXPECT_EQ(std::tie(doc_.viewState, doc_.rawFlag, doc_.soundCardSlot), std::make_tuple(2, 1, 1));
-  EXPECT_TRUE(Action(cmd::kViewChart)->isChecked() && !Action(cmd::kSource1)->isChecked() &&
-              Action(cmd::kSource1)->isCheckable());
-  EXPECT_TRUE(frame_.toolBar()->isHidden() && frame_.statusBar()->isHidden());
+  EXPECT_TRUE(Action(cmd::kViewChart)->isChecked());
+  EXPECT_TRUE(Action(cmd::kSource1)->isCheckable());
+  EXPECT_FALSE(Action(cmd::kSource1)->isChecked());
+  EXPECT_TRUE(frame_.toolBar()->isHidden());
+  EXPECT_TRUE(frame_.statusBar()->isHidden());
   EXPECT_EQ(Action(cmd::kSource1)->text(), "TestInput");
   doc_.captureRunning = 1;
   doc_.polarity = 1;
   frame_.UpdateCommandStates();
-  EXPECT_TRUE(!Action(cmd::kStart)->isEnabled() && Action(cmd::kStop)->isEnabled());
+  EXPECT_FALSE(Action(cmd::kStart)->isEnabled());
+  EXPECT_TRUE(Action(cmd::kStop)->isEnabled());
   EXPECT_EQ(frame_.polarityPane()->text(), "Signal inverted");
 }
 
@@ -100,10 +103,11 @@ TEST_F(MainFrame, HelpOpensTheManualOrSaysWhyNot) {
   frame_.SetUrlOpener([&](const QUrl& url) { return opened << url, true; });
   Trigger(cmd::kHelpTopics);
   ASSERT_EQ(opened.size(), 1);
-  EXPECT_TRUE(opened[0].isLocalFile() && opened[0].toLocalFile().endsWith("manual/index.html"));
+  EXPECT_TRUE(opened[0].toLocalFile().endsWith("manual/index.html"));
   frame_.SetUrlOpener([](const QUrl&) { return false; });
   Trigger(cmd::kHelp);
-  EXPECT_TRUE(messages_.size() == 1 && messages_[0].startsWith("No web browser could open"));
+  ASSERT_EQ(messages_.size(), 1u);
+  EXPECT_TRUE(messages_[0].startsWith("No web browser could open"));
 }
 
 // What the dialogs accept is the command tests'; here the widgets carry it.

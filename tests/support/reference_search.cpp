@@ -52,13 +52,8 @@ void ReferenceFeedSample(CVantrelDoc& doc, std::uint8_t sample) {
   }
 }
 
-void ReferenceFeedBuffer(CVantrelDoc& doc) {
-  if (doc.decodingBusy) return;
-  doc.decodingBusy = 1;
-  if (doc.captureRunning) {
-    for (std::uint8_t sample : doc.processingBuffer) ReferenceFeedSample(doc, sample);
-  }
-  doc.decodingBusy = 0;
+void ReferenceFeedSamples(CVantrelDoc& doc, const std::uint8_t* samples, std::size_t count) {
+  for (std::size_t i = 0; i < count; ++i) ReferenceFeedSample(doc, samples[i]);
 }
 
 }  // namespace vantrel::test

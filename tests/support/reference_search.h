@@ -2,11 +2,11 @@
 // reads with a modulo each for the type byte, and a full read and checksum
 // when it is a packet type or the position follows an accepted packet. It
 // works on the document's own members (ring, write index, skip counter,
-// back-to-back flag, polarity, busy and capture flags) and hands checked packets to the document's
-// InterpretPacket, so it is the yardstick for the document's FeedSample and FeedBuffer in tests and
-// benchmarks.
+// back-to-back flag, polarity) and hands checked packets to the document's InterpretPacket, so it
+// is the yardstick for the document's FeedSample and DecodeSamples in tests and benchmarks.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "document/vantrel_doc.h"
@@ -14,7 +14,6 @@
 namespace vantrel::test {
 
 void ReferenceFeedSample(CVantrelDoc& doc, std::uint8_t sample);
-// Feeds doc.processingBuffer, guarded by the busy and capture flags.
-void ReferenceFeedBuffer(CVantrelDoc& doc);
+void ReferenceFeedSamples(CVantrelDoc& doc, const std::uint8_t* samples, std::size_t count);
 
 }  // namespace vantrel::test

@@ -21,10 +21,7 @@ struct WatchedPacket {
 
 class WatchedDoc : public CVantrelDoc {
  public:
-  explicit WatchedDoc(const Clock& clock) : CVantrelDoc(clock, "/nonexistent/") {
-    logFlag = 0;
-    captureRunning = 1;
-  }
+  explicit WatchedDoc(const Clock& clock) : CVantrelDoc(clock, "/nonexistent/") { logFlag = 0; }
   PacketOutcome InterpretPacket(const std::uint8_t* packet) override {
     found.push_back({label,
                      ringWriteIndex,

@@ -107,7 +107,16 @@ void CVantrelDoc::PostLine(const std::string& line, bool setsTime) {
   postedSlot_ = messageHead;
   messageHead = (messageHead + 1) % kMessageRingSize;
   if (setsTime) lastDecodeTime = clock().Now();
+  if (postedLines_ != nullptr) postedLines_->push_back(line);
   if (logFlag) WriteLog(line);
+}
+
+void CVantrelDoc::WriteLog(const std::string& line) {
+  logs_.WriteLine(logDirectory, logDirectory == defaultLogDirectory, line, clock());
+}
+
+void CVantrelDoc::WriteRawLog(const std::string& text) {
+  logs_.WriteRaw(logDirectory, logDirectory == defaultLogDirectory, text, clock());
 }
 
 void CVantrelDoc::WriteRawRecord(const std::uint8_t* packet, int length) {

@@ -118,21 +118,46 @@ void CVantrelDoc::FeedSample(std::uint8_t sample) {
   TryPacket(*this, packet, searchCache.ReadRingPacket(p, InvertMask(polarity), packet, anyType));
 }
 
+void CVantrelDoc::FeedSamples(const std::uint8_t* samples, std::size_t count) {
+  for (std::size_t done = 0; done < count; done += kRingLength) {
+    const int chunk = static_cast<int>(std::min<std::size_t>(kRingLength, count - done));
+    if (demodulator == kDemodulatorSensitive)
+      FeedSensitive(samples + done, chunk);
+    else
+      FeedChunk(*this, samples + done, chunk);
+  }
+}
+
 void CVantrelDoc::FeedBuffer() {
   if (decodingBusy) return;
   decodingBusy = 1;
-  if (captureRunning) {
-    const std::uint8_t* samples = processingBuffer.data();
-    const int total = static_cast<int>(processingBuffer.size());
-    if (demodulator == kDemodulatorSensitive) {
-      FeedSensitive(samples, total);
-    } else {
-      for (int done = 0; done < total; done += kRingLength) {
-        FeedChunk(*this, samples + done, std::min(kRingLength, total - done));
-      }
-    }
-  }
+  if (captureRunning) FeedSamples(processingBuffer.data(), processingBuffer.size());
   decodingBusy = 0;
+}
+
+std::vector<std::string> CVantrelDoc::DecodeSamples(const std::uint8_t* samples,
+                                                    std::size_t count) {
+  std::vector<std::string> lines;
+  if (decodingBusy) return lines;
+  decodingBusy = 1;
+  postedLines_ = &lines;
+  FeedSamples(samples, count);
+  postedLines_ = nullptr;
+  decodingBusy = 0;
+  return lines;
+}
+
+std::vector<std::string> CVantrelDoc::DecodePacket(const std::uint8_t* packet,
+                                                   const PacketSource& source) {
+  std::vector<std::string> lines;
+  if (decodingBusy) return lines;
+  decodingBusy = 1;
+  postedLines_ = &lines;
+  packetSource = source;
+  InterpretPacket(packet);
+  postedLines_ = nullptr;
+  decodingBusy = 0;
+  return lines;
 }
 
 void CVantrelDoc::WatchPolarity() {

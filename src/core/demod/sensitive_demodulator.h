@@ -18,8 +18,6 @@
 // both polarities and corrects errors.
 #pragma once
 
-#include <liquid/liquid.h>
-
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -27,6 +25,7 @@
 #include <vector>
 
 #include "demod/soft_packet_finder.h"
+#include "demod/liquid_dsp.h"
 
 namespace vantrel {
 

@@ -19,7 +19,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "document/vantrel_doc.h"
+#include "base/packet_outcome.h"
 
 namespace vantrel {
 

@@ -20,4 +20,14 @@ CVantrelDoc::CVantrelDoc(const Clock& clock, std::string programDir)
 
 CVantrelDoc::~CVantrelDoc() = default;
 
+void CVantrelDoc::OnTimer(std::uint32_t id) {
+  if (id == 0) return;  // 0 is "no timer"
+  if (id == refreshTimerId) {
+    host().UpdateAllViews();
+    WatchPolarity();
+  }
+  if (id == pollTimerId) PollCapture();
+  if (id == retryTimerId) RetryCapture();
+}
+
 }  // namespace vantrel

@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "audio/wave_in.h"
+#include "base/packet_outcome.h"
+#include "decoder/daily_logs.h"
 #include "decoder/packet_filters.h"
 #include "decoder/packet_listener.h"
 #include "decoder/packet_source.h"
@@ -26,8 +28,6 @@
 #include "vantrel_version.h"
 
 namespace vantrel {
-
-enum class PacketOutcome { Accepted, Abandoned };
 
 class SettingsStore;
 namespace sdr {
@@ -72,9 +72,19 @@ class CVantrelDoc {
   CVantrelDoc& operator=(const CVantrelDoc&) = delete;
   virtual ~CVantrelDoc();
 
+  // --- decoding: the one entry point for samples and for packets found elsewhere ---
+  // Decodes count samples through the chosen demodulator, as capture does
+  // with each second it records, and returns the lines posted meanwhile,
+  // oldest first (Windows-1252). Guarded by the busy flag like FeedBuffer.
+  std::vector<std::string> DecodeSamples(const std::uint8_t* samples, std::size_t count);
+  // Interprets one checked packet that a demodulator outside the document
+  // found (an SDR channel), with where it came from; returns the lines posted.
+  std::vector<std::string> DecodePacket(const std::uint8_t* packet, const PacketSource& source);
+
   // --- packet search (decoder/packet_search.cpp) ---
   void FeedSample(std::uint8_t sample);
-  // Feeds the 48000 bytes of the processing buffer, guarded by the busy flag.
+  // Feeds the 48000 bytes of the processing buffer while capture runs,
+  // guarded by the busy flag.
   void FeedBuffer();
   void WatchPolarity();
   // Interprets a packet the sensitive demodulator found (decoder/sensitive_search.cpp).
@@ -95,13 +105,10 @@ class CVantrelDoc {
   // Tells the packet listener, if any, about an accepted packet.
   void NotifyAccepted(const std::uint8_t* packet, int length);
 
-  // --- log files (decoder/log_files.cpp) ---
+  // --- log files: the daily logs in logDirectory; a change between writing
+  // and failing is told in the status bar ---
   void WriteLog(const std::string& line);
   void WriteRawLog(const std::string& text);
-  // kind 0 is the log, 1 the raw log; reports a change between writing and
-  // failing in the status bar.
-  void AppendLogRecord(int kind, const std::string& path, const std::string& before,
-                       const std::string& text, const std::string& stamp);
 
   // Message ring lines in arrival order, oldest first (empty slots left out).
   std::vector<std::string> MessagesInArrivalOrder() const;
@@ -142,6 +149,10 @@ class CVantrelDoc {
   // or notes it missing when no slot holds it now.
   void FindStoredSdrSource();
 
+  // One of the document's timers fired (refreshTimerId, pollTimerId,
+  // retryTimerId): the host calls this for every timer it runs.
+  void OnTimer(std::uint32_t id);
+
   const Clock& clock() const { return *clock_; }
   void SetClock(const Clock& clock) { clock_ = &clock; }
   // The window system; a NullHost until the desktop program attaches one.
@@ -163,8 +174,6 @@ class CVantrelDoc {
   std::string logDirectory;
   // The folder used until one is chosen; created when first needed.
   std::string defaultLogDirectory;
-  // Per log kind, the file that last failed to take a record; empty while writing works.
-  std::array<std::string, 2> logWriteFailing;
   int skipCounter = 0;
   // Set by an accepted packet: the first search after its skip starts where
   // the next packet of a downlink sent back to back would, and takes a
@@ -251,7 +260,11 @@ class CVantrelDoc {
   // Opens, queues and starts; quiet leaves failures unreported. True when running.
   bool OpenCapture(bool quiet);
   void StopCaptureRetries();
+  // The search or the sensitive demodulator over count samples.
+  void FeedSamples(const std::uint8_t* samples, std::size_t count);
 
+  std::vector<std::string>* postedLines_ = nullptr;  // collects PostLine's lines while decoding
+  DailyLogs logs_{[this](const std::string& notice) { host().ShowStatus(notice); }};
   int postedSlot_ = -1;  // message ring slot of the current packet's line, -1 while none
   const Clock* clock_;
   NullHost nullHost_;

@@ -4,14 +4,13 @@
 // frequency, then resampled to four samples per bit.
 #pragma once
 
-// liquid-dsp takes std::complex when <complex> comes first.
-#include <complex>
 #include <fftw3.h>
-#include <liquid/liquid.h>
 
+#include <complex>
 #include <vector>
 
 #include "sdr/band_transform.h"
+#include "demod/liquid_dsp.h"
 
 namespace vantrel::sdr {
 

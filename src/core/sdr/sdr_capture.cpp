@@ -83,10 +83,8 @@ void CVantrelDoc::PollSdrCapture() {
     spectrum = std::move(snapshot);
     newSpectrum = true;
   }
-  for (const sdr::SdrPacket& packet : sdrWorker->TakePackets()) {
-    packetSource = packet.source;
-    InterpretPacket(packet.bytes.data());
-  }
+  for (const sdr::SdrPacket& packet : sdrWorker->TakePackets())
+    DecodePacket(packet.bytes.data(), packet.source);
   if (newSpectrum && viewState == kSpectrumViewState) host().UpdateAllViews();
   if (!ended) return;
   // The recording is over, or the receiver failed or was unplugged: stop

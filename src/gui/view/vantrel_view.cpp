@@ -104,15 +104,7 @@ void CVantrelView::mousePressEvent(QMouseEvent* event) {
   update();
 }
 
-void CVantrelView::OnTimer(std::uint32_t id) {
-  if (id == 0) return;  // 0 is "no timer" in the document
-  if (id == doc_.refreshTimerId) {
-    doc_.host().UpdateAllViews();
-    doc_.WatchPolarity();
-  }
-  if (id == doc_.pollTimerId) doc_.PollCapture();
-  if (id == doc_.retryTimerId) doc_.RetryCapture();
-}
+void CVantrelView::OnTimer(std::uint32_t id) { doc_.OnTimer(id); }
 
 QString CVantrelView::PolarityText() const {
   if (!doc_.SlotIsSdr(doc_.soundCardSlot))

@@ -1,8 +1,5 @@
 #include "synth/band_synth.h"
 
-#include <complex>
-#include <liquid/liquid.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -12,6 +9,7 @@
 #include "audio/sample_rate.h"
 #include "synth/baseband_synth.h"
 #include "synth/noise_source.h"
+#include "demod/liquid_dsp.h"
 
 namespace vantrel::synth {
 

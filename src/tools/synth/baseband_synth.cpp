@@ -1,12 +1,11 @@
 #include "synth/baseband_synth.h"
 
-#include <liquid/liquid.h>
-
 #include <algorithm>
 #include <cmath>
 #include <numbers>
 
 #include "synth/noise_source.h"
+#include "demod/liquid_dsp.h"
 
 namespace vantrel::synth {
 

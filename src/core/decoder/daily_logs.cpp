@@ -1,8 +1,5 @@
-// Daily log files: each record is appended by opening, writing and closing
-// the file, so the files can be read or moved while the program runs. A file
-// that cannot be opened or written is skipped and decoding goes on; the
-// status bar says so once, and once more when writing works again. The
-// default folder is created when first needed; a chosen one never is.
+#include "decoder/daily_logs.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,7 +7,7 @@
 #include <cerrno>
 #include <string>
 
-#include "document/vantrel_doc.h"
+#include "document/satellite_record.h"
 
 namespace vantrel {
 
@@ -67,35 +64,37 @@ bool AppendRecord(const std::string& path, const std::string& before, const std:
 
 }  // namespace
 
-void CVantrelDoc::AppendLogRecord(int kind, const std::string& path, const std::string& before,
-                                  const std::string& text, const std::string& stamp) {
+void DailyLogs::Append(Kind kind, const std::string& path, bool createFolder,
+                       const std::string& before, const std::string& text,
+                       const std::string& stamp) {
   bool written = AppendRecord(path, before, text, stamp);
-  if (!written && errno == ENOENT && logDirectory == defaultLogDirectory) {
-    MakeFolders(logDirectory);
+  if (!written && errno == ENOENT && createFolder) {
+    MakeFolders(path.substr(0, path.rfind('/') + 1));
     written = AppendRecord(path, before, text, stamp);
   }
-  std::string& failing = logWriteFailing[static_cast<std::size_t>(kind)];
+  std::string& failing = failing_[kind];
   if (!written && failing.empty()) {
     failing = path;
-    host().ShowStatus("Log file cannot be written: " + path + " \x96 lines are not being logged");
+    notice_("Log file cannot be written: " + path + " \x96 lines are not being logged");
   } else if (written && !failing.empty()) {
     failing.clear();
-    host().ShowStatus("Log file can be written again: " + path);
+    notice_("Log file can be written again: " + path);
   }
 }
 
-void CVantrelDoc::WriteLog(const std::string& line) {
-  const std::string path = logDirectory + "orbcomm" + FormatUtc(clock().Now(), "%y%m%d") + ".log";
+void DailyLogs::WriteLine(const std::string& folder, bool createFolder, const std::string& line,
+                          const Clock& clock) {
+  const std::string path = folder + "orbcomm" + FormatUtc(clock.Now(), "%y%m%d") + ".log";
   // The stamp is a second reading of the clock, as the file name was the first.
-  AppendLogRecord(0, path, "", line, FormatUtc(clock().Now(), "[%y-%m-%d %H:%M:%S]"));
+  Append(kLine, path, createFolder, "", line, FormatUtc(clock.Now(), "[%y-%m-%d %H:%M:%S]"));
 }
 
-void CVantrelDoc::WriteRawLog(const std::string& text) {
-  const std::string path =
-      logDirectory + "orbcomm_raw" + FormatUtc(clock().Now(), "%y%m%d") + ".log";
+void DailyLogs::WriteRaw(const std::string& folder, bool createFolder, const std::string& text,
+                         const Clock& clock) {
+  const std::string path = folder + "orbcomm_raw" + FormatUtc(clock.Now(), "%y%m%d") + ".log";
   const bool sync = text.compare(0, 8, "65 A8 F9") == 0;
-  AppendLogRecord(1, path, sync ? "\r\n" : "", text,
-                  FormatUtc(clock().Now(), " [%y-%m-%d %H:%M:%S]"));
+  Append(kRaw, path, createFolder, sync ? "\r\n" : "", text,
+         FormatUtc(clock.Now(), " [%y-%m-%d %H:%M:%S]"));
 }
 
 }  // namespace vantrel
