@@ -9,7 +9,7 @@
 #include <random>
 #include <string>
 
-#include "decoder/packet_types.h"
+#include "base/packet_types.h"
 #include "document/vantrel_doc.h"
 #include "synth/packet_builder.h"
 #include "support/reference_search.h"

@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "decoder/packet_types.h"
+#include "base/packet_types.h"
 #include "sdr/sdr_receiver.h"
 #include "synth/baseband_synth.h"
 #include "synth/band_synth.h"

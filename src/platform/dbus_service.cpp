@@ -6,7 +6,7 @@
 
 #include <utility>
 
-#include "document/text_encoding.h"
+#include "base/text_encoding.h"
 
 namespace vantrel {
 

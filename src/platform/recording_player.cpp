@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "audio/sample_rate.h"
+#include "base/sample_rate.h"
 
 namespace vantrel {
 

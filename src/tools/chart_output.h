@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "document/clock.h"
+#include "base/clock.h"
 #include "document/vantrel_doc.h"
 
 namespace vantrel::tools {

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "audio/recording_file.h"
-#include "document/clock.h"
+#include "base/clock.h"
 #include "sdr/iq_format.h"
 #include "document/vantrel_doc.h"
 #include "feed/feed_settings.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "document/clock.h"
+#include "base/clock.h"
 #include "document/vantrel_doc.h"
 #include "sdr/sdr_receiver.h"
 

@@ -4,7 +4,7 @@
 
 #include <array>
 
-#include "document/satellite_record.h"
+#include "base/satellite_record.h"
 
 namespace vantrel::tools {
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "decode_options.h"
-#include "document/clock.h"
+#include "base/clock.h"
 #include "document/vantrel_doc.h"
 
 namespace vantrel::tools {

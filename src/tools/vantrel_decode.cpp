@@ -15,7 +15,7 @@
 #include "feed/mqtt_feed.h"
 #include "feed/packet_fan_out.h"
 #include "feed/packet_json.h"
-#include "document/text_encoding.h"
+#include "base/text_encoding.h"
 #include "document/vantrel_doc.h"
 #include "iq_decoder.h"
 #include "orbit/tle_reader.h"

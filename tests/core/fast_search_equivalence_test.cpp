@@ -7,7 +7,7 @@
 #include <functional>
 #include <random>
 
-#include "decoder/packet_types.h"
+#include "base/packet_types.h"
 #include "decoder/window_bits.h"
 #include "document/vantrel_doc.h"
 #include "synth/packet_builder.h"

@@ -10,7 +10,7 @@
 #include <fstream>
 #include <tuple>
 
-#include "document/satellite_record.h"
+#include "base/satellite_record.h"
 #include "orbit/chart_projection.h"
 #include "orbit/chart_shading.h"
 #include "orbit/globe_mask.h"

@@ -10,7 +10,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "decoder/packet_types.h"
+#include "base/packet_types.h"
 #include "document/vantrel_doc.h"
 #include "fuzz_support.h"
 #include "synth/packet_builder.h"

@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "decoder/packet_types.h"
+#include "base/packet_types.h"
 #include "document/vantrel_doc.h"
 #include "fuzz_support.h"
 #include "support/reference_search.h"

@@ -7,7 +7,7 @@
 #include <cmath>
 
 #include "document/automation.h"
-#include "document/satellite_record.h"
+#include "base/satellite_record.h"
 #include "document/vantrel_doc.h"
 #include "fuzz_support.h"
 #include "support/memory_settings_store.h"

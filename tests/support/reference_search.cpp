@@ -1,6 +1,6 @@
 #include "support/reference_search.h"
 
-#include "decoder/packet_types.h"
+#include "base/packet_types.h"
 
 namespace vantrel::test {
 

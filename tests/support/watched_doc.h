@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "decoder/packet_types.h"
+#include "base/packet_types.h"
 #include "document/vantrel_doc.h"
 
 namespace vantrel {

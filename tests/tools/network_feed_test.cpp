@@ -15,7 +15,7 @@
 #include <set>
 #include <thread>
 
-#include "feed/feed_runner.h"
+#include "document/feed_runner.h"
 #include "support/mqtt_broker.h"
 #include "synth/packet_builder.h"
 #include "synth/signal_synth.h"

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "audio/sample_rate.h"
+#include "base/sample_rate.h"
 
 namespace vantrel {
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <utility>
 
-#include "audio/sample_rate.h"
+#include "base/sample_rate.h"
 
 namespace vantrel {
 

@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <string>
 
-#include "document/satellite_record.h"
+#include "base/satellite_record.h"
 
 namespace vantrel {
 

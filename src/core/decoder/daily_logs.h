@@ -11,7 +11,7 @@
 #include <string>
 #include <utility>
 
-#include "document/clock.h"
+#include "base/clock.h"
 
 namespace vantrel {
 

@@ -1,6 +1,6 @@
 #include "decoder/packet_fields.h"
 
-#include "decoder/packet_types.h"
+#include "base/packet_types.h"
 
 namespace vantrel {
 

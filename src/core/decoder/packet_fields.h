@@ -7,7 +7,7 @@
 #include <optional>
 #include <vector>
 
-#include "orbit/geodetic.h"
+#include "base/geodetic.h"
 
 namespace vantrel {
 

@@ -4,7 +4,7 @@
 #include <bit>
 #include <cstring>
 
-#include "decoder/packet_types.h"
+#include "base/packet_types.h"
 #include "decoder/window_bits.h"
 
 namespace vantrel {

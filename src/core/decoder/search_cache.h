@@ -14,7 +14,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "audio/sample_rate.h"
+#include "base/sample_rate.h"
 
 namespace vantrel {
 

@@ -5,7 +5,7 @@
 
 #include <cstring>
 
-#include "decoder/packet_types.h"
+#include "base/packet_types.h"
 
 namespace vantrel {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "decoder/packet_types.h"
+#include "base/packet_types.h"
 
 namespace vantrel {
 

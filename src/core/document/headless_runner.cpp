@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "document/vantrel_doc.h"
-#include "feed/feed_runner.h"
+#include "document/feed_runner.h"
 
 namespace vantrel {
 

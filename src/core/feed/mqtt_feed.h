@@ -30,7 +30,7 @@
 #include <optional>
 #include <string>
 
-#include "decoder/packet_listener.h"
+#include "base/packet_listener.h"
 #include "feed/feed_queue.h"
 #include "feed/feed_settings.h"
 

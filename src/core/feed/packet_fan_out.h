@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "decoder/packet_listener.h"
+#include "base/packet_listener.h"
 
 namespace vantrel {
 

@@ -4,8 +4,8 @@
 #include <cstdio>
 
 #include "decoder/packet_fields.h"
-#include "decoder/packet_types.h"
-#include "document/text_encoding.h"
+#include "base/packet_types.h"
+#include "base/text_encoding.h"
 
 namespace vantrel {
 

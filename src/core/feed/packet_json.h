@@ -7,9 +7,9 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
-#include "decoder/packet_listener.h"
-#include "document/clock.h"
-#include "document/satellite_record.h"
+#include "base/packet_listener.h"
+#include "base/clock.h"
+#include "base/satellite_record.h"
 
 namespace vantrel {
 

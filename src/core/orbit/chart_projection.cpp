@@ -4,7 +4,7 @@
 #include <climits>
 #include <cmath>
 
-#include "orbit/angles.h"
+#include "base/angles.h"
 namespace vantrel {
 
 namespace {

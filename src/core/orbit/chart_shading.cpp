@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <ctime>
 
-#include "orbit/angles.h"
+#include "base/angles.h"
 #include "orbit/time_base.h"
 
 namespace vantrel {

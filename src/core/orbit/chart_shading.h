@@ -6,7 +6,7 @@
 #include <array>
 #include <cstdint>
 
-#include "document/clock.h"
+#include "base/clock.h"
 
 namespace vantrel {
 

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "document/clock.h"
+#include "base/clock.h"
 #include "orbit/chart_projection.h"
 
 namespace vantrel {

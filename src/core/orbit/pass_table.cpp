@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
-#include "document/satellite_record.h"
+#include "base/satellite_record.h"
 #include "orbit/tle_reader.h"
 
 namespace vantrel {

@@ -2,7 +2,7 @@
 
 #include <ctime>
 
-#include "orbit/angles.h"
+#include "base/angles.h"
 
 namespace vantrel {
 

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "document/clock.h"
+#include "base/clock.h"
 
 namespace vantrel {
 

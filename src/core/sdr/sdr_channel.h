@@ -9,7 +9,7 @@
 #include <memory>
 #include <vector>
 
-#include "decoder/packet_source.h"
+#include "base/packet_source.h"
 #include "demod/soft_packet_finder.h"
 #include "sdr/band_transform.h"
 #include "sdr/channel_extractor.h"

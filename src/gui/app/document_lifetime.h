@@ -9,7 +9,7 @@
 
 #include "app/command_line.h"
 #include "document/automation.h"
-#include "document/clock.h"
+#include "base/clock.h"
 #include "document/vantrel_doc.h"
 
 namespace vantrel {

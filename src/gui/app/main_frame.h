@@ -12,7 +12,7 @@
 
 #include "document/dialogs.h"
 #include "document/vantrel_doc.h"
-#include "feed/feed_runner.h"
+#include "document/feed_runner.h"
 
 class QAction;
 class QLabel;

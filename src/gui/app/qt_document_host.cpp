@@ -6,7 +6,7 @@
 
 #include <cstdio>
 
-#include "document/text_encoding.h"
+#include "base/text_encoding.h"
 #include "view/vantrel_view.h"
 
 namespace vantrel {

@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "app/command_line.h"
-#include "document/clock.h"
+#include "base/clock.h"
 
 namespace vantrel {
 

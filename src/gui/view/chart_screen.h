@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "document/clock.h"
+#include "base/clock.h"
 #include "document/host.h"
 #include "document/vantrel_doc.h"
 #include "orbit/globe_mask.h"

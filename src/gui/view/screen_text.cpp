@@ -1,7 +1,7 @@
 #include <QFontMetrics>
 #include <QPainter>
 
-#include "document/text_encoding.h"
+#include "base/text_encoding.h"
 #include "view/screens.h"
 
 namespace vantrel {

@@ -4,9 +4,9 @@
 #include <cstdio>
 
 #include "decoder/packet_fields.h"
-#include "decoder/packet_types.h"
-#include "orbit/angles.h"
-#include "orbit/geodetic.h"
+#include "base/packet_types.h"
+#include "base/angles.h"
+#include "base/geodetic.h"
 #include "document/vantrel_doc.h"
 
 namespace vantrel {

@@ -11,7 +11,7 @@
 #include <limits>
 #include <vector>
 
-#include "audio/sample_rate.h"
+#include "base/sample_rate.h"
 #include "synth/packet_builder.h"
 
 namespace vantrel::synth {

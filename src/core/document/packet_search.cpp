@@ -12,7 +12,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "decoder/packet_types.h"
+#include "base/packet_types.h"
 #include "decoder/window_bits.h"
 #include "document/vantrel_doc.h"
 

@@ -6,7 +6,7 @@
 #include <numbers>
 #include <random>
 
-#include "audio/sample_rate.h"
+#include "base/sample_rate.h"
 #include "synth/baseband_synth.h"
 #include "synth/noise_source.h"
 #include "demod/liquid_dsp.h"

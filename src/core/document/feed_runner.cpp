@@ -1,6 +1,6 @@
-#include "feed/feed_runner.h"
+#include "document/feed_runner.h"
 
-#include "document/text_encoding.h"
+#include "base/text_encoding.h"
 
 namespace vantrel {
 

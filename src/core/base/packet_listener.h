@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string>
 
-#include "decoder/packet_source.h"
-#include "document/clock.h"
+#include "base/packet_source.h"
+#include "base/clock.h"
 
 namespace vantrel {
 

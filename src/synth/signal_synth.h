@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "audio/sample_rate.h"
+#include "base/sample_rate.h"
 #include "synth/packet_builder.h"
 
 namespace vantrel::synth {

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "decoder/packet_fields.h"
-#include "decoder/packet_types.h"
+#include "base/packet_types.h"
 #include "document/vantrel_doc.h"
 
 namespace vantrel {

@@ -1,4 +1,4 @@
-#include "document/satellite_record.h"
+#include "base/satellite_record.h"
 
 #include <cstdio>
 #include <ctime>

@@ -1,4 +1,4 @@
-#include "document/clock.h"
+#include "base/clock.h"
 
 #include <chrono>
 

@@ -1,4 +1,4 @@
-#include "document/text_encoding.h"
+#include "base/text_encoding.h"
 
 namespace vantrel {
 
