@@ -1,7 +1,8 @@
-// The receiver document: owns every piece of receiver state as plain members.
-// The decoder operations (packet search, interpretation, logs) are member
-// operations defined under src/core/decoder; the rest of the program reads
-// and writes these members directly.
+// The receiver document: composes the receiver's parts (the daily logs, the
+// demodulators, capture) and keeps the receiver state that has no part of
+// its own yet as plain members. Its operations (packet search,
+// interpretation, capture) are defined in this folder; docs/architecture.md
+// says which parts come out of it next.
 #pragma once
 
 #include <array>
@@ -81,20 +82,20 @@ class CVantrelDoc {
   // found (an SDR channel), with where it came from; returns the lines posted.
   std::vector<std::string> DecodePacket(const std::uint8_t* packet, const PacketSource& source);
 
-  // --- packet search (decoder/packet_search.cpp) ---
+  // --- packet search (document/packet_search.cpp) ---
   void FeedSample(std::uint8_t sample);
   // Feeds the 48000 bytes of the processing buffer while capture runs,
   // guarded by the busy flag.
   void FeedBuffer();
   void WatchPolarity();
-  // Interprets a packet the sensitive demodulator found (decoder/sensitive_search.cpp).
+  // Interprets a packet the sensitive demodulator found (document/sensitive_search.cpp).
   PacketOutcome InterpretFoundPacket(const FoundPacket& found);
   // Selects the demodulator; the sensitive one starts afresh.
   void SetDemodulator(int choice);
   // Stores samples in the ring and runs the sensitive demodulator over them.
   void FeedSensitive(const std::uint8_t* samples, int count);
 
-  // --- interpretation (decoder/interpret.cpp, decoder/ephemeris.cpp) ---
+  // --- interpretation (document/interpret.cpp, document/ephemeris.cpp) ---
   // Virtual so that tests can watch every checked packet the search finds.
   virtual PacketOutcome InterpretPacket(const std::uint8_t* packet);
   PacketOutcome DecodeEphemeris(const std::uint8_t* packet);
@@ -120,7 +121,7 @@ class CVantrelDoc {
   // Writes every value; false when they could not be stored.
   bool SaveSettings(SettingsStore& store);
 
-  // --- sound-card capture (audio/capture.cpp) ---
+  // --- sound-card capture (document/capture.cpp) ---
   void StartCapture();
   void PollCapture();
   void StopCapture();
@@ -138,7 +139,7 @@ class CVantrelDoc {
   void RetryCaptureUntilItRuns();
   void RetryCapture();
 
-  // --- SDR capture (sdr/sdr_capture.cpp) ---
+  // --- SDR capture (document/sdr_capture.cpp) ---
   // Gives the SDR receivers the Source slots after the sound cards; with
   // four sound cards the last slot goes to the first receiver.
   void EnumerateSdrReceivers();
@@ -217,7 +218,7 @@ class CVantrelDoc {
   int demodulator = kDemodulatorClassic;
   std::unique_ptr<SensitiveDemodulator> sensitiveDemodulator;
 
-  // Who found the packet handed to InterpretPacket (decoder/packet_source.h).
+  // Who found the packet handed to InterpretPacket (base/packet_source.h).
   PacketSource packetSource;
   // Told about every accepted packet; not owned, null when no feed is attached.
   PacketListener* packetListener = nullptr;
