@@ -50,7 +50,7 @@ std::string WriteTleFile(int sets) {
 
 struct Scene {
   HeldClock clock{kNow};
-  CVantrelDoc doc{clock, "/nonexistent/"};
+  VantrelDoc doc{clock, "/nonexistent/"};
   ChartScreen chart{kNow};
   QImage frame{640, 481, QImage::Format_RGB32};
 

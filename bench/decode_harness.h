@@ -13,14 +13,14 @@
 
 namespace vantrel::bench {
 
-inline constexpr int kSecond = CVantrelDoc::kRingLength;
+inline constexpr int kSecond = VantrelDoc::kRingLength;
 
 enum class Feeding { Seconds, Samples };
 
 inline void DecodeSeconds(benchmark::State& state, const std::vector<std::uint8_t>& audio,
                           int demodulator, Feeding feeding) {
   HeldClock clock(1178964672);
-  CVantrelDoc doc(clock, "/nonexistent/");
+  VantrelDoc doc(clock, "/nonexistent/");
   doc.logFlag = 0;
   doc.polarity = 0;
   doc.SetDemodulator(demodulator);

@@ -20,7 +20,7 @@ namespace {
 using namespace vantrel;
 using Audio = std::vector<std::uint8_t>;
 
-constexpr int kRing = CVantrelDoc::kRingLength;
+constexpr int kRing = VantrelDoc::kRingLength;
 constexpr int kSeconds = 4;  // distinct seconds of audio cycled through
 
 // Discriminator output with no satellite in view.
@@ -57,7 +57,7 @@ enum class Search { Plain, DecodeSamples, FeedSample };
 void SearchSeconds(benchmark::State& state, Search search) {
   const Audio& audio = Input(static_cast<int>(state.range(0)));
   HeldClock clock(1178964672);
-  CVantrelDoc doc(clock, "/nonexistent/");
+  VantrelDoc doc(clock, "/nonexistent/");
   doc.logFlag = 0;
   doc.polarity = 0;
   int second = 0;

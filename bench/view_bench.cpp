@@ -11,12 +11,12 @@
 
 namespace {
 
-using vantrel::CVantrelDoc;
-using vantrel::CVantrelView;
+using vantrel::VantrelDoc;
+using vantrel::VantrelView;
 
 constexpr QSize kClient(680, 570);
 
-void FillDocument(CVantrelDoc& doc) {
+void FillDocument(VantrelDoc& doc) {
   doc.logFlag = 0;
   for (int i = 0; i < 100; ++i) {
     doc.PostLine("Downlink channels (pt 1 of 2) 137.5000MHz 137.4400MHz 137.2875MHz 137.7125MHz #" +
@@ -31,10 +31,10 @@ void FillDocument(CVantrelDoc& doc) {
 
 void DrawScreen(benchmark::State& state, int viewState) {
   vantrel::HeldClock clock(1180701296);
-  CVantrelDoc doc(clock, "/tmp/");
+  VantrelDoc doc(clock, "/tmp/");
   FillDocument(doc);
   doc.viewState = viewState;
-  CVantrelView view(doc);
+  VantrelView view(doc);
   QImage target(kClient, QImage::Format_RGB32);
   for (auto _ : state) {
     QPainter painter(&target);

@@ -20,8 +20,8 @@ QDBusVariant ToDBusVariant(const AutomationValue& value) {
 }
 
 QDBusVariant DBusDocumentObject::Answer(
-    const std::function<AutomationValue(const CVantrelDoc&)>& read) {
-  CVantrelDoc* doc = registry_.DocumentForCall();
+    const std::function<AutomationValue(const VantrelDoc&)>& read) {
+  VantrelDoc* doc = registry_.DocumentForCall();
   if (doc == nullptr) {
     sendErrorReply(QDBusError::Failed,
                    QStringLiteral("The receiver document could not be created"));
@@ -31,12 +31,12 @@ QDBusVariant DBusDocumentObject::Answer(
 }
 
 QDBusVariant DBusDocumentObject::GetSatData(short satellite, short item) {
-  return Answer([&](const CVantrelDoc& doc) { return vantrel::GetSatData(doc, satellite, item); });
+  return Answer([&](const VantrelDoc& doc) { return vantrel::GetSatData(doc, satellite, item); });
 }
 
 QDBusVariant DBusDocumentObject::GetSatelliteData(short satellite, short item) {
   return Answer(
-      [&](const CVantrelDoc& doc) { return vantrel::GetSatelliteData(doc, satellite, item); });
+      [&](const VantrelDoc& doc) { return vantrel::GetSatelliteData(doc, satellite, item); });
 }
 
 DBusObjectRegistry::DBusObjectRegistry(QDBusConnection connection, QObject* parent)
@@ -86,7 +86,7 @@ void DBusObjectRegistry::Withdraw() {
   connection_.unregisterObject(QString::fromLatin1(kDBusObjectPath));
 }
 
-std::uint32_t DBusObjectRegistry::Register(CVantrelDoc& doc) {
+std::uint32_t DBusObjectRegistry::Register(VantrelDoc& doc) {
   if (doc_ != nullptr || !Export()) return 0;
   doc_ = &doc;
   cookie_ = ++lastCookie_ != 0 ? lastCookie_ : ++lastCookie_;
@@ -116,7 +116,7 @@ bool DBusObjectRegistry::ListenForActivation(std::function<void()> createDocumen
   return true;
 }
 
-CVantrelDoc* DBusObjectRegistry::DocumentForCall() {
+VantrelDoc* DBusObjectRegistry::DocumentForCall() {
   if (doc_ == nullptr && createDocument_) {
     // Runs once: the document's construction registers it here.
     const auto create = std::exchange(createDocument_, nullptr);

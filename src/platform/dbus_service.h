@@ -60,7 +60,7 @@ class DBusDocumentObject : public QObject, protected QDBusContext {
   QDBusVariant GetSatelliteData(short satellite, short item);
 
  private:
-  QDBusVariant Answer(const std::function<AutomationValue(const CVantrelDoc&)>& read);
+  QDBusVariant Answer(const std::function<AutomationValue(const VantrelDoc&)>& read);
   DBusObjectRegistry& registry_;
 };
 
@@ -73,7 +73,7 @@ class DBusObjectRegistry : public QObject, public ObjectRegistry {
   ~DBusObjectRegistry() override;
 
   // Exports the document and asks for the name (owned or queued: success).
-  std::uint32_t Register(CVantrelDoc& doc) override;
+  std::uint32_t Register(VantrelDoc& doc) override;
   void Revoke(std::uint32_t cookie) override;
 
   // Start for automation: takes the name before any document exists; the
@@ -84,7 +84,7 @@ class DBusObjectRegistry : public QObject, public ObjectRegistry {
 
   // True while this program is the name's primary owner (not just queued).
   bool ownsName() const { return ownsName_; }
-  CVantrelDoc* document() const { return doc_; }
+  VantrelDoc* document() const { return doc_; }
 
  signals:
   // The name became ours, at once or when the instance before us exited.
@@ -94,7 +94,7 @@ class DBusObjectRegistry : public QObject, public ObjectRegistry {
 
  private:
   friend class DBusDocumentObject;
-  CVantrelDoc* DocumentForCall();
+  VantrelDoc* DocumentForCall();
   bool Export();
   void Withdraw();
   void OnServiceRegistered(const QString& name);
@@ -102,7 +102,7 @@ class DBusObjectRegistry : public QObject, public ObjectRegistry {
 
   QDBusConnection connection_;
   DBusDocumentObject object_{*this};
-  CVantrelDoc* doc_ = nullptr;
+  VantrelDoc* doc_ = nullptr;
   std::uint32_t cookie_ = 0;
   std::uint32_t lastCookie_ = 0;
   bool exported_ = false;

@@ -37,7 +37,7 @@ std::unique_ptr<QGuiApplication> MakeApplication() {
 
 }  // namespace
 
-bool WriteChartPng(CVantrelDoc& doc, const Clock& clock, const std::string& path,
+bool WriteChartPng(VantrelDoc& doc, const Clock& clock, const std::string& path,
                    std::string* error) {
   const auto app = MakeApplication();
   ChartScreen chart(clock.Now());

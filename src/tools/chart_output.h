@@ -15,7 +15,7 @@ constexpr int kChartImageSize = 481;
 // Draws the chart of doc at the clock's time into path as a PNG. A missing
 // land mask is a warning on standard error (the chart is then all sea); an
 // unwritable file is an error with its reason in *error.
-bool WriteChartPng(CVantrelDoc& doc, const Clock& clock, const std::string& path,
+bool WriteChartPng(VantrelDoc& doc, const Clock& clock, const std::string& path,
                    std::string* error);
 
 }  // namespace vantrel::tools

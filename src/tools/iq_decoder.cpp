@@ -4,7 +4,7 @@
 
 namespace vantrel::tools {
 
-IqDecoder::IqDecoder(CVantrelDoc& doc, HeldClock& clock, CTime start, double sampleRate,
+IqDecoder::IqDecoder(VantrelDoc& doc, HeldClock& clock, CTime start, double sampleRate,
                      std::optional<double> centreHz)
     : doc_(doc), clock_(clock), start_(start), receiver_(sampleRate, centreHz) {}
 

@@ -16,7 +16,7 @@ namespace vantrel::tools {
 class IqDecoder {
  public:
   // start is the UTC time of the first sample; centreHz the SDR's tuning.
-  IqDecoder(CVantrelDoc& doc, HeldClock& clock, CTime start, double sampleRate,
+  IqDecoder(VantrelDoc& doc, HeldClock& clock, CTime start, double sampleRate,
             std::optional<double> centreHz);
 
   // Returns the lines posted meanwhile, oldest first (Windows-1252).
@@ -28,7 +28,7 @@ class IqDecoder {
  private:
   std::vector<std::string> Deliver();
 
-  CVantrelDoc& doc_;
+  VantrelDoc& doc_;
   HeldClock& clock_;
   CTime start_;
   sdr::SdrReceiver receiver_;

@@ -4,7 +4,7 @@
 
 namespace vantrel::tools {
 
-RecordingDecoder::RecordingDecoder(CVantrelDoc& doc, HeldClock& clock, CTime start,
+RecordingDecoder::RecordingDecoder(VantrelDoc& doc, HeldClock& clock, CTime start,
                                    PolarityMode polarity)
     : doc_(doc), clock_(clock), start_(start), watchPolarity_(polarity == PolarityMode::Auto) {
   if (polarity == PolarityMode::Upright) doc_.polarity = 0;
@@ -14,7 +14,7 @@ RecordingDecoder::RecordingDecoder(CVantrelDoc& doc, HeldClock& clock, CTime sta
 
 std::vector<std::string> RecordingDecoder::FeedSecond(const std::vector<std::uint8_t>& samples) {
   // A short last second is padded with the mid level, as a capture buffer would be.
-  std::vector<std::uint8_t> second(CVantrelDoc::kRingLength, std::uint8_t{128});
+  std::vector<std::uint8_t> second(VantrelDoc::kRingLength, std::uint8_t{128});
   std::copy_n(samples.begin(), std::min(samples.size(), second.size()), second.begin());
   clock_.Set(start_ + secondsFed_ + 1);
   std::vector<std::string> lines = doc_.DecodeSamples(second.data(), second.size());

@@ -16,7 +16,7 @@ namespace vantrel::tools {
 class RecordingDecoder {
  public:
   // start is the UTC time of the recording's first sample.
-  RecordingDecoder(CVantrelDoc& doc, HeldClock& clock, CTime start, PolarityMode polarity);
+  RecordingDecoder(VantrelDoc& doc, HeldClock& clock, CTime start, PolarityMode polarity);
 
   // Feeds one second; fewer than 48000 samples are padded with the mid level.
   // Returns the lines posted meanwhile, oldest first (Windows-1252).
@@ -27,7 +27,7 @@ class RecordingDecoder {
   std::vector<std::string> Finish();
 
  private:
-  CVantrelDoc& doc_;
+  VantrelDoc& doc_;
   HeldClock& clock_;
   CTime start_;
   bool watchPolarity_;

@@ -77,7 +77,7 @@ class JsonLines final : public PacketListener {
 // The progress line is taken away before anything else is written, as
 // standard output may be the same terminal.
 void Output(const std::vector<std::string>& lines, JsonLines* json, MqttFeed* feed,
-            const CVantrelDoc& doc, const std::string& source, ProgressMeter& meter) {
+            const VantrelDoc& doc, const std::string& source, ProgressMeter& meter) {
   if (!lines.empty()) meter.Clear();
   if (json != nullptr)
     json->Print();
@@ -92,7 +92,7 @@ void Output(const std::vector<std::string>& lines, JsonLines* json, MqttFeed* fe
 }
 
 // Applies the command line to a freshly built document.
-void Configure(const DecodeOptions& options, CVantrelDoc& doc) {
+void Configure(const DecodeOptions& options, VantrelDoc& doc) {
   for (int i = 0; i < kFilterCount; ++i) {
     if (options.filters[i] >= 0) doc.filters[i] = options.filters[i];
   }
@@ -120,7 +120,7 @@ void Configure(const DecodeOptions& options, CVantrelDoc& doc) {
 
 // The table, the chart, the feed's last messages and the exit status, after
 // the last line.
-int Finish(const DecodeOptions& options, CVantrelDoc& doc, HeldClock& clock,
+int Finish(const DecodeOptions& options, VantrelDoc& doc, HeldClock& clock,
            const std::string& inputError, MqttFeed* feed) {
   if (options.table && options.json) {
     std::cout << SatelliteTableJson(doc.satellites).dump() << '\n';
@@ -160,7 +160,7 @@ volatile std::sig_atomic_t stopRequested = 0;
 using LineOutput = std::function<void(const std::vector<std::string>&, ProgressMeter&)>;
 
 // Reads the IQ input in pieces as it comes (a live receiver on a pipe).
-bool DecodeIq(const DecodeOptions& options, CVantrelDoc& doc, HeldClock& clock, CTime start,
+bool DecodeIq(const DecodeOptions& options, VantrelDoc& doc, HeldClock& clock, CTime start,
               const LineOutput& output, bool showProgress, std::string* error) {
   const bool standardInput = options.input == "-";
   std::FILE* file = standardInput ? stdin : std::fopen(options.input.c_str(), "rb");
@@ -204,7 +204,7 @@ bool DecodeIq(const DecodeOptions& options, CVantrelDoc& doc, HeldClock& clock, 
 
 #ifdef VANTREL_SOAPY
 // A receiver decoded until interrupted, or until it fails.
-bool DecodeLive(const DecodeOptions& options, CVantrelDoc& doc, HeldClock& clock, CTime start,
+bool DecodeLive(const DecodeOptions& options, VantrelDoc& doc, HeldClock& clock, CTime start,
                 const LineOutput& output, std::string* error) {
   auto reader = OpenReceiver(options, error);
   if (!reader) return false;
@@ -268,7 +268,7 @@ int main(int argc, char** argv) {
 
   const CTime start = options.startTime ? *options.startTime : SystemClock().Now();
   HeldClock clock(start);
-  CVantrelDoc doc(clock, ProgramDirectory());
+  VantrelDoc doc(clock, ProgramDirectory());
   Configure(options, doc);
 
   PacketFanOut listeners;
@@ -306,7 +306,7 @@ int main(int argc, char** argv) {
   ProgressMeter meter(stderr, showProgress,
                       static_cast<double>(input.length()) / RecordingInput::kSampleRate);
   double decoded = 0.0;
-  std::vector<std::uint8_t> second(CVantrelDoc::kRingLength);
+  std::vector<std::uint8_t> second(VantrelDoc::kRingLength);
   while (true) {
     // Fill a whole second: pipes hand data over in smaller pieces.
     std::size_t filled = 0;
@@ -323,8 +323,8 @@ int main(int argc, char** argv) {
     output(decoder.FeedSecond(second), meter);
     decoded += static_cast<double>(filled) / RecordingInput::kSampleRate;
     meter.Update(decoded);
-    if (filled < CVantrelDoc::kRingLength) break;
-    second.resize(CVantrelDoc::kRingLength);
+    if (filled < VantrelDoc::kRingLength) break;
+    second.resize(VantrelDoc::kRingLength);
   }
   meter.Clear();
   output(decoder.Finish(), meter);

@@ -75,7 +75,7 @@ class Capture : public ::testing::Test {
   HeldClock clock_{1178964672};
   FakeHost host_;
   FakeWaveIn wave_;
-  CVantrelDoc doc_{clock_, "/nonexistent/"};
+  VantrelDoc doc_{clock_, "/nonexistent/"};
 };
 
 TEST_F(Capture, StartPollAndStop) {

@@ -55,7 +55,7 @@ class Commands : public ::testing::Test {
   CommandState State(int id) const { return UpdateDocumentCommand(doc_, id); }
   bool Run(int id) { return RunDocumentCommand(doc_, cancelled_, id); }
   HeldClock clock_;
-  CVantrelDoc doc_;
+  VantrelDoc doc_;
   CancelledDialogs cancelled_;
 };
 

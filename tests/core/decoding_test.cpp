@@ -50,7 +50,7 @@ class Decoding : public ::testing::Test {
   }
   // A packet is found once its first sample is the oldest in the ring, so a
   // second of mid level brings out everything fed before it.
-  void Flush() { Feed(std::vector<std::uint8_t>(CVantrelDoc::kRingLength, 128)); }
+  void Flush() { Feed(std::vector<std::uint8_t>(VantrelDoc::kRingLength, 128)); }
   void Decode(const std::vector<Packet>& packets, synth::SynthOptions options = {}) {
     Feed(synth::SynthesizePackets(packets, options));
     Flush();
@@ -58,7 +58,7 @@ class Decoding : public ::testing::Test {
   Lines Got() const { return doc_.MessagesInArrivalOrder(); }
 
   HeldClock clock_;
-  CVantrelDoc doc_;
+  VantrelDoc doc_;
 };
 
 TEST_F(Decoding, PacketsAcrossTheRingEndAndOnThePolarAxis) {
@@ -108,7 +108,7 @@ TEST_F(Decoding, AbandonedPacketsLeaveNoTraceAndDoNotSkip) {
        Hex("1F 0C 90 D0 CB C6 AD B4 C4 0C 00 00 00 00 00 00 00 40 32 0B 78 05"),  // day 8
        P(kUplink)},
       {});
-  for (std::size_t i = 0; i < CVantrelDoc::kRingLength + audio.size(); ++i) {
+  for (std::size_t i = 0; i < VantrelDoc::kRingLength + audio.size(); ++i) {
     doc_.FeedSample(i < audio.size() ? audio[i] : 128);
     ASSERT_TRUE(doc_.skipCounter == 0 || !Got().empty()) << "skip after an abandoned packet";
   }

@@ -21,7 +21,7 @@ namespace {
 using synth::Packet;
 using Audio = std::vector<std::uint8_t>;
 
-constexpr int kRing = CVantrelDoc::kRingLength;
+constexpr int kRing = VantrelDoc::kRingLength;
 
 // Back-to-back random packets with good checks, some of types outside the
 // eight (taken only right after another packet); interpretation abandons some.
@@ -75,7 +75,7 @@ class FastSearchEquivalence : public ::testing::Test {
       test::ReferenceFeedSample(plain_, sample);
     }
   }
-  void SetBoth(int CVantrelDoc::*member, int value) { fast_.*member = plain_.*member = value; }
+  void SetBoth(int VantrelDoc::*member, int value) { fast_.*member = plain_.*member = value; }
   void ExpectSame() {
     EXPECT_EQ(fast_.found, plain_.found);
     EXPECT_EQ(fast_.skipCounter, plain_.skipCounter);
@@ -123,17 +123,17 @@ TEST_F(FastSearchEquivalence, NoiseAndDensePacketsWithPolarityFlips) {
 // place), and single samples in between.
 TEST_F(FastSearchEquivalence, BuffersOfAnySizeSkippedBuffersRestartsAndSingleSamples) {
   const Audio audio = DenseStream(21, 5.0, false, 8.0);
-  SetBoth(&CVantrelDoc::polarity, 0);
+  SetBoth(&VantrelDoc::polarity, 0);
   const std::vector<std::size_t> sizes = {1,    7,    959,   960,    961,   1919,
                                           1920, 1921, 47999, 100003, 48001, 5000};
   FeedBuffers(audio, sizes, [&](std::size_t n) {
-    SetBoth(&CVantrelDoc::decodingBusy, n == 1 || n == 11);
-    if (n == 2 || n == 9) SetBoth(&CVantrelDoc::ringWriteIndex, n == 2 ? 0 : 30000);
+    SetBoth(&VantrelDoc::decodingBusy, n == 1 || n == 11);
+    if (n == 2 || n == 9) SetBoth(&VantrelDoc::ringWriteIndex, n == 2 ? 0 : 30000);
   });
   const Audio more = DenseStream(41, 2.0, true, 10.0);
-  SetBoth(&CVantrelDoc::polarity, 1);
+  SetBoth(&VantrelDoc::polarity, 1);
   FeedSamples(Audio(more.begin(), more.begin() + 40000));
-  SetBoth(&CVantrelDoc::ringWriteIndex, 0);
+  SetBoth(&VantrelDoc::ringWriteIndex, 0);
   FeedSamples(Audio(more.begin() + 40000, more.end()));
   FeedSamples(synth::SynthesizeNoise(kRing / 2, 120.0, 43));
   FeedSamples(synth::SynthesizeNoise(kRing, 5.0, 44));

@@ -58,13 +58,13 @@ struct Scene {
   void Decode(const std::vector<Packet>& packets) {
     for (const std::uint8_t s : synth::SynthesizePackets(packets, {.noise = 8.0, .idleBits = 3}))
       doc.FeedSample(s);
-    for (int i = 0; i < CVantrelDoc::kRingLength; ++i) doc.FeedSample(128);
+    for (int i = 0; i < VantrelDoc::kRingLength; ++i) doc.FeedSample(128);
   }
   char pattern[28] = "/tmp/vantrel-hostile.XXXXXX";
   fs::path dir, log = dir / "orbcomm070512.log", raw = dir / "orbcomm_raw070512.log";
   HeldClock clock{kMay12};
   FakeHost host;
-  CVantrelDoc doc{clock, "/nonexistent/"};
+  VantrelDoc doc{clock, "/nonexistent/"};
 };
 
 TEST(HostileLogs, DecodingGoesOnAndNoFileHoldsPartOfARecord) {

@@ -17,7 +17,7 @@ class Readout : public ::testing::Test {
  protected:
   Readout() : clock_(kMay12), doc_(clock_, "/nonexistent/") { doc_.logFlag = 0; }
   HeldClock clock_;
-  CVantrelDoc doc_;
+  VantrelDoc doc_;
 };
 
 TEST_F(Readout, GetSatData) {

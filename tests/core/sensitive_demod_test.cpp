@@ -206,7 +206,7 @@ class SensitiveAudio : public ::testing::Test {
   }
   static constexpr int kCount = 90;
   HeldClock clock_;
-  CVantrelDoc doc_;
+  VantrelDoc doc_;
   std::vector<Packet> packets_;
 };
 

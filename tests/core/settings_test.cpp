@@ -20,13 +20,13 @@ class Settings : public ::testing::Test {
  protected:
   Settings() : doc_(clock_, "/opt/vantrel/") {}
   // Everything a document would store, as the store holds it.
-  FakeStore Saved(CVantrelDoc& doc) {
+  FakeStore Saved(VantrelDoc& doc) {
     FakeStore store;
     EXPECT_TRUE(doc.SaveSettings(store));
     return store;
   }
   HeldClock clock_;
-  CVantrelDoc doc_;
+  VantrelDoc doc_;
   FakeStore store_;
 };
 
@@ -80,7 +80,7 @@ TEST_F(Settings, AllValuesInStoredOrderWithTheirKindsAndBackByteForByte) {
   }
   EXPECT_EQ(*saved.ReadText("TleFile"), "/data/orbcomm.tle");
 
-  CVantrelDoc loaded(clock_, "/elsewhere/");
+  VantrelDoc loaded(clock_, "/elsewhere/");
   saved.visited.clear();
   EXPECT_TRUE(loaded.LoadSettings(saved));
   names.resize(names.size() - 2);

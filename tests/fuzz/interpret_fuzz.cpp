@@ -19,7 +19,7 @@ using vantrel::fuzz::Check;
 
 namespace {
 
-using vantrel::CVantrelDoc;
+using vantrel::VantrelDoc;
 namespace fs = std::filesystem;
 
 constexpr std::uint8_t kTypes[8] = {0x1A, 0x1B, 0x1C, 0x1D, 0x1E, 0x1F, 0x22, 0x65};
@@ -51,7 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   // A day from 2007 onwards, picked by the options byte.
   vantrel::HeldClock clock(1178964672 + options * 86400 * 7);
-  CVantrelDoc doc(clock, vantrel::fuzz::ScratchDirectory());
+  VantrelDoc doc(clock, vantrel::fuzz::ScratchDirectory());
   doc.logDirectory = vantrel::fuzz::ScratchDirectory();
   for (int i = 0; i < vantrel::kFilterCount; ++i) doc.filters[i] = (filterMask >> (i % 8)) & 1;
   doc.logFlag = options & 1;
@@ -65,7 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const auto outcome = doc.InterpretPacket(packet.data());
 
   const auto lines = doc.MessagesInArrivalOrder();
-  Check(doc.messageHead >= 0 && doc.messageHead < CVantrelDoc::kMessageRingSize,
+  Check(doc.messageHead >= 0 && doc.messageHead < VantrelDoc::kMessageRingSize,
         "head out of range");
   Check(lines.size() <= 1, "more than one line for one packet");
   Check(doc.satellites[0].frequency == 0.0 && doc.satellites[0].positionTime == 0,

@@ -17,10 +17,10 @@ using vantrel::fuzz::Check;
 
 namespace {
 
-using vantrel::CVantrelDoc;
+using vantrel::VantrelDoc;
 using vantrel::WatchedDoc;
 
-constexpr int kBufferSizes[8] = {7, 80, 959, 960, 1000, 4096, 12345, CVantrelDoc::kRingLength};
+constexpr int kBufferSizes[8] = {7, 80, 959, 960, 1000, 4096, 12345, VantrelDoc::kRingLength};
 
 }  // namespace
 

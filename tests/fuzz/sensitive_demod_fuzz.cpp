@@ -10,10 +10,10 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 1) return 0;
   vantrel::HeldClock clock(1178964672);
-  vantrel::CVantrelDoc doc(clock, vantrel::fuzz::ScratchDirectory());
+  vantrel::VantrelDoc doc(clock, vantrel::fuzz::ScratchDirectory());
   doc.logFlag = 0;
   doc.SetDemodulator(vantrel::kDemodulatorSensitive);
-  const std::size_t step = data[0] == 0 ? vantrel::CVantrelDoc::kRingLength : data[0];
+  const std::size_t step = data[0] == 0 ? vantrel::VantrelDoc::kRingLength : data[0];
   for (std::size_t at = 1; at < size; at += step) {
     doc.DecodeSamples(data + at, std::min(step, size - at));
     vantrel::fuzz::Check(doc.packetSource.correctedBits >= 0 && doc.packetSource.correctedBits <= 2,

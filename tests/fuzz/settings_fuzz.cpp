@@ -30,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     at += 3 + length;
   }
   const vantrel::HeldClock clock(1178964672);
-  vantrel::CVantrelDoc doc(clock, "/opt/vantrel/");
+  vantrel::VantrelDoc doc(clock, "/opt/vantrel/");
   Check(doc.LoadSettings(store) == store.opens, "load result does not say whether the key opened");
 
   Check(doc.viewState >= 0 && doc.viewState <= 4, "view state out of range");
@@ -52,7 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // Every value saved; loading them into a new document saves the same again.
   vantrel::test::MemorySettingsStore saved, resaved;
   Check(doc.SaveSettings(saved) && saved.values.size() == names.size(), "not every value saved");
-  vantrel::CVantrelDoc again(clock, "/opt/vantrel/");
+  vantrel::VantrelDoc again(clock, "/opt/vantrel/");
   again.LoadSettings(saved);
   again.SaveSettings(resaved);
   Check(resaved.values == saved.values, "settings changed on a save and load");

@@ -43,14 +43,14 @@ T* Child(QWidget* dialog, const char* name) {
   return child;
 }
 
-class MainFrame : public ::testing::Test {
+class MainWindow : public ::testing::Test {
  protected:
-  MainFrame() : doc_(clock_, "/opt/vantrel/"), frame_(doc_, "Vantrel version 1.3") {
+  MainWindow() : doc_(clock_, "/opt/vantrel/"), frame_(doc_, "Vantrel version 1.3") {
     doc_.SetHost(&frame_.host());
     frame_.host().SetMessageSink([this](const QString& m) { messages_ << m; });
     frame_.show();
   }
-  ~MainFrame() override { doc_.SetHost(nullptr); }
+  ~MainWindow() override { doc_.SetHost(nullptr); }
   QAction* Action(int id) {
     QAction* a = frame_.action(id);
     EXPECT_NE(a, nullptr) << id;
@@ -62,13 +62,13 @@ class MainFrame : public ::testing::Test {
   }
 
   HeldClock clock_{1178964672};
-  CVantrelDoc doc_;
-  CMainFrame frame_;
+  VantrelDoc doc_;
+  MainFrame frame_;
   QStringList messages_;
 };
 
 // The command rules themselves are the command tests'; here they reach the window.
-TEST_F(MainFrame, CommandsUpdateChecksEnablesBarsAndPolarityPane) {
+TEST_F(MainWindow, CommandsUpdateChecksEnablesBarsAndPolarityPane) {
   doc_.deviceName[0] = "TestInput";
   doc_.deviceName[1] = "OtherInput";
   for (int id : {cmd::kViewChart, cmd::kOutputRaw, cmd::kViewToolbar, cmd::kViewStatusBar,
@@ -90,7 +90,7 @@ TEST_F(MainFrame, CommandsUpdateChecksEnablesBarsAndPolarityPane) {
 }
 
 // The titles themselves are the capture tests'.
-TEST_F(MainFrame, TitlesReachTheWindowAndTheCloseBoxStopsCapture) {
+TEST_F(MainWindow, TitlesReachTheWindowAndTheCloseBoxStopsCapture) {
   frame_.host().SetMainWindowTitle("Vantrel from Brennick - processing live signals");
   EXPECT_EQ(frame_.windowTitle(), "Vantrel from Brennick - processing live signals");
   frame_.close();
@@ -98,7 +98,7 @@ TEST_F(MainFrame, TitlesReachTheWindowAndTheCloseBoxStopsCapture) {
 }
 
 // A manual that cannot be opened is a message, not a failure.
-TEST_F(MainFrame, HelpOpensTheManualOrSaysWhyNot) {
+TEST_F(MainWindow, HelpOpensTheManualOrSaysWhyNot) {
   QList<QUrl> opened;
   frame_.SetUrlOpener([&](const QUrl& url) { return opened << url, true; });
   Trigger(cmd::kHelpTopics);
@@ -111,7 +111,7 @@ TEST_F(MainFrame, HelpOpensTheManualOrSaysWhyNot) {
 }
 
 // What the dialogs accept is the command tests'; here the widgets carry it.
-TEST_F(MainFrame, HomeAndFilterDialogsThroughTheirWidgets) {
+TEST_F(MainWindow, HomeAndFilterDialogsThroughTheirWidgets) {
   WhenModal([&](QWidget* dlg) {
     for (const char* name : {"latitude", "longitude"}) Child<QLineEdit>(dlg, name)->selectAll();
     QTest::keyClicks(Child<QLineEdit>(dlg, "latitude"), "N37 11.1");
@@ -137,7 +137,7 @@ TEST_F(MainFrame, HomeAndFilterDialogsThroughTheirWidgets) {
 
 // Typed device arguments are tidied; the centre is kept in whole Hz whatever
 // the spin box's binary fraction.
-TEST_F(MainFrame, SdrDialogTidiesDeviceArgumentsAndKeepsWholeHertz) {
+TEST_F(MainWindow, SdrDialogTidiesDeviceArgumentsAndKeepsWholeHertz) {
   WhenModal([&](QWidget* dlg) {
     EXPECT_EQ(Child<QComboBox>(dlg, "found")->currentText(), "None found");
     QTest::keyClicks(Child<QLineEdit>(dlg, "device"), " serial=7 , driver=one");
@@ -150,7 +150,7 @@ TEST_F(MainFrame, SdrDialogTidiesDeviceArgumentsAndKeepsWholeHertz) {
             std::make_tuple("driver=one,serial=7", 137100000.0, -2.5));
 }
 
-TEST_F(MainFrame, LogDirectoryAndTleChoosersUseRealFileDialogs) {
+TEST_F(MainWindow, LogDirectoryAndTleChoosersUseRealFileDialogs) {
   // A file chosen in the real dialog reaches the document (the folder rules are the command
   // tests').
   QTemporaryDir dir;

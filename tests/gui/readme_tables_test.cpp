@@ -26,7 +26,7 @@ QStringList TableRows() {
 TEST(ReadmeTables, EverySettingWrittenIsInTheSettingsTableAndCounted) {
   QTemporaryDir dir;
   const HeldClock clock(1178964672);
-  CVantrelDoc doc(clock, "/opt/vantrel/");
+  VantrelDoc doc(clock, "/opt/vantrel/");
   doc.satellites[44].positionTime = 1178964672;  // heard: a key of its own
   QtSettingsStore store(dir.path() + "/Vantrel.conf");
   ASSERT_TRUE(doc.SaveSettings(store));
@@ -68,8 +68,8 @@ void ExpectListed(QMenu* menu, const QString& row, QStringList path, int* comman
 
 TEST(ReadmeTables, EveryMenuCommandIsInTheMenuTable) {
   const HeldClock clock(1178964672);
-  CVantrelDoc doc(clock, "/opt/vantrel/");
-  CMainFrame frame(doc, "Vantrel");
+  VantrelDoc doc(clock, "/opt/vantrel/");
+  MainFrame frame(doc, "Vantrel");
   const QStringList rows = TableRows();
   int commands = 0;
   for (QAction* top : frame.menuBar()->actions()) {

@@ -20,8 +20,8 @@ class SdrScreens : public ::testing::Test {
     return view_.grab().toImage().convertToFormat(QImage::Format_RGB32);
   }
   HeldClock clock_{1180701296};
-  CVantrelDoc doc_{clock_, "/tmp/"};
-  CVantrelView view_{doc_};
+  VantrelDoc doc_{clock_, "/tmp/"};
+  VantrelView view_{doc_};
 };
 
 // Never the sound-card watch, which flips while no audio decodes.

@@ -64,7 +64,7 @@ TEST(TleUpdateFromTheWeb, EachFailureKeepsThePreviousFileAndSaysSoOnce) {
   fs::permissions(file, fs::perms(0640));
   fs::create_symlink(file, dir.filePath("orbcomm.tle").toStdString());
   HeldClock clock(1765000000);
-  CVantrelDoc doc(clock, "/opt/vantrel/");
+  VantrelDoc doc(clock, "/opt/vantrel/");
   doc.tleFile = dir.filePath("orbcomm.tle").toStdString();
   QStringList notices;
   TleUpdateRunner runner(doc, [&](const QString& n) { notices << n; });
@@ -135,8 +135,8 @@ TEST(TleUpdateFromTheWeb, UpdateNowWritesAFirstFileFromEveryAddress) {
   QTemporaryDir data;
   qputenv("XDG_DATA_HOME", data.path().toUtf8());
   HeldClock clock(1765000000);
-  CVantrelDoc doc(clock, "/opt/vantrel/");
-  CMainFrame frame(doc, "Vantrel version 1.3");
+  VantrelDoc doc(clock, "/opt/vantrel/");
+  MainFrame frame(doc, "Vantrel version 1.3");
   doc.SetHost(&frame.host());
 
   WhenModal([&](QWidget* dlg) {

@@ -53,9 +53,9 @@ class View : public ::testing::Test {
   }
 
   HeldClock clock_{1180701296};
-  CVantrelDoc doc_{clock_, "/tmp/"};
+  VantrelDoc doc_{clock_, "/tmp/"};
   FakeHost host_;
-  CVantrelView view_{doc_};
+  VantrelView view_{doc_};
 };
 
 TEST_F(View, SignalScreenPanelCentreLineTraceAndAdvice) {

@@ -42,13 +42,13 @@ class SettingsFile : public ::testing::Test {
   void TearDown() override { qputenv("XDG_CONFIG_HOME", savedConfigHome_); }
 
   // One program run: a new document loads the file, a save writes it.
-  std::unique_ptr<CVantrelDoc> Loaded() {
-    auto doc = std::make_unique<CVantrelDoc>(clock_, "/opt/vantrel/");
+  std::unique_ptr<VantrelDoc> Loaded() {
+    auto doc = std::make_unique<VantrelDoc>(clock_, "/opt/vantrel/");
     QtSettingsStore store;
     doc->LoadSettings(store);
     return doc;
   }
-  static bool Save(CVantrelDoc& doc) {
+  static bool Save(VantrelDoc& doc) {
     QtSettingsStore store;
     return doc.SaveSettings(store);
   }

@@ -6,7 +6,7 @@ namespace vantrel::test {
 
 namespace {
 
-constexpr int kRing = CVantrelDoc::kRingLength;
+constexpr int kRing = VantrelDoc::kRingLength;
 
 // Correlation of one bit window against the pulse shape - - + + + + + - - -.
 int BitCorrelation(const std::int32_t* ring, int start) {
@@ -30,7 +30,7 @@ std::uint8_t ReadByte(const std::int32_t* ring, int p, int n, int polarity) {
 
 }  // namespace
 
-void ReferenceFeedSample(CVantrelDoc& doc, std::uint8_t sample) {
+void ReferenceFeedSample(VantrelDoc& doc, std::uint8_t sample) {
   doc.ring[doc.ringWriteIndex] = static_cast<std::int32_t>(sample) - 128;
   doc.ringWriteIndex = (doc.ringWriteIndex + 1) % kRing;
   const int p = doc.ringWriteIndex;
@@ -52,7 +52,7 @@ void ReferenceFeedSample(CVantrelDoc& doc, std::uint8_t sample) {
   }
 }
 
-void ReferenceFeedSamples(CVantrelDoc& doc, const std::uint8_t* samples, std::size_t count) {
+void ReferenceFeedSamples(VantrelDoc& doc, const std::uint8_t* samples, std::size_t count) {
   for (std::size_t i = 0; i < count; ++i) ReferenceFeedSample(doc, samples[i]);
 }
 

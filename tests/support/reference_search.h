@@ -13,7 +13,7 @@
 
 namespace vantrel::test {
 
-void ReferenceFeedSample(CVantrelDoc& doc, std::uint8_t sample);
-void ReferenceFeedSamples(CVantrelDoc& doc, const std::uint8_t* samples, std::size_t count);
+void ReferenceFeedSample(VantrelDoc& doc, std::uint8_t sample);
+void ReferenceFeedSamples(VantrelDoc& doc, const std::uint8_t* samples, std::size_t count);
 
 }  // namespace vantrel::test

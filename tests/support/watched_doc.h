@@ -19,16 +19,16 @@ struct WatchedPacket {
   bool operator==(const WatchedPacket&) const = default;
 };
 
-class WatchedDoc : public CVantrelDoc {
+class WatchedDoc : public VantrelDoc {
  public:
-  explicit WatchedDoc(const Clock& clock) : CVantrelDoc(clock, "/nonexistent/") { logFlag = 0; }
+  explicit WatchedDoc(const Clock& clock) : VantrelDoc(clock, "/nonexistent/") { logFlag = 0; }
   PacketOutcome InterpretPacket(const std::uint8_t* packet) override {
     found.push_back({label,
                      ringWriteIndex,
                      ring[(ringWriteIndex + kRingLength - 1) % kRingLength],
                      polarity,
                      {packet, packet + PacketLength(packet[0])}});
-    return CVantrelDoc::InterpretPacket(packet);
+    return VantrelDoc::InterpretPacket(packet);
   }
   std::vector<WatchedPacket> found;
   int label = 0;

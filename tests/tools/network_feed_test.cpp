@@ -114,7 +114,7 @@ TEST(NetworkFeed, TheDesktopFeedKeepsItsQueueThroughNewSettings) {
   broker.Subscribe("vantrel/+/packets", broker.dir / "sub");
 
   HeldClock clock(1178964672);
-  CVantrelDoc doc(clock, "/nonexistent/");
+  VantrelDoc doc(clock, "/nonexistent/");
   doc.feed = {1, "127.0.0.1", 1, "vantrel", "one", "", "", 0};  // nothing listens on port 1
   FeedRunner runner(doc);
   const auto nextNotice = [&] {

@@ -6,7 +6,7 @@
 
 namespace vantrel {
 
-int ChosenSatellite(const CVantrelDoc& doc, int satellite, int highest) {
+int ChosenSatellite(const VantrelDoc& doc, int satellite, int highest) {
   if (satellite >= 1 && satellite <= highest) return satellite;
   // The last satellite is only ever set to 1..255 by the decoder; anything
   // else would index outside the table, so it counts as none.
@@ -16,7 +16,7 @@ int ChosenSatellite(const CVantrelDoc& doc, int satellite, int highest) {
 
 namespace {
 
-AutomationValue ReadItem(const CVantrelDoc& doc, int chosen, int item) {
+AutomationValue ReadItem(const VantrelDoc& doc, int chosen, int item) {
   const SatelliteRecord& record = doc.satellites[static_cast<std::size_t>(chosen)];
   switch (item) {
     case kItemName: {
@@ -40,20 +40,20 @@ AutomationValue ReadItem(const CVantrelDoc& doc, int chosen, int item) {
 
 }  // namespace
 
-AutomationValue GetSatData(const CVantrelDoc& doc, int satellite, int item) {
+AutomationValue GetSatData(const VantrelDoc& doc, int satellite, int item) {
   return ReadItem(doc, ChosenSatellite(doc, satellite, kSatelliteCount), item);
 }
 
-AutomationValue GetSatelliteData(const CVantrelDoc& doc, int satellite, int item) {
+AutomationValue GetSatelliteData(const VantrelDoc& doc, int satellite, int item) {
   return ReadItem(doc, ChosenSatellite(doc, satellite, kMaxSatellite), item);
 }
 
-void RegisterRunningObject(CVantrelDoc& doc, ObjectRegistry* registry) {
+void RegisterRunningObject(VantrelDoc& doc, ObjectRegistry* registry) {
   doc.registrationCookie = 0;
   if (registry != nullptr) doc.registrationCookie = registry->Register(doc);
 }
 
-void RevokeRunningObject(CVantrelDoc& doc, ObjectRegistry* registry) {
+void RevokeRunningObject(VantrelDoc& doc, ObjectRegistry* registry) {
   if (doc.registrationCookie != 0 && registry != nullptr) registry->Revoke(doc.registrationCookie);
   doc.registrationCookie = 0;
 }

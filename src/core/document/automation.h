@@ -9,7 +9,7 @@
 
 namespace vantrel {
 
-class CVantrelDoc;
+class VantrelDoc;
 
 // What GetSatData hands back: nothing, a text (Windows-1252) or a number.
 using AutomationValue = std::variant<std::monostate, std::string, double>;
@@ -27,13 +27,13 @@ enum SatDataItem {
 // The satellite a call is about: the argument when it names one (1 to
 // highest), otherwise the satellite whose position was stored last, of any
 // number (0 when none).
-int ChosenSatellite(const CVantrelDoc& doc, int satellite, int highest);
+int ChosenSatellite(const VantrelDoc& doc, int satellite, int highest);
 
 // Reads one item of the chosen satellite's record as it stands now;
 // satellite names FM-01 .. FM-36.
-AutomationValue GetSatData(const CVantrelDoc& doc, int satellite, int item);
+AutomationValue GetSatData(const VantrelDoc& doc, int satellite, int item);
 // The same for every satellite a packet can name, FM-01 .. FM-255.
-AutomationValue GetSatelliteData(const CVantrelDoc& doc, int satellite, int item);
+AutomationValue GetSatelliteData(const VantrelDoc& doc, int satellite, int item);
 
 // Where the running document is entered for other programs.
 class ObjectRegistry {
@@ -41,7 +41,7 @@ class ObjectRegistry {
   virtual ~ObjectRegistry() = default;
   // Enters the document; returns a non-zero cookie, or 0 when it could not
   // be entered.
-  virtual std::uint32_t Register(CVantrelDoc& doc) = 0;
+  virtual std::uint32_t Register(VantrelDoc& doc) = 0;
   // Withdraws the entry that Register returned the cookie for.
   virtual void Revoke(std::uint32_t cookie) = 0;
 };
@@ -49,10 +49,10 @@ class ObjectRegistry {
 // The last step of the document's construction: enters it in the registry
 // (when there is one) and keeps the cookie. A failure leaves the cookie 0
 // and is not reported; the program runs on without automation access.
-void RegisterRunningObject(CVantrelDoc& doc, ObjectRegistry* registry);
+void RegisterRunningObject(VantrelDoc& doc, ObjectRegistry* registry);
 
 // A step of the document's destruction, after the settings are saved:
 // withdraws the entry when there is one and clears the cookie.
-void RevokeRunningObject(CVantrelDoc& doc, ObjectRegistry* registry);
+void RevokeRunningObject(VantrelDoc& doc, ObjectRegistry* registry);
 
 }  // namespace vantrel

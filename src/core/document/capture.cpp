@@ -50,11 +50,11 @@ std::string WaveErrorText(int code) {
   return kTexts[code - 1];
 }
 
-void CVantrelDoc::ShowWaveError(const std::string& prefix, int code) {
+void VantrelDoc::ShowWaveError(const std::string& prefix, int code) {
   host().ShowMessage(prefix + WaveErrorText(code));
 }
 
-void CVantrelDoc::EnumerateSoundCards() {
+void VantrelDoc::EnumerateSoundCards() {
   if (waveIn == nullptr) return;
   // The count is asked again after every device, as devices may come and go.
   for (int d = 0; d < waveIn->DeviceCount(); ++d) {
@@ -71,7 +71,7 @@ void CVantrelDoc::EnumerateSoundCards() {
 // and no headers are left behind.
 static void ReleaseDevice(
     WaveIn& waveIn,
-    std::array<std::unique_ptr<WaveHeader>, CVantrelDoc::kCaptureBuffers>& headers) {
+    std::array<std::unique_ptr<WaveHeader>, VantrelDoc::kCaptureBuffers>& headers) {
   waveIn.Reset();
   for (auto& header : headers) {
     if (header && (header->flags & kWaveHeaderPrepared) != 0) waveIn.UnprepareHeader(*header);
@@ -80,7 +80,7 @@ static void ReleaseDevice(
   for (auto& header : headers) header.reset();
 }
 
-void CVantrelDoc::StartCapture() {
+void VantrelDoc::StartCapture() {
   if (!missingSdrSource.empty()) {
     StopCaptureRetries();
     host().ShowMessage("On opening the SDR receiver..the SDR receiver \"" + missingSdrSource +
@@ -95,7 +95,7 @@ void CVantrelDoc::StartCapture() {
   if (OpenCapture(false)) StopCaptureRetries();
 }
 
-bool CVantrelDoc::OpenCapture(bool quiet) {
+bool VantrelDoc::OpenCapture(bool quiet) {
   const auto showWaveError = [&](const char* prefix, int code) {
     if (!quiet) ShowWaveError(prefix, code);
   };
@@ -152,7 +152,7 @@ bool CVantrelDoc::OpenCapture(bool quiet) {
   return true;
 }
 
-void CVantrelDoc::EnterCaptureRunning() {
+void VantrelDoc::EnterCaptureRunning() {
   captureRunning = 1;
   host().SetMainWindowTitle(kTitleRunning);
   pollTimerId = host().SetViewTimer(kPollTimerEvent, kPollMilliseconds);
@@ -160,7 +160,7 @@ void CVantrelDoc::EnterCaptureRunning() {
   host().UpdateAllViews();
 }
 
-void CVantrelDoc::PollCapture() {
+void VantrelDoc::PollCapture() {
   // A tick already queued when stop killed the timers finds no headers.
   if (captureRunning && sdrWorker) {
     PollSdrCapture();
@@ -186,7 +186,7 @@ void CVantrelDoc::PollCapture() {
   FeedBuffer();
 }
 
-void CVantrelDoc::StopCapture() {
+void VantrelDoc::StopCapture() {
   StopCaptureRetries();
   if (captureRunning) {
     captureRunning = 0;
@@ -198,7 +198,7 @@ void CVantrelDoc::StopCapture() {
   host().SetMainWindowTitle(kTitleStopped);
 }
 
-void CVantrelDoc::OnCaptureFailure(int code) {
+void VantrelDoc::OnCaptureFailure(int code) {
   if (!captureRunning) return;
   // Stop first: the message box waits for the user while timers still run,
   // and so does the retry that starts capture again once the input is back.
@@ -207,7 +207,7 @@ void CVantrelDoc::OnCaptureFailure(int code) {
   ShowWaveError("On recording..", code);
 }
 
-void CVantrelDoc::OnRecordingEnded() {
+void VantrelDoc::OnRecordingEnded() {
   if (!captureRunning) return;
   // The buffers done by now hold the recording's last samples: decode them
   // before the stop hands them back.
@@ -218,12 +218,12 @@ void CVantrelDoc::OnRecordingEnded() {
   host().ShowStatus(kRecordingEndedText);
 }
 
-void CVantrelDoc::RetryCaptureUntilItRuns() {
+void VantrelDoc::RetryCaptureUntilItRuns() {
   if (retryTimerId == 0 && !captureRunning)
     retryTimerId = host().SetViewTimer(kRetryTimerEvent, kRetryMilliseconds);
 }
 
-void CVantrelDoc::RetryCapture() {
+void VantrelDoc::RetryCapture() {
   if (captureRunning) {
     StopCaptureRetries();
   } else if (OpenCapture(true)) {
@@ -232,7 +232,7 @@ void CVantrelDoc::RetryCapture() {
   }
 }
 
-void CVantrelDoc::StopCaptureRetries() {
+void VantrelDoc::StopCaptureRetries() {
   if (retryTimerId == 0) return;
   host().KillViewTimer(retryTimerId);
   retryTimerId = 0;

@@ -56,24 +56,24 @@ std::string SdrBandProblem(const sdr::SdrTuning& tuning) {
   return text;
 }
 
-void ShowScreen(CVantrelDoc& doc, int viewState) {
+void ShowScreen(VantrelDoc& doc, int viewState) {
   doc.viewState = viewState;
   doc.host().UpdateAllViews();
 }
 
 }  // namespace
 
-void OnViewSignal(CVantrelDoc& doc) { ShowScreen(doc, 0); }
-void OnViewMessages(CVantrelDoc& doc) { ShowScreen(doc, 1); }
-void OnViewSatellites(CVantrelDoc& doc) { ShowScreen(doc, 3); }
-void OnViewChart(CVantrelDoc& doc) { ShowScreen(doc, 2); }
-void OnViewSpectrum(CVantrelDoc& doc) { ShowScreen(doc, 4); }
-void OnViewPasses(CVantrelDoc& doc) { ShowScreen(doc, 5); }
+void OnViewSignal(VantrelDoc& doc) { ShowScreen(doc, 0); }
+void OnViewMessages(VantrelDoc& doc) { ShowScreen(doc, 1); }
+void OnViewSatellites(VantrelDoc& doc) { ShowScreen(doc, 3); }
+void OnViewChart(VantrelDoc& doc) { ShowScreen(doc, 2); }
+void OnViewSpectrum(VantrelDoc& doc) { ShowScreen(doc, 4); }
+void OnViewPasses(VantrelDoc& doc) { ShowScreen(doc, 5); }
 
-void OnOutputLog(CVantrelDoc& doc) { doc.logFlag = Not(doc.logFlag); }
-void OnOutputRaw(CVantrelDoc& doc) { doc.rawFlag = Not(doc.rawFlag); }
+void OnOutputLog(VantrelDoc& doc) { doc.logFlag = Not(doc.logFlag); }
+void OnOutputRaw(VantrelDoc& doc) { doc.rawFlag = Not(doc.rawFlag); }
 
-void OnHome(CVantrelDoc& doc, CommandDialogs& dialogs) {
+void OnHome(VantrelDoc& doc, CommandDialogs& dialogs) {
   std::string latitude = FormatHomeCoordinate(doc.homeLatitude, 'N', 'S');
   std::string longitude = FormatHomeCoordinate(doc.homeLongitude, 'E', 'W');
   for (;;) {
@@ -100,35 +100,35 @@ std::string WithOneTrailingSlash(std::string directory) {
   return directory;
 }
 
-void OnLogDirectory(CVantrelDoc& doc, CommandDialogs& dialogs) {
+void OnLogDirectory(VantrelDoc& doc, CommandDialogs& dialogs) {
   if (auto chosen = dialogs.ChooseDirectory(kLogDirectoryChooserTitle, doc.logDirectory))
     doc.logDirectory = *chosen;
   doc.logDirectory = WithOneTrailingSlash(doc.logDirectory);
 }
 
-void OnMixer(CVantrelDoc& doc, CommandDialogs& dialogs) {
+void OnMixer(VantrelDoc& doc, CommandDialogs& dialogs) {
   if (!dialogs.LaunchMixer(doc.soundCardSlot)) doc.host().ShowMessage(kNoMixerMessage);
 }
 
-void OnSource(CVantrelDoc& doc, int slot) {
+void OnSource(VantrelDoc& doc, int slot) {
   doc.soundCardSlot = slot;
   doc.sdrSource = doc.SlotIsSdr(slot) ? doc.deviceName[static_cast<std::size_t>(slot)] : "";
   doc.missingSdrSource.clear();
 }
 
-void OnFilter(CVantrelDoc& doc, CommandDialogs& dialogs) {
+void OnFilter(VantrelDoc& doc, CommandDialogs& dialogs) {
   std::array<int, kFilterCount> flags = doc.filters;
   if (dialogs.RunMessageFilter(flags)) doc.filters = flags;
 }
 
-void OnTrackHistory(CVantrelDoc& doc) {
+void OnTrackHistory(VantrelDoc& doc) {
   doc.trackHistory = Not(doc.trackHistory);
   doc.host().UpdateAllViews();
 }
 
 // The chart draws the sets from the file at each repaint; repaint now, so the
 // change shows also while capture (and its refresh timer) is stopped.
-void OnTleDefine(CVantrelDoc& doc, CommandDialogs& dialogs) {
+void OnTleDefine(VantrelDoc& doc, CommandDialogs& dialogs) {
   if (auto chosen = dialogs.ChooseExistingFile(kTleChooserTitle, doc.logDirectory + "*.tle")) {
     doc.tleFile = *chosen;
     doc.tleEnable = 1;
@@ -136,12 +136,12 @@ void OnTleDefine(CVantrelDoc& doc, CommandDialogs& dialogs) {
   }
 }
 
-void OnTleEnable(CVantrelDoc& doc) {
+void OnTleEnable(VantrelDoc& doc) {
   doc.tleEnable = Not(doc.tleEnable);
   doc.host().UpdateAllViews();
 }
 
-void OnTleUpdate(CVantrelDoc& doc, CommandDialogs& dialogs) {
+void OnTleUpdate(VantrelDoc& doc, CommandDialogs& dialogs) {
   TleUpdateSettings settings = doc.tleUpdate;
   TleUpdateChoice choice;
   for (;;) {
@@ -155,7 +155,7 @@ void OnTleUpdate(CVantrelDoc& doc, CommandDialogs& dialogs) {
   if (choice == TleUpdateChoice::UpdateNow) doc.host().StartTleUpdate();
 }
 
-void OnSdrOptions(CVantrelDoc& doc, CommandDialogs& dialogs) {
+void OnSdrOptions(VantrelDoc& doc, CommandDialogs& dialogs) {
   sdr::SdrTuning tuning = doc.sdrTuning;
   std::vector<sdr::ReceiverChoice> receivers;
   for (int device = 0; doc.sdrInput != nullptr && device < doc.sdrInput->DeviceCount(); ++device) {
@@ -197,7 +197,7 @@ void OnSdrOptions(CVantrelDoc& doc, CommandDialogs& dialogs) {
     doc.FindStoredSdrSource();
 }
 
-void OnNetworkFeed(CVantrelDoc& doc, CommandDialogs& dialogs) {
+void OnNetworkFeed(VantrelDoc& doc, CommandDialogs& dialogs) {
   FeedSettings settings = doc.feed;
   for (;;) {
     if (!dialogs.RunNetworkFeed(settings)) return;
@@ -217,7 +217,7 @@ void OnNetworkFeed(CVantrelDoc& doc, CommandDialogs& dialogs) {
   doc.feed = settings;
 }
 
-void OnPassOptions(CVantrelDoc& doc, CommandDialogs& dialogs) {
+void OnPassOptions(VantrelDoc& doc, CommandDialogs& dialogs) {
   double minElevation = doc.passMinElevation;
   if (!dialogs.RunPassOptions(minElevation)) return;
   // A value no pass can be listed by keeps the previous one.
@@ -229,11 +229,11 @@ void OnPassOptions(CVantrelDoc& doc, CommandDialogs& dialogs) {
   doc.host().UpdateAllViews();
 }
 
-void OnDemodulator(CVantrelDoc& doc, int choice) {
+void OnDemodulator(VantrelDoc& doc, int choice) {
   if (doc.demodulator != choice) doc.SetDemodulator(choice);
 }
 
-bool RunDocumentCommand(CVantrelDoc& doc, CommandDialogs& dialogs, int id) {
+bool RunDocumentCommand(VantrelDoc& doc, CommandDialogs& dialogs, int id) {
   switch (id) {
     case cmd::kViewSignal:
       OnViewSignal(doc);
@@ -308,7 +308,7 @@ bool RunDocumentCommand(CVantrelDoc& doc, CommandDialogs& dialogs, int id) {
   return false;
 }
 
-CommandState UpdateDocumentCommand(const CVantrelDoc& doc, int id) {
+CommandState UpdateDocumentCommand(const VantrelDoc& doc, int id) {
   CommandState state;
   switch (id) {
     case cmd::kViewSignal:

@@ -23,43 +23,43 @@ struct CommandState {
 inline constexpr const char* kNoMixerMessage =
     "No audio mixer program is installed. Install pavucontrol to set the input level.";
 
-void OnViewSignal(CVantrelDoc& doc);
-void OnViewMessages(CVantrelDoc& doc);
-void OnViewSatellites(CVantrelDoc& doc);
-void OnViewChart(CVantrelDoc& doc);
-void OnViewSpectrum(CVantrelDoc& doc);
-void OnViewPasses(CVantrelDoc& doc);
+void OnViewSignal(VantrelDoc& doc);
+void OnViewMessages(VantrelDoc& doc);
+void OnViewSatellites(VantrelDoc& doc);
+void OnViewChart(VantrelDoc& doc);
+void OnViewSpectrum(VantrelDoc& doc);
+void OnViewPasses(VantrelDoc& doc);
 // Options > Passes: the minimum elevation of the Passes screen.
-void OnPassOptions(CVantrelDoc& doc, CommandDialogs& dialogs);
-void OnOutputLog(CVantrelDoc& doc);
-void OnOutputRaw(CVantrelDoc& doc);
-void OnHome(CVantrelDoc& doc, CommandDialogs& dialogs);
-void OnLogDirectory(CVantrelDoc& doc, CommandDialogs& dialogs);
-void OnMixer(CVantrelDoc& doc, CommandDialogs& dialogs);
+void OnPassOptions(VantrelDoc& doc, CommandDialogs& dialogs);
+void OnOutputLog(VantrelDoc& doc);
+void OnOutputRaw(VantrelDoc& doc);
+void OnHome(VantrelDoc& doc, CommandDialogs& dialogs);
+void OnLogDirectory(VantrelDoc& doc, CommandDialogs& dialogs);
+void OnMixer(VantrelDoc& doc, CommandDialogs& dialogs);
 // slot 0..3 for Source 1..4
-void OnSource(CVantrelDoc& doc, int slot);
-void OnFilter(CVantrelDoc& doc, CommandDialogs& dialogs);
-void OnTrackHistory(CVantrelDoc& doc);
-void OnTleDefine(CVantrelDoc& doc, CommandDialogs& dialogs);
-void OnTleEnable(CVantrelDoc& doc);
+void OnSource(VantrelDoc& doc, int slot);
+void OnFilter(VantrelDoc& doc, CommandDialogs& dialogs);
+void OnTrackHistory(VantrelDoc& doc);
+void OnTleDefine(VantrelDoc& doc, CommandDialogs& dialogs);
+void OnTleEnable(VantrelDoc& doc);
 // Options > TLE > Update from the web: the URLs and interval; "Update now"
 // also starts an update. Addresses that cannot be fetched are refused with a
 // message and offered again.
-void OnTleUpdate(CVantrelDoc& doc, CommandDialogs& dialogs);
+void OnTleUpdate(VantrelDoc& doc, CommandDialogs& dialogs);
 // Options > SDR: the tuning used at the next Start of an SDR source.
-void OnSdrOptions(CVantrelDoc& doc, CommandDialogs& dialogs);
+void OnSdrOptions(VantrelDoc& doc, CommandDialogs& dialogs);
 // Options > Demodulator: radio items; the choice takes effect at once.
-void OnDemodulator(CVantrelDoc& doc, int choice);
+void OnDemodulator(VantrelDoc& doc, int choice);
 // Settings that would not work are refused with a message and offered again.
-void OnNetworkFeed(CVantrelDoc& doc, CommandDialogs& dialogs);
+void OnNetworkFeed(VantrelDoc& doc, CommandDialogs& dialogs);
 
 // Runs the receiver command with this id. Start and Stop belong to capture
 // and are not handled here; returns false for them and for unknown ids.
-bool RunDocumentCommand(CVantrelDoc& doc, CommandDialogs& dialogs, int id);
+bool RunDocumentCommand(VantrelDoc& doc, CommandDialogs& dialogs, int id);
 
 // Update handler of the command with this id; commands without one are
 // enabled and unchecked.
-CommandState UpdateDocumentCommand(const CVantrelDoc& doc, int id);
+CommandState UpdateDocumentCommand(const VantrelDoc& doc, int id);
 
 // True for the commands whose menu items carry a check mark.
 bool IsCheckableCommand(int id);

@@ -9,7 +9,7 @@ constexpr int kSatellitesState = 3;
 
 }  // namespace
 
-std::string BuildCopyText(const CVantrelDoc& doc) {
+std::string BuildCopyText(const VantrelDoc& doc) {
   std::string text;
   if (doc.viewState == kMessagesState) {
     for (const std::string& line : doc.MessagesInArrivalOrder()) {

@@ -14,6 +14,6 @@ constexpr std::size_t kCopyTextLimit = 4095;
 // Messages screen: the non-empty lines in arrival order, oldest first.
 // Satellites screen: the 36 rows. Each line ends in CR LF; Windows-1252.
 // Empty for the Signal and Chart screens.
-std::string BuildCopyText(const CVantrelDoc& doc);
+std::string BuildCopyText(const VantrelDoc& doc);
 
 }  // namespace vantrel

@@ -40,7 +40,7 @@ GeodeticPosition EcefToGeodetic(double x, double y, double z) {
   return position;
 }
 
-PacketOutcome CVantrelDoc::DecodeEphemeris(const std::uint8_t* packet) {
+PacketOutcome VantrelDoc::DecodeEphemeris(const std::uint8_t* packet) {
   const std::optional<EphemerisFields> e = ReadEphemeris(packet);
   if (!e) return PacketOutcome::Abandoned;
   const int fm = e->satellite;
@@ -63,7 +63,7 @@ PacketOutcome CVantrelDoc::DecodeEphemeris(const std::uint8_t* packet) {
   return PacketOutcome::Accepted;
 }
 
-void CVantrelDoc::DecodeElements(const std::uint8_t* packet) {
+void VantrelDoc::DecodeElements(const std::uint8_t* packet) {
   const std::optional<ElementFields> e = ReadElements(packet);
   if (!e) return;
   char line[256];

@@ -16,7 +16,7 @@ namespace vantrel {
 
 class FeedRunner {
  public:
-  explicit FeedRunner(CVantrelDoc& doc) : doc_(doc) {}
+  explicit FeedRunner(VantrelDoc& doc) : doc_(doc) {}
   ~FeedRunner();
   FeedRunner(const FeedRunner&) = delete;
   FeedRunner& operator=(const FeedRunner&) = delete;
@@ -32,7 +32,7 @@ class FeedRunner {
  private:
   void Detach();
 
-  CVantrelDoc& doc_;
+  VantrelDoc& doc_;
   std::shared_ptr<FeedQueue> queue_;  // set while the feed is enabled
   MqttFeed::Handle feed_;
   bool toldConnected_ = false;  // the running feed's first connection was told

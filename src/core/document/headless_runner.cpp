@@ -9,7 +9,7 @@
 
 namespace vantrel {
 
-HeadlessRunner::HeadlessRunner(CVantrelDoc& doc, Output output, FeedRunner* feed)
+HeadlessRunner::HeadlessRunner(VantrelDoc& doc, Output output, FeedRunner* feed)
     : doc_(doc), output_(std::move(output)), feed_(feed) {
   doc_.SetHost(this);
 }

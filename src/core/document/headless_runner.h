@@ -14,14 +14,14 @@
 
 namespace vantrel {
 
-class CVantrelDoc;
+class VantrelDoc;
 class FeedRunner;
 
 class HeadlessRunner final : public DocumentHost {
  public:
   using Output = std::function<void(const std::string&)>;
   // Attaches itself as the document's host until destroyed; feed may be null.
-  HeadlessRunner(CVantrelDoc& doc, Output output, FeedRunner* feed = nullptr);
+  HeadlessRunner(VantrelDoc& doc, Output output, FeedRunner* feed = nullptr);
   ~HeadlessRunner() override;
   HeadlessRunner(const HeadlessRunner&) = delete;
   HeadlessRunner& operator=(const HeadlessRunner&) = delete;
@@ -47,7 +47,7 @@ class HeadlessRunner final : public DocumentHost {
     int periodMs = 0;
     std::int64_t dueMs = 0;
   };
-  CVantrelDoc& doc_;
+  VantrelDoc& doc_;
   Output output_;
   FeedRunner* feed_;
   std::map<std::uint32_t, Timer> timers_;

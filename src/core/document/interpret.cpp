@@ -33,7 +33,7 @@ std::string OtherPacketLine(const std::uint8_t* packet) {
 
 }  // namespace
 
-PacketOutcome CVantrelDoc::InterpretPacket(const std::uint8_t* packet) {
+PacketOutcome VantrelDoc::InterpretPacket(const std::uint8_t* packet) {
   postedSlot_ = -1;
   const std::uint8_t type = packet[0];
   if (type == kTypeEphemeris) return DecodeEphemeris(packet);
@@ -102,7 +102,7 @@ PacketOutcome CVantrelDoc::InterpretPacket(const std::uint8_t* packet) {
   return PacketOutcome::Accepted;
 }
 
-void CVantrelDoc::PostLine(const std::string& line, bool setsTime) {
+void VantrelDoc::PostLine(const std::string& line, bool setsTime) {
   messages[messageHead] = line;
   postedSlot_ = messageHead;
   messageHead = (messageHead + 1) % kMessageRingSize;
@@ -111,29 +111,29 @@ void CVantrelDoc::PostLine(const std::string& line, bool setsTime) {
   if (logFlag) WriteLog(line);
 }
 
-void CVantrelDoc::WriteLog(const std::string& line) {
+void VantrelDoc::WriteLog(const std::string& line) {
   logs_.WriteLine(logDirectory, logDirectory == defaultLogDirectory, line, clock());
 }
 
-void CVantrelDoc::WriteRawLog(const std::string& text) {
+void VantrelDoc::WriteRawLog(const std::string& text) {
   logs_.WriteRaw(logDirectory, logDirectory == defaultLogDirectory, text, clock());
 }
 
-void CVantrelDoc::WriteRawRecord(const std::uint8_t* packet, int length) {
+void VantrelDoc::WriteRawRecord(const std::uint8_t* packet, int length) {
   if (!rawFlag) return;
   std::string text;
   for (int i = 0; i < length; ++i) text += Format("%02X ", packet[i]);
   WriteRawLog(text);
 }
 
-void CVantrelDoc::NotifyAccepted(const std::uint8_t* packet, int length) {
+void VantrelDoc::NotifyAccepted(const std::uint8_t* packet, int length) {
   if (packetListener == nullptr) return;
   AcceptedPacket accepted{packet, length, postedSlot_ >= 0 ? &messages[postedSlot_] : nullptr,
                           clock().Now(), packetSource};
   packetListener->OnPacket(accepted);
 }
 
-std::vector<std::string> CVantrelDoc::MessagesInArrivalOrder() const {
+std::vector<std::string> VantrelDoc::MessagesInArrivalOrder() const {
   std::vector<std::string> lines;
   for (int i = 0; i < kMessageRingSize; ++i) {
     const std::string& line = messages[(messageHead + i) % kMessageRingSize];

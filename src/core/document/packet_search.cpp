@@ -18,7 +18,7 @@
 
 namespace vantrel {
 
-static_assert(SearchCache::kRingLength == CVantrelDoc::kRingLength);
+static_assert(SearchCache::kRingLength == VantrelDoc::kRingLength);
 
 namespace {
 
@@ -27,7 +27,7 @@ std::uint8_t InvertMask(int polarity) { return polarity == 0 ? 0x00 : 0xFF; }
 // Checks a packet read at the current start position and hands it to
 // interpretation; an accepted packet makes the search skip the rest of its
 // samples and try the position right after them for a packet of any type.
-void TryPacket(CVantrelDoc& doc, const std::uint8_t* packet, int length) {
+void TryPacket(VantrelDoc& doc, const std::uint8_t* packet, int length) {
   if (length == 0 || PacketChecksum(packet, length) != 0) return;
   doc.packetSource = PacketSource{DemodulatorKind::Classic, doc.polarity, 0, std::nullopt, false};
   if (doc.InterpretPacket(packet) == PacketOutcome::Accepted) {
@@ -38,13 +38,13 @@ void TryPacket(CVantrelDoc& doc, const std::uint8_t* packet, int length) {
 
 // Whether this search is the one right after an accepted packet's skip;
 // only that position takes a type byte outside the eight.
-bool TakeBackToBack(CVantrelDoc& doc) { return std::exchange(doc.backToBack, false); }
+bool TakeBackToBack(VantrelDoc& doc) { return std::exchange(doc.backToBack, false); }
 
 // Stores samples[from .. to) at ring positions start + from onward.
-void StoreSamples(CVantrelDoc& doc, int start, const std::uint8_t* samples, int from, int to) {
-  int index = (start + from) % CVantrelDoc::kRingLength;
+void StoreSamples(VantrelDoc& doc, int start, const std::uint8_t* samples, int from, int to) {
+  int index = (start + from) % VantrelDoc::kRingLength;
   while (from < to) {
-    const int run = std::min(to - from, CVantrelDoc::kRingLength - index);
+    const int run = std::min(to - from, VantrelDoc::kRingLength - index);
     std::int32_t* out = doc.ring.data() + index;
     for (int i = 0; i < run; ++i) out[i] = static_cast<std::int32_t>(samples[from + i]) - 128;
     from += run;
@@ -55,7 +55,7 @@ void StoreSamples(CVantrelDoc& doc, int start, const std::uint8_t* samples, int 
 // Feeds count <= kRingLength samples as FeedSample would one by one. The
 // ring and write index are brought up to date before each interpretation,
 // so they read as they would there.
-void FeedChunk(CVantrelDoc& doc, const std::uint8_t* samples, int count) {
+void FeedChunk(VantrelDoc& doc, const std::uint8_t* samples, int count) {
   const int start = doc.ringWriteIndex;
   SearchCache& cache = doc.searchCache;
   cache.PrepareStream(doc.ring, start, samples, count);
@@ -73,7 +73,7 @@ void FeedChunk(CVantrelDoc& doc, const std::uint8_t* samples, int count) {
     if (doc.backToBack) {
       StoreSamples(doc, start, samples, stored, i + 1);
       stored = i + 1;
-      doc.ringWriteIndex = (start + stored) % CVantrelDoc::kRingLength;
+      doc.ringWriteIndex = (start + stored) % VantrelDoc::kRingLength;
       std::uint8_t packet[kLongPacketBytes];
       const bool anyType = TakeBackToBack(doc);
       TryPacket(doc, packet,
@@ -87,19 +87,19 @@ void FeedChunk(CVantrelDoc& doc, const std::uint8_t* samples, int count) {
     i = k - 1;
     StoreSamples(doc, start, samples, stored, i + 1);
     stored = i + 1;
-    doc.ringWriteIndex = (start + stored) % CVantrelDoc::kRingLength;
+    doc.ringWriteIndex = (start + stored) % VantrelDoc::kRingLength;
     std::uint8_t packet[kLongPacketBytes];
     TryPacket(doc, packet, ReadPacketBits(signs + k, InvertMask(doc.polarity), packet));
     ++i;
   }
   StoreSamples(doc, start, samples, stored, count);
-  doc.ringWriteIndex = (start + count) % CVantrelDoc::kRingLength;
+  doc.ringWriteIndex = (start + count) % VantrelDoc::kRingLength;
   cache.Invalidate();
 }
 
 }  // namespace
 
-void CVantrelDoc::FeedSample(std::uint8_t sample) {
+void VantrelDoc::FeedSample(std::uint8_t sample) {
   if (demodulator == kDemodulatorSensitive) {
     FeedSensitive(&sample, 1);
     return;
@@ -118,7 +118,7 @@ void CVantrelDoc::FeedSample(std::uint8_t sample) {
   TryPacket(*this, packet, searchCache.ReadRingPacket(p, InvertMask(polarity), packet, anyType));
 }
 
-void CVantrelDoc::FeedSamples(const std::uint8_t* samples, std::size_t count) {
+void VantrelDoc::FeedSamples(const std::uint8_t* samples, std::size_t count) {
   for (std::size_t done = 0; done < count; done += kRingLength) {
     const int chunk = static_cast<int>(std::min<std::size_t>(kRingLength, count - done));
     if (demodulator == kDemodulatorSensitive)
@@ -128,14 +128,14 @@ void CVantrelDoc::FeedSamples(const std::uint8_t* samples, std::size_t count) {
   }
 }
 
-void CVantrelDoc::FeedBuffer() {
+void VantrelDoc::FeedBuffer() {
   if (decodingBusy) return;
   decodingBusy = 1;
   if (captureRunning) FeedSamples(processingBuffer.data(), processingBuffer.size());
   decodingBusy = 0;
 }
 
-std::vector<std::string> CVantrelDoc::DecodeSamples(const std::uint8_t* samples,
+std::vector<std::string> VantrelDoc::DecodeSamples(const std::uint8_t* samples,
                                                     std::size_t count) {
   std::vector<std::string> lines;
   if (decodingBusy) return lines;
@@ -147,7 +147,7 @@ std::vector<std::string> CVantrelDoc::DecodeSamples(const std::uint8_t* samples,
   return lines;
 }
 
-std::vector<std::string> CVantrelDoc::DecodePacket(const std::uint8_t* packet,
+std::vector<std::string> VantrelDoc::DecodePacket(const std::uint8_t* packet,
                                                    const PacketSource& source) {
   std::vector<std::string> lines;
   if (decodingBusy) return lines;
@@ -160,7 +160,7 @@ std::vector<std::string> CVantrelDoc::DecodePacket(const std::uint8_t* packet,
   return lines;
 }
 
-void CVantrelDoc::WatchPolarity() {
+void VantrelDoc::WatchPolarity() {
   // The sensitive demodulator reads both polarities and needs no watch.
   if (demodulator == kDemodulatorSensitive) return;
   const CTime threshold = clock().Now() - 5;

@@ -15,7 +15,7 @@ constexpr int kSpectrumViewState = 4;
 constexpr int kMenuSlots = 4;
 }  // namespace
 
-void CVantrelDoc::EnumerateSdrReceivers() {
+void VantrelDoc::EnumerateSdrReceivers() {
   // Slots given to receivers before and holding no sound card now are freed.
   for (std::size_t slot = 0; slot < sdrDevice.size(); ++slot)
     if (sdrDevice[slot] >= 0 && deviceId[slot] < 0) deviceName[slot].clear();
@@ -33,16 +33,16 @@ void CVantrelDoc::EnumerateSdrReceivers() {
   }
 }
 
-bool CVantrelDoc::SlotIsSdr(int slot) const {
+bool VantrelDoc::SlotIsSdr(int slot) const {
   return slot >= 0 && slot < kSoundCardSlots && sdrDevice[static_cast<std::size_t>(slot)] >= 0;
 }
 
-int CVantrelDoc::SdrSlot(int device) const {
+int VantrelDoc::SdrSlot(int device) const {
   const auto it = std::find(sdrDevice.begin(), sdrDevice.end(), device);
   return device >= 0 && it != sdrDevice.end() ? static_cast<int>(it - sdrDevice.begin()) : -1;
 }
 
-void CVantrelDoc::FindStoredSdrSource() {
+void VantrelDoc::FindStoredSdrSource() {
   missingSdrSource.clear();
   // Settings saved before receivers were named: the slot says which.
   if (sdrSource.empty()) {
@@ -58,7 +58,7 @@ void CVantrelDoc::FindStoredSdrSource() {
   missingSdrSource = sdrSource;
 }
 
-void CVantrelDoc::StartSdrCapture(int device) {
+void VantrelDoc::StartSdrCapture(int device) {
   std::string error = "no SDR support";
   auto reader = sdrInput != nullptr ? sdrInput->Open(device, sdrTuning, &error) : nullptr;
   if (!reader) {
@@ -73,7 +73,7 @@ void CVantrelDoc::StartSdrCapture(int device) {
   EnterCaptureRunning();
 }
 
-void CVantrelDoc::PollSdrCapture() {
+void VantrelDoc::PollSdrCapture() {
   // Asked first: once it says so, the last packets and the failure are in.
   const bool ended = sdrWorker->Ended();
   bool newSpectrum = false;

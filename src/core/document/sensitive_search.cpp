@@ -7,14 +7,14 @@
 
 namespace vantrel {
 
-void CVantrelDoc::SetDemodulator(int choice) {
+void VantrelDoc::SetDemodulator(int choice) {
   demodulator = choice == kDemodulatorSensitive ? kDemodulatorSensitive : kDemodulatorClassic;
   sensitiveDemodulator.reset();
   skipCounter = 0;
   backToBack = false;
 }
 
-void CVantrelDoc::FeedSensitive(const std::uint8_t* samples, int count) {
+void VantrelDoc::FeedSensitive(const std::uint8_t* samples, int count) {
   if (!sensitiveDemodulator) {
     sensitiveDemodulator = std::make_unique<SensitiveDemodulator>(
         [this](const FoundPacket& found) { return InterpretFoundPacket(found); });
@@ -31,7 +31,7 @@ void CVantrelDoc::FeedSensitive(const std::uint8_t* samples, int count) {
   sensitiveDemodulator->Feed(samples, count);
 }
 
-PacketOutcome CVantrelDoc::InterpretFoundPacket(const FoundPacket& found) {
+PacketOutcome VantrelDoc::InterpretFoundPacket(const FoundPacket& found) {
   packetSource = PacketSource{DemodulatorKind::Sensitive, found.polarity, found.correctedBits,
                               std::nullopt, false};
   const PacketOutcome outcome = InterpretPacket(found.bytes);

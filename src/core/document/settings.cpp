@@ -31,7 +31,7 @@ std::string SatelliteName(int n) {
 // that the menus toggle between 0 and 1. The track history and TLE switches
 // only ever test non-zero, so any integer is kept for them.
 template <class Visitor>
-void VisitSettings(CVantrelDoc& doc, Visitor& visit) {
+void VisitSettings(VantrelDoc& doc, Visitor& visit) {
   visit.Integer("ViewState", doc.viewState, 0, 5);
   visit.Integer("Soundcardoption", doc.soundCardSlot, 0, 3);
   visit.Double("HomeLat", doc.homeLatitude);
@@ -158,7 +158,7 @@ class NameCollector {
 const std::vector<std::string>& SettingNames() {
   static const std::vector<std::string> names = [] {
     const HeldClock clock;
-    CVantrelDoc doc(clock, "/");
+    VantrelDoc doc(clock, "/");
     NameCollector collector;
     VisitSettings(doc, collector);
     return collector.names;
@@ -166,7 +166,7 @@ const std::vector<std::string>& SettingNames() {
   return names;
 }
 
-bool CVantrelDoc::LoadSettings(SettingsStore& store) {
+bool VantrelDoc::LoadSettings(SettingsStore& store) {
   bool existed = false;
   if (!store.Open(existed)) return false;
   // A key created just now holds nothing to read.
@@ -182,7 +182,7 @@ bool CVantrelDoc::LoadSettings(SettingsStore& store) {
   return true;
 }
 
-bool CVantrelDoc::SaveSettings(SettingsStore& store) {
+bool VantrelDoc::SaveSettings(SettingsStore& store) {
   bool existed = false;
   if (!store.Open(existed)) return false;
   Saver saver(store);

@@ -7,7 +7,7 @@
 
 namespace vantrel {
 
-CVantrelDoc::CVantrelDoc(const Clock& clock, std::string programDir)
+VantrelDoc::VantrelDoc(const Clock& clock, std::string programDir)
     : ring(kRingLength, 0),
       programDirectory(std::move(programDir)),
       processingBuffer(kRingLength, 128),
@@ -18,9 +18,9 @@ CVantrelDoc::CVantrelDoc(const Clock& clock, std::string programDir)
   defaultLogDirectory = logDirectory = programDirectory + "Log files/";
 }
 
-CVantrelDoc::~CVantrelDoc() = default;
+VantrelDoc::~VantrelDoc() = default;
 
-void CVantrelDoc::OnTimer(std::uint32_t id) {
+void VantrelDoc::OnTimer(std::uint32_t id) {
   if (id == 0) return;  // 0 is "no timer"
   if (id == refreshTimerId) {
     host().UpdateAllViews();

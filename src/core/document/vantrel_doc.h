@@ -58,7 +58,7 @@ inline constexpr const char* kBadPassElevation =
 // Said in the status bar when a recording played as the input is over.
 inline constexpr const char* kRecordingEndedText = "The recording has ended: processing stopped";
 
-class CVantrelDoc {
+class VantrelDoc {
  public:
   static constexpr int kRingLength = kCaptureSampleRate;  // one second
   static constexpr int kMessageRingSize = 100;
@@ -68,10 +68,10 @@ class CVantrelDoc {
 
   // programDirectory is the executable's directory ending in '/'; the
   // default log directory is derived from it.
-  CVantrelDoc(const Clock& clock, std::string programDirectory);
-  CVantrelDoc(const CVantrelDoc&) = delete;
-  CVantrelDoc& operator=(const CVantrelDoc&) = delete;
-  virtual ~CVantrelDoc();
+  VantrelDoc(const Clock& clock, std::string programDirectory);
+  VantrelDoc(const VantrelDoc&) = delete;
+  VantrelDoc& operator=(const VantrelDoc&) = delete;
+  virtual ~VantrelDoc();
 
   // --- decoding: the one entry point for samples and for packets found elsewhere ---
   // Decodes count samples through the chosen demodulator, as capture does

@@ -9,7 +9,7 @@
 
 namespace vantrel {
 
-CAboutDlg::CAboutDlg(const QString& versionText, QWidget* parent) : QDialog(parent) {
+AboutDlg::AboutDlg(const QString& versionText, QWidget* parent) : QDialog(parent) {
   setWindowTitle("About Vantrel");
   auto* grid = new QGridLayout(this);
   auto* icon = new QLabel(this);

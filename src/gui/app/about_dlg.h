@@ -6,11 +6,11 @@
 
 namespace vantrel {
 
-class CAboutDlg : public QDialog {
+class AboutDlg : public QDialog {
   Q_OBJECT
 
  public:
-  CAboutDlg(const QString& versionText, QWidget* parent = nullptr);
+  AboutDlg(const QString& versionText, QWidget* parent = nullptr);
 };
 
 }  // namespace vantrel

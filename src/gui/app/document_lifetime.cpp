@@ -5,7 +5,7 @@
 #include <QStandardPaths>
 
 #include "platform/qt_settings_store.h"
-#include "platform/qt_wave_in.h"
+#include "platform/pulse_wave_in.h"
 #include "platform/soapy_sdr_input.h"
 
 namespace vantrel {
@@ -14,7 +14,7 @@ DocumentLifetime::DocumentLifetime(const Clock& clock, std::string programDirect
                                    const CommandLineOptions& options, ObjectRegistry* registry)
     : options_(options),
       registry_(registry),
-      doc_(std::make_unique<CVantrelDoc>(clock, std::move(programDirectory))) {
+      doc_(std::make_unique<VantrelDoc>(clock, std::move(programDirectory))) {
   AttachSoundCards();
   AttachSdrReceivers();
   // An installed program's own folder cannot be written by its users: the
@@ -56,7 +56,7 @@ DocumentLifetime::~DocumentLifetime() {
 void DocumentLifetime::AttachSoundCards() {
   // The sound cards through the audio server; a recording given with --input
   // becomes device 0 and so fills Source 1, named after its file.
-  waveIn_ = std::make_unique<QtWaveIn>();
+  waveIn_ = std::make_unique<PulseWaveIn>();
   if (!options_.inputFile.isEmpty() && options_.inputSamples && !options_.iqRecording)
     waveIn_->SetRecording(*options_.inputSamples,
                           QFileInfo(options_.inputFile).fileName().toLatin1().toStdString());
@@ -76,7 +76,7 @@ void DocumentLifetime::LoadStoredSettings() {
   doc_->LoadSettings(store);
 }
 
-void DocumentLifetime::SetVersionText() { versionText_ = CVantrelDoc::kVersionText; }
+void DocumentLifetime::SetVersionText() { versionText_ = VantrelDoc::kVersionText; }
 
 void DocumentLifetime::RegisterAutomation() { RegisterRunningObject(*doc_, registry_); }
 

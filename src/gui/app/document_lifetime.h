@@ -14,7 +14,7 @@
 
 namespace vantrel {
 
-class QtWaveIn;
+class PulseWaveIn;
 class SoapySdrInput;
 
 class DocumentLifetime {
@@ -27,7 +27,7 @@ class DocumentLifetime {
   DocumentLifetime(const DocumentLifetime&) = delete;
   DocumentLifetime& operator=(const DocumentLifetime&) = delete;
 
-  CVantrelDoc& doc() { return *doc_; }
+  VantrelDoc& doc() { return *doc_; }
   // "Vantrel version X.Y", for the About box.
   const std::string& versionText() const { return versionText_; }
 
@@ -44,9 +44,9 @@ class DocumentLifetime {
 
   CommandLineOptions options_;
   ObjectRegistry* registry_;
-  std::unique_ptr<QtWaveIn> waveIn_;         // the document's wave input; outlives it
+  std::unique_ptr<PulseWaveIn> waveIn_;         // the document's wave input; outlives it
   std::unique_ptr<SoapySdrInput> sdrInput_;  // likewise the SDR receivers
-  std::unique_ptr<CVantrelDoc> doc_;
+  std::unique_ptr<VantrelDoc> doc_;
   std::string versionText_;
   int storedSoundCardSlot_ = 0;  // the slot loaded from the settings file
   std::string storedSdrSource_;

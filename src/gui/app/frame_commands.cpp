@@ -19,7 +19,7 @@
 
 namespace vantrel {
 
-void CMainFrame::RunCommand(int id) {
+void MainFrame::RunCommand(int id) {
   if (!RunDocumentCommand(doc_, *dialogs_, id)) {
     switch (id) {
       case cmd::kStart:
@@ -62,7 +62,7 @@ void CMainFrame::RunCommand(int id) {
   UpdateCommandStates();
 }
 
-void CMainFrame::UpdateCommandStates() {
+void MainFrame::UpdateCommandStates() {
   for (auto it = actions_.cbegin(); it != actions_.cend(); ++it) {
     QAction* a = it.value();
     const int id = it.key();
@@ -82,7 +82,7 @@ void CMainFrame::UpdateCommandStates() {
   polarityPane_->setText(view_->PolarityText());
 }
 
-void CMainFrame::OnHelp() {
+void MainFrame::OnHelp() {
   const QString manual = FindDataFile("manual/index.html");
   if (manual.isEmpty()) {
     host_->ShowText("The manual (manual/index.html) is not installed beside the program.");
@@ -92,12 +92,12 @@ void CMainFrame::OnHelp() {
     host_->ShowText("No web browser could open the manual " + manual + ".");
 }
 
-void CMainFrame::OnAppAbout() {
-  CAboutDlg dlg(versionText_, this);
+void MainFrame::OnAppAbout() {
+  AboutDlg dlg(versionText_, this);
   dlg.exec();
 }
 
-void CMainFrame::closeEvent(QCloseEvent* event) {
+void MainFrame::closeEvent(QCloseEvent* event) {
   // Capture is stopped before the window goes and the document is destroyed,
   // so settings are never saved while audio is still being fed.
   doc_.StopCapture();

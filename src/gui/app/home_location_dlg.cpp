@@ -8,7 +8,7 @@
 
 namespace vantrel {
 
-CHomeLocationDlg::CHomeLocationDlg(QWidget* parent)
+HomeLocationDlg::HomeLocationDlg(QWidget* parent)
     : QDialog(parent), latitude_(new QLineEdit(this)), longitude_(new QLineEdit(this)) {
   setWindowTitle("Home location");
   latitude_->setObjectName("latitude");
@@ -32,9 +32,9 @@ CHomeLocationDlg::CHomeLocationDlg(QWidget* parent)
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 }
 
-QString CHomeLocationDlg::latitude() const { return latitude_->text(); }
-QString CHomeLocationDlg::longitude() const { return longitude_->text(); }
-void CHomeLocationDlg::setLatitude(const QString& text) { latitude_->setText(text); }
-void CHomeLocationDlg::setLongitude(const QString& text) { longitude_->setText(text); }
+QString HomeLocationDlg::latitude() const { return latitude_->text(); }
+QString HomeLocationDlg::longitude() const { return longitude_->text(); }
+void HomeLocationDlg::setLatitude(const QString& text) { latitude_->setText(text); }
+void HomeLocationDlg::setLongitude(const QString& text) { longitude_->setText(text); }
 
 }  // namespace vantrel

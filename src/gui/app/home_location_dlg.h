@@ -8,11 +8,11 @@ class QLineEdit;
 
 namespace vantrel {
 
-class CHomeLocationDlg : public QDialog {
+class HomeLocationDlg : public QDialog {
   Q_OBJECT
 
  public:
-  explicit CHomeLocationDlg(QWidget* parent = nullptr);
+  explicit HomeLocationDlg(QWidget* parent = nullptr);
 
   QString latitude() const;
   QString longitude() const;

@@ -50,7 +50,7 @@ int main(int argc, char* argv[]) {
   // Qt adopts the user's locale; decoded lines, log records and settings
   // print numbers with a decimal point whatever the locale says.
   std::setlocale(LC_NUMERIC, "C");
-  vantrel::CVantrelApp app(std::move(options));
+  vantrel::VantrelApp app(std::move(options));
   if (!app.InitInstance()) return 1;
   return QApplication::exec();
 }

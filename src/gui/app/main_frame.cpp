@@ -46,7 +46,7 @@ bool OpenUrlQuietly(const QUrl& url) {
 
 }  // namespace
 
-CMainFrame::CMainFrame(CVantrelDoc& doc, QString versionText, QWidget* parent)
+MainFrame::MainFrame(VantrelDoc& doc, QString versionText, QWidget* parent)
     : QMainWindow(parent),
       doc_(doc),
       versionText_(std::move(versionText)),
@@ -56,7 +56,7 @@ CMainFrame::CMainFrame(CVantrelDoc& doc, QString versionText, QWidget* parent)
   setObjectName("mainFrame");
   setWindowTitle(kUntitledTitle);
   setWindowIcon(ProgramIcon());
-  view_ = new CVantrelView(doc_, this);
+  view_ = new VantrelView(doc_, this);
   view_->setObjectName("view");
   setCentralWidget(view_);
   host_ = std::make_unique<QtDocumentHost>(this, view_);
@@ -68,7 +68,7 @@ CMainFrame::CMainFrame(CVantrelDoc& doc, QString versionText, QWidget* parent)
   resize(680, 640);
 
   auto* idle = new QTimer(this);
-  connect(idle, &QTimer::timeout, this, &CMainFrame::UpdateCommandStates);
+  connect(idle, &QTimer::timeout, this, &MainFrame::UpdateCommandStates);
   idle->start(kIdleUpdateMs);
   UpdateCommandStates();
 
@@ -97,13 +97,13 @@ CMainFrame::CMainFrame(CVantrelDoc& doc, QString versionText, QWidget* parent)
   host_->SetTleUpdateStarter([this] { tleUpdates_->UpdateNow(); });
 }
 
-CMainFrame::~CMainFrame() = default;
+MainFrame::~MainFrame() = default;
 
-void CMainFrame::SetDialogs(CommandDialogs* dialogs) {
+void MainFrame::SetDialogs(CommandDialogs* dialogs) {
   dialogs_ = dialogs != nullptr ? dialogs : ownDialogs_.get();
 }
 
-QAction* CMainFrame::MakeAction(int id, const QString& text) {
+QAction* MainFrame::MakeAction(int id, const QString& text) {
   auto* a = new QAction(text, this);
   a->setData(id);
   a->setStatusTip(CommandPrompt(id));
@@ -117,16 +117,16 @@ QAction* CMainFrame::MakeAction(int id, const QString& text) {
   return a;
 }
 
-void CMainFrame::CreateMenus() {
+void MainFrame::CreateMenus() {
   QMenuBar* bar = menuBar();
   auto addMenu = [this](QMenuBar* b, const QString& title) {
     QMenu* m = b->addMenu(title);
-    connect(m, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandStates);
+    connect(m, &QMenu::aboutToShow, this, &MainFrame::UpdateCommandStates);
     return m;
   };
   auto addSub = [this](QMenu* parent, const QString& title) {
     QMenu* m = parent->addMenu(title);
-    connect(m, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandStates);
+    connect(m, &QMenu::aboutToShow, this, &MainFrame::UpdateCommandStates);
     return m;
   };
 
@@ -183,7 +183,7 @@ void CMainFrame::CreateMenus() {
   help->addAction(MakeAction(cmd::kAppAbout, "&About Vantrel..."));
 }
 
-void CMainFrame::CreateToolBar() {
+void MainFrame::CreateToolBar() {
   toolBar_ = addToolBar("Toolbar");
   toolBar_->setObjectName("toolBar");
   toolBar_->setIconSize(QSize(kButtonWidth, kButtonHeight));
@@ -200,7 +200,7 @@ void CMainFrame::CreateToolBar() {
   toolBar_->addAction(contextHelp);
 }
 
-void CMainFrame::CreateStatusBar() {
+void MainFrame::CreateStatusBar() {
   QStatusBar* bar = statusBar();
   bar->setObjectName("statusBar");
   polarityPane_ = new QLabel(this);
@@ -216,7 +216,7 @@ void CMainFrame::CreateStatusBar() {
   bar->showMessage(kIdleStatusText);
 }
 
-void CMainFrame::CreateAccelerators() {
+void MainFrame::CreateAccelerators() {
   // Keys that have no menu item of their own.
   const struct {
     int id;

@@ -21,18 +21,18 @@ class QToolBar;
 
 namespace vantrel {
 
-class CVantrelView;
+class VantrelView;
 class QtDocumentHost;
 class TleUpdateRunner;
 
-class CMainFrame : public QMainWindow {
+class MainFrame : public QMainWindow {
   Q_OBJECT
 
  public:
-  CMainFrame(CVantrelDoc& doc, QString versionText, QWidget* parent = nullptr);
-  ~CMainFrame() override;
+  MainFrame(VantrelDoc& doc, QString versionText, QWidget* parent = nullptr);
+  ~MainFrame() override;
 
-  CVantrelView* view() const { return view_; }
+  VantrelView* view() const { return view_; }
   QtDocumentHost& host() const { return *host_; }
   QToolBar* toolBar() const { return toolBar_; }
   QLabel* polarityPane() const { return polarityPane_; }
@@ -63,9 +63,9 @@ class CMainFrame : public QMainWindow {
   void OnHelp();
   void OnAppAbout();
 
-  CVantrelDoc& doc_;
+  VantrelDoc& doc_;
   QString versionText_;
-  CVantrelView* view_ = nullptr;
+  VantrelView* view_ = nullptr;
   std::unique_ptr<QtDocumentHost> host_;
   std::unique_ptr<CommandDialogs> ownDialogs_;
   CommandDialogs* dialogs_ = nullptr;

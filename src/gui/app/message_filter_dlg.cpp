@@ -33,7 +33,7 @@ constexpr std::array<int, kFilterCount> kDefaultFlags{1, 1, 1, 1, 0, 1, 1, 1, 1}
 
 }  // namespace
 
-CMessageFilterDlg::CMessageFilterDlg(QWidget* parent) : QDialog(parent) {
+MessageFilterDlg::MessageFilterDlg(QWidget* parent) : QDialog(parent) {
   setWindowTitle("Message filter");
   auto* layout = new QVBoxLayout(this);
   for (const Box& b : kBoxes) {
@@ -46,7 +46,7 @@ CMessageFilterDlg::CMessageFilterDlg(QWidget* parent) : QDialog(parent) {
   defaults->setObjectName("default");
   defaults->setAutoDefault(false);
   layout->addWidget(defaults, 0, Qt::AlignHCenter);
-  connect(defaults, &QPushButton::clicked, this, &CMessageFilterDlg::OnDefault);
+  connect(defaults, &QPushButton::clicked, this, &MessageFilterDlg::OnDefault);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
   buttons->button(QDialogButtonBox::Ok)->setText("OK");
   buttons->button(QDialogButtonBox::Ok)->setObjectName("ok");
@@ -57,16 +57,16 @@ CMessageFilterDlg::CMessageFilterDlg(QWidget* parent) : QDialog(parent) {
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 }
 
-void CMessageFilterDlg::SetFlags(const std::array<int, kFilterCount>& flags) {
+void MessageFilterDlg::SetFlags(const std::array<int, kFilterCount>& flags) {
   for (std::size_t i = 0; i < boxes_.size(); ++i) boxes_[i]->setChecked(flags[i] != 0);
 }
 
-std::array<int, kFilterCount> CMessageFilterDlg::Flags() const {
+std::array<int, kFilterCount> MessageFilterDlg::Flags() const {
   std::array<int, kFilterCount> flags{};
   for (std::size_t i = 0; i < boxes_.size(); ++i) flags[i] = boxes_[i]->isChecked() ? 1 : 0;
   return flags;
 }
 
-void CMessageFilterDlg::OnDefault() { SetFlags(kDefaultFlags); }
+void MessageFilterDlg::OnDefault() { SetFlags(kDefaultFlags); }
 
 }  // namespace vantrel

@@ -10,11 +10,11 @@ class QCheckBox;
 
 namespace vantrel {
 
-class CMessageFilterDlg : public QDialog {
+class MessageFilterDlg : public QDialog {
   Q_OBJECT
 
  public:
-  explicit CMessageFilterDlg(QWidget* parent = nullptr);
+  explicit MessageFilterDlg(QWidget* parent = nullptr);
 
   // Flags in the document's filter order: message, uplink, downlink,
   // network control, fill, ephemeris, elements, sync, other types.

@@ -53,7 +53,7 @@ bool QtCommandDialogs::RunPassOptions(double& minElevation) {
 }
 
 bool QtCommandDialogs::RunHomeLocation(std::string& latitude, std::string& longitude) {
-  CHomeLocationDlg dlg(parent_);
+  HomeLocationDlg dlg(parent_);
   dlg.setLatitude(QString::fromStdString(latitude));
   dlg.setLongitude(QString::fromStdString(longitude));
   if (dlg.exec() != QDialog::Accepted) return false;
@@ -63,7 +63,7 @@ bool QtCommandDialogs::RunHomeLocation(std::string& latitude, std::string& longi
 }
 
 bool QtCommandDialogs::RunMessageFilter(std::array<int, kFilterCount>& flags) {
-  CMessageFilterDlg dlg(parent_);
+  MessageFilterDlg dlg(parent_);
   dlg.SetFlags(flags);
   if (dlg.exec() != QDialog::Accepted) return false;
   flags = dlg.Flags();

@@ -11,7 +11,7 @@
 
 namespace vantrel {
 
-QtDocumentHost::QtDocumentHost(QWidget* frame, CVantrelView* view) : frame_(frame), view_(view) {}
+QtDocumentHost::QtDocumentHost(QWidget* frame, VantrelView* view) : frame_(frame), view_(view) {}
 
 void QtDocumentHost::UpdateAllViews() {
   if (view_) view_->OnUpdate();

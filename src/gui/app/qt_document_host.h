@@ -12,11 +12,11 @@ class QWidget;
 
 namespace vantrel {
 
-class CVantrelView;
+class VantrelView;
 
 class QtDocumentHost final : public DocumentHost {
  public:
-  QtDocumentHost(QWidget* frame, CVantrelView* view);
+  QtDocumentHost(QWidget* frame, VantrelView* view);
 
   void UpdateAllViews() override;
   void SetMainWindowTitle(const std::string& title) override;
@@ -37,7 +37,7 @@ class QtDocumentHost final : public DocumentHost {
 
  private:
   QPointer<QWidget> frame_;
-  QPointer<CVantrelView> view_;
+  QPointer<VantrelView> view_;
   std::function<void(const QString&)> sink_;
   std::function<void()> startTleUpdate_;
 };

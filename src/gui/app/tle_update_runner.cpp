@@ -21,7 +21,7 @@ std::optional<double> ModificationTime(const std::string& path) {
 
 }  // namespace
 
-TleUpdateRunner::TleUpdateRunner(CVantrelDoc& doc, Notify notify, QObject* parent)
+TleUpdateRunner::TleUpdateRunner(VantrelDoc& doc, Notify notify, QObject* parent)
     : QObject(parent),
       doc_(doc),
       notify_(std::move(notify)),

@@ -22,7 +22,7 @@ class TleUpdateRunner : public QObject {
 
  public:
   using Notify = std::function<void(const QString&)>;
-  TleUpdateRunner(CVantrelDoc& doc, Notify notify, QObject* parent = nullptr);
+  TleUpdateRunner(VantrelDoc& doc, Notify notify, QObject* parent = nullptr);
   ~TleUpdateRunner() override;
 
   // Starts an update unless one is under way.
@@ -35,7 +35,7 @@ class TleUpdateRunner : public QObject {
   void CheckSchedule();
   void Apply(std::vector<TleDownload> downloads);
 
-  CVantrelDoc& doc_;
+  VantrelDoc& doc_;
   Notify notify_;
   TleDownloader* downloader_;
   QTimer* schedule_ = nullptr;

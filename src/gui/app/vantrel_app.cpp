@@ -17,12 +17,12 @@
 
 namespace vantrel {
 
-CVantrelApp::CVantrelApp(CommandLineOptions options, QObject* parent)
+VantrelApp::VantrelApp(CommandLineOptions options, QObject* parent)
     : QObject(parent), options_(std::move(options)) {}
 
-CVantrelApp::~CVantrelApp() { CloseDocument(); }
+VantrelApp::~VantrelApp() { CloseDocument(); }
 
-bool CVantrelApp::InitInstance() {
+bool VantrelApp::InitInstance() {
   QApplication::setApplicationName("Vantrel");
   QApplication::setApplicationVersion(VANTREL_VERSION);
   QApplication::setWindowIcon(ProgramIcon());
@@ -44,7 +44,7 @@ bool CVantrelApp::InitInstance() {
   registry_ = std::make_unique<DBusObjectRegistry>();
   document_ =
       std::make_unique<DocumentLifetime>(clock_, programDirectory, options_, registry_.get());
-  frame_ = std::make_unique<CMainFrame>(document_->doc(),
+  frame_ = std::make_unique<MainFrame>(document_->doc(),
                                         QString::fromStdString(document_->versionText()));
   document_->doc().SetHost(&frame_->host());
   // The chart's land mask; when none is found the view says so and the
@@ -65,7 +65,7 @@ bool CVantrelApp::InitInstance() {
   return true;
 }
 
-bool CVantrelApp::InitForAutomation() {
+bool VantrelApp::InitForAutomation() {
   // Started by the session bus for a client's call: no window, and no
   // document until that call arrives; it is answered from the new document.
   // The program then serves calls until it is terminated or the bus goes.
@@ -80,7 +80,7 @@ bool CVantrelApp::InitForAutomation() {
   return true;
 }
 
-void CVantrelApp::CloseDocument() {
+void VantrelApp::CloseDocument() {
   if (document_) document_->doc().SetHost(nullptr);
   frame_.reset();
   document_.reset();

@@ -10,25 +10,25 @@
 
 namespace vantrel {
 
-class CMainFrame;
+class MainFrame;
 class DBusObjectRegistry;
 class DocumentLifetime;
 class TerminationSignals;
 
-class CVantrelApp : public QObject {
+class VantrelApp : public QObject {
   Q_OBJECT
 
  public:
   // The QApplication must exist already.
-  explicit CVantrelApp(CommandLineOptions options, QObject* parent = nullptr);
+  explicit VantrelApp(CommandLineOptions options, QObject* parent = nullptr);
   // Frame first, then the document (which saves the settings).
-  ~CVantrelApp() override;
+  ~VantrelApp() override;
 
   // Builds the document, frame and view and shows the window; false when
   // the program should end at once.
   bool InitInstance();
 
-  CMainFrame* mainFrame() const { return frame_.get(); }
+  MainFrame* mainFrame() const { return frame_.get(); }
   const CommandLineOptions& options() const { return options_; }
 
  private:
@@ -40,7 +40,7 @@ class CVantrelApp : public QObject {
   // The session-bus entry; outlives the document it holds.
   std::unique_ptr<DBusObjectRegistry> registry_;
   std::unique_ptr<DocumentLifetime> document_;
-  std::unique_ptr<CMainFrame> frame_;
+  std::unique_ptr<MainFrame> frame_;
   std::unique_ptr<TerminationSignals> signals_;
 };
 

@@ -53,7 +53,7 @@ void ChartScreen::ReadTleFileNow(const std::string& path) {
 
 void ChartScreen::ClearTrackHistory() { std::fill(trackHistory_.begin(), trackHistory_.end(), 0); }
 
-void ChartScreen::PaintDisc(const CVantrelDoc& doc, CTime now, bool project) {
+void ChartScreen::PaintDisc(const VantrelDoc& doc, CTime now, bool project) {
   const SunZenith zenith(ComputeSunPosition(now, utcOffset_));
   const bool showTrack = doc.trackHistory != 0;
   for (int y = 0; y < kChartSize; ++y) {
@@ -91,7 +91,7 @@ void ChartScreen::PaintDisc(const CVantrelDoc& doc, CTime now, bool project) {
   }
 }
 
-void ChartScreen::Draw(QPainter& painter, CVantrelDoc& doc, const Clock& clock) {
+void ChartScreen::Draw(QPainter& painter, VantrelDoc& doc, const Clock& clock) {
   // The cache is keyed on home as well as on the document's request, so a
   // home changed without the request still gets its own projection.
   const bool project = doc.projectionDirty != 0 || !projected_ ||

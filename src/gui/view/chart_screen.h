@@ -38,8 +38,8 @@ class ChartScreen {
   // read from clock. Recomputes the projection cache first when the
   // document asks for it or home has moved; marks the decoded satellites in
   // the track history.
-  void Draw(QPainter& painter, CVantrelDoc& doc, const Clock& clock);
-  void Draw(QPainter& painter, CVantrelDoc& doc) { Draw(painter, doc, doc.clock()); }
+  void Draw(QPainter& painter, VantrelDoc& doc, const Clock& clock);
+  void Draw(QPainter& painter, VantrelDoc& doc) { Draw(painter, doc, doc.clock()); }
 
   // The TLE file is read in the background, so a first paint may come
   // before its sets; a single picture waits for them here first.
@@ -57,7 +57,7 @@ class ChartScreen {
  private:
   // Fills disc_ pixel by pixel; with project set it first computes each
   // pixel's cell into the projection cache.
-  void PaintDisc(const CVantrelDoc& doc, CTime now, bool project);
+  void PaintDisc(const VantrelDoc& doc, CTime now, bool project);
   int NextRandom15() { return static_cast<int>((stars_() >> 8) & 0x7FFF); }
 
   std::int32_t utcOffset_;

@@ -7,7 +7,7 @@
 
 namespace vantrel {
 
-void DrawMessagesScreen(QPainter& painter, const CVantrelDoc& doc) {
+void DrawMessagesScreen(QPainter& painter, const VantrelDoc& doc) {
   QFont font(QStringLiteral("Courier New"));
   font.setPointSize(10);
   font.setStyleHint(QFont::TypeWriter);
@@ -16,7 +16,7 @@ void DrawMessagesScreen(QPainter& painter, const CVantrelDoc& doc) {
 
   painter.setPen(Qt::black);
   painter.setBackgroundMode(Qt::TransparentMode);
-  constexpr int n = CVantrelDoc::kMessageRingSize;
+  constexpr int n = VantrelDoc::kMessageRingSize;
   // A head from stored settings could be out of range; never index outside the ring.
   const int head = ((doc.messageHead % n) + n) % n;
   // The head names the oldest slot: it goes to the bottom row, the newest to row 0.

@@ -52,7 +52,7 @@ const ElementSet* SetNamed(const PassTable& table, const std::string& name) {
 
 }  // namespace
 
-void PassesScreen::Refresh(const CVantrelDoc& doc, double now) {
+void PassesScreen::Refresh(const VantrelDoc& doc, double now) {
   Inputs inputs{doc.homeLatitude, doc.homeLongitude, doc.passMinElevation, doc.tleFile, 0, 0};
   std::error_code error;
   const auto modified = std::filesystem::last_write_time(doc.tleFile, error);
@@ -66,7 +66,7 @@ void PassesScreen::Refresh(const CVantrelDoc& doc, double now) {
                             now + kWindow, doc.passMinElevation);
 }
 
-void PassesScreen::Draw(QPainter& painter, const CVantrelDoc& doc, QSize client) {
+void PassesScreen::Draw(QPainter& painter, const VantrelDoc& doc, QSize client) {
   const double now = static_cast<double>(doc.clock().Now());
   Refresh(doc, now);
   lines_.clear();
@@ -162,7 +162,7 @@ void PassesScreen::Draw(QPainter& painter, const CVantrelDoc& doc, QSize client)
   if (selected) DrawSky(painter, doc, *selected, now, centre, radius);
 }
 
-void PassesScreen::DrawSky(QPainter& painter, const CVantrelDoc& doc, const SatellitePass& sp,
+void PassesScreen::DrawSky(QPainter& painter, const VantrelDoc& doc, const SatellitePass& sp,
                            double now, QPoint centre, int radius) const {
   painter.save();
   painter.setRenderHint(QPainter::Antialiasing);

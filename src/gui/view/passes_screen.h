@@ -23,7 +23,7 @@ namespace vantrel {
 
 class PassesScreen {
  public:
-  void Draw(QPainter& painter, const CVantrelDoc& doc, QSize client);
+  void Draw(QPainter& painter, const VantrelDoc& doc, QSize client);
 
   // A click at a point of the last frame: the pass of the row there
   // becomes the selected one.
@@ -40,8 +40,8 @@ class PassesScreen {
     std::uintmax_t size = 0;
     bool operator==(const Inputs&) const = default;
   };
-  void Refresh(const CVantrelDoc& doc, double now);
-  void DrawSky(QPainter& painter, const CVantrelDoc& doc, const SatellitePass& pass, double now,
+  void Refresh(const VantrelDoc& doc, double now);
+  void DrawSky(QPainter& painter, const VantrelDoc& doc, const SatellitePass& pass, double now,
                QPoint centre, int radius) const;
 
   Inputs inputs_;

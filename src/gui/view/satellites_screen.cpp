@@ -7,7 +7,7 @@
 
 namespace vantrel {
 
-void DrawSatellitesScreen(QPainter& painter, const CVantrelDoc& doc) {
+void DrawSatellitesScreen(QPainter& painter, const VantrelDoc& doc) {
   painter.setPen(Qt::black);
   painter.setBackgroundMode(Qt::OpaqueMode);
   painter.setBackground(kBackgroundColour);

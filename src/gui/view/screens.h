@@ -14,12 +14,12 @@ namespace vantrel {
 
 inline const QColor kBackgroundColour{200, 200, 255};
 
-void DrawSignalScreen(QPainter& painter, const CVantrelDoc& doc);
-void DrawMessagesScreen(QPainter& painter, const CVantrelDoc& doc);
-void DrawSatellitesScreen(QPainter& painter, const CVantrelDoc& doc);
+void DrawSignalScreen(QPainter& painter, const VantrelDoc& doc);
+void DrawMessagesScreen(QPainter& painter, const VantrelDoc& doc);
+void DrawSatellitesScreen(QPainter& painter, const VantrelDoc& doc);
 // The band's spectrum above a waterfall of the last minute, with the
 // carriers found marked; needs the client size as it fills the frame.
-void DrawSpectrumScreen(QPainter& painter, const CVantrelDoc& doc, QSize client);
+void DrawSpectrumScreen(QPainter& painter, const VantrelDoc& doc, QSize client);
 
 // The receiver's Windows-1252 texts as Qt strings (0xB0 becomes the degree sign).
 QString FromCp1252(std::string_view text);

@@ -15,7 +15,7 @@ const QColor kTraceColour{0, 255, 0};
 
 }  // namespace
 
-void DrawSignalScreen(QPainter& painter, const CVantrelDoc& doc) {
+void DrawSignalScreen(QPainter& painter, const VantrelDoc& doc) {
   // An SDR source never fills the audio ring: a flat line and sound-card
   // advice would mislead, so the screen says what it shows instead.
   if (doc.SlotIsSdr(doc.soundCardSlot)) {

@@ -50,7 +50,7 @@ QString FrequencyText(double offsetHz, const std::optional<double>& centreHz) {
 
 }  // namespace
 
-void DrawSpectrumScreen(QPainter& painter, const CVantrelDoc& doc, QSize client) {
+void DrawSpectrumScreen(QPainter& painter, const VantrelDoc& doc, QSize client) {
   painter.setPen(Qt::black);
   painter.setBackgroundMode(Qt::TransparentMode);
   if (!doc.SlotIsSdr(doc.soundCardSlot)) {

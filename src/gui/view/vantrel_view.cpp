@@ -16,7 +16,7 @@
 
 namespace vantrel {
 
-CVantrelView::CVantrelView(CVantrelDoc& doc, QWidget* parent)
+VantrelView::VantrelView(VantrelDoc& doc, QWidget* parent)
     : QWidget(parent),
       doc_(doc),
       chart_(std::make_unique<ChartScreen>(doc.clock().Now())),
@@ -28,15 +28,15 @@ CVantrelView::CVantrelView(CVantrelDoc& doc, QWidget* parent)
   setAutoFillBackground(false);
 }
 
-CVantrelView::~CVantrelView() = default;
+VantrelView::~VantrelView() = default;
 
-bool CVantrelView::LoadGlobe(const std::string& path) {
+bool VantrelView::LoadGlobe(const std::string& path) {
   return chart_->LoadGlobe(path, doc_.host());
 }
 
-void CVantrelView::OnUpdate() { update(); }
+void VantrelView::OnUpdate() { update(); }
 
-QImage CVantrelView::RenderFrame(QSize client) {
+QImage VantrelView::RenderFrame(QSize client) {
   if (client.isEmpty()) return {};
   QImage frame(client, QImage::Format_RGB32);
   frame.fill(kBackgroundColour);
@@ -71,26 +71,26 @@ QImage CVantrelView::RenderFrame(QSize client) {
   return frame;
 }
 
-void CVantrelView::OnDraw(QPainter& painter, QSize client) {
+void VantrelView::OnDraw(QPainter& painter, QSize client) {
   const QImage frame = RenderFrame(client);
   if (!frame.isNull()) painter.drawImage(QPoint(0, 0), frame);
 }
 
-void CVantrelView::paintEvent(QPaintEvent*) {
+void VantrelView::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   OnDraw(painter, size());
 }
 
-std::uint32_t CVantrelView::SetTimer(int, int milliseconds) {
+std::uint32_t VantrelView::SetTimer(int, int milliseconds) {
   const int id = startTimer(milliseconds);
   return id > 0 ? static_cast<std::uint32_t>(id) : 0;
 }
 
-void CVantrelView::KillTimer(std::uint32_t id) {
+void VantrelView::KillTimer(std::uint32_t id) {
   if (id != 0) killTimer(static_cast<int>(id));
 }
 
-void CVantrelView::timerEvent(QTimerEvent* event) {
+void VantrelView::timerEvent(QTimerEvent* event) {
   if (event->timerId() == passesTimer_) {
     if (doc_.viewState == kPassesScreen) update();
     return;
@@ -98,15 +98,15 @@ void CVantrelView::timerEvent(QTimerEvent* event) {
   OnTimer(static_cast<std::uint32_t>(event->timerId()));
 }
 
-void CVantrelView::mousePressEvent(QMouseEvent* event) {
+void VantrelView::mousePressEvent(QMouseEvent* event) {
   if (doc_.viewState != kPassesScreen) return;
   passes_->SelectAt(event->position().toPoint());
   update();
 }
 
-void CVantrelView::OnTimer(std::uint32_t id) { doc_.OnTimer(id); }
+void VantrelView::OnTimer(std::uint32_t id) { doc_.OnTimer(id); }
 
-QString CVantrelView::PolarityText() const {
+QString VantrelView::PolarityText() const {
   if (!doc_.SlotIsSdr(doc_.soundCardSlot))
     return doc_.polarity != 0 ? QStringLiteral("Signal inverted")
                               : QStringLiteral("Signal upright");
@@ -122,14 +122,14 @@ QString CVantrelView::PolarityText() const {
   return text;
 }
 
-void CVantrelView::OnEditCopy() {
+void VantrelView::OnEditCopy() {
   const std::string text = BuildCopyText(doc_);
   if (text.empty()) return;
   // QClipboard reports no failure, so there is no failure message to show.
   QGuiApplication::clipboard()->setText(FromCp1252(text));
 }
 
-bool CVantrelView::Print(QPrinter& printer) {
+bool VantrelView::Print(QPrinter& printer) {
   const QImage frame = RenderFrame(size());
   QPainter painter;
   if (!painter.begin(&printer)) return false;
@@ -140,12 +140,12 @@ bool CVantrelView::Print(QPrinter& printer) {
   return painter.end();
 }
 
-void CVantrelView::OnFilePrint() {
+void VantrelView::OnFilePrint() {
   QPrinter printer;
   QPrintDialog dialog(&printer, this);
   if (dialog.exec() == QDialog::Accepted) Print(printer);
 }
 
-void CVantrelView::ClearTrackHistory() { chart_->ClearTrackHistory(); }
+void VantrelView::ClearTrackHistory() { chart_->ClearTrackHistory(); }
 
 }  // namespace vantrel

@@ -33,14 +33,14 @@ enum ViewState : int {
   kPassesScreen = 5
 };
 
-class CVantrelView : public QWidget {
+class VantrelView : public QWidget {
   Q_OBJECT
 
  public:
-  explicit CVantrelView(CVantrelDoc& doc, QWidget* parent = nullptr);
-  ~CVantrelView() override;
+  explicit VantrelView(VantrelDoc& doc, QWidget* parent = nullptr);
+  ~VantrelView() override;
 
-  CVantrelDoc& document() const { return doc_; }
+  VantrelDoc& document() const { return doc_; }
   // The Chart screen with its land mask, projection cache and track history.
   ChartScreen& chart() const { return *chart_; }
   PassesScreen& passes() const { return *passes_; }
@@ -91,7 +91,7 @@ class CVantrelView : public QWidget {
   void mousePressEvent(QMouseEvent* event) override;
 
  private:
-  CVantrelDoc& doc_;
+  VantrelDoc& doc_;
   std::unique_ptr<ChartScreen> chart_;
   std::unique_ptr<PassesScreen> passes_;
   // Repaints the Passes screen each second, capture running or not, for

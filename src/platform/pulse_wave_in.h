@@ -22,12 +22,12 @@
 
 namespace vantrel {
 
-class QtWaveIn final : public QObject, public WaveIn {
+class PulseWaveIn final : public QObject, public WaveIn {
   Q_OBJECT
 
  public:
-  explicit QtWaveIn(QObject* parent = nullptr);
-  ~QtWaveIn() override;
+  explicit PulseWaveIn(QObject* parent = nullptr);
+  ~PulseWaveIn() override;
 
   // Makes the recording device 0, with name as its product name.
   void SetRecording(std::vector<std::uint8_t> samples, std::string name);

@@ -11,7 +11,7 @@
 #include <cstdlib>
 
 #include "document/vantrel_doc.h"
-#include "platform/qt_wave_in.h"
+#include "platform/pulse_wave_in.h"
 #include "support/fake_host.h"
 
 namespace vantrel {
@@ -23,9 +23,9 @@ void App() {
   if (QCoreApplication::instance() == nullptr) new QCoreApplication(argc, argv);
 }
 
-TEST(QtWaveIn, RecordingPlaysAtTheSoundCardsPaceThenSilenceThenTellsItsEnd) {
+TEST(PulseWaveIn, RecordingPlaysAtTheSoundCardsPaceThenSilenceThenTellsItsEnd) {
   App();
-  QtWaveIn wave;
+  PulseWaveIn wave;
   std::vector<std::uint8_t> recording(12000);
   for (std::size_t i = 0; i < recording.size(); ++i) recording[i] = i % 127;
   wave.SetRecording(recording, "short.wav");
@@ -68,8 +68,8 @@ TEST(NoAudioServer, StartShowsTheDriverMessageAndChangesNothing) {
   App();
   FakeHost host;
   HeldClock clock;
-  CVantrelDoc doc(clock, "/nonexistent/");
-  QtWaveIn wave;
+  VantrelDoc doc(clock, "/nonexistent/");
+  PulseWaveIn wave;
   doc.SetHost(&host);
   doc.waveIn = &wave;
   doc.EnumerateSoundCards();

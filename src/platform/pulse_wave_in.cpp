@@ -1,4 +1,4 @@
-#include "platform/qt_wave_in.h"
+#include "platform/pulse_wave_in.h"
 
 #include <QString>
 
@@ -6,14 +6,14 @@
 
 namespace vantrel {
 
-QtWaveIn::QtWaveIn(QObject* parent) : QObject(parent) {}
+PulseWaveIn::PulseWaveIn(QObject* parent) : QObject(parent) {}
 
-QtWaveIn::~QtWaveIn() {
+PulseWaveIn::~PulseWaveIn() {
   SetFailureHandler(nullptr);
   StopSource();
 }
 
-void QtWaveIn::SetRecording(std::vector<std::uint8_t> samples, std::string name) {
+void PulseWaveIn::SetRecording(std::vector<std::uint8_t> samples, std::string name) {
   recording_ = std::make_unique<RecordingPlayer>(
       std::move(samples), std::move(name),
       [this](const std::uint8_t* data, std::size_t count) { Deliver(data, count); });
@@ -22,11 +22,11 @@ void QtWaveIn::SetRecording(std::vector<std::uint8_t> samples, std::string name)
   });
 }
 
-int QtWaveIn::DeviceCount() {
+int PulseWaveIn::DeviceCount() {
   return static_cast<int>(live_.Sources().size()) + (recording_ != nullptr ? 1 : 0);
 }
 
-int QtWaveIn::GetDeviceCaps(int deviceId, WaveInCaps& caps) {
+int PulseWaveIn::GetDeviceCaps(int deviceId, WaveInCaps& caps) {
   if (recording_ != nullptr && deviceId == 0) {
     caps.productName = recording_->name();
     return kWaveOk;
@@ -41,7 +41,7 @@ int QtWaveIn::GetDeviceCaps(int deviceId, WaveInCaps& caps) {
   return kWaveOk;
 }
 
-int QtWaveIn::Open(int deviceId, const WaveFormat& format) {
+int PulseWaveIn::Open(int deviceId, const WaveFormat& format) {
   if (mode_ != Mode::Closed) return kWaveAllocated;
   if (!format.IsCaptureFormat()) return kWaveBadFormat;
   if (recording_ != nullptr && deviceId == 0) {
@@ -88,17 +88,17 @@ int QtWaveIn::Open(int deviceId, const WaveFormat& format) {
   return kWaveOk;
 }
 
-int QtWaveIn::PrepareHeader(WaveHeader& header) {
+int PulseWaveIn::PrepareHeader(WaveHeader& header) {
   if (mode_ == Mode::Closed) return kWaveInvalidHandle;
   return PrepareWaveHeader(header);
 }
 
-int QtWaveIn::AddBuffer(WaveHeader& header) {
+int PulseWaveIn::AddBuffer(WaveHeader& header) {
   if (mode_ == Mode::Closed) return kWaveInvalidHandle;
   return queue_.Add(header);
 }
 
-int QtWaveIn::Start() {
+int PulseWaveIn::Start() {
   if (mode_ == Mode::Closed) return kWaveInvalidHandle;
   if (mode_ == Mode::Recording) {
     recording_->Start();
@@ -109,7 +109,7 @@ int QtWaveIn::Start() {
   return kWaveOk;
 }
 
-int QtWaveIn::Reset() {
+int PulseWaveIn::Reset() {
   if (mode_ == Mode::Closed) return kWaveInvalidHandle;
   started_ = false;
   if (recording_) recording_->Stop();
@@ -118,12 +118,12 @@ int QtWaveIn::Reset() {
   return kWaveOk;
 }
 
-int QtWaveIn::UnprepareHeader(WaveHeader& header) {
+int PulseWaveIn::UnprepareHeader(WaveHeader& header) {
   if (mode_ == Mode::Closed) return kWaveInvalidHandle;
   return UnprepareWaveHeader(header);
 }
 
-int QtWaveIn::Close() {
+int PulseWaveIn::Close() {
   if (mode_ == Mode::Closed) return kWaveInvalidHandle;
   if (!queue_.empty()) return kWaveStillPlaying;
   started_ = false;
@@ -133,9 +133,9 @@ int QtWaveIn::Close() {
   return kWaveOk;
 }
 
-void QtWaveIn::StopSource() { live_.Close(); }
+void PulseWaveIn::StopSource() { live_.Close(); }
 
-void QtWaveIn::Deliver(const std::uint8_t* data, std::size_t count) {
+void PulseWaveIn::Deliver(const std::uint8_t* data, std::size_t count) {
   if (!started_) return;
   dropped_ += queue_.Fill(data, count);
 }
