@@ -11,8 +11,8 @@
 
 #include "base/packet_types.h"
 #include "document/vantrel_doc.h"
-#include "synth/packet_builder.h"
 #include "support/reference_search.h"
+#include "synth/packet_builder.h"
 #include "synth/signal_synth.h"
 
 namespace {

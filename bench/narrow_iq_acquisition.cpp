@@ -22,8 +22,8 @@
 
 #include "base/packet_types.h"
 #include "sdr/sdr_receiver.h"
-#include "synth/baseband_synth.h"
 #include "synth/band_synth.h"
+#include "synth/baseband_synth.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #include "platform/qt_settings_store.h"
 
 #include <QByteArray>
-#include <QFile>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QSettings>

@@ -7,9 +7,9 @@
 #include <random>
 
 #include "base/sample_rate.h"
+#include "demod/liquid_dsp.h"
 #include "synth/baseband_synth.h"
 #include "synth/noise_source.h"
-#include "demod/liquid_dsp.h"
 
 namespace vantrel::synth {
 

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <numbers>
 
-#include "synth/noise_source.h"
 #include "demod/liquid_dsp.h"
+#include "synth/noise_source.h"
 
 namespace vantrel::synth {
 

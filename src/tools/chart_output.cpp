@@ -1,10 +1,10 @@
 #include "chart_output.h"
 
 #include <QGuiApplication>
-#include <clocale>
 #include <QImage>
 #include <QImageWriter>
 #include <QPainter>
+#include <clocale>
 #include <cstdlib>
 #include <iostream>
 #include <memory>

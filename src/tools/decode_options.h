@@ -7,9 +7,9 @@
 
 #include "audio/recording_file.h"
 #include "base/clock.h"
-#include "sdr/iq_format.h"
 #include "document/vantrel_doc.h"
 #include "feed/feed_settings.h"
+#include "sdr/iq_format.h"
 
 namespace vantrel::tools {
 

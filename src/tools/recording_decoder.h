@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "decode_options.h"
 #include "base/clock.h"
+#include "decode_options.h"
 #include "document/vantrel_doc.h"
 
 namespace vantrel::tools {

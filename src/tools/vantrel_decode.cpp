@@ -11,18 +11,18 @@
 #include <iostream>
 #include <memory>
 
+#include "audio/recording_file.h"
+#include "base/text_encoding.h"
 #include "decode_options.h"
+#include "document/vantrel_doc.h"
 #include "feed/mqtt_feed.h"
 #include "feed/packet_fan_out.h"
 #include "feed/packet_json.h"
-#include "base/text_encoding.h"
-#include "document/vantrel_doc.h"
 #include "iq_decoder.h"
 #include "orbit/tle_reader.h"
 #include "progress_meter.h"
 #include "recording_decoder.h"
 #include "vantrel_version.h"
-#include "audio/recording_file.h"
 #ifdef VANTREL_CHART
 #include "chart_output.h"
 #endif

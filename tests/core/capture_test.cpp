@@ -10,8 +10,8 @@
 #include "document/headless_runner.h"
 #include "document/vantrel_doc.h"
 #include "sdr/sdr_receiver.h"
-#include "synth/band_synth.h"
 #include "support/fake_host.h"
+#include "synth/band_synth.h"
 
 namespace vantrel {
 namespace {

@@ -10,9 +10,9 @@
 #include "base/packet_types.h"
 #include "decoder/window_bits.h"
 #include "document/vantrel_doc.h"
-#include "synth/packet_builder.h"
 #include "support/reference_search.h"
 #include "support/watched_doc.h"
+#include "synth/packet_builder.h"
 #include "synth/signal_synth.h"
 
 namespace vantrel {

@@ -17,9 +17,9 @@
 #include <tuple>
 
 #include "document/vantrel_doc.h"
+#include "support/fake_host.h"
 #include "synth/packet_builder.h"
 #include "synth/signal_synth.h"
-#include "support/fake_host.h"
 
 namespace vantrel {
 namespace {

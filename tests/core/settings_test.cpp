@@ -42,7 +42,8 @@ TEST_F(Settings, AllValuesInStoredOrderWithTheirKindsAndBackByteForByte) {
       }() +
       "LogDirectory T TleFile T Demodulator I FeedEnable I FeedHost T FeedPort I FeedTopic T "
       "FeedStation T FeedUser T FeedPassword T FeedTls I SdrCentre D SdrRate D SdrAutoGain I "
-      "SdrGain D SdrSource T SdrDevice T SdrPpm D PassMinElevation D TleUpdateUrls T TleUpdateHours I "
+      "SdrGain D SdrSource T SdrDevice T SdrPpm D PassMinElevation D TleUpdateUrls T "
+      "TleUpdateHours I "
       "bOther I");
   std::vector<std::string> names;
   std::string kinds;

@@ -4,8 +4,8 @@
 // finds in the band, in the same order; the test receiver's unplugging at
 // the end of its file must stop capture without harm; a receiver or an
 // input whose data stops must not keep the program from ending.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <QElapsedTimer>

@@ -5,8 +5,8 @@
 #include <cstring>
 #include <vector>
 
-#include "fuzz_support.h"
 #include "audio/recording_file.h"
+#include "fuzz_support.h"
 
 using vantrel::fuzz::Check;
 

@@ -6,8 +6,8 @@
 // loaded satellite records format and answer GetSatData without harm.
 #include <cmath>
 
-#include "document/automation.h"
 #include "base/satellite_record.h"
+#include "document/automation.h"
 #include "document/vantrel_doc.h"
 #include "fuzz_support.h"
 #include "support/memory_settings_store.h"

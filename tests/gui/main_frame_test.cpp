@@ -2,6 +2,8 @@
 // driven through their widgets.
 #include <gtest/gtest.h>
 
+#include <sys/inotify.h>
+#include <unistd.h>
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
@@ -15,8 +17,6 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
-#include <sys/inotify.h>
-#include <unistd.h>
 
 #include <functional>
 #include <tuple>

@@ -16,10 +16,10 @@
 
 #include "orbit/element_set.h"
 #include "orbit/pass_finder.h"
+#include "support/fake_host.h"
 #include "view/chart_screen.h"
 #include "view/passes_screen.h"
 #include "view/vantrel_view.h"
-#include "support/fake_host.h"
 
 namespace vantrel {
 namespace {

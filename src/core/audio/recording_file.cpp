@@ -1,9 +1,9 @@
 #include "audio/recording_file.h"
 
+#include <sys/stat.h>
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <sys/stat.h>
 
 namespace vantrel {
 

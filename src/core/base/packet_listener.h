@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string>
 
-#include "base/packet_source.h"
 #include "base/clock.h"
+#include "base/packet_source.h"
 
 namespace vantrel {
 

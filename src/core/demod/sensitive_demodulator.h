@@ -24,8 +24,8 @@
 #include <type_traits>
 #include <vector>
 
-#include "demod/soft_packet_finder.h"
 #include "demod/liquid_dsp.h"
+#include "demod/soft_packet_finder.h"
 
 namespace vantrel {
 

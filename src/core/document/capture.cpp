@@ -70,8 +70,7 @@ void VantrelDoc::EnumerateSoundCards() {
 // that failed after opening, so that a later start finds the device closed
 // and no headers are left behind.
 static void ReleaseDevice(
-    WaveIn& waveIn,
-    std::array<std::unique_ptr<WaveHeader>, VantrelDoc::kCaptureBuffers>& headers) {
+    WaveIn& waveIn, std::array<std::unique_ptr<WaveHeader>, VantrelDoc::kCaptureBuffers>& headers) {
   waveIn.Reset();
   for (auto& header : headers) {
     if (header && (header->flags & kWaveHeaderPrepared) != 0) waveIn.UnprepareHeader(*header);

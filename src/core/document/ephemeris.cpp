@@ -3,10 +3,10 @@
 #include <cmath>
 #include <cstdio>
 
-#include "decoder/packet_fields.h"
-#include "base/packet_types.h"
 #include "base/angles.h"
 #include "base/geodetic.h"
+#include "base/packet_types.h"
+#include "decoder/packet_fields.h"
 #include "document/vantrel_doc.h"
 
 namespace vantrel {

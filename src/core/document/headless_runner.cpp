@@ -4,8 +4,8 @@
 #include <utility>
 #include <vector>
 
-#include "document/vantrel_doc.h"
 #include "document/feed_runner.h"
+#include "document/vantrel_doc.h"
 
 namespace vantrel {
 

@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <string>
 
-#include "decoder/packet_fields.h"
 #include "base/packet_types.h"
+#include "decoder/packet_fields.h"
 #include "document/vantrel_doc.h"
 
 namespace vantrel {

@@ -135,8 +135,7 @@ void VantrelDoc::FeedBuffer() {
   decodingBusy = 0;
 }
 
-std::vector<std::string> VantrelDoc::DecodeSamples(const std::uint8_t* samples,
-                                                    std::size_t count) {
+std::vector<std::string> VantrelDoc::DecodeSamples(const std::uint8_t* samples, std::size_t count) {
   std::vector<std::string> lines;
   if (decodingBusy) return lines;
   decodingBusy = 1;
@@ -148,7 +147,7 @@ std::vector<std::string> VantrelDoc::DecodeSamples(const std::uint8_t* samples,
 }
 
 std::vector<std::string> VantrelDoc::DecodePacket(const std::uint8_t* packet,
-                                                   const PacketSource& source) {
+                                                  const PacketSource& source) {
   std::vector<std::string> lines;
   if (decodingBusy) return lines;
   decodingBusy = 1;

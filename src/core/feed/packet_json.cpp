@@ -3,9 +3,9 @@
 #include <cmath>
 #include <cstdio>
 
-#include "decoder/packet_fields.h"
 #include "base/packet_types.h"
 #include "base/text_encoding.h"
+#include "decoder/packet_fields.h"
 
 namespace vantrel {
 

@@ -7,8 +7,8 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
-#include "base/packet_listener.h"
 #include "base/clock.h"
+#include "base/packet_listener.h"
 #include "base/satellite_record.h"
 
 namespace vantrel {

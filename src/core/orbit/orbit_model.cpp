@@ -3,8 +3,8 @@
 #include <charconv>
 #include <cmath>
 
-#include "base/geodetic.h"
 #include "base/angles.h"
+#include "base/geodetic.h"
 #include "orbit/time_base.h"
 
 namespace vantrel {

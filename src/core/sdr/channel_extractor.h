@@ -9,8 +9,8 @@
 #include <complex>
 #include <vector>
 
-#include "sdr/band_transform.h"
 #include "demod/liquid_dsp.h"
+#include "sdr/band_transform.h"
 
 namespace vantrel::sdr {
 

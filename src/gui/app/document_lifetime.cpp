@@ -4,8 +4,8 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
-#include "platform/qt_settings_store.h"
 #include "platform/pulse_wave_in.h"
+#include "platform/qt_settings_store.h"
 #include "platform/soapy_sdr_input.h"
 
 namespace vantrel {

@@ -8,8 +8,8 @@
 #include <string>
 
 #include "app/command_line.h"
-#include "document/automation.h"
 #include "base/clock.h"
+#include "document/automation.h"
 #include "document/vantrel_doc.h"
 
 namespace vantrel {
@@ -44,7 +44,7 @@ class DocumentLifetime {
 
   CommandLineOptions options_;
   ObjectRegistry* registry_;
-  std::unique_ptr<PulseWaveIn> waveIn_;         // the document's wave input; outlives it
+  std::unique_ptr<PulseWaveIn> waveIn_;      // the document's wave input; outlives it
   std::unique_ptr<SoapySdrInput> sdrInput_;  // likewise the SDR receivers
   std::unique_ptr<VantrelDoc> doc_;
   std::string versionText_;

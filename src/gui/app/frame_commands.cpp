@@ -10,11 +10,11 @@
 #include <QWhatsThis>
 
 #include "app/about_dlg.h"
-#include "platform/data_files.h"
 #include "app/main_frame.h"
 #include "app/qt_document_host.h"
 #include "document/command_ids.h"
 #include "document/commands.h"
+#include "platform/data_files.h"
 #include "view/vantrel_view.h"
 
 namespace vantrel {

@@ -1,7 +1,7 @@
 #include "app/main_frame.h"
 
-#include <QActionGroup>
 #include <QAction>
+#include <QActionGroup>
 #include <QDesktopServices>
 #include <QLabel>
 #include <QMenuBar>

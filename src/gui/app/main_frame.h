@@ -11,8 +11,8 @@
 #include <memory>
 
 #include "document/dialogs.h"
-#include "document/vantrel_doc.h"
 #include "document/feed_runner.h"
+#include "document/vantrel_doc.h"
 
 class QAction;
 class QLabel;

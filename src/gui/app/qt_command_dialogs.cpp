@@ -10,8 +10,8 @@
 #include "app/home_location_dlg.h"
 #include "app/message_filter_dlg.h"
 #include "app/network_feed_dlg.h"
-#include "app/tle_update_dlg.h"
 #include "app/sdr_options_dlg.h"
+#include "app/tle_update_dlg.h"
 #include "document/vantrel_doc.h"
 
 namespace vantrel {

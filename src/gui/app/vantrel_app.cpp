@@ -3,17 +3,17 @@
 #include <QApplication>
 #include <QTimer>
 
-#include "platform/data_files.h"
 #include "app/document_lifetime.h"
 #include "app/icons.h"
 #include "app/main_frame.h"
 #include "app/qt_document_host.h"
-#include "app/tle_update_runner.h"
 #include "app/termination_signals.h"
+#include "app/tle_update_runner.h"
 #include "document/command_ids.h"
-#include "view/vantrel_view.h"
+#include "platform/data_files.h"
 #include "platform/dbus_service.h"
 #include "vantrel_version.h"
+#include "view/vantrel_view.h"
 
 namespace vantrel {
 
@@ -45,7 +45,7 @@ bool VantrelApp::InitInstance() {
   document_ =
       std::make_unique<DocumentLifetime>(clock_, programDirectory, options_, registry_.get());
   frame_ = std::make_unique<MainFrame>(document_->doc(),
-                                        QString::fromStdString(document_->versionText()));
+                                       QString::fromStdString(document_->versionText()));
   document_->doc().SetHost(&frame_->host());
   // The chart's land mask; when none is found the view says so and the
   // chart is all sea.

@@ -3,8 +3,8 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMouseEvent>
-#include <QPainter>
 #include <QPaintEvent>
+#include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QTimerEvent>
