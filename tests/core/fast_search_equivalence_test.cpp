@@ -8,7 +8,6 @@
 #include <random>
 
 #include "base/packet_types.h"
-#include "decoder/window_bits.h"
 #include "document/vantrel_doc.h"
 #include "support/reference_search.h"
 #include "support/watched_doc.h"
@@ -139,17 +138,6 @@ TEST_F(FastSearchEquivalence, BuffersOfAnySizeSkippedBuffersRestartsAndSingleSam
   FeedSamples(synth::SynthesizeNoise(kRing, 5.0, 44));
   EXPECT_GT(fast_.found.size(), 40u);
   ExpectSame();
-}
-
-// The vector loops leave the last positions to plain ones: the same answers.
-TEST(WindowBits, TheLastPositionsAgreeWithTheVectorLoops) {
-  std::mt19937 rng(3);
-  std::vector<std::uint32_t> prefix(140);
-  for (std::size_t i = 1; i < prefix.size(); ++i) prefix[i] = prefix[i - 1] + rng() % 256;
-  std::uint8_t signs[128], tail[128];
-  WindowSigns(prefix.data(), 128, signs);
-  WindowSigns(prefix.data(), 127, tail);
-  EXPECT_TRUE(std::equal(signs, signs + 127, tail));
 }
 
 }  // namespace

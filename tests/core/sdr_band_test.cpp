@@ -8,7 +8,6 @@
 #include <numbers>
 #include <sstream>
 
-#include "sdr/differential_demodulator.h"
 #include "sdr/sdr_receiver.h"
 #include "synth/band_synth.h"
 #include "synth/baseband_synth.h"
@@ -102,15 +101,6 @@ TEST(SdrBand, EachSatelliteOfABandDecodesInEveryFormat) {
     }
     EXPECT_LE(falsePackets, 3);
   }
-}
-
-// The symbol interpolator is exact on a cubic, on a sample and between two.
-TEST(SdrBand, TheSymbolInterpolatorIsExactOnACubic) {
-  const auto f = [](double t) { return sdr::Complex(float(2 - 0.3 * t + 0.01 * t * t * t), 0.1f); };
-  std::array<sdr::Complex, 16> ring;
-  for (int n = 0; n < 16; ++n) ring[std::size_t(n)] = f(n);
-  for (const double at : {5.0, 5.3, 6.75})
-    EXPECT_LT(std::abs(sdr::InterpolateRing(ring.data(), ring.size(), at) - f(at)), 1e-4) << at;
 }
 
 // A satellite that has set: its channel closes once it has been quiet a while.

@@ -53,20 +53,6 @@ inline int Stop(QProcess& program) {
   return program.exitStatus() == QProcess::NormalExit ? program.exitCode() : -1;
 }
 
-// Logged lines without their time stamps, consecutive repeats counted once.
-inline std::vector<std::string> LoggedLines(const QString& dir) {
-  std::vector<std::string> lines;
-  for (const QString& name : QDir(dir).entryList({"orbcomm??????.log"}, QDir::Files, QDir::Name)) {
-    QFile file(dir + "/" + name);
-    file.open(QIODevice::ReadOnly);
-    for (const QByteArray& raw : file.readAll().split('\n')) {
-      const std::string line = raw.left(raw.lastIndexOf('[')).trimmed().toStdString();
-      if (!line.empty() && (lines.empty() || lines.back() != line)) lines.push_back(line);
-    }
-  }
-  return lines;
-}
-
 inline bool Eventually(const std::function<bool()>& condition, int ms) {
   const QDeadlineTimer deadline(ms);
   while (!condition() && !deadline.hasExpired()) QThread::msleep(100);
