@@ -263,7 +263,8 @@ TEST_F(Commands, SdrOptionsChooseReceiversByDeviceArgumentsWhileStopped) {
   EXPECT_EQ(dialogs.offered, (std::vector<std::string>{"A serial=1", "B serial=2"}));
   EXPECT_EQ(std::tie(doc_.sdrTuning.ppm, doc_.sdrTuning.device, doc_.sdrSource),
             std::make_tuple(12.5, "", "A"));
-  EXPECT_TRUE(host.messages.size() == 1 && host.messages[0].starts_with("SDR: stop processing"));
+  ASSERT_EQ(host.messages.size(), 1u);
+  EXPECT_TRUE(host.messages[0].starts_with("SDR: stop processing")) << host.messages[0];
   doc_.captureRunning = 0;
   RunDocumentCommand(doc_, dialogs, cmd::kSdrOptions);
   EXPECT_EQ(std::tie(doc_.sdrTuning.device, doc_.deviceName[0], doc_.deviceName[1], doc_.sdrSource),

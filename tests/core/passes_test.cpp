@@ -154,8 +154,9 @@ TEST(Passes, TableOfAFile) {
 
 TEST(Passes, FmNumbersOfSetNames) {
   const std::pair<const char*, int> rows[] = {
-      {"ORBCOMM FM 5", 5},    {"ORBCOMM FM36", 36}, {"fm-07", 7},       {"ORBCOMM FM109", 109},
-      {"ORBCOMM FM 1234", 0}, {"ORBCOMM FM256", 0}, {"ORBCOMM FM0", 0}, {"ISS (ZARYA)", 0}};
+      {"ORBCOMM FM 5", 5},    {"ORBCOMM FM36", 36},   {"fm-07", 7},
+      {"ORBCOMM FM109", 109}, {"ORBCOMM FM 1234", 0}, {"ORBCOMM FM256", 0},
+      {"ORBCOMM FM0", 0},     {"ISS (ZARYA)", 0},     {"ORBCOMM FM12 [+]", 12}};
   for (const auto& [name, fm] : rows) EXPECT_EQ(FmNumberOfSetName(name), fm) << name;
 }
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "base/text_encoding.h"
 #include "document/automation.h"
 #include "document/copy_text.h"
 #include "document/vantrel_doc.h"
@@ -100,6 +101,12 @@ TEST_F(Readout, CopyTextOfTheSatellitesScreenIs36RowsAndThoseHeardAbove) {
        {"\r\nFM-05 137.2875MHz -34.50000\xB0  139.00000\xB0 07-06-01 12:34:56\r\n",
         "\r\nFM-12 137.7375MHz\r\nFM-13\r\n", "\r\nFM-20\r\n"})
     EXPECT_NE(text.find(rows), std::string::npos) << rows;
+}
+
+// Copy text and the bus answer in UTF-8: the code page's bytes 0x80..0x9F are
+// its own characters, the five it leaves undefined the replacement character.
+TEST(TextEncoding, HighBytesOfTheCodePageBecomeTheirCharacters) {
+  EXPECT_EQ(Cp1252ToUtf8("\x80\x81\x9F\xA0\xB0 x\x7F"), "\u20AC\uFFFD\u0178\u00A0\u00B0 x\x7F");
 }
 
 }  // namespace

@@ -102,10 +102,10 @@ TEST(TleUpdateFromTheWeb, EachFailureKeepsThePreviousFileAndSaysSoOnce) {
     QTest::qWait(50);
     ASSERT_EQ(notices.size(), 1) << urls;
     const std::string notice = notices[0].toStdString();
-    EXPECT_TRUE(notice.starts_with("TLE update: ") && notice.find(c.reason) != std::string::npos &&
-                notice.find(server.Url(c.paths.back())) != std::string::npos &&
-                notice.ends_with("; the TLE file is left as it was"))
-        << notice;
+    EXPECT_TRUE(notice.starts_with("TLE update: ")) << notice;
+    EXPECT_NE(notice.find(c.reason), std::string::npos) << notice;
+    EXPECT_NE(notice.find(server.Url(c.paths.back())), std::string::npos) << notice;
+    EXPECT_TRUE(notice.ends_with("; the TLE file is left as it was")) << notice;
     EXPECT_EQ(Contents(file), previous) << urls;
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path().toStdString()), {}), 2) << urls;
   }
@@ -117,7 +117,8 @@ TEST(TleUpdateFromTheWeb, EachFailureKeepsThePreviousFileAndSaysSoOnce) {
   EXPECT_EQ(notices[0].toStdString(),
             "TLE update: 2 sets from " + server.Url("/ok") + " written to " + file.string());
   EXPECT_EQ(Contents(file), kSets);
-  EXPECT_TRUE(fs::is_symlink(doc.tleFile) && fs::status(file).permissions() == fs::perms(0640));
+  EXPECT_TRUE(fs::is_symlink(doc.tleFile));
+  EXPECT_EQ(fs::status(file).permissions(), fs::perms(0640));
 }
 
 // Runs act on the next modal dialog once it is up.

@@ -93,9 +93,8 @@ TEST(NetworkFeed, ABrokerOutageDelaysPacketsButNeitherDecodingNorLosesThem) {
   ASSERT_EQ(err.size(), 2u);
   EXPECT_TRUE(err[0].starts_with("vantrel-decode: Network feed: cannot reach 127.0.0.1:"))
       << err[0];
-  EXPECT_TRUE(err[1].starts_with("vantrel-decode: Network feed: 127.0.0.1:") &&
-              err[1].ends_with(" is back; sending the packets kept"))
-      << err[1];
+  EXPECT_TRUE(err[1].starts_with("vantrel-decode: Network feed: 127.0.0.1:")) << err[1];
+  EXPECT_TRUE(err[1].ends_with(" is back; sending the packets kept")) << err[1];
 }
 
 // A packet for the feed; n tells the packets apart.
