@@ -40,7 +40,7 @@ for t in "${targets[@]}"; do
     echo "fuzz $t: ${runs:-?} runs in ${seconds} s, no findings"
   else
     echo "fuzz $t: FAILED, see $log and $findings/" >&2
-    grep -m5 -E "ERROR|runtime error|fuzz:" "$log" >&2 || tail -20 "$log" >&2
+    grep -m5 -E "ERROR|runtime error|fuzz check|fuzz:" "$log" >&2 || tail -20 "$log" >&2
     failed+=("$t")
   fi
 done

@@ -182,6 +182,9 @@ TEST(ElementSet, RefusesBrokenLines) {
   EXPECT_EQ(ok->name, "ORBCOMM FM 5");
   EXPECT_DOUBLE_EQ(ok->bstar, 0.68798e-4);
   EXPECT_NEAR(ok->epoch, kStart + 0.24729127 * 86400, 1e-4);  // day 339 of 2026
+  const auto huge = ParseElementSet("X", std::string(l1).replace(2, 5, "8e95 "), l2, &error);
+  ASSERT_TRUE(huge);
+  EXPECT_EQ(huge->catalogNumber, 0);  // no number rather than an overflow
 }
 
 }  // namespace

@@ -81,7 +81,9 @@ std::optional<ElementSet> ParseElementSet(const std::string& name, const std::st
   ElementSet e;
   e.name = Trim(name);
   double number = 0.0;
-  if (ScanDouble(Columns(line1, 3, 7), number)) e.catalogNumber = static_cast<int>(number);
+  // Five digits at most; anything else leaves the number unknown (0).
+  if (ScanDouble(Columns(line1, 3, 7), number) && number >= 0.0 && number <= 99999.0)
+    e.catalogNumber = static_cast<int>(number);
 
   double year = 0.0;
   double day = 0.0;

@@ -18,11 +18,11 @@ class Scanner {
   Scanner(const Sgp4& model, const Observer& observer, double minElevation)
       : model_(model), observer_(observer), minElevation_(minElevation) {}
 
-  // Elevation above the minimum; very low where the model fails, which is
-  // noted once with its time.
+  // Elevation above the minimum; very low where the model fails or gives no
+  // number, which is noted once with its time.
   double Height(double t) {
     const auto look = LookAt(model_, observer_, t);
-    if (look) return look->elevation - minElevation_;
+    if (look && std::isfinite(look->elevation)) return look->elevation - minElevation_;
     if (error_ == Sgp4Error::kNone || t < errorTime_) {
       StateVector s;
       error_ = model_.Propagate((t - model_.Elements().epoch) / 60.0, s);
@@ -67,14 +67,16 @@ class Scanner {
     return 0.5 * (a + b);
   }
 
-  Pass Complete(double aos, double los) {
+  // The pass between aos and los, or nothing where the model gives no
+  // elevation anywhere in it (it fails between the samples that found it).
+  std::optional<Pass> Complete(double aos, double los) {
     Pass p;
     p.aos = aos;
     p.los = los;
     // The highest sample, then the maximum around it.
-    double best = aos;
-    double bestHeight = Height(aos);
-    for (double t = aos + kStep; t < los; t += kStep) {
+    double best = 0.5 * (aos + los);
+    double bestHeight = Height(best);
+    for (double t = aos; t < los; t += kStep) {
       const double h = Height(t);
       if (h > bestHeight) {
         best = t;
@@ -82,7 +84,13 @@ class Scanner {
       }
     }
     p.maxTime = Highest(std::max(aos, best - kStep), std::min(los, best + kStep));
-    p.maxElevation = Height(p.maxTime) + minElevation_;
+    double top = Height(p.maxTime);
+    if (!(top >= bestHeight)) {
+      p.maxTime = best;
+      top = bestHeight;
+    }
+    if (!std::isfinite(top)) return std::nullopt;
+    p.maxElevation = top + minElevation_;
     const auto atAos = LookAt(model_, observer_, aos);
     const auto atLos = LookAt(model_, observer_, los);
     if (atAos) p.aosAzimuth = atAos->azimuth;
@@ -116,7 +124,8 @@ PassList FindPasses(const Sgp4& model, const Observer& observer, double start, d
   PassList result;
   Scanner scan(model, observer, minElevation);
   auto add = [&](double aos, double los) {
-    if (aos < end && los > start) result.passes.push_back(scan.Complete(aos, los));
+    if (aos >= end || los <= start) return;
+    if (auto pass = scan.Complete(aos, los)) result.passes.push_back(*pass);
   };
 
   double t1 = start;
