@@ -35,10 +35,10 @@ TEST(IqFileReader, PlaysEverySampleInOrderNoFasterThanItsRate) {
   const auto started = std::chrono::steady_clock::now();
   const auto reader = Open(path, 10000.0);
   std::vector<Complex> played, out;
-  std::vector<std::size_t> pieces;
+  std::size_t firstPiece = 0;
   std::string error;
   for (int i = 0; i < 400 && reader->Read(&out, &error) == BandReader::Result::Samples; ++i) {
-    pieces.push_back(out.size());
+    if (played.empty()) firstPiece = out.size();
     played.insert(played.end(), out.begin(), out.end());
     out.clear();
   }
@@ -46,7 +46,7 @@ TEST(IqFileReader, PlaysEverySampleInOrderNoFasterThanItsRate) {
       std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
   ASSERT_EQ(played.size(), 10000u);
   for (int i = 0; i < 10000; ++i) ASSERT_EQ(played[i].real(), static_cast<float>(i) / 100.0f) << i;
-  EXPECT_LT(pieces.front(), 5000u) << "handed over ahead of the clock";
+  EXPECT_LT(firstPiece, 5000u) << "handed over ahead of the clock";
   EXPECT_GE(seconds, 1.0);
   std::filesystem::remove(path);
 }
