@@ -23,6 +23,7 @@ TEST(RecordingFile, RawSixteenBitSamplesRoundToEightBits) {
   std::vector<std::uint8_t> samples(8);
   samples.resize(input.Read(&samples));
   EXPECT_EQ(samples, (std::vector<std::uint8_t>{128, 129, 0, 255, 127}));
+  EXPECT_EQ(input.length(), 5);  // the length tells the progress shown
   std::remove(path.c_str());
 }
 
@@ -56,6 +57,7 @@ TEST(RecordingFile, OnlyWavContainersOfFewChannelsAreRead) {
     std::vector<std::uint8_t> samples(8);
     EXPECT_EQ(input.Read(&samples), row.error.empty() ? 4u : 0u);
     EXPECT_EQ(samples[3], row.error.empty() ? 128 + 64 : 0) << row.format;
+    EXPECT_EQ(input.length(), row.error.empty() ? 4 : 0) << row.format;
   }
   std::remove(path.c_str());
 }

@@ -5,6 +5,7 @@
 
 #include <limits>
 #include <sstream>
+#include <tuple>
 
 #include "document/vantrel_doc.h"
 #include "support/memory_settings_store.h"
@@ -107,6 +108,29 @@ TEST_F(Settings, TheLogDirectoryLoadsAbsoluteWithOneTrailingSlash) {
   }
 }
 
+// Each integer with a range loads at both ends of it and keeps its default one beyond.
+TEST_F(Settings, RangedIntegersLoadAtBothEndsAndNotBeyond) {
+  const FakeStore defaults = Saved(doc_);
+  const std::tuple<const char*, int, int> ranges[] = {
+      {"ViewState", 0, 5},    {"Soundcardoption", 0, 3},
+      {"Logflag", 0, 1},      {"Rawflag", 0, 1},
+      {"b1A", 0, 1},          {"bOther", 0, 1},
+      {"Demodulator", 0, 1},  {"FeedEnable", 0, 1},
+      {"FeedPort", 1, 65535}, {"FeedTls", 0, 1},
+      {"SdrAutoGain", 0, 1},  {"TleUpdateHours", 0, kMaxTleUpdateHours}};
+  for (const auto& [name, min, max] : ranges) {
+    for (const int value : {min - 1, min, max, max + 1}) {
+      VantrelDoc doc(clock_, "/opt/vantrel/");
+      FakeStore store;
+      store.Put(name, K::Integer, std::int32_t{value});
+      ASSERT_TRUE(doc.LoadSettings(store));
+      const bool inRange = value >= min && value <= max;
+      EXPECT_EQ(Saved(doc).values[name], (inRange ? store : defaults).values.at(name))
+          << name << " " << value;
+    }
+  }
+}
+
 TEST_F(Settings, FirstRunMissingMalformedOrOutOfRangeValuesKeepDefaults) {
   const FakeStore defaults = Saved(doc_);
   EXPECT_EQ(doc_.homeLatitude, -34.5);
@@ -124,11 +148,6 @@ TEST_F(Settings, FirstRunMissingMalformedOrOutOfRangeValuesKeepDefaults) {
   EXPECT_TRUE(doc_.LoadSettings(store_));
   EXPECT_EQ(Saved(doc_).values, defaults.values);
 
-  std::istringstream outOfRange(
-      "ViewState 7 Soundcardoption 9 Logflag 2 Rawflag -1 b1A 5 FeedPort 0 FeedEnable 2 "
-      "FeedTls -1 Demodulator 2 SdrAutoGain 2");
-  std::string name;
-  for (std::int32_t value; outOfRange >> name >> value;) store_.Put(name, K::Integer, value);
   store_.values["b1B"] = {K::Integer, {1, 0}};  // does not fit a 32-bit integer
   store_.Put("HomeLat", K::Double, std::numeric_limits<double>::quiet_NaN());
   store_.Put("HomeLon", K::Double, 180.0);   // the edge is still in range

@@ -1,20 +1,17 @@
 // vantrel-decode and vantrel-synth run as a user would, on synthesized recordings.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <regex>
-#include <set>
 #include <sstream>
 
 #include <nlohmann/json.hpp>
 
+#include "support/tool_run.h"
 #include "synth/packet_builder.h"
 #include "synth/signal_synth.h"
 #include "vantrel_version.h"
@@ -24,11 +21,6 @@ using namespace synth;
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 // One packet of every type, and the lines they decode to in this order.
 const std::vector<Packet> kPackets = {
@@ -52,23 +44,8 @@ const std::string kLines =
     "Ephemeris  FM-12 wk. 1400, Tue, 10:11:12 pos. 45.000173 36.869898\n"
     "Elements   FM-07 Ma 180.00001073\xC2\xB0 Mm  14.06272988/day \n";
 
-// Runs in a fresh directory, with the built programs first on PATH.
-class Tools : public ::testing::Test {
+class Tools : public ToolRun {
  protected:
-  Tools() {
-    char pattern[] = "/tmp/vantrel-tools-test.XXXXXX";
-    dir_ = mkdtemp(pattern);
-  }
-  ~Tools() override { fs::remove_all(dir_); }
-
-  int Shell(const std::string& command) {
-    const int raw = std::system(("cd " + dir_.string() + " && PATH=\"$VANTREL_BIN_DIR:$PATH\" && " +
-                                 command + " > out 2> err")
-                                    .c_str());
-    out_ = ReadFile(dir_ / "out");
-    err_ = ReadFile(dir_ / "err");
-    return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  }
   int Decode(const std::string& args) { return Shell("vantrel-decode " + args); }
 
   std::string Wav(const std::string& name, const std::vector<std::uint8_t>& audio,
@@ -83,9 +60,6 @@ class Tools : public ::testing::Test {
                                         .idleBits = 40,
                                         .seed = seed});
   }
-
-  fs::path dir_;
-  std::string out_, err_;
 };
 
 TEST_F(Tools, DecodesExactLinesAtEitherPolarityAndFromEveryInputKind) {
@@ -158,22 +132,6 @@ TEST_F(Tools, VersionAndBracketedIpv6Broker) {
       1);
   EXPECT_EQ(err_.rfind("vantrel-decode: Network feed: cannot reach ::1:1 (", 0), 0u) << err_;
   EXPECT_EQ(err_.find("ookup"), std::string::npos) << err_;
-}
-
-// Progress is for a person at a terminal: a pty gets one line rewritten in
-// place and cleared at the end; a file or pipe gets nothing (the other tests).
-TEST_F(Tools, ProgressOnlyOnATerminal) {
-  const std::string wav = Wav("p.wav", Audio(false, 96000, 3));
-  // script gives the command a pty and copies what it shows to standard output.
-  ASSERT_EQ(Shell("script -qec 'vantrel-decode --polarity upright " + wav + " > lines' /dev/null"),
-            0)
-      << err_;
-  // One line, rewritten in place and cleared at the end.
-  EXPECT_TRUE(
-      std::regex_match(out_, std::regex("\rvantrel-decode:  4[0-9]%, [0-9.]+x real time\r +\r")))
-      << out_;
-  EXPECT_EQ(ReadFile(dir_ / "lines"),
-            kLines.substr(0, kLines.find("Fill")) + kLines.substr(kLines.find("Ephemeris")));
 }
 
 TEST_F(Tools, LogFilesAreByteExactAndFollowTheAudioClock) {
@@ -269,36 +227,6 @@ TEST_F(Tools, JsonObjectsFollowTheLinesPacketForPacket) {
   EXPECT_FALSE(std::getline(objects, object));
 }
 
-// A real pass (tests/data/recordings): the sensitive demodulator finds every
-// packet the classic search finds, more of them once noise is added, and
-// nothing that another decoder did not find.
-TEST_F(Tools, RealPassBothDemodulatorsAndNoiseAdded) {
-  const fs::path data = fs::path(std::getenv("VANTREL_SOURCE_DIR")) / "tests/data/recordings";
-  const std::string known = ReadFile(data / "pass-21cma.packets");
-  // Packets (hex) that the decoder wrote to the raw log.
-  const auto found = [&](const std::string& args) {
-    fs::remove_all(dir_ / "logs");
-    fs::create_directory(dir_ / "logs");
-    EXPECT_EQ(Decode("--start-time 2020-01-01T00:00:00Z --log-dir logs --raw " + args), 0) << err_;
-    std::istringstream raw(ReadFile(dir_ / "logs/orbcomm_raw200101.log"));
-    std::set<std::string> packets;
-    for (std::string line; std::getline(raw, line);)
-      if (std::erase(line, ' ') > 0) packets.insert(line.substr(0, 24));
-    return packets;
-  };
-  const std::string wav = (data / "pass-21cma-48k.wav").string();
-  ASSERT_EQ(Shell("vantrel-synth --mix " + wav + " --noise 20 --seed 5 noisy.wav"), 0) << err_;
-  const auto classic = found(wav), sensitive = found("--demodulator sensitive " + wav);
-  const auto sensitiveNoisy = found("--demodulator sensitive noisy.wav");
-  EXPECT_GE(classic.size(), 47u);
-  EXPECT_TRUE(std::includes(sensitive.begin(), sensitive.end(), classic.begin(), classic.end()));
-  EXPECT_GT(sensitive.size(), classic.size());
-  EXPECT_GE(sensitiveNoisy.size(), 47u);
-  EXPECT_LT(found("noisy.wav").size(), 10u);
-  for (const auto* set : {&sensitive, &sensitiveNoisy})
-    for (const std::string& p : *set) EXPECT_NE(known.find(p), std::string::npos) << p;
-}
-
 // Today's downlink in the real 2019 pass: from the band every packet another
 // decoder found, in order (46 of types outside the eight or from FM-44), and
 // from the audio the sensitive demodulator finds nearly all of them and
@@ -364,21 +292,6 @@ TEST_F(Tools, StandardInputTakesRawSamplesAndIqBands) {
             0)
       << err_;
   EXPECT_EQ(out_.rfind("Fill packet B3489015957F14F39C\n", 0), 0u) << out_;
-}
-
-// The demo band: four satellites, each sync packet naming its own channel,
-// and ephemeris packets for the Satellites and Chart screens.
-TEST_F(Tools, SynthBandSatellitesNameTheirOwnChannelsAndPositions) {
-  ASSERT_EQ(Shell("vantrel-synth --band --length 1.6 band.cu8 && vantrel-decode --iq band.cu8 "
-                  "--iq-rate 1228800 --center-freq 137.5e6 --table"),
-            0)
-      << err_;
-  for (const char* line :
-       {"Spacecraft FM-36 137.2875MHz", "Spacecraft FM-27 137.4375MHz",
-        "Spacecraft FM-30 137.7375MHz", "Spacecraft FM-32 137.8000MHz", "Ephemeris  FM-36 ",
-        "Ephemeris  FM-27 ", "Ephemeris  FM-30 ", "Ephemeris  FM-32 "})
-    EXPECT_NE(out_.find(line), std::string::npos) << line << "\n" << out_;
-  EXPECT_EQ(out_.find("137.3200MHz"), std::string::npos) << out_;
 }
 
 // The test SoapySDR module's receiver plays the real band recording and

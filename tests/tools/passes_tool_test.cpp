@@ -2,20 +2,15 @@
 // satellite table's downlink from the settings file, and bad input.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <cstdlib>
-#include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <sstream>
 
 #include <nlohmann/json.hpp>
 
+#include "support/tool_run.h"
+
 namespace vantrel::test {
 namespace {
-
-namespace fs = std::filesystem;
 
 const char* const kSets =
     "ORBCOMM FM109\n"
@@ -25,35 +20,18 @@ const char* const kSets =
     "1 08195U 75081A   26339.33215444  .00000099  00000-0  11873-3 0   813\n"
     "2 08195  64.1586 279.0717 6877146 264.7651  20.2257  2.00491383225656\n";
 
-class PassesTool : public ::testing::Test {
+class PassesTool : public ToolRun {
  protected:
-  PassesTool() {
-    char pattern[] = "/tmp/vantrel-passes-test.XXXXXX";
-    dir_ = mkdtemp(pattern);
-    std::ofstream(dir_ / "sets.tle") << kSets;
-  }
-  ~PassesTool() override { fs::remove_all(dir_); }
-
+  PassesTool() { std::ofstream(dir_ / "sets.tle") << kSets; }
   // Runs with its own configuration folder, so the user's settings stay out.
   int Run(const std::string& args) {
-    const std::string command = "cd " + dir_.string() + " && XDG_CONFIG_HOME=" + dir_.string() +
-                                " \"$VANTREL_BIN_DIR/vantrel-passes\" " + args + " > out 2> err";
-    const int raw = std::system(command.c_str());
-    const auto read = [&](const char* name) {
-      std::ifstream in(dir_ / name, std::ios::binary);
-      return std::string(std::istreambuf_iterator<char>(in), {});
-    };
-    out_ = read("out"), err_ = read("err");
-    return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    return Shell("XDG_CONFIG_HOME=" + dir_.string() + " vantrel-passes " + args);
   }
-
-  fs::path dir_;
-  std::string out_, err_;
 };
 
 TEST_F(PassesTool, ListsPassesAsJsonAndTable) {
   // The satellite table has heard FM109 (a key of its own above FM-36) on 137.5 MHz.
-  fs::create_directories(dir_ / "Vantrel");
+  std::filesystem::create_directories(dir_ / "Vantrel");
   std::ofstream(dir_ / "Vantrel" / "Vantrel.conf")
       << "[General]\nSat109=0000000000306140" << std::string(48, '0') << "\n";
   const std::string args =
