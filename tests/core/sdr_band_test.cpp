@@ -6,6 +6,7 @@
 #include <iterator>
 #include <map>
 #include <numbers>
+#include <set>
 #include <sstream>
 
 #include "sdr/sdr_receiver.h"
@@ -113,6 +114,29 @@ TEST(SdrBand, ASatelliteThatHasSetLosesItsChannel) {
   EXPECT_EQ(receiver.spectrum().channels.size(), 1u);
   receiver.Push(band.data() + 48000, band.size() - 48000);
   EXPECT_TRUE(receiver.spectrum().channels.empty());
+}
+
+// One satellite sets and another rises on the same downlink channel with
+// its Doppler shift 4.5 kHz away: beyond the carrier loop's own pull-in,
+// the channel follows the carrier's hump.
+TEST(SdrBand, AChannelFollowsItsCarrierAcrossTheDopplerRange) {
+  const auto setting = synth::DownlinkPackets(12, 40, 5),
+             rising = synth::DownlinkPackets(20, 100, 6);
+  const auto band = synth::SynthesizeBand(
+      {{.channelHz = 5000, .dopplerHz = -2500, .ebN0Db = 14, .packets = setting},
+       {.channelHz = 5000,
+        .dopplerHz = 2000,
+        .driftHzPerSecond = 100,
+        .ebN0Db = 14,
+        .inverted = true,
+        .leadInBits = 40 * 96 + 500,
+        .packets = rising}},
+      {.sampleRate = 48000, .seconds = 3.0});
+  const std::set<Packet> sent(rising.begin(), rising.end());
+  int found = 0;
+  for (const auto& p : Receive(synth::EncodeIq(band, IqFormat::Cf32), IqFormat::Cf32, 48000))
+    found += sent.count(Packet(p.bytes.begin(), p.bytes.begin() + p.length)) > 0 ? 1 : 0;
+  EXPECT_GE(found, 90);
 }
 
 // A band crowded with carriers opens channels for the strongest 64 only.

@@ -233,12 +233,13 @@ TEST_F(SensitiveAudio, WeakDriftingSignalsOfEitherPolarity) {
                                         120)
             : synth::SynthesizePackets(packets_, {.noise = sigma,
                                                   .inverted = row.inverted,
-                                                  .leadInSamples = 3333,
+                                                  .leadInSamples = row.inverted ? 3333 : 0,
                                                   .clockPpm = row.ppm,
                                                   .dcOffset = row.dc,
                                                   .seed = 9});
     doc_.messages = {};
-    EXPECT_GE(Decoded(audio), kCount - 1);  // the first packet may go to finding the bit clock
+    // A packet at the very start decodes too, read again once the clock is found.
+    EXPECT_EQ(Decoded(audio), kCount);
     EXPECT_EQ(doc_.packetSource.demodulator, DemodulatorKind::Sensitive);
     EXPECT_EQ(doc_.polarity, row.inverted ? 1 : 0);
     clock_.Set(clock_.Now() + 60);

@@ -131,7 +131,9 @@ void SensitiveDemodulator::Reset() {
   dc_ = gain_ = turn_ = pulseLevel_ = 0.0f;
   bits_ = 0;
   recentPower_ = longPower_ = 0.0f;
-  sinceRise_ = -1;
+  // The stream's start is a signal coming back like any other: a packet at
+  // its very beginning is read again with the clock and levels of its bits.
+  sinceRise_ = 0;
   sinceReacquired_ = 0;
 }
 
@@ -295,9 +297,10 @@ void SensitiveDemodulator::Reacquire() {
   for (const float sum : sums) imbalance += sum - (sum >= 0.0f ? turn : -turn);
   dc_ += imbalance / (10.0f * kAcquireBits);
   turn_ = turn;
-  const int back = kAcquireBits + kLeadBits;
-  strobe_ += error - back * period_;
-  finder_.Rewind(back);
+  // At the stream's start there is nothing before the first bit to read again.
+  const auto back = std::min<long long>(kAcquireBits + kLeadBits, bits_);
+  strobe_ += error - static_cast<double>(back) * period_;
+  finder_.Rewind(static_cast<int>(back));
   bits_ -= back;
   longPower_ = recentPower_;
   sinceRise_ = -1;

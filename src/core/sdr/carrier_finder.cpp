@@ -59,6 +59,33 @@ double CarrierFinder::At(const std::vector<double>& smoothed, double offsetHz) c
   return n > 0 ? smoothed[i] : 0.0;
 }
 
+bool CarrierFinder::IsHump(long i) const {
+  const double level = wide_[i];
+  if (level < kDetectRatio * floor_ || level < wide_[i - 1] || level < wide_[i + 1]) return false;
+  // A spur or other narrow line has no shoulders.
+  const double offset = static_cast<double>(i - static_cast<long>(wide_.size()) / 2) * binHz_;
+  return At(narrow_, offset - kShoulderHz) >= kShoulderRatio * floor_ &&
+         At(narrow_, offset + kShoulderHz) >= kShoulderRatio * floor_;
+}
+
+std::optional<double> CarrierFinder::HumpNear(double offsetHz, double rangeHz) const {
+  const long n = static_cast<long>(wide_.size());
+  if (floor_ <= 0.0 || n < 3) return std::nullopt;
+  const long lo = std::max(1L, std::lround((offsetHz - rangeHz) / binHz_) + n / 2);
+  const long hi = std::min(n - 2, std::lround((offsetHz + rangeHz) / binHz_) + n / 2);
+  long best = -1;
+  for (long i = lo; i <= hi; ++i)
+    if (IsHump(i) && (best < 0 || wide_[i] > wide_[best])) best = i;
+  if (best < 0) return std::nullopt;
+  // A hump's top is flat and noisy; its flanks are steep. The centre is
+  // midway between where it falls to half its height over the floor.
+  const double half = 0.5 * (wide_[best] + floor_);
+  long left = best, right = best;
+  while (left > 0 && wide_[left - 1] > half) --left;
+  while (right + 1 < n && wide_[right + 1] > half) ++right;
+  return (0.5 * static_cast<double>(left + right) - static_cast<double>(n / 2)) * binHz_;
+}
+
 double CarrierFinder::LevelAt(double offsetHz) const {
   return floor_ > 0.0 ? At(wide_, offsetHz) / floor_ : 0.0;
 }
@@ -70,15 +97,8 @@ std::vector<double> CarrierFinder::Find(const std::vector<double>& taken, double
   const double edge = n / 2 * binHz_ - spacingHz / 2;
   std::vector<std::pair<double, double>> peaks;  // level, offset
   for (long i = 1; i + 1 < n; ++i) {
-    const double level = wide_[i];
-    if (level < kDetectRatio * floor_ || level < wide_[i - 1] || level < wide_[i + 1]) continue;
     const double offset = static_cast<double>(i - n / 2) * binHz_;
-    if (std::fabs(offset) > edge) continue;
-    if (At(narrow_, offset - kShoulderHz) < kShoulderRatio * floor_ ||
-        At(narrow_, offset + kShoulderHz) < kShoulderRatio * floor_) {
-      continue;
-    }
-    peaks.emplace_back(level, offset);
+    if (std::fabs(offset) <= edge && IsHump(i)) peaks.emplace_back(wide_[i], offset);
   }
   std::sort(peaks.begin(), peaks.end(),
             [](const auto& a, const auto& b) { return a.first > b.first; });

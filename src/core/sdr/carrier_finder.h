@@ -25,6 +25,9 @@ class CarrierFinder {
   // to the other. Empty when no such stretch stands kSingleRatio over the
   // quietest one.
   std::optional<double> FindSingle() const;
+  // The centre of the strongest hump (as Find sees humps) within rangeHz of
+  // offsetHz; empty when there is none.
+  std::optional<double> HumpNear(double offsetHz, double rangeHz) const;
   // Power around offsetHz over the floor (1 = floor only).
   double LevelAt(double offsetHz) const;
   double floor() const { return floor_; }
@@ -36,6 +39,8 @@ class CarrierFinder {
   // Boxcar, centred order (bin 0 = -fs/2); circular: wrapping round the band's edges.
   std::vector<double> Smooth(double widthHz, bool circular = false) const;
   double At(const std::vector<double>& smoothed, double offsetHz) const;
+  // Whether bin i of wide_ is a hump's centre, by level and shoulders.
+  bool IsHump(long i) const;
 
   std::vector<double> centred_;  // power with the lowest frequency first
   double binHz_;

@@ -27,6 +27,13 @@ constexpr std::size_t kMaxChannels = 64;
 // carrier (a pause let the loop wander off, or the carrier came back
 // elsewhere) and starts again at the hump.
 constexpr double kReacquireHz = 700.0;
+// In a wide band a channel follows its carrier's hump this far: the carrier
+// loop alone pulls in only about +-1200 Hz (its error reads modulo 2400 Hz),
+// so a channel further off its hump than kRecentreHz (placed beside a
+// carrier, or a carrier back elsewhere after a fade or another satellite's
+// pass on the same channel) moves to the hump's centre.
+constexpr double kPullInHz = 5000.0;
+constexpr double kRecentreHz = 700.0;
 
 // a - b folded into [-period/2, period/2).
 double Folded(double a, double b, double period) {
@@ -83,6 +90,16 @@ void SdrReceiver::OpenChannel(double carrierHz) {
   channels_.push_back(std::move(channel));
 }
 
+void SdrReceiver::Reopen(std::size_t index, double carrierHz) {
+  const int lost = channels_[index]->id();
+  channels_[index]->Flush(&packets_);
+  channels_.erase(channels_.begin() + static_cast<long>(index));
+  OpenChannel(carrierHz);
+  // The new channel goes back to the old one's place.
+  std::rotate(channels_.begin() + static_cast<long>(index), channels_.end() - 1, channels_.end());
+  DropRepeats(lost, channels_[index]->id());
+}
+
 void SdrReceiver::DropRepeats(int lost, int replaced) {
   // The new channel replayed blocks the lost one had seen: a packet both
   // found is kept once.
@@ -128,16 +145,16 @@ void SdrReceiver::CheckCarriers() {
       OpenChannel(found.value_or(0.0));
     } else if (SdrChannel& channel = *channels_.front();
                found && std::fabs(Folded(*found, channel.carrierHz(), rate)) > kReacquireHz) {
-      const int lost = channel.id();
-      channel.Flush(&packets_);
-      channels_.clear();
-      OpenChannel(*found);
-      DropRepeats(lost, channels_.front()->id());
+      Reopen(0, *found);
     } else {
       // A carrier that drifted over the band's edge is back at the other.
       channel.SetCarrierHz(Folded(channel.carrierHz(), 0.0, rate));
     }
   } else {
+    for (std::size_t i = 0; i < channels_.size(); ++i) {
+      const std::optional<double> hump = finder.HumpNear(channels_[i]->carrierHz(), kPullInHz);
+      if (hump && std::fabs(*hump - channels_[i]->carrierHz()) > kRecentreHz) Reopen(i, *hump);
+    }
     std::vector<double> taken;
     for (const auto& channel : channels_) taken.push_back(channel->carrierHz());
     // Strongest first, up to the cap: noise or interference that looks like

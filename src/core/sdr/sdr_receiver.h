@@ -48,6 +48,8 @@ class SdrReceiver {
   std::vector<std::unique_ptr<SdrChannel>> channels_;
   void OpenChannel(double carrierHz);
   void DropRepeats(int lost, int replaced);
+  // Closes channel index and opens one at carrierHz over the replayed blocks.
+  void Reopen(std::size_t index, double carrierHz);
 
   std::vector<SdrPacket> packets_;  // sorted by sample
   // The transforms since the last check, replayed into a channel opened at it.
