@@ -73,15 +73,10 @@ TEST_F(Automation, RunningProgramAnswersFromWhatItJustDecoded) {
   ASSERT_TRUE(synth::WriteWav(wav.toStdString(), audio));
 
   // A recording given for one run takes Source 1 for that run only: the stored source stays.
-  QFile stored(home_.path() + "/config/Vantrel/Vantrel.conf");
-  ASSERT_TRUE(QDir().mkpath(home_.path() + "/config/Vantrel"));
-  ASSERT_TRUE(stored.open(QIODevice::WriteOnly));
-  ASSERT_GT(stored.write("[General]\nSoundcardoption=2\n"), 0);
-  stored.close();
-
-  QProcess vantrel;
   QProcessEnvironment env = client;
   env.insert(env_);
+  env.insert(test::Desktop(home_.path() + "/config", "Soundcardoption=2\n"));
+  QProcess vantrel;
   test::Start(vantrel, env, {"--input", wav, "--start"});
   ASSERT_TRUE(test::Eventually([&] { return sat(0, 0) == "(<'FM-44'>,)"; }, 20000));
 
@@ -89,6 +84,7 @@ TEST_F(Automation, RunningProgramAnswersFromWhatItJustDecoded) {
   EXPECT_EQ(sat(12, 0), "(<'FM-12'>,)");
 
   EXPECT_EQ(test::Stop(vantrel), 0);
+  QFile stored(home_.path() + "/config/Vantrel/Vantrel.conf");
   ASSERT_TRUE(stored.open(QIODevice::ReadOnly));
   EXPECT_TRUE(stored.readAll().contains("\nSoundcardoption=2\n"));
   EXPECT_TRUE(sat(5, 0).contains("ServiceUnknown"));  // the name goes with the program

@@ -1,6 +1,6 @@
 // The desktop program's network feed against a real broker: every packet it
-// raw-logs reaches a subscriber, whether the broker is up from the start or
-// comes up seconds later.
+// raw-logs reaches a subscriber, though the broker comes up seconds after
+// the program started: the packets kept meanwhile and those after go out.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -24,48 +24,42 @@ std::vector<std::string> RawLoggedHex(const QString& dir) {
   return packets;
 }
 
-TEST(DesktopFeed, EveryRawLoggedPacketReachesTheBrokerUpFromTheStartOrSecondsLater) {
+TEST(DesktopFeed, EveryRawLoggedPacketReachesABrokerUpSecondsLater) {
   if (!QFile::exists(test::ProgramPath())) GTEST_SKIP() << "needs the program";
   const QString recording =
       QString(std::getenv("VANTREL_SOURCE_DIR")) + "/tests/data/recordings/pass-21cma-9600.cf32";
-  for (const int lateSeconds : {0, 5}) {
-    SCOPED_TRACE(lateSeconds);
-    test::Broker broker;
-    const std::filesystem::path& dir = broker.dir;
-    const QString home = QString::fromStdString(dir.string());
-    broker.Run(true);
-    broker.Subscribe("e2e/+/packets", dir / "sub");
-    if (lateSeconds > 0) broker.Run(false);
+  test::Broker broker;
+  const std::filesystem::path& dir = broker.dir;
+  const QString home = QString::fromStdString(dir.string());
+  // A persistent subscription made while the broker is up, then the broker down.
+  broker.Run(true);
+  broker.Subscribe("e2e/+/packets", dir / "sub");
+  broker.Run(false);
 
-    const QString logDir = home + "/logs";
-    ASSERT_TRUE(QDir().mkpath(logDir));
-    QProcess vantrel;
-    test::Start(
-        vantrel,
-        test::Desktop(home + "/config", ("LogDirectory=" + logDir +
-                                         "/\nRawflag=1\nFeedEnable=1\nFeedHost="
-                                         "127.0.0.1\nFeedTopic=e2e\nFeedStation=one\nFeedPort=" +
-                                         QString::number(broker.port))
-                                            .toUtf8()),
-        {"--input", recording, "--iq-format", "cf32", "--iq-rate", "9600", "--start"});
-    if (lateSeconds > 0) {
-      QThread::sleep(lateSeconds);
-      broker.Run(true);
-    }
-    const auto allArrived = [&] {
-      std::map<std::string, int> counts;
-      for (const std::string& object : test::FileLines(dir / "sub"))
-        ++counts[nlohmann::json::parse(object).value("hex", "")];
-      const auto logged = RawLoggedHex(logDir);
-      for (const std::string& hex : logged)
-        if (counts[hex]-- <= 0) return false;
-      return logged.size() >= 40;
-    };
-    EXPECT_TRUE(test::Eventually(allArrived, 15000))
-        << RawLoggedHex(logDir).size() << " raw-logged, " << test::FileLines(dir / "sub").size()
-        << " received";
-    EXPECT_EQ(test::Stop(vantrel), 0);
-  }
+  const QString logDir = home + "/logs";
+  ASSERT_TRUE(QDir().mkpath(logDir));
+  QProcess vantrel;
+  const QString settings = "LogDirectory=" + logDir +
+                           "/\nRawflag=1\nFeedEnable=1\nFeedHost=127.0.0.1\nFeedTopic=e2e\n"
+                           "FeedStation=one\nFeedPort=" +
+                           QString::number(broker.port);
+  test::Start(vantrel, test::Desktop(home + "/config", settings.toUtf8()),
+              {"--input", recording, "--iq-format", "cf32", "--iq-rate", "9600", "--start"});
+  QThread::sleep(5);
+  broker.Run(true);
+  const auto allArrived = [&] {
+    std::map<std::string, int> counts;
+    for (const std::string& object : test::FileLines(dir / "sub"))
+      ++counts[nlohmann::json::parse(object).value("hex", "")];
+    const auto logged = RawLoggedHex(logDir);
+    for (const std::string& hex : logged)
+      if (counts[hex]-- <= 0) return false;
+    return logged.size() >= 40;
+  };
+  EXPECT_TRUE(test::Eventually(allArrived, 15000))
+      << RawLoggedHex(logDir).size() << " raw-logged, " << test::FileLines(dir / "sub").size()
+      << " received";
+  EXPECT_EQ(test::Stop(vantrel), 0);
 }
 
 }  // namespace

@@ -17,13 +17,13 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 
 #include "app/main_frame.h"
 #include "app/qt_document_host.h"
 #include "app/tle_update_runner.h"
 #include "document/command_ids.h"
 #include "support/http_server.h"
+#include "support/tool_run.h"
 
 namespace vantrel {
 namespace {
@@ -42,11 +42,6 @@ const std::string kSets = "ORBCOMM FM109\n" + kLine1 +
 const std::string kDecayed =
     "DECAYED\n" + kLine1 +
     "2 40000  44.8821 216.2726 9950000 279.4783   0.0000  4.00000000    18\n";
-
-std::string Contents(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
 
 TEST(TleUpdateFromTheWeb, EachFailureKeepsThePreviousFileAndSaysSoOnce) {
   HttpServer server(
@@ -106,7 +101,7 @@ TEST(TleUpdateFromTheWeb, EachFailureKeepsThePreviousFileAndSaysSoOnce) {
     EXPECT_NE(notice.find(c.reason), std::string::npos) << notice;
     EXPECT_NE(notice.find(server.Url(c.paths.back())), std::string::npos) << notice;
     EXPECT_TRUE(notice.ends_with("; the TLE file is left as it was")) << notice;
-    EXPECT_EQ(Contents(file), previous) << urls;
+    EXPECT_EQ(test::ReadFile(file), previous) << urls;
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path().toStdString()), {}), 2) << urls;
   }
   // Then a good one: through the link, keeping the mode.
@@ -116,7 +111,7 @@ TEST(TleUpdateFromTheWeb, EachFailureKeepsThePreviousFileAndSaysSoOnce) {
   ASSERT_TRUE(QTest::qWaitFor([&] { return !notices.isEmpty(); }, 10000));
   EXPECT_EQ(notices[0].toStdString(),
             "TLE update: 2 sets from " + server.Url("/ok") + " written to " + file.string());
-  EXPECT_EQ(Contents(file), kSets);
+  EXPECT_EQ(test::ReadFile(file), kSets);
   EXPECT_TRUE(fs::is_symlink(doc.tleFile));
   EXPECT_EQ(fs::status(file).permissions(), fs::perms(0640));
 }
@@ -155,7 +150,7 @@ TEST(TleUpdateFromTheWeb, UpdateNowWritesAFirstFileFromEveryAddress) {
   const std::string path = data.filePath("Vantrel/orbcomm.tle").toStdString();
   EXPECT_EQ(notice(), "TLE update: 3 sets from " + server.Url("/orbcomm.tle") + ", " +
                           server.Url("/more.tle") + " written to " + path);
-  EXPECT_EQ(Contents(path), kSets + more + "\n");
+  EXPECT_EQ(test::ReadFile(path), kSets + more + "\n");
   EXPECT_EQ(doc.tleFile, path);
   EXPECT_EQ(doc.tleEnable, 1);
   EXPECT_EQ(fs::status(path).permissions(), fs::perms(0644));

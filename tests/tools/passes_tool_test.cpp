@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <set>
 #include <sstream>
 
 #include <nlohmann/json.hpp>
@@ -38,41 +39,33 @@ TEST_F(PassesTool, ListsPassesAsJsonAndTable) {
       "--tle sets.tle --home 52.5,-1.25 --start 2026-12-05T00:00:00Z --hours 12 --min-elevation 5";
   ASSERT_EQ(Run(args + " --json"), 0) << err_;
   EXPECT_EQ(err_, "");
+  // The passes' order and times are tests/core's; here the tool's fields.
   std::istringstream lines(out_);
-  std::string line;
+  std::set<std::string> downlinks;
+  std::string firstAos, aos;
   int count = 0;
-  bool sawLow = false;
-  std::string previousAos;
-  while (std::getline(lines, line)) {
+  for (std::string line; std::getline(lines, line); ++count) {
     const auto pass = nlohmann::json::parse(line);
-    ++count;
-    const std::string aos = pass.at("aos"), los = pass.at("los"), top = pass.at("max_time");
-    EXPECT_EQ(aos.size(), 20u);
-    EXPECT_EQ(aos.back(), 'Z');
-    EXPECT_LE(aos, top);
-    EXPECT_LE(top, los);
-    EXPECT_LE(previousAos, aos);
-    previousAos = aos;
-    EXPECT_GE(pass.at("max_elevation").get<double>(), 5.0);
-    EXPECT_LT(pass.at("aos_azimuth").get<double>(), 360.0);
-    EXPECT_GE(pass.at("los_azimuth").get<double>(), 0.0);
-    if (pass.at("satellite") == "ORBCOMM FM109") {
-      sawLow = true;
-      EXPECT_EQ(pass.at("downlink_mhz"), 137.5);
-    } else {
-      EXPECT_EQ(pass.at("satellite"), "MOLNIYA");
-      EXPECT_FALSE(pass.contains("downlink_mhz"));
-    }
+    aos = pass.at("aos");
+    if (count == 0) firstAos = aos;
+    EXPECT_EQ(aos.size(), 20u) << aos;
+    EXPECT_EQ(aos.back(), 'Z') << aos;
+    downlinks.insert(pass.at("satellite").get<std::string>() + " " +
+                     pass.value("downlink_mhz", nlohmann::json(0)).dump());
   }
-  EXPECT_TRUE(sawLow);
+  EXPECT_EQ(downlinks, (std::set<std::string>{"MOLNIYA 0", "ORBCOMM FM109 137.5"}));
   EXPECT_GE(count, 3);
 
   // The table: a header, then one row per pass with its UTC time.
   ASSERT_EQ(Run(args), 0) << err_;
-  const auto rows = std::count(out_.begin(), out_.end(), '\n');
-  EXPECT_EQ(rows, count + 1);
+  EXPECT_EQ(std::count(out_.begin(), out_.end(), '\n'), count + 1);
   EXPECT_NE(out_.find("137.5000"), std::string::npos);
-  EXPECT_NE(out_.find(previousAos), std::string::npos);
+  EXPECT_NE(out_.find(aos), std::string::npos);
+
+  // A pass starts where it rises above the minimum elevation given last.
+  ASSERT_EQ(Run(args + " --min-elevation 30 --json"), 0) << err_;
+  EXPECT_GT(nlohmann::json::parse(out_.substr(0, out_.find('\n')))["aos"].get<std::string>(),
+            firstAos);
 }
 
 TEST_F(PassesTool, BadInputIsOneLineAndStatusTwo) {
@@ -83,10 +76,8 @@ TEST_F(PassesTool, BadInputIsOneLineAndStatusTwo) {
       "--tle sets.tle",
       "--tle sets.tle --home 91,0",
       "--tle sets.tle --home 52.5",
-      "--tle sets.tle" + home + " --start yesterday",
       "--tle sets.tle" + home + " --start 2026-02-30T00:00:00Z",
       "--tle sets.tle" + home + " --hours 0",
-      "--tle sets.tle" + home + " --hours 1e9",
       "--tle sets.tle" + home + " --min-elevation 95",
       "--tle sets.tle" + home + " --bogus",
       "--tle missing.tle" + home,
