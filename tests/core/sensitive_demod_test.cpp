@@ -237,13 +237,13 @@ TEST_F(SensitiveAudio, WeakDriftingSignalsOfEitherPolarity) {
                                                   .clockPpm = row.ppm,
                                                   .dcOffset = row.dc,
                                                   .seed = 9});
-    doc_.messages = {};
+    doc_.messageRing().Clear();
     EXPECT_GE(Decoded(audio), kCount - 1);  // the first packet may go to finding the bit clock
     EXPECT_EQ(doc_.packetSource.demodulator, DemodulatorKind::Sensitive);
-    EXPECT_EQ(doc_.polarity, row.inverted ? 1 : 0);
+    EXPECT_EQ(doc_.packetSearch().polarity(), row.inverted ? 1 : 0);
     clock_.Set(clock_.Now() + 60);
     doc_.WatchPolarity();  // no watch: the polarity stays with the last packet
-    EXPECT_EQ(doc_.polarity, row.inverted ? 1 : 0);
+    EXPECT_EQ(doc_.packetSearch().polarity(), row.inverted ? 1 : 0);
   }
 }
 
@@ -279,7 +279,7 @@ TEST_F(SensitiveAudio, EveryPacketAfterAPause) {
     std::set<std::string> lines[2];
     for (const int demodulator : {kDemodulatorClassic, kDemodulatorSensitive}) {
       doc_.SetDemodulator(demodulator);
-      doc_.messages = {};
+      doc_.messageRing().Clear();
       Decoded(audio);
       const auto got = doc_.MessagesInArrivalOrder();
       lines[demodulator].insert(got.begin(), got.end());
