@@ -22,7 +22,7 @@ inline void DecodeSeconds(benchmark::State& state, const std::vector<std::uint8_
   HeldClock clock(1178964672);
   VantrelDoc doc(clock, "/nonexistent/");
   doc.logFlag = 0;
-  doc.polarity = 0;
+  doc.packetSearch().SetPolarity(0);
   doc.SetDemodulator(demodulator);
   std::size_t at = 0;
   std::size_t lines = 0;
@@ -37,7 +37,7 @@ inline void DecodeSeconds(benchmark::State& state, const std::vector<std::uint8_
         at = at + 1 == audio.size() ? 0 : at + 1;
       }
     }
-    benchmark::DoNotOptimize(doc.messageHead);
+    benchmark::DoNotOptimize(doc.messageRing().head());
   }
   benchmark::DoNotOptimize(lines);
   state.SetItemsProcessed(state.iterations() * kSecond);

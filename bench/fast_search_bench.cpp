@@ -59,7 +59,7 @@ void SearchSeconds(benchmark::State& state, Search search) {
   HeldClock clock(1178964672);
   VantrelDoc doc(clock, "/nonexistent/");
   doc.logFlag = 0;
-  doc.polarity = 0;
+  doc.packetSearch().SetPolarity(0);
   int second = 0;
   for (auto _ : state) {
     const std::uint8_t* samples = audio.data() + static_cast<std::ptrdiff_t>(second) * kRing;
@@ -76,7 +76,7 @@ void SearchSeconds(benchmark::State& state, Search search) {
     }
     second = (second + 1) % kSeconds;
   }
-  benchmark::DoNotOptimize(doc.skipCounter);
+  benchmark::DoNotOptimize(doc.packetSearch().state().skipCounter);
   state.SetItemsProcessed(state.iterations() * kRing);
 }
 

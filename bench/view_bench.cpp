@@ -26,7 +26,7 @@ void FillDocument(VantrelDoc& doc) {
   for (int k = 1; k <= 36; ++k) {
     doc.satellites[k] = {137.2875, 139.0 - k, -34.5 + k, 1180701296, 0};
   }
-  for (int i = 0; i < 100; ++i) doc.ring[i] = (i * 37) % 256 - 128;
+  for (int i = 0; i < 100; ++i) doc.packetSearch().EditState().ring[i] = (i * 37) % 256 - 128;
 }
 
 void DrawScreen(benchmark::State& state, int viewState) {

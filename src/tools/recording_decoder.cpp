@@ -7,9 +7,9 @@ namespace vantrel::tools {
 RecordingDecoder::RecordingDecoder(VantrelDoc& doc, HeldClock& clock, CTime start,
                                    PolarityMode polarity)
     : doc_(doc), clock_(clock), start_(start), watchPolarity_(polarity == PolarityMode::Auto) {
-  if (polarity == PolarityMode::Upright) doc_.polarity = 0;
-  if (polarity == PolarityMode::Inverted) doc_.polarity = 1;
-  doc_.ringWriteIndex = 0;  // as capture start does
+  if (polarity == PolarityMode::Upright) doc_.packetSearch().SetPolarity(0);
+  if (polarity == PolarityMode::Inverted) doc_.packetSearch().SetPolarity(1);
+  doc_.packetSearch().SetWriteIndex(0);  // as capture start does
 }
 
 std::vector<std::string> RecordingDecoder::FeedSecond(const std::vector<std::uint8_t>& samples) {

@@ -79,13 +79,13 @@ class Capture : public ::testing::Test {
 };
 
 TEST_F(Capture, StartPollAndStop) {
-  doc_.ringWriteIndex = 1234, doc_.currentCaptureBuffer = 3;
+  doc_.packetSearch().SetWriteIndex(1234), doc_.currentCaptureBuffer = 3;
   doc_.StartCapture();
   EXPECT_EQ(wave_.calls, (Strings{"open -1", "start"}));
   EXPECT_EQ(wave_.queue.size(), 4u);
   EXPECT_EQ(wave_.UnprepareHeader(*doc_.captureHeaders[0]), kWaveStillPlaying);  // queued
-  EXPECT_EQ(std::tuple(doc_.captureRunning, doc_.currentCaptureBuffer, doc_.ringWriteIndex,
-                       host_.redraws),
+  EXPECT_EQ(std::tuple(doc_.captureRunning, doc_.currentCaptureBuffer,
+                       doc_.packetSearch().writeIndex(), host_.redraws),
             std::tuple(1, 0, 0, 1));
   EXPECT_EQ(host_.titles, Strings{"Vantrel from Brennick - processing live signals"});
   EXPECT_EQ(host_.timers, (decltype(host_.timers){{doc_.pollTimerId, {1, 500}},
@@ -109,7 +109,7 @@ TEST_F(Capture, StartPollAndStop) {
     EXPECT_EQ(std::pair(header->flags & kWaveHeaderDone, wave_.queue.size()),
               std::pair(0u, std::size_t{4}));  // queued again
   }
-  EXPECT_EQ(doc_.ring[0], 14 - 128);  // the decoder saw the samples
+  EXPECT_EQ(doc_.packetSearch().ring()[0], 14 - 128);  // the decoder saw the samples
 
   const auto poll = doc_.pollTimerId, refresh = doc_.refreshTimerId;
   wave_.calls.clear();
@@ -180,7 +180,7 @@ TEST_F(Capture, TheHeadlessRunnerDrivesCaptureWithItsTimers) {
   EXPECT_EQ(+doc_.processingBuffer.front(), 20);
   clock_.Advance(6);
   runner.Advance(2000);  // the refresh tick: nothing decoded for 5 s turns the polarity
-  EXPECT_EQ(doc_.polarity, 0);
+  EXPECT_EQ(doc_.packetSearch().polarity(), 0);
   wave_.Fail(kWaveNoDriver);
   wave_.openResult = kWaveBadDeviceId;
   runner.Advance(4000);  // one quiet retry that fails

@@ -42,7 +42,7 @@ class Decoding : public ::testing::Test {
  protected:
   Decoding() : clock_(kMay12), doc_(clock_, "/nonexistent/") {
     doc_.logFlag = 0;
-    doc_.polarity = 0;
+    doc_.packetSearch().SetPolarity(0);
   }
 
   void Feed(const std::vector<std::uint8_t>& audio) {
@@ -56,6 +56,7 @@ class Decoding : public ::testing::Test {
     Flush();
   }
   Lines Got() const { return doc_.MessagesInArrivalOrder(); }
+  int Skip() const { return doc_.packetSearch().state().skipCounter; }
 
   HeldClock clock_;
   VantrelDoc doc_;
@@ -63,7 +64,7 @@ class Decoding : public ::testing::Test {
 
 TEST_F(Decoding, PacketsAcrossTheRingEndAndOnThePolarAxis) {
   // Audio sample k lands in ring slot (47500 + k) mod 48000: both packets straddle the end.
-  doc_.ringWriteIndex = 47500;
+  doc_.packetSearch().SetWriteIndex(47500);
   Decode({P(kEphemeris), P(kSync)}, {.leadInSamples = 100});
   EXPECT_EQ(Got(), (Lines{L(kEphemeris), L(kSync)}));
   EXPECT_EQ(doc_.lastSatellite, 12);  // the last satellite to report a position
@@ -83,16 +84,16 @@ TEST_F(Decoding, AcceptedPacketsAreSkippedWholeFailedChecksSearchOn) {
   // Back to back: each search after a packet must land on the next one's first usable offset.
   const auto audio = synth::SynthesizePackets({P(kEphemeris), P(kSync), P(kNetwork)}, {});
   std::size_t next = 0;
-  while (doc_.skipCounter == 0) {
+  while (Skip() == 0) {
     doc_.FeedSample(next < audio.size() ? audio[next] : 128);
     ASSERT_LT(++next, 50000u);
   }
-  EXPECT_EQ(doc_.skipCounter, 1919);
+  EXPECT_EQ(Skip(), 1919);
   for (int i = 0; i < 1919; ++i) doc_.FeedSample(128);
   EXPECT_EQ(Got().size(), 1u);
   doc_.FeedSample(128);
   EXPECT_EQ(Got().size(), 2u);
-  EXPECT_EQ(doc_.skipCounter, 959);
+  EXPECT_EQ(Skip(), 959);
   Flush();
   EXPECT_EQ(Got(), (Lines{L(kEphemeris), L(kSync), L(kNetwork)}));
 
@@ -110,7 +111,7 @@ TEST_F(Decoding, AbandonedPacketsLeaveNoTraceAndDoNotSkip) {
       {});
   for (std::size_t i = 0; i < VantrelDoc::kRingLength + audio.size(); ++i) {
     doc_.FeedSample(i < audio.size() ? audio[i] : 128);
-    ASSERT_TRUE(doc_.skipCounter == 0 || !Got().empty()) << "skip after an abandoned packet";
+    ASSERT_TRUE(Skip() == 0 || !Got().empty()) << "skip after an abandoned packet";
   }
   EXPECT_EQ(Got(), Lines{L(kUplink)});
   EXPECT_EQ(doc_.satellites[0].frequency, 0.0);
@@ -140,8 +141,7 @@ TEST_F(Decoding, TodaysDownlinkBackToBackAndOtherTypesNowhereElse) {
   EXPECT_EQ(doc_.lastSatellite, 44);
 
   const auto lines = [&](const std::vector<Packet>& packets, synth::SynthOptions options) {
-    doc_.messages = {};
-    doc_.messageHead = 0;
+    doc_.messageRing().Clear();
     Decode(packets, options);
     return Got();
   };
@@ -166,8 +166,7 @@ TEST_F(Decoding, TodaysDownlinkBackToBackAndOtherTypesNowhereElse) {
       const auto gapNoise = synth::SynthesizeNoise(static_cast<int>(37 * i % 400), 10.0, i);
       audio.insert(audio.end(), gapNoise.begin(), gapNoise.end());
     }
-    doc_.messages = {};
-    doc_.messageHead = 0;
+    doc_.messageRing().Clear();
     Feed(audio);
     Flush();
     const Lines got = Got();
@@ -184,14 +183,14 @@ TEST_F(Decoding, PolarityWatchFlipsOnlyAfterFiveQuietSeconds) {
   for (int s = 1; s <= 6; ++s) {
     clock_.Set(heard + s);
     doc_.WatchPolarity();
-    EXPECT_EQ(doc_.polarity, s == 6 ? 1 : 0) << "at T+" << s;
+    EXPECT_EQ(doc_.packetSearch().polarity(), s == 6 ? 1 : 0) << "at T+" << s;
   }
   // Only sync packets hold it.
-  doc_.polarity = 0;
+  doc_.packetSearch().SetPolarity(0);
   Decode({P(kEphemeris)});
   ASSERT_EQ(Got().size(), 2u);
   doc_.WatchPolarity();
-  EXPECT_EQ(doc_.polarity, 1);
+  EXPECT_EQ(doc_.packetSearch().polarity(), 1);
 }
 
 }  // namespace

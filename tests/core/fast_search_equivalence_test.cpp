@@ -74,15 +74,16 @@ class FastSearchEquivalence : public ::testing::Test {
       test::ReferenceFeedSample(plain_, sample);
     }
   }
-  void SetBoth(int VantrelDoc::*member, int value) { fast_.*member = plain_.*member = value; }
+  void Both(const std::function<void(VantrelDoc&)>& set) { set(fast_), set(plain_); }
   void ExpectSame() {
     EXPECT_EQ(fast_.found, plain_.found);
-    EXPECT_EQ(fast_.skipCounter, plain_.skipCounter);
-    EXPECT_EQ(fast_.backToBack, plain_.backToBack);
-    EXPECT_EQ(fast_.ringWriteIndex, plain_.ringWriteIndex);
-    EXPECT_EQ(fast_.polarity, plain_.polarity);
+    const auto &fast = fast_.packetSearch().state(), &plain = plain_.packetSearch().state();
+    EXPECT_EQ(fast.skipCounter, plain.skipCounter);
+    EXPECT_EQ(fast.backToBack, plain.backToBack);
+    EXPECT_EQ(fast.writeIndex, plain.writeIndex);
+    EXPECT_EQ(fast.polarity, plain.polarity);
     EXPECT_EQ(fast_.lastDecodeTime, plain_.lastDecodeTime);
-    EXPECT_TRUE(fast_.ring == plain_.ring);
+    EXPECT_TRUE(fast.ring == plain.ring);
   }
 
   HeldClock clock_;
@@ -122,17 +123,18 @@ TEST_F(FastSearchEquivalence, NoiseAndDensePacketsWithPolarityFlips) {
 // place), and single samples in between.
 TEST_F(FastSearchEquivalence, BuffersOfAnySizeSkippedBuffersRestartsAndSingleSamples) {
   const Audio audio = DenseStream(21, 5.0, false, 8.0);
-  SetBoth(&VantrelDoc::polarity, 0);
+  Both([](VantrelDoc& d) { d.packetSearch().SetPolarity(0); });
   const std::vector<std::size_t> sizes = {1,    7,    959,   960,    961,   1919,
                                           1920, 1921, 47999, 100003, 48001, 5000};
   FeedBuffers(audio, sizes, [&](std::size_t n) {
-    SetBoth(&VantrelDoc::decodingBusy, n == 1 || n == 11);
-    if (n == 2 || n == 9) SetBoth(&VantrelDoc::ringWriteIndex, n == 2 ? 0 : 30000);
+    Both([&](VantrelDoc& d) { d.decodingBusy = n == 1 || n == 11; });
+    if (n == 2 || n == 9)
+      Both([&](VantrelDoc& d) { d.packetSearch().SetWriteIndex(n == 2 ? 0 : 30000); });
   });
   const Audio more = DenseStream(41, 2.0, true, 10.0);
-  SetBoth(&VantrelDoc::polarity, 1);
+  Both([](VantrelDoc& d) { d.packetSearch().SetPolarity(1); });
   FeedSamples(Audio(more.begin(), more.begin() + 40000));
-  SetBoth(&VantrelDoc::ringWriteIndex, 0);
+  Both([](VantrelDoc& d) { d.packetSearch().SetWriteIndex(0); });
   FeedSamples(Audio(more.begin() + 40000, more.end()));
   FeedSamples(synth::SynthesizeNoise(kRing / 2, 120.0, 43));
   FeedSamples(synth::SynthesizeNoise(kRing, 5.0, 44));

@@ -52,7 +52,8 @@ std::string Again(const fs::path& file) {
 // One receiver logging both files into a folder of its own.
 struct Scene {
   Scene() : dir(mkdtemp(pattern)) {
-    doc.logDirectory = dir.string() + "/", doc.polarity = 0, doc.rawFlag = 1, doc.SetHost(&host);
+    doc.logDirectory = dir.string() + "/", doc.packetSearch().SetPolarity(0), doc.rawFlag = 1,
+    doc.SetHost(&host);
   }
   ~Scene() { fs::remove_all(dir); }
   void Decode(const std::vector<Packet>& packets) {

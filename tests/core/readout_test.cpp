@@ -70,14 +70,14 @@ TEST_F(Readout, CopyTextOfTheMessagesScreen) {
   EXPECT_EQ(BuildCopyText(doc_), expected);  // each line once, oldest first
   EXPECT_EQ(doc_.MessagesInArrivalOrder().front(), "L30");
 
-  doc_.messages.fill("");
+  doc_.messageRing().Clear();
   EXPECT_EQ(BuildCopyText(doc_), "");
   const std::string line(60, 'x');  // 62 with CR LF: 4095 = 66 lines and 3 characters
   for (int i = 0; i < 100; ++i) doc_.PostLine(line, false);
   const std::string text = BuildCopyText(doc_);
   ASSERT_EQ(text.size(), kCopyTextLimit);
   EXPECT_EQ(text.substr(65 * 62), line + "\r\nxxx");
-  doc_.messages.fill("");
+  doc_.messageRing().Clear();
   doc_.PostLine(std::string(4094, 'y'), false);  // cut between CR and LF
   EXPECT_EQ(BuildCopyText(doc_), std::string(4094, 'y') + "\r");
 }

@@ -237,14 +237,14 @@ TEST_F(SensitiveAudio, WeakDriftingSignalsOfEitherPolarity) {
                                                   .clockPpm = row.ppm,
                                                   .dcOffset = row.dc,
                                                   .seed = 9});
-    doc_.messages = {};
+    doc_.messageRing().Clear();
     // A packet at the very start decodes too, read again once the clock is found.
     EXPECT_EQ(Decoded(audio), kCount);
     EXPECT_EQ(doc_.packetSource.demodulator, DemodulatorKind::Sensitive);
-    EXPECT_EQ(doc_.polarity, row.inverted ? 1 : 0);
+    EXPECT_EQ(doc_.packetSearch().polarity(), row.inverted ? 1 : 0);
     clock_.Set(clock_.Now() + 60);
     doc_.WatchPolarity();  // no watch: the polarity stays with the last packet
-    EXPECT_EQ(doc_.polarity, row.inverted ? 1 : 0);
+    EXPECT_EQ(doc_.packetSearch().polarity(), row.inverted ? 1 : 0);
   }
 }
 
@@ -280,7 +280,7 @@ TEST_F(SensitiveAudio, EveryPacketAfterAPause) {
     std::set<std::string> lines[2];
     for (const int demodulator : {kDemodulatorClassic, kDemodulatorSensitive}) {
       doc_.SetDemodulator(demodulator);
-      doc_.messages = {};
+      doc_.messageRing().Clear();
       Decoded(audio);
       const auto got = doc_.MessagesInArrivalOrder();
       lines[demodulator].insert(got.begin(), got.end());

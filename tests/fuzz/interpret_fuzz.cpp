@@ -65,7 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const auto outcome = doc.InterpretPacket(packet.data());
 
   const auto lines = doc.MessagesInArrivalOrder();
-  Check(doc.messageHead >= 0 && doc.messageHead < VantrelDoc::kMessageRingSize,
+  Check(doc.messageRing().head() >= 0 && doc.messageRing().head() < vantrel::MessageRing::kSize,
         "head out of range");
   Check(lines.size() <= 1, "more than one line for one packet");
   Check(doc.satellites[0].frequency == 0.0 && doc.satellites[0].positionTime == 0,

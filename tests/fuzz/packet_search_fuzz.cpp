@@ -31,7 +31,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   vantrel::HeldClock clock(1178964672);
   WatchedDoc fast(clock), plain(clock);
-  fast.polarity = plain.polarity = mode & 1;
+  fast.packetSearch().SetPolarity(mode & 1);
+  plain.packetSearch().SetPolarity(mode & 1);
   const int feeding = (mode >> 1) & 3;  // 0 samples, 1 buffers, 2 alternating, 3 buffers + ticks
   auto chunk = static_cast<std::size_t>(kBufferSizes[(mode >> 3) & 7]);
   // Each switch from buffers back to single samples rebuilds the whole
@@ -62,8 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Check(
       fast.found == plain.found && fast.MessagesInArrivalOrder() == plain.MessagesInArrivalOrder(),
       "packets found or lines differ");
-  Check(fast.skipCounter == plain.skipCounter && fast.ringWriteIndex == plain.ringWriteIndex &&
-            fast.polarity == plain.polarity && fast.ring == plain.ring,
-        "skip counter, write index, polarity or ring differ");
+  Check(fast.packetSearch().state() == plain.packetSearch().state(),
+        "ring, write index, skip counter, back-to-back flag or polarity differ");
   return 0;
 }

@@ -82,7 +82,7 @@ TEST_F(MainWindow, CommandsUpdateChecksEnablesBarsAndPolarityPane) {
   EXPECT_TRUE(frame_.statusBar()->isHidden());
   EXPECT_EQ(Action(cmd::kSource1)->text(), "TestInput");
   doc_.captureRunning = 1;
-  doc_.polarity = 1;
+  doc_.packetSearch().SetPolarity(1);
   frame_.UpdateCommandStates();
   EXPECT_FALSE(Action(cmd::kStart)->isEnabled());
   EXPECT_TRUE(Action(cmd::kStop)->isEnabled());

@@ -26,7 +26,7 @@ class SdrScreens : public ::testing::Test {
 
 // Never the sound-card watch, which flips while no audio decodes.
 TEST_F(SdrScreens, TheStatusPaneTellsTheChannelsAndTheLastPacketsPolarity) {
-  doc_.polarity = 1;
+  doc_.packetSearch().SetPolarity(1);
   EXPECT_EQ(view_.PolarityText(), "SDR source");
   doc_.captureRunning = 1;
   doc_.spectrum.channels.resize(1);

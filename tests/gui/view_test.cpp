@@ -62,8 +62,8 @@ TEST_F(View, SignalScreenPanelCentreLineTraceAndAdvice) {
   QImage background(100, 80, QImage::Format_RGB32);
   background.fill(kPaleBlue);
   for (int state : {6, -1, 99}) EXPECT_EQ(Draw(state, {100, 80}), background) << state;
-  for (int i = 20; i <= 30; ++i) doc_.ring[i] = 127;   // sample 255
-  for (int i = 60; i <= 70; ++i) doc_.ring[i] = -128;  // sample 0
+  for (int i = 20; i <= 30; ++i) doc_.packetSearch().EditState().ring[i] = 127;   // sample 255
+  for (int i = 60; i <= 70; ++i) doc_.packetSearch().EditState().ring[i] = -128;  // sample 0
   const QImage frame = Draw(kSignalScreen);
   // The trace at full scale both ways and on the centre line between; the advice below the panel.
   EXPECT_EQ(std::tuple(frame.pixel(110, 73), frame.pixel(270, 328), frame.pixel(300, 200)),
@@ -183,11 +183,11 @@ TEST_F(View, PassesListFollowsTheFileAndMarksThePassUnderWay) {
 }
 
 TEST_F(View, TimersRepaintAndWatchPolarity) {
-  doc_.polarity = 1;
+  doc_.packetSearch().SetPolarity(1);
   doc_.lastDecodeTime = clock_.Now() - 6;  // silent for more than five seconds
   doc_.refreshTimerId = view_.SetTimer(2, 10);
   EXPECT_TRUE(QTest::qWaitFor([&] { return host_.redraws >= 3; }, 2000));
-  EXPECT_EQ(doc_.polarity, 0);
+  EXPECT_EQ(doc_.packetSearch().polarity(), 0);
   view_.KillTimer(doc_.refreshTimerId);
   const int seen = host_.redraws;
   QTest::qWait(50);

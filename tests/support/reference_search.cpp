@@ -31,24 +31,25 @@ std::uint8_t ReadByte(const std::int32_t* ring, int p, int n, int polarity) {
 }  // namespace
 
 void ReferenceFeedSample(VantrelDoc& doc, std::uint8_t sample) {
-  doc.ring[doc.ringWriteIndex] = static_cast<std::int32_t>(sample) - 128;
-  doc.ringWriteIndex = (doc.ringWriteIndex + 1) % kRing;
-  const int p = doc.ringWriteIndex;
-  if (doc.skipCounter > 0) {
-    --doc.skipCounter;
+  PacketSearch::State& s = doc.packetSearch().EditState();
+  s.ring[s.writeIndex] = static_cast<std::int32_t>(sample) - 128;
+  s.writeIndex = (s.writeIndex + 1) % kRing;
+  const int p = s.writeIndex;
+  if (s.skipCounter > 0) {
+    --s.skipCounter;
     return;
   }
-  const bool backToBack = doc.backToBack;
-  doc.backToBack = false;
+  const bool backToBack = s.backToBack;
+  s.backToBack = false;
   std::uint8_t packet[kLongPacketBytes];
-  packet[0] = ReadByte(doc.ring.data(), p, 0, doc.polarity);
+  packet[0] = ReadByte(s.ring.data(), p, 0, s.polarity);
   if (!IsPacketType(packet[0]) && !backToBack) return;
   const int length = PacketLength(packet[0]);
-  for (int n = 1; n < length; ++n) packet[n] = ReadByte(doc.ring.data(), p, n, doc.polarity);
+  for (int n = 1; n < length; ++n) packet[n] = ReadByte(s.ring.data(), p, n, s.polarity);
   if (PacketChecksum(packet, length) != 0) return;
   if (doc.InterpretPacket(packet) == PacketOutcome::Accepted) {
-    doc.skipCounter = length * kSamplesPerByte - 1;
-    doc.backToBack = true;
+    s.skipCounter = length * kSamplesPerByte - 1;
+    s.backToBack = true;
   }
 }
 

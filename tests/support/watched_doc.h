@@ -23,11 +23,12 @@ class WatchedDoc : public VantrelDoc {
  public:
   explicit WatchedDoc(const Clock& clock) : VantrelDoc(clock, "/nonexistent/") { logFlag = 0; }
   PacketOutcome InterpretPacket(const std::uint8_t* packet) override {
-    found.push_back({label,
-                     ringWriteIndex,
-                     ring[(ringWriteIndex + kRingLength - 1) % kRingLength],
-                     polarity,
-                     {packet, packet + PacketLength(packet[0])}});
+    found.push_back(
+        {label,
+         packetSearch().writeIndex(),
+         packetSearch().ring()[(packetSearch().writeIndex() + kRingLength - 1) % kRingLength],
+         packetSearch().polarity(),
+         {packet, packet + PacketLength(packet[0])}});
     return VantrelDoc::InterpretPacket(packet);
   }
   std::vector<WatchedPacket> found;

@@ -147,7 +147,7 @@ bool VantrelDoc::OpenCapture(bool quiet) {
 
   currentCaptureBuffer = 0;
   EnterCaptureRunning();
-  ringWriteIndex = 0;
+  search_.SetWriteIndex(0);
   return true;
 }
 

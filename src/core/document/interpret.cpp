@@ -34,7 +34,7 @@ std::string OtherPacketLine(const std::uint8_t* packet) {
 }  // namespace
 
 PacketOutcome VantrelDoc::InterpretPacket(const std::uint8_t* packet) {
-  postedSlot_ = -1;
+  messages_.StartPacket();
   const std::uint8_t type = packet[0];
   if (type == kTypeEphemeris) return DecodeEphemeris(packet);
 
@@ -103,9 +103,7 @@ PacketOutcome VantrelDoc::InterpretPacket(const std::uint8_t* packet) {
 }
 
 void VantrelDoc::PostLine(const std::string& line, bool setsTime) {
-  messages[messageHead] = line;
-  postedSlot_ = messageHead;
-  messageHead = (messageHead + 1) % kMessageRingSize;
+  messages_.Push(line);
   if (setsTime) lastDecodeTime = clock().Now();
   if (postedLines_ != nullptr) postedLines_->push_back(line);
   if (logFlag) WriteLog(line);
@@ -128,18 +126,8 @@ void VantrelDoc::WriteRawRecord(const std::uint8_t* packet, int length) {
 
 void VantrelDoc::NotifyAccepted(const std::uint8_t* packet, int length) {
   if (packetListener == nullptr) return;
-  AcceptedPacket accepted{packet, length, postedSlot_ >= 0 ? &messages[postedSlot_] : nullptr,
-                          clock().Now(), packetSource};
+  AcceptedPacket accepted{packet, length, messages_.Posted(), clock().Now(), packetSource};
   packetListener->OnPacket(accepted);
-}
-
-std::vector<std::string> VantrelDoc::MessagesInArrivalOrder() const {
-  std::vector<std::string> lines;
-  for (int i = 0; i < kMessageRingSize; ++i) {
-    const std::string& line = messages[(messageHead + i) % kMessageRingSize];
-    if (!line.empty()) lines.push_back(line);
-  }
-  return lines;
 }
 
 }  // namespace vantrel

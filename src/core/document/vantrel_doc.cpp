@@ -8,10 +8,7 @@
 namespace vantrel {
 
 VantrelDoc::VantrelDoc(const Clock& clock, std::string programDir)
-    : ring(kRingLength, 0),
-      programDirectory(std::move(programDir)),
-      processingBuffer(kRingLength, 128),
-      clock_(&clock) {
+    : programDirectory(std::move(programDir)), processingBuffer(kRingLength, 128), clock_(&clock) {
   for (auto& buffer : captureBuffers) buffer.assign(kCaptureBufferBytes, 128);
   deviceId.fill(-1);
   if (programDirectory.empty() || programDirectory.back() != '/') programDirectory += '/';

@@ -19,8 +19,9 @@
 #include "base/packet_source.h"
 #include "base/satellite_record.h"
 #include "decoder/daily_logs.h"
+#include "decoder/message_ring.h"
 #include "decoder/packet_filters.h"
-#include "decoder/search_cache.h"
+#include "decoder/packet_search.h"
 #include "document/host.h"
 #include "feed/feed_settings.h"
 #include "orbit/tle_update.h"
@@ -60,8 +61,8 @@ inline constexpr const char* kRecordingEndedText = "The recording has ended: pro
 
 class VantrelDoc {
  public:
-  static constexpr int kRingLength = kCaptureSampleRate;  // one second
-  static constexpr int kMessageRingSize = 100;
+  static constexpr int kRingLength = PacketSearch::kRingLength;  // one second
+  static constexpr int kMessageRingSize = MessageRing::kSize;
   static constexpr int kSoundCardSlots = 5;
   static constexpr int kCaptureBuffers = 4;
   static constexpr const char* kVersionText = "Vantrel version " VANTREL_VERSION;
@@ -82,12 +83,19 @@ class VantrelDoc {
   // found (an SDR channel), with where it came from; returns the lines posted.
   std::vector<std::string> DecodePacket(const std::uint8_t* packet, const PacketSource& source);
 
-  // --- packet search (document/packet_search.cpp) ---
+  // --- decoding (document/decoding.cpp) ---
+  // One sample through the chosen demodulator.
   void FeedSample(std::uint8_t sample);
   // Feeds the 48000 bytes of the processing buffer while capture runs,
   // guarded by the busy flag.
   void FeedBuffer();
+  // Every refresh tick: after five seconds without a decode the classic
+  // search tries the other polarity.
   void WatchPolarity();
+  // The classic search: its sample ring (also shown on the Signal screen),
+  // write index, skip and polarity.
+  PacketSearch& packetSearch() { return search_; }
+  const PacketSearch& packetSearch() const { return search_; }
   // Interprets a packet the sensitive demodulator found (document/sensitive_search.cpp).
   PacketOutcome InterpretFoundPacket(const FoundPacket& found);
   // Selects the demodulator; the sensitive one starts afresh.
@@ -111,8 +119,11 @@ class VantrelDoc {
   void WriteLog(const std::string& line);
   void WriteRawLog(const std::string& text);
 
-  // Message ring lines in arrival order, oldest first (empty slots left out).
-  std::vector<std::string> MessagesInArrivalOrder() const;
+  // The last hundred lines posted (the Lines screen's).
+  const MessageRing& messageRing() const { return messages_; }
+  MessageRing& messageRing() { return messages_; }
+  // Their lines in arrival order, oldest first (empty slots left out).
+  std::vector<std::string> MessagesInArrivalOrder() const { return messages_.InArrivalOrder(); }
 
   // --- settings (document/settings.cpp) ---
   // Replaces defaults with the stored values that read and lie in range;
@@ -169,28 +180,18 @@ class VantrelDoc {
   std::uint32_t pollTimerId = 0;
   std::uint32_t retryTimerId = 0;  // non-zero while capture waits for its input to return
   int decodingBusy = 0;
-  int ringWriteIndex = 0;
-  std::vector<std::int32_t> ring;  // kRingLength entries, sample - 128
   std::string programDirectory;
   std::string logDirectory;
   // The folder used until one is chosen; created when first needed.
   std::string defaultLogDirectory;
-  int skipCounter = 0;
-  // Set by an accepted packet: the first search after its skip starts where
-  // the next packet of a downlink sent back to back would, and takes a
-  // packet of any type byte there.
-  bool backToBack = false;
   int viewState = 0;
   int logFlag = 1;
   int rawFlag = 0;
-  std::array<std::string, kMessageRingSize> messages;
-  int messageHead = 0;
   double homeLatitude = -34.5;
   double homeLongitude = 139.0;
   int projectionDirty = 1;
   SatelliteTable satellites{};
   CTime lastDecodeTime = 0;
-  int polarity = 1;
   int trackHistory = 0;
   std::array<int, kFilterCount> filters{1, 1, 1, 1, 0, 1, 1, 1, 1};
   int tleEnable = 0;
@@ -207,12 +208,6 @@ class VantrelDoc {
 
   // The copy of the last completed capture buffer that FeedBuffer decodes.
   std::vector<std::uint8_t> processingBuffer;
-
-  // Window signs derived from ring, so the search does not re-read 80 ring
-  // entries per sample. Kept in step by FeedSample and FeedBuffer and rebuilt
-  // when ringWriteIndex is moved; after writing ring entries directly, call
-  // searchCache.Invalidate() before the next FeedSample.
-  SearchCache searchCache;
 
   // DemodulatorChoice; the sensitive demodulator exists while it is chosen.
   int demodulator = kDemodulatorClassic;
@@ -264,9 +259,13 @@ class VantrelDoc {
   // The search or the sensitive demodulator over count samples.
   void FeedSamples(const std::uint8_t* samples, std::size_t count);
 
+  PacketSearch search_{[this](const std::uint8_t* packet, int polarity) {
+    packetSource = PacketSource{DemodulatorKind::Classic, polarity, 0, std::nullopt, false};
+    return InterpretPacket(packet);
+  }};
+  MessageRing messages_;
   std::vector<std::string>* postedLines_ = nullptr;  // collects PostLine's lines while decoding
   DailyLogs logs_{[this](const std::string& notice) { host().ShowStatus(notice); }};
-  int postedSlot_ = -1;  // message ring slot of the current packet's line, -1 while none
   const Clock* clock_;
   NullHost nullHost_;
   DocumentHost* host_ = &nullHost_;

@@ -16,12 +16,11 @@ void DrawMessagesScreen(QPainter& painter, const VantrelDoc& doc) {
 
   painter.setPen(Qt::black);
   painter.setBackgroundMode(Qt::TransparentMode);
-  constexpr int n = VantrelDoc::kMessageRingSize;
-  // A head from stored settings could be out of range; never index outside the ring.
-  const int head = ((doc.messageHead % n) + n) % n;
+  const MessageRing& ring = doc.messageRing();
+  constexpr int n = MessageRing::kSize;
   // The head names the oldest slot: it goes to the bottom row, the newest to row 0.
   for (int i = 0; i < n; ++i) {
-    const std::string& line = doc.messages[static_cast<std::size_t>((head + i) % n)];
+    const std::string& line = ring.Slot((ring.head() + i) % n);
     DrawTextAt(painter, 0, (n - 1 - i) * h, FromCp1252(line));
   }
 }

@@ -39,8 +39,8 @@ void DrawSignalScreen(QPainter& painter, const VantrelDoc& doc) {
   painter.setPen(QPen(kTraceColour, 3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
   painter.drawLine(10, 200, 410, 200);
   QPolygon trace(kTracePoints);
-  for (int i = 0; i < kTracePoints && i < static_cast<int>(doc.ring.size()); ++i) {
-    trace.setPoint(i, 10 + 4 * i, 200 - doc.ring[static_cast<std::size_t>(i)]);
+  for (int i = 0; i < kTracePoints && i < static_cast<int>(doc.packetSearch().ring().size()); ++i) {
+    trace.setPoint(i, 10 + 4 * i, 200 - doc.packetSearch().ring()[static_cast<std::size_t>(i)]);
   }
   painter.drawPolyline(trace);
 

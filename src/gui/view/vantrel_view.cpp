@@ -108,8 +108,8 @@ void VantrelView::OnTimer(std::uint32_t id) { doc_.OnTimer(id); }
 
 QString VantrelView::PolarityText() const {
   if (!doc_.SlotIsSdr(doc_.soundCardSlot))
-    return doc_.polarity != 0 ? QStringLiteral("Signal inverted")
-                              : QStringLiteral("Signal upright");
+    return doc_.packetSearch().polarity() != 0 ? QStringLiteral("Signal inverted")
+                                               : QStringLiteral("Signal upright");
   // An SDR band reads every channel both ways up at once: the pane tells the
   // channels being followed and which way up the last packet was.
   if (!doc_.captureRunning && doc_.spectrum.powerDb.empty()) return QStringLiteral("SDR source");

@@ -1,0 +1,66 @@
+// The document's decoding calls: samples through the chosen demodulator (the
+// packet search part or the sensitive demodulator), packets found elsewhere,
+// and the polarity watch.
+#include <algorithm>
+
+#include "document/vantrel_doc.h"
+
+namespace vantrel {
+
+void VantrelDoc::FeedSample(std::uint8_t sample) {
+  if (demodulator == kDemodulatorSensitive)
+    FeedSensitive(&sample, 1);
+  else
+    search_.FeedSample(sample);
+}
+
+void VantrelDoc::FeedSamples(const std::uint8_t* samples, std::size_t count) {
+  if (demodulator != kDemodulatorSensitive) {
+    search_.Feed(samples, count);
+    return;
+  }
+  for (std::size_t done = 0; done < count; done += kRingLength) {
+    const int chunk = static_cast<int>(std::min<std::size_t>(kRingLength, count - done));
+    FeedSensitive(samples + done, chunk);
+  }
+}
+
+void VantrelDoc::FeedBuffer() {
+  if (decodingBusy) return;
+  decodingBusy = 1;
+  if (captureRunning) FeedSamples(processingBuffer.data(), processingBuffer.size());
+  decodingBusy = 0;
+}
+
+std::vector<std::string> VantrelDoc::DecodeSamples(const std::uint8_t* samples, std::size_t count) {
+  std::vector<std::string> lines;
+  if (decodingBusy) return lines;
+  decodingBusy = 1;
+  postedLines_ = &lines;
+  FeedSamples(samples, count);
+  postedLines_ = nullptr;
+  decodingBusy = 0;
+  return lines;
+}
+
+std::vector<std::string> VantrelDoc::DecodePacket(const std::uint8_t* packet,
+                                                  const PacketSource& source) {
+  std::vector<std::string> lines;
+  if (decodingBusy) return lines;
+  decodingBusy = 1;
+  postedLines_ = &lines;
+  packetSource = source;
+  InterpretPacket(packet);
+  postedLines_ = nullptr;
+  decodingBusy = 0;
+  return lines;
+}
+
+void VantrelDoc::WatchPolarity() {
+  // The sensitive demodulator reads both polarities and needs no watch.
+  if (demodulator == kDemodulatorSensitive) return;
+  const CTime threshold = clock().Now() - 5;
+  if (lastDecodeTime < threshold) search_.SetPolarity(search_.polarity() == 0 ? 1 : 0);
+}
+
+}  // namespace vantrel
