@@ -1,5 +1,6 @@
 // A small HTTP/1.1 server of the test's own on a loopback port the kernel
-// picks, answering one request per connection from a table of paths: a
+// picks, answering one request per connection, each on a thread of its own
+// so that a slow answer never holds up the next, from a table of paths: a
 // whole body with a status, silence, a body cut short of its announced
 // length, or a body without end.
 #pragma once
@@ -13,6 +14,7 @@
 #include <map>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "support/mqtt_broker.h"
 
@@ -37,6 +39,7 @@ class HttpServer {
   ~HttpServer() {
     stop_ = true;
     thread_.join();
+    for (std::thread& t : connections_) t.join();
     close(listener_);
   }
 
@@ -57,19 +60,22 @@ class HttpServer {
   void Serve() {
     while (Ready(listener_)) {
       const int client = accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
-      if (client < 0) continue;
-      std::string request;
-      char buffer[4096];
-      while (request.find("\r\n\r\n") == std::string::npos && Ready(client)) {
-        const ssize_t n = recv(client, buffer, sizeof buffer, 0);
-        if (n <= 0) break;
-        request.append(buffer, static_cast<std::size_t>(n));
-      }
-      const std::size_t start = request.find(' ') + 1;
-      const auto found = answers_.find(request.substr(start, request.find(' ', start) - start));
-      Respond(client, found != answers_.end() ? found->second : HttpServer::Answer{404, "", {}});
-      close(client);
+      if (client >= 0) connections_.emplace_back([this, client] { Reply(client); });
     }
+  }
+
+  void Reply(int client) const {
+    std::string request;
+    char buffer[4096];
+    while (request.find("\r\n\r\n") == std::string::npos && Ready(client)) {
+      const ssize_t n = recv(client, buffer, sizeof buffer, 0);
+      if (n <= 0) break;
+      request.append(buffer, static_cast<std::size_t>(n));
+    }
+    const std::size_t start = request.find(' ') + 1;
+    const auto found = answers_.find(request.substr(start, request.find(' ', start) - start));
+    Respond(client, found != answers_.end() ? found->second : HttpServer::Answer{404, "", {}});
+    close(client);
   }
 
   void Respond(int client, const Answer& a) const {
@@ -98,6 +104,7 @@ class HttpServer {
   const int port_;
   std::atomic<bool> stop_{false};
   std::thread thread_;
+  std::vector<std::thread> connections_;  // touched by the accepting thread only
 };
 
 }  // namespace vantrel::test
