@@ -63,7 +63,7 @@ TEST(TleUpdateFromTheWeb, EachFailureKeepsThePreviousFileAndSaysSoOnce) {
   doc.tleFile = dir.filePath("orbcomm.tle").toStdString();
   QStringList notices;
   TleUpdateRunner runner(doc, [&](const QString& n) { notices << n; });
-  runner.downloader().SetLimits({.silenceMs = 500, .transferMs = 5000, .maxBytes = 8 << 20});
+  runner.downloader().SetLimits({.silenceMs = 2000, .transferMs = 5000, .maxBytes = 8 << 20});
 
   struct Case {
     std::vector<std::string> paths;
@@ -73,7 +73,7 @@ TEST(TleUpdateFromTheWeb, EachFailureKeepsThePreviousFileAndSaysSoOnce) {
   constexpr rlim_t kAny = RLIM_INFINITY;
   const Case cases[] = {
       {{"/missing"}, "HTTP status 404", kAny},
-      {{"/silent"}, "no data for 1 s", kAny},
+      {{"/silent"}, "no data for 2 s", kAny},
       {{"/garbage"}, "no usable element set", kAny},
       {{"/decayed"}, "no usable element set", kAny},
       {{"/cut"}, "", kAny},  // Qt's own words or ours: the body is not whole
