@@ -17,6 +17,7 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 
 #include "app/main_frame.h"
 #include "app/qt_document_host.h"
@@ -62,8 +63,8 @@ TEST(TleUpdateFromTheWeb, EachFailureKeepsThePreviousFileAndSaysSoOnce) {
   VantrelDoc doc(clock, "/opt/vantrel/");
   doc.tleFile = dir.filePath("orbcomm.tle").toStdString();
   QStringList notices;
-  TleUpdateRunner runner(doc, [&](const QString& n) { notices << n; });
-  runner.downloader().SetLimits({.silenceMs = 2000, .transferMs = 5000, .maxBytes = 8 << 20});
+  auto runner = std::make_unique<TleUpdateRunner>(doc, [&](const QString& n) { notices << n; });
+  runner->downloader().SetLimits({.silenceMs = 2000, .transferMs = 5000, .maxBytes = 8 << 20});
 
   struct Case {
     std::vector<std::string> paths;
@@ -77,9 +78,9 @@ TEST(TleUpdateFromTheWeb, EachFailureKeepsThePreviousFileAndSaysSoOnce) {
       {{"/garbage"}, "no usable element set", kAny},
       {{"/decayed"}, "no usable element set", kAny},
       {{"/cut"}, "", kAny},  // Qt's own words or ours: the body is not whole
-      {{"/endless"}, "larger than 8 MiB", kAny},
       {{"/ok", "/missing"}, "HTTP status 404", kAny},  // all addresses or nothing
       {{"/ok"}, "File too large", 100},                // a full disk
+      {{"/endless"}, "larger than 8 MiB", kAny},
   };
   std::signal(SIGXFSZ, SIG_IGN);
   for (const Case& c : cases) {
@@ -91,7 +92,7 @@ TEST(TleUpdateFromTheWeb, EachFailureKeepsThePreviousFileAndSaysSoOnce) {
     getrlimit(RLIMIT_FSIZE, &held);
     const rlimit limit{c.fileSizeLimit, held.rlim_max};
     setrlimit(RLIMIT_FSIZE, &limit);
-    runner.UpdateNow();
+    runner->UpdateNow();
     EXPECT_TRUE(QTest::qWaitFor([&] { return !notices.isEmpty(); }, 10000)) << urls;
     setrlimit(RLIMIT_FSIZE, &held);
     QTest::qWait(50);
@@ -104,10 +105,11 @@ TEST(TleUpdateFromTheWeb, EachFailureKeepsThePreviousFileAndSaysSoOnce) {
     EXPECT_EQ(test::ReadFile(file), previous) << urls;
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path().toStdString()), {}), 2) << urls;
   }
-  // Then a good one: through the link, keeping the mode.
+  // Then a good one, from a new runner as after a restart: through the link, keeping the mode.
+  runner = std::make_unique<TleUpdateRunner>(doc, [&](const QString& n) { notices << n; });
   doc.tleUpdate.urls = server.Url("/ok");
   notices.clear();
-  runner.UpdateNow();
+  runner->UpdateNow();
   ASSERT_TRUE(QTest::qWaitFor([&] { return !notices.isEmpty(); }, 10000));
   EXPECT_EQ(notices[0].toStdString(),
             "TLE update: 2 sets from " + server.Url("/ok") + " written to " + file.string());
