@@ -15,6 +15,8 @@ namespace {
 
 std::string Seconds(int ms) { return std::to_string((ms + 999) / 1000) + " s"; }
 
+constexpr qint64 kReadAhead = 1 << 20;
+
 }  // namespace
 
 TleDownloader::TleDownloader(QObject* parent)
@@ -64,6 +66,10 @@ void TleDownloader::FetchNext() {
   request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                        QNetworkRequest::NoLessSafeRedirectPolicy);
   QNetworkReply* reply = network_->get(request);
+  // Qt's network thread reads no further ahead than this. Unbounded, it
+  // poured an endless answer into the event loop faster than a slow build
+  // could take it, and the manager's later downloads got no data at all.
+  reply->setReadBufferSize(kReadAhead);
   reply_ = reply;
   transferTimer_->start(limits_.transferMs);
   // Signals of a reply already given up are ignored.
@@ -121,7 +127,14 @@ void TleDownloader::OnFinished() {
     download.error = "cut short after " + std::to_string(download.body.size()) + " of " +
                      std::to_string(length.toLongLong()) + " bytes";
   }
-  if (!download.error.empty()) download.body.clear();
+  if (!download.error.empty()) {
+    download.body.clear();
+    // Nothing a failed transfer leaves in the manager (its network thread
+    // still busy with an endless or silent connection) may hold up later
+    // downloads: the next one starts on a fresh manager, the old one goes.
+    network_->deleteLater();
+    network_ = new QNetworkAccessManager(this);
+  }
   FetchNext();
 }
 
