@@ -63,11 +63,10 @@ TEST(Sgp4, MatchesTheVerificationSet) {
   int compared = 0;
   int errorsSeen = 0;
   for (const Case& c : cases) {
-    std::string parseError;
-    const auto elements = ParseElementSet("", c.line1, c.line2, &parseError);
-    ASSERT_TRUE(elements) << c.line1 << ": " << parseError;
+    std::string error;
+    const auto elements = ParseElementSet("", c.line1, c.line2, &error);
+    ASSERT_TRUE(elements) << c.line1 << ": " << error;
     ASSERT_EQ(elements->catalogNumber, c.number);
-    const std::vector<Row>& rows = c.rows;
     // The times the verification program steps through: epoch, then start to
     // stop by step, the last step cut to stop.
     std::vector<double> times{0.0};
@@ -77,25 +76,24 @@ TEST(Sgp4, MatchesTheVerificationSet) {
     // The program lists only the times before the model fails; a set that
     // fails at epoch lists one stale line.
     if (model.InitError() != Sgp4Error::kNone) {
-      EXPECT_EQ(rows.size(), 1u) << elements->catalogNumber;
+      EXPECT_EQ(c.rows.size(), 1u) << elements->catalogNumber;
       ++errorsSeen;
       continue;
     }
     for (std::size_t i = 0; i < times.size(); ++i) {
       StateVector s;
       const Sgp4Error error = model.Propagate(times[i], s);
-      if (i >= rows.size()) {
+      if (i >= c.rows.size()) {
         EXPECT_NE(error, Sgp4Error::kNone) << elements->catalogNumber << " at " << times[i];
         ++errorsSeen;
         break;
       }
       ASSERT_EQ(error, Sgp4Error::kNone) << elements->catalogNumber << " at " << times[i];
-      ASSERT_NEAR(rows[i].minutes, times[i], 1e-6);
+      ASSERT_NEAR(c.rows[i].minutes, times[i], 1e-6);
+      SCOPED_TRACE(testing::Message() << elements->catalogNumber << " t " << times[i]);
       for (int k = 0; k < 3; ++k) {
-        EXPECT_NEAR(s.position[k], rows[i].r[k], 1e-3)
-            << elements->catalogNumber << " t " << times[i];
-        EXPECT_NEAR(s.velocity[k], rows[i].v[k], 1e-6)
-            << elements->catalogNumber << " t " << times[i];
+        EXPECT_NEAR(s.position[k], c.rows[i].r[k], 1e-3);
+        EXPECT_NEAR(s.velocity[k], c.rows[i].v[k], 1e-6);
       }
       ++compared;
     }
