@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <regex>
 #include <set>
 #include <sstream>
 
@@ -42,30 +43,27 @@ TEST_F(PassesTool, ListsPassesAsJsonAndTable) {
   // The passes' order and times are tests/core's; here the tool's fields.
   std::istringstream lines(out_);
   std::set<std::string> downlinks;
-  std::string firstAos, aos;
-  int count = 0;
-  for (std::string line; std::getline(lines, line); ++count) {
+  std::vector<std::string> aos;
+  for (std::string line; std::getline(lines, line);) {
     const auto pass = nlohmann::json::parse(line);
-    aos = pass.at("aos");
-    if (count == 0) firstAos = aos;
-    EXPECT_EQ(aos.size(), 20u) << aos;
-    EXPECT_EQ(aos.back(), 'Z') << aos;
+    aos.push_back(pass.at("aos"));
+    EXPECT_TRUE(std::regex_match(aos.back(), std::regex(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\dZ)")));
     downlinks.insert(pass.at("satellite").get<std::string>() + " " +
                      pass.value("downlink_mhz", nlohmann::json(0)).dump());
   }
   EXPECT_EQ(downlinks, (std::set<std::string>{"MOLNIYA 0", "ORBCOMM FM109 137.5"}));
-  EXPECT_GE(count, 3);
+  ASSERT_GE(aos.size(), 3u);
 
   // The table: a header, then one row per pass with its UTC time.
   ASSERT_EQ(Run(args), 0) << err_;
-  EXPECT_EQ(std::count(out_.begin(), out_.end(), '\n'), count + 1);
+  EXPECT_EQ(std::count(out_.begin(), out_.end(), '\n'), aos.size() + 1);
   EXPECT_NE(out_.find("137.5000"), std::string::npos);
-  EXPECT_NE(out_.find(aos), std::string::npos);
+  EXPECT_NE(out_.find(aos.back()), std::string::npos);
 
   // A pass starts where it rises above the minimum elevation given last.
   ASSERT_EQ(Run(args + " --min-elevation 30 --json"), 0) << err_;
   EXPECT_GT(nlohmann::json::parse(out_.substr(0, out_.find('\n')))["aos"].get<std::string>(),
-            firstAos);
+            aos[0]);
 }
 
 TEST_F(PassesTool, BadInputIsOneLineAndStatusTwo) {
