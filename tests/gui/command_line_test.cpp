@@ -14,7 +14,6 @@ TEST(CommandLine, HelpVersionAndMistakes) {
   EXPECT_FALSE(r.options);
   EXPECT_EQ(r.exitCode, 0);
   EXPECT_TRUE(r.output.startsWith("Usage: vantrel"));
-  EXPECT_TRUE(r.output.contains("--input <FILE.wav>"));
   EXPECT_EQ(ParseCommandLine({"vantrel", "--version"}).output, "vantrel 1.3\n");
   r = ParseCommandLine({"vantrel", "--inptu", "x.wav"});
   EXPECT_FALSE(r.options);

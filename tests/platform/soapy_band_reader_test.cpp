@@ -1,5 +1,4 @@
-// A SoapySDR receiver's samples and rate as the band receiver gets them,
-// through the test module that plays a cf32 file.
+// A SoapySDR receiver's samples and rate, through the test module playing a cf32 file.
 #include <gtest/gtest.h>
 
 #include <cmath>
