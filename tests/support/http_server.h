@@ -51,10 +51,9 @@ class HttpServer {
   // Waits up to 50 ms for fd; false once the server stops.
   bool Ready(int fd) const {
     pollfd p{fd, POLLIN, 0};
-    while (!stop_) {
-      if (poll(&p, 1, 50) > 0) return true;
+    while (!stop_ && poll(&p, 1, 50) <= 0) {
     }
-    return false;
+    return !stop_;
   }
 
   void Serve() {

@@ -46,14 +46,6 @@ inline int BindLoopback(int fd) {
   return ntohs(address.sin_port);
 }
 
-// A port nothing listens on.
-inline int FreePort() {
-  const int listener = socket(AF_INET, SOCK_STREAM, 0);
-  const int port = BindLoopback(listener);
-  close(listener);
-  return port;
-}
-
 // The broker's files and whatever else the test puts there live in dir,
 // a folder of its own removed with it.
 class Broker {
@@ -73,7 +65,12 @@ class Broker {
     char pattern[] = "/tmp/vantrel-feed-test.XXXXXX";
     return std::filesystem::path(mkdtemp(pattern));
   }();
-  const int port = FreePort();
+  const int port = [] {  // one nothing listens on yet
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    const int free = BindLoopback(fd);
+    close(fd);
+    return free;
+  }();
   void Run(bool up) {
     End(server_);
     if (up)
