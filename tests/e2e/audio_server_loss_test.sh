@@ -1,9 +1,7 @@
 #!/usr/bin/env bash
-# The audio server dies while vantrel --start records from it: the program
-# must stop capture and keep running; when the server is back, capture
-# starts again by itself and the packets played then reach the log; SIGTERM
-# ends the program cleanly and saves every setting. Runs its own PulseAudio
-# server, so the shared test server is left alone.
+# The audio server of its own dies while vantrel --start records from it: the
+# program keeps running, records again by itself once the server is back and
+# logs the packets played then; SIGTERM ends it cleanly, saving the settings.
 set -u
 program=$1 synth=${2:?usage: audio_server_loss_test.sh PATH/TO/vantrel PATH/TO/vantrel-synth}
 command -v pulseaudio > /dev/null || { echo "no pulseaudio: skipped"; exit 77; }
@@ -16,8 +14,7 @@ trap 'kill -KILL $vantrel 2> /dev/null; kill $pa 2> /dev/null; wait 2> /dev/null
 fail() { cat "$root/vantrel.log" 2> /dev/null; echo "FAIL: $*"; exit 1; }
 
 start_server() {
-  # The pipe source makes its FIFO itself and refuses one that exists. Off
-  # the session bus: a server already on it would make this one refuse to start.
+  # The pipe source refuses a FIFO that exists; off the bus, where another server may be.
   rm -f "$root/in.fifo"
   env -u DBUS_SESSION_BUS_ADDRESS pulseaudio -n --daemonize=no --exit-idle-time=-1 --log-target=file:"$root/pulse.log" \
     --load=module-native-protocol-unix \
@@ -43,13 +40,11 @@ kill "$pa"; wait "$pa" 2> /dev/null; pa=""
 sleep 2
 kill -0 "$vantrel" 2> /dev/null || fail "vantrel ended when the audio server went away"
 
-# Back within a few seconds of the server, without any key pressed.
 start_server
 wait_recording "record again once the audio server was back"
 grep -q "audio input is back" "$root/vantrel.log" || fail "no status line for the return"
 
-# Packets played into the new server, upright then inverted so that one copy
-# decodes whichever polarity the receiver holds, at 48000 bytes a second.
+# Upright then inverted so that one copy decodes at either polarity, in real time.
 echo '1D 07 A5 5A 0F F0 33 CC 87 01' > "$root/packets.txt"
 for flip in "" --inverted "" --inverted; do "$synth" --raw --idle-bits 600 --length 3 $flip "$root/packets.txt" -; done > "$root/audio.raw"
 for i in $(seq 0 12); do dd if="$root/audio.raw" bs=48000 skip="$i" count=1 status=none; sleep 1; done > "$root/in.fifo"

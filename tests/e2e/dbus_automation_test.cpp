@@ -13,9 +13,6 @@
 namespace vantrel {
 namespace {
 
-// "(<45.000173>,)"
-double Number(const QString& reply) { return reply.mid(2, reply.size() - 5).toDouble(); }
-
 // gdbus's printed reply, or "error: " and what it printed on failing.
 QString Gdbus(const QProcessEnvironment& env, const QString& call) {
   QProcess p;
@@ -59,13 +56,12 @@ TEST_F(Automation, RunningProgramAnswersFromWhatItJustDecoded) {
   ASSERT_TRUE(bus.ok());
   const QProcessEnvironment client = bus.Environment();
   const auto sat = [&client](int s, int item) { return Gdbus(client, SatData(s, item)); };
-  // An FM-44 ephemeris packet, upright and inverted so that it decodes
-  // whichever polarity the receiver holds.
-  const auto ephemeris = synth::EphemerisPacket(44, 45.0, 36.87, 800.0, 1400, 0);
+  // An FM-44 ephemeris packet, upright and inverted so that it decodes at either polarity.
   std::vector<std::uint8_t> audio(4800, 128);
   for (const bool inverted : {false, true}) {
-    const auto part = synth::SynthesizePackets(
-        {ephemeris}, {.noise = 3.0, .inverted = inverted, .idleBits = 300});
+    const auto part =
+        synth::SynthesizePackets({synth::EphemerisPacket(44, 45.0, 36.87, 800.0, 1400, 0)},
+                                 {.noise = 3.0, .inverted = inverted, .idleBits = 300});
     audio.insert(audio.end(), part.begin(), part.end());
   }
   audio.insert(audio.end(), 2 * 48000, 128);  // the ring needs a second behind the packet
@@ -80,7 +76,8 @@ TEST_F(Automation, RunningProgramAnswersFromWhatItJustDecoded) {
   test::Start(vantrel, env, {"--input", wav, "--start"});
   ASSERT_TRUE(test::Eventually([&] { return sat(0, 0) == "(<'FM-44'>,)"; }, 20000));
 
-  EXPECT_NEAR(Number(Gdbus(client, SatData(44, 2, "GetSatelliteData"))), 36.87, 1e-4);
+  const QString longitude = Gdbus(client, SatData(44, 2, "GetSatelliteData"));  // "(<36.87..>,)"
+  EXPECT_NEAR(longitude.mid(2, longitude.size() - 5).toDouble(), 36.87, 1e-4);
   EXPECT_EQ(sat(12, 0), "(<'FM-12'>,)");
 
   EXPECT_EQ(test::Stop(vantrel), 0);

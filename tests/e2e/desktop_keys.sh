@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
-# Runs the desktop program on its own X server and uses it from the keyboard
-# as a person would: View menu to the Messages screen, then File > Exit.
-# Screenshots of each step go to OUT_DIR.
-# Usage: desktop_keys.sh VANTREL_BINARY OUT_DIR
+# The desktop program on its own X server, used from the keyboard: View >
+# Messages, then File > Exit. Usage: desktop_keys.sh VANTREL_BINARY OUT_DIR
+# (screenshots of each step go there).
 set -euo pipefail
 program=$1 out=$2
 for tool in Xvfb xdotool import compare; do
@@ -33,8 +32,7 @@ xdotool windowfocus --sync "$main"
 sleep 0.5
 import -window root "$out/e2e-signal.png"
 
-# View menu (Alt+V), down to its second item, Messages. A busy machine may
-# drop keys typed before the menu is up, so try a few times.
+# View (Alt+V) > Messages, its second item; a busy machine may drop keys, so try again.
 changed=0
 for attempt in 1 2 3; do
   xdotool windowfocus --sync "$main" key --clearmodifiers alt+v sleep 0.5 key Down Return
