@@ -28,9 +28,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (const double minutes : {-1440.0, 0.0, 90.0, 4320.0}) {
     vantrel::StateVector s;
     if (model.Propagate(minutes, s) != vantrel::Sgp4Error::kNone) continue;
-    for (int k = 0; k < 3; ++k) {
+    for (int k = 0; k < 3; ++k)
       Check(std::isfinite(s.position[k]) && std::isfinite(s.velocity[k]), "state not finite");
-    }
   }
   for (const double latitude : {89.0, 0.0}) {
     const double start = elements->epoch;

@@ -1,9 +1,7 @@
-// The packet search on any sample stream, against the plain search that reads
-// 80 ring entries per position: both must hand the same packets to
-// interpretation at the same ring positions and leave the same ring, write
-// index, skip counter and polarity. The first input byte picks the starting
-// polarity, how the samples are fed (one by one, in buffers, or alternating) and the buffer size;
-// the rest are the samples.
+// The packet search on any sample stream against the plain search: both must
+// find the same packets and leave the same state. The first input byte picks
+// the starting polarity, how the samples are fed and the buffer size; the
+// rest are the samples.
 #include <algorithm>
 #include <vector>
 
@@ -15,26 +13,18 @@
 
 using vantrel::fuzz::Check;
 
-namespace {
-
-using vantrel::VantrelDoc;
-using vantrel::WatchedDoc;
-
-constexpr int kBufferSizes[8] = {7, 80, 959, 960, 1000, 4096, 12345, VantrelDoc::kRingLength};
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 1) return 0;
   const std::uint8_t mode = data[0];
   const std::vector<std::uint8_t> samples(data + 1, data + size);
 
   vantrel::HeldClock clock(1178964672);
-  WatchedDoc fast(clock), plain(clock);
+  vantrel::WatchedDoc fast(clock), plain(clock);
   fast.packetSearch().SetPolarity(mode & 1);
   plain.packetSearch().SetPolarity(mode & 1);
   const int feeding = (mode >> 1) & 3;  // 0 samples, 1 buffers, 2 alternating, 3 buffers + ticks
-  auto chunk = static_cast<std::size_t>(kBufferSizes[(mode >> 3) & 7]);
+  const int sizes[8] = {7, 80, 959, 960, 1000, 4096, 12345, vantrel::VantrelDoc::kRingLength};
+  auto chunk = static_cast<std::size_t>(sizes[(mode >> 3) & 7]);
   // Each switch from buffers back to single samples rebuilds the whole
   // sample cache; with tiny pieces that would take most of the fuzzing time.
   if (feeding == 2) chunk = std::max<std::size_t>(chunk, 959);

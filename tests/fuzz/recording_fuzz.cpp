@@ -1,7 +1,7 @@
-// The recording reader of vantrel-decode and --input on any file, read both
-// as a sound file and as raw samples. Checked: a file that does not open says
-// why, naming the file, and gives nothing more; raw input hands back every byte unchanged; a sound
-// file never yields more samples than the file has bytes.
+// The recording reader on any file, as a sound file and as raw samples.
+// Checked: a file that does not open says why, naming the file, and gives
+// nothing; raw input hands back every byte unchanged; a sound file never
+// yields more samples than the file has bytes.
 #include <cstring>
 #include <vector>
 
@@ -18,11 +18,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string error;
     if (input.Open(path, false, &error)) {
       std::size_t total = 0;
-      while (const std::size_t n = input.Read(&samples)) {
-        Check(n <= samples.size(), "read more than asked");
-        total += n;
-        Check(total <= size, "more samples than bytes");
-      }
+      while (const std::size_t n = input.Read(&samples))
+        Check(n <= samples.size() && (total += n) <= size, "more samples than asked or bytes");
     } else {
       Check(error.compare(0, path.size(), path) == 0, "error does not name the file");
       Check(input.Read(&samples) == 0, "a refused file still gives samples");

@@ -1,9 +1,7 @@
-// Settings loading from any stored values. The input is read as a list of
-// values (name, kind, length, bytes) and served by an in-memory store; the
-// first byte says whether the key opens and existed. Checked: the members
-// with ranges stay in them, the home location stays finite, texts hold no
-// zero byte; what was loaded, saved and loaded again is unchanged; and the
-// loaded satellite records format and answer GetSatData without harm.
+// Settings loading from any stored values (name, kind, length, bytes; the
+// first byte says whether the store opens and existed). Checked: values stay
+// in their ranges, texts hold no zero byte, a save and load changes nothing,
+// and the satellite records format and answer GetSatData without harm.
 #include <cmath>
 
 #include "base/satellite_record.h"
@@ -42,12 +40,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Check((doc.logDirectory + doc.tleFile).find('\0') == std::string::npos, "zero byte in a text");
   for (const int k : vantrel::ListedSatellites(doc.satellites))
     Check(vantrel::FormatSatelliteRow(k, doc.satellites[k]).size() < 256, "row too long");
-  for (int satellite = -1; satellite <= 256; satellite += 19) {
-    for (int item = -1; item <= 6; ++item) {
-      (void)vantrel::GetSatData(doc, satellite, item);
-      (void)vantrel::GetSatelliteData(doc, satellite, item);
-    }
-  }
+  for (int satellite = -1; satellite <= 256; satellite += 19)
+    for (int item = -1; item <= 6; ++item)
+      (void)vantrel::GetSatData(doc, satellite, item),
+          (void)vantrel::GetSatelliteData(doc, satellite, item);
 
   // Every value saved; loading them into a new document saves the same again.
   vantrel::test::MemorySettingsStore saved, resaved;
