@@ -14,10 +14,10 @@ namespace {
 // Gaussian noise about 31 % of the time, so the share of weak bits tells
 // a packet from noise whatever the front end's scale.
 constexpr float kWeakFraction = 0.5f;
-// Most weak bits a candidate may have: to be taken at all (about 1 in 3 of
-// noise candidates pass), and to be corrected (noise practically never).
-constexpr int kMaxWeakPerCheck = 24;    // of 96 bits
-constexpr int kMaxWeakPerCorrect = 12;  // of 96 bits
+// Most weak bits a candidate may have to be taken at all (about 1 in 3 of
+// noise candidates pass); CorrectionOptions sets how many it may have to be
+// corrected (noise practically never).
+constexpr int kMaxWeakPerCheck = 24;  // of 96 bits
 // Correction only ever flips weak bits: one located from the two sums, or
 // two among the kFlipCandidates weakest. Every extra trial is another 1 in
 // 65536 chance of taking noise for a packet.
@@ -197,7 +197,7 @@ bool SoftPacketFinder::TryCandidate(long long start, int polarity, int length, b
   if (sums.Zero() && weakCount <= kMaxWeakPerCheck * scale &&
       Plausible(bytes.data(), length, false, otherTypes)) {
     corrected = 0;
-  } else if (!sums.Zero() && weakCount <= kMaxWeakPerCorrect * scale) {
+  } else if (!sums.Zero() && weakCount <= options_.maxWeakToCorrect * scale) {
     // The sums locate an error only up to a multiple of 256 / 2^bit between
     // bytes (a bit-7 error reads alike in every other byte), so a correction
     // is made only when exactly one set of weak bits mends the packet.
