@@ -114,6 +114,52 @@ bool RivalFix(const std::uint8_t* bytes, int length, Sums sums, const float* rel
   return false;
 }
 
+// Weakest symbols among which a rival is looked for when errors come as
+// misread symbols.
+constexpr int kRivalSymbols = 16;
+
+// RivalFix for a front end whose errors are misread symbols, each flipping
+// two neighbouring bits (one at the packet's edges): one or two of the
+// weakest such flips mend the packet at a cost within margin of the fix's.
+bool RivalSymbolFix(const std::uint8_t* bytes, int length, const float* reliability,
+                    std::array<int, 2> fix, int fixBits, float cost, float margin,
+                    bool otherTypes) {
+  const int nbits = length * 8;
+  struct Flips {
+    int first, last;  // bits first..last
+    float cost;
+  };
+  std::array<Flips, kLongPacketBytes * 8 + 1> flips{};
+  int count = 0;
+  flips[count++] = {0, 0, reliability[0]};
+  for (int i = 0; i + 1 < nbits; ++i)
+    flips[count++] = {i, i + 1, reliability[i] + reliability[i + 1]};
+  flips[count++] = {nbits - 1, nbits - 1, reliability[nbits - 1]};
+  const int n = std::min(count, kRivalSymbols);
+  std::partial_sort(flips.begin(), flips.begin() + n, flips.begin() + count,
+                    [](const Flips& x, const Flips& y) { return x.cost < y.cost; });
+  std::array<std::uint8_t, kLongPacketBytes> fixed{};
+  std::copy_n(bytes, length, fixed.begin());
+  for (int k = 0; k < fixBits; ++k) Flip(fixed.data(), fix[k]);
+  const auto rival = [&](const Flips* a, const Flips* b) {
+    if (a->cost + (b != nullptr ? b->cost : 0.0f) >= cost + margin) return false;
+    std::array<std::uint8_t, kLongPacketBytes> trial{};
+    std::copy_n(bytes, length, trial.begin());
+    for (const Flips* f : {a, b}) {
+      if (f == nullptr) continue;
+      for (int bit = f->first; bit <= f->last; ++bit) Flip(trial.data(), bit);
+    }
+    return trial != fixed && TwoSums(trial.data(), length).Zero() &&
+           Plausible(trial.data(), length, true, otherTypes);
+  };
+  for (int i = 0; i < n; ++i) {
+    if (rival(&flips[i], nullptr)) return true;
+    for (int j = i + 1; j < n; ++j)
+      if (rival(&flips[i], &flips[j])) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 SoftPacketFinder::SoftPacketFinder(Handler handler, CorrectionOptions options)
@@ -255,8 +301,11 @@ bool SoftPacketFinder::TryCandidate(long long start, int polarity, int length, b
       Flip(read.data(), fix[k]);
       cost += reliability[fix[k]];
     }
-    if (RivalFix(read.data(), length, sums, reliability.data(), fix, corrected, cost,
-                 options_.ambiguityMargin * sum / static_cast<float>(nbits), otherTypes)) {
+    const float margin = options_.ambiguityMargin * sum / static_cast<float>(nbits);
+    if (options_.symbolErrors ? RivalSymbolFix(read.data(), length, reliability.data(), fix,
+                                               corrected, cost, margin, otherTypes)
+                              : RivalFix(read.data(), length, sums, reliability.data(), fix,
+                                         corrected, cost, margin, otherTypes)) {
       return false;
     }
   }

@@ -30,6 +30,7 @@ constexpr CorrectionOptions kBandCorrection{.flipFraction = 0.3f,
                                             .pairCandidates = 16,
                                             .framedCorrections = true,
                                             .ambiguityMargin = 0.5f,
+                                            .symbolErrors = true,
                                             .maxWeakToCorrect = kMaxWeakToCorrect};
 }  // namespace
 
