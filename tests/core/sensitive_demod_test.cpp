@@ -192,10 +192,17 @@ TEST(SoftPacketFinder, CorrectionsKeepToTheGridAndAreUnambiguous) {
   twoSymbols.bits[20 + 57] *= 0.1f;
   twoSymbols.bits[20 + 58] *= 0.1f;
   const CorrectionOptions pairs{.pairCandidates = 16, .ambiguityMargin = 0.5f};
+  const CorrectionOptions symbols{
+      .pairCandidates = 16, .ambiguityMargin = 0.5f, .symbolErrors = true};
   EXPECT_EQ(found(twoSymbols, pairs, &bytes).size(), 1u);
-  EXPECT_TRUE(found(twoSymbols,
-                    {.pairCandidates = 16, .ambiguityMargin = 0.5f, .symbolErrors = true}, &bytes)
-                  .empty());
+  EXPECT_TRUE(found(twoSymbols, symbols, &bytes).empty());
+  // Alone, the two misread symbols are mended together.
+  Stream twoAlone;
+  twoAlone.Add(kMessage, false, {8, 9, 40, 41}, 0.1f);
+  EXPECT_TRUE(found(twoAlone, pairs, &bytes).empty());
+  bytes.clear();
+  EXPECT_EQ(found(twoAlone, symbols, &bytes).size(), 1u);
+  EXPECT_EQ(bytes, std::vector<Packet>{kMessage});
 
   // A wrong bit among 15 weak ones is mended only where that many are allowed.
   Stream manyWeak;
