@@ -183,6 +183,33 @@ TEST(SoftPacketFinder, CorrectionsKeepToTheGridAndAreUnambiguous) {
   bytes.clear();
   EXPECT_EQ(found(twoWeak, unambiguous, &bytes).size(), 1u);
   EXPECT_EQ(bytes, std::vector<Packet>{kMessage});
+
+  // Misread symbols flip neighbouring bits: two of them (8-9, 40-41) read
+  // like one other (57-58, right but weak). Only a rival search among
+  // symbols sees that.
+  Stream twoSymbols;
+  twoSymbols.Add(kMessage, false, {8, 9, 40, 41}, 0.1f);
+  twoSymbols.bits[20 + 57] *= 0.1f;
+  twoSymbols.bits[20 + 58] *= 0.1f;
+  const CorrectionOptions pairs{.pairCandidates = 16, .ambiguityMargin = 0.5f};
+  const CorrectionOptions symbols{
+      .pairCandidates = 16, .ambiguityMargin = 0.5f, .symbolErrors = true};
+  EXPECT_EQ(found(twoSymbols, pairs, &bytes).size(), 1u);
+  EXPECT_TRUE(found(twoSymbols, symbols, &bytes).empty());
+  // Alone, the two misread symbols are mended together.
+  Stream twoAlone;
+  twoAlone.Add(kMessage, false, {8, 9, 40, 41}, 0.1f);
+  EXPECT_TRUE(found(twoAlone, pairs, &bytes).empty());
+  bytes.clear();
+  EXPECT_EQ(found(twoAlone, symbols, &bytes).size(), 1u);
+  EXPECT_EQ(bytes, std::vector<Packet>{kMessage});
+
+  // A wrong bit among 15 weak ones is mended only where that many are allowed.
+  Stream manyWeak;
+  manyWeak.Add(kMessage, false, {37});
+  for (int i = 40; i < 54; ++i) manyWeak.bits[20 + i] *= 0.3f;
+  EXPECT_TRUE(found(manyWeak, {}, &bytes).empty());
+  EXPECT_EQ(found(manyWeak, {.maxWeakToCorrect = 16}, &bytes).size(), 1u);
 }
 
 class SensitiveAudio : public ::testing::Test {

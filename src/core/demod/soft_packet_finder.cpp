@@ -14,14 +14,17 @@ namespace {
 // Gaussian noise about 31 % of the time, so the share of weak bits tells
 // a packet from noise whatever the front end's scale.
 constexpr float kWeakFraction = 0.5f;
-// Most weak bits a candidate may have: to be taken at all (about 1 in 3 of
-// noise candidates pass), and to be corrected (noise practically never).
-constexpr int kMaxWeakPerCheck = 24;    // of 96 bits
-constexpr int kMaxWeakPerCorrect = 12;  // of 96 bits
+// Most weak bits a candidate may have to be taken at all (about 1 in 3 of
+// noise candidates pass); CorrectionOptions sets how many it may have to be
+// corrected (noise practically never).
+constexpr int kMaxWeakPerCheck = 24;  // of 96 bits
 // Correction only ever flips weak bits: one located from the two sums, or
 // two among the kFlipCandidates weakest. Every extra trial is another 1 in
 // 65536 chance of taking noise for a packet.
 constexpr int kFlipCandidates = 5;
+// Where errors come as misread symbols, two among this many of the weakest
+// are tried together.
+constexpr int kSymbolPairCandidates = 8;
 
 struct Sums {
   int a = 0, b = 0;  // byte sum and sum of running sums, modulo 256
@@ -69,7 +72,8 @@ constexpr int kRivalBits = 24;
 // packet (bytes as read, sums their two sums) at a cost within margin of
 // cost, the fix's: the packet then cannot be told from another one.
 bool RivalFix(const std::uint8_t* bytes, int length, Sums sums, const float* reliability,
-              std::array<int, 2> fix, int fixBits, float cost, float margin, bool otherTypes) {
+              const std::array<int, 4>& fix, int fixBits, float cost, float margin,
+              bool otherTypes) {
   const int nbits = length * 8;
   std::array<int, kLongPacketBytes * 8> order{};
   for (int i = 0; i < nbits; ++i) order[i] = i;
@@ -110,6 +114,52 @@ bool RivalFix(const std::uint8_t* bytes, int length, Sums sums, const float* rel
         if (rival(3, three)) return true;
       }
     }
+  }
+  return false;
+}
+
+// Weakest symbols among which a rival is looked for when errors come as
+// misread symbols.
+constexpr int kRivalSymbols = 16;
+
+// RivalFix for a front end whose errors are misread symbols, each flipping
+// two neighbouring bits (one at the packet's edges): one or two of the
+// weakest such flips mend the packet at a cost within margin of the fix's.
+bool RivalSymbolFix(const std::uint8_t* bytes, int length, const float* reliability,
+                    const std::array<int, 4>& fix, int fixBits, float cost, float margin,
+                    bool otherTypes) {
+  const int nbits = length * 8;
+  struct Flips {
+    int first, last;  // bits first..last
+    float cost;
+  };
+  std::array<Flips, kLongPacketBytes * 8 + 1> flips{};
+  int count = 0;
+  flips[count++] = {0, 0, reliability[0]};
+  for (int i = 0; i + 1 < nbits; ++i)
+    flips[count++] = {i, i + 1, reliability[i] + reliability[i + 1]};
+  flips[count++] = {nbits - 1, nbits - 1, reliability[nbits - 1]};
+  const int n = std::min(count, kRivalSymbols);
+  std::partial_sort(flips.begin(), flips.begin() + n, flips.begin() + count,
+                    [](const Flips& x, const Flips& y) { return x.cost < y.cost; });
+  std::array<std::uint8_t, kLongPacketBytes> fixed{};
+  std::copy_n(bytes, length, fixed.begin());
+  for (int k = 0; k < fixBits; ++k) Flip(fixed.data(), fix[k]);
+  const auto rival = [&](const Flips* a, const Flips* b) {
+    if (a->cost + (b != nullptr ? b->cost : 0.0f) >= cost + margin) return false;
+    std::array<std::uint8_t, kLongPacketBytes> trial{};
+    std::copy_n(bytes, length, trial.begin());
+    for (const Flips* f : {a, b}) {
+      if (f == nullptr) continue;
+      for (int bit = f->first; bit <= f->last; ++bit) Flip(trial.data(), bit);
+    }
+    return trial != fixed && TwoSums(trial.data(), length).Zero() &&
+           Plausible(trial.data(), length, true, otherTypes);
+  };
+  for (int i = 0; i < n; ++i) {
+    if (rival(&flips[i], nullptr)) return true;
+    for (int j = i + 1; j < n; ++j)
+      if (rival(&flips[i], &flips[j])) return true;
   }
   return false;
 }
@@ -192,32 +242,32 @@ bool SoftPacketFinder::TryCandidate(long long start, int polarity, int length, b
   const int scale = length / kShortPacketBytes;
 
   int corrected = -1;
-  std::array<int, 2> fix{};  // the bits a correction flipped
+  std::array<int, 4> fix{};  // the bits a correction flipped
   const Sums sums = TwoSums(bytes.data(), length);
   if (sums.Zero() && weakCount <= kMaxWeakPerCheck * scale &&
       Plausible(bytes.data(), length, false, otherTypes)) {
     corrected = 0;
-  } else if (!sums.Zero() && weakCount <= kMaxWeakPerCorrect * scale) {
+  } else if (!sums.Zero() && weakCount <= options_.maxWeakToCorrect * scale) {
     // The sums locate an error only up to a multiple of 256 / 2^bit between
     // bytes (a bit-7 error reads alike in every other byte), so a correction
     // is made only when exactly one set of weak bits mends the packet.
-    int fixes = 0;
-    const auto consider = [&](int count, int first, int second) {
-      Sums e = FlipEffect(bytes.data(), length, first);
-      if (count == 2) {
-        const Sums e2 = FlipEffect(bytes.data(), length, second);
-        e = Sums{e.a + e2.a, e.b + e2.b};
+    int fixes = 0, fixBits = 0;
+    const auto consider = [&](int count, std::array<int, 4> flips) {
+      Sums e;
+      for (int k = 0; k < count; ++k) {
+        const Sums one = FlipEffect(bytes.data(), length, flips[k]);
+        e = Sums{e.a + one.a, e.b + one.b};
       }
       if (!Sums{sums.a + e.a, sums.b + e.b}.Zero()) return;
       auto trial = bytes;
-      Flip(trial.data(), first);
-      if (count == 2) Flip(trial.data(), second);
+      for (int k = 0; k < count; ++k) Flip(trial.data(), flips[k]);
       if (!Plausible(trial.data(), length, true, otherTypes)) return;
-      fix = {first, second};
+      fix = flips;
+      fixBits = count;
       ++fixes;
     };
     // One weak bit located from the two sums.
-    for (int w = 0; w < flippable; ++w) consider(1, weak[w], 0);
+    for (int w = 0; w < flippable; ++w) consider(1, {weak[w]});
     if (fixes == 1) {
       Flip(bytes.data(), fix[0]);
       corrected = 1;
@@ -227,7 +277,7 @@ bool SoftPacketFinder::TryCandidate(long long start, int polarity, int length, b
       std::partial_sort(weak.begin(), weak.begin() + n, weak.begin() + flippable,
                         [&](int x, int y) { return reliability[x] < reliability[y]; });
       for (int i = 0; i < n; ++i)
-        for (int j = i + 1; j < n; ++j) consider(2, weak[i], weak[j]);
+        for (int j = i + 1; j < n; ++j) consider(2, {weak[i], weak[j]});
       if (fixes == 0 && options_.pairCandidates > 0) {
         // Neighbouring pairs, weakest first.
         std::array<int, kLongBits> pairs{};
@@ -237,12 +287,19 @@ bool SoftPacketFinder::TryCandidate(long long start, int polarity, int length, b
             pairs.begin(), pairs.begin() + m, pairs.begin() + nbits - 1, [&](int x, int y) {
               return reliability[x] + reliability[x + 1] < reliability[y] + reliability[y + 1];
             });
-        for (int i = 0; i < m; ++i) consider(2, pairs[i], pairs[i] + 1);
+        for (int i = 0; i < m; ++i) consider(2, {pairs[i], pairs[i] + 1});
+        // Two misread symbols among the weakest.
+        const int m2 = fixes == 0 && options_.symbolErrors ? std::min(m, kSymbolPairCandidates) : 0;
+        for (int i = 0; i < m2; ++i) {
+          for (int j = i + 1; j < m2; ++j) {
+            if (std::abs(pairs[i] - pairs[j]) < 2) continue;
+            consider(4, {pairs[i], pairs[i] + 1, pairs[j], pairs[j] + 1});
+          }
+        }
       }
       if (fixes == 1) {
-        Flip(bytes.data(), fix[0]);
-        Flip(bytes.data(), fix[1]);
-        corrected = 2;
+        for (int k = 0; k < fixBits; ++k) Flip(bytes.data(), fix[k]);
+        corrected = fixBits;
       }
     }
   }
@@ -255,8 +312,11 @@ bool SoftPacketFinder::TryCandidate(long long start, int polarity, int length, b
       Flip(read.data(), fix[k]);
       cost += reliability[fix[k]];
     }
-    if (RivalFix(read.data(), length, sums, reliability.data(), fix, corrected, cost,
-                 options_.ambiguityMargin * sum / static_cast<float>(nbits), otherTypes)) {
+    const float margin = options_.ambiguityMargin * sum / static_cast<float>(nbits);
+    if (options_.symbolErrors ? RivalSymbolFix(read.data(), length, reliability.data(), fix,
+                                               corrected, cost, margin, otherTypes)
+                              : RivalFix(read.data(), length, sums, reliability.data(), fix,
+                                         corrected, cost, margin, otherTypes)) {
       return false;
     }
   }

@@ -52,6 +52,14 @@ struct CorrectionOptions {
   // bits mends the packet at a cost (summed reliability of the bits flipped)
   // within this share of the mean reliability of the one chosen.
   float ambiguityMargin = 0.0f;
+  // Errors come as misread symbols, each flipping two neighbouring bits: the
+  // rivals are looked for among one or two of the weakest such flips.
+  bool symbolErrors = false;
+  // Most weak bits (below half the mean reliability, per 96) a candidate may
+  // have to be corrected: noise has about 30. A front end whose bit is as
+  // reliable as the weaker of two symbols has more weak bits at a given
+  // error rate than one with a reliability per bit, and needs a higher limit.
+  int maxWeakToCorrect = 12;
 };
 
 class SoftPacketFinder {

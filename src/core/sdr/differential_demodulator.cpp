@@ -11,8 +11,8 @@ namespace {
 constexpr double kTimingSmoothing = 1.0 / 512.0;  // about 128 bits
 constexpr double kTimingGain = 0.05;              // share of the timing error taken per bit
 constexpr double kLevelSmoothing = 1.0 / 64.0;
-// Share of the phase reference carried over from earlier symbols (see Process).
-constexpr float kReferenceMemory = 0.7f;
+// -j^n: turns symbol n onto the axis of symbol 0.
+constexpr std::array<Complex, 4> kAxisTurn{{{1, 0}, {0, -1}, {-1, 0}, {0, 1}}};
 // e^{-j 2 pi n / 4}: the symbol-rate line at four samples per bit.
 constexpr std::array<std::complex<double>, 4> kSymbolPhasor{{{1, 0}, {0, -1}, {-1, 0}, {0, 1}}};
 }  // namespace
@@ -46,16 +46,10 @@ void DifferentialDemodulator::Process(const std::vector<Complex>& samples,
     // Interpolation reaches two samples past the symbol's position.
     while (nextSymbol_ + 2.0 <= static_cast<double>(n)) {
       const Complex symbol = InterpolateRing(history_.data(), kHistory, nextSymbol_);
-      // The bit is read against a reference that averages the last few
-      // symbols, each turned by the steps decided since, rather than against
-      // the previous symbol alone: less noise in the reference, closer to
-      // coherent detection, while a wrong decision fades out of it.
-      const Complex z = symbol * std::conj(reference_);
-      reference_ = symbol + kReferenceMemory * reference_ *
-                                (z.imag() >= 0.0f ? Complex(0, 1) : Complex(0, -1));
-      const double magnitude = std::abs(z);
-      level_ += kLevelSmoothing * (magnitude - level_);
-      bits->push_back(level_ > 0.0 ? static_cast<float>(z.imag() / level_) : 0.0f);
+      symbols_[static_cast<std::size_t>(symbolCount_) & (kSymbolRing - 1)] =
+          symbol * kAxisTurn[static_cast<std::size_t>(symbolCount_) & 3];
+      ++symbolCount_;
+      if (symbolCount_ > kPhaseWindow) DecideBit(symbolCount_ - 1 - kPhaseWindow, bits);
       // The frequency error from consecutive symbols alone, unbiased by the reference's memory.
       const Complex step = symbol * std::conj(previousSymbol_);
       previousSymbol_ = symbol;
@@ -76,6 +70,39 @@ void DifferentialDemodulator::Process(const std::vector<Complex>& samples,
       nextSymbol_ += kSamplesPerSymbol + kTimingGain * error;
     }
   }
+}
+
+void DifferentialDemodulator::DecideBit(std::int64_t symbol, std::vector<float>* bits) {
+  // Turned onto one axis, every symbol is ±1 times the carrier's direction:
+  // its square, summed over the window, points twice that way whatever the
+  // bits. A window centred on the symbol is unbiased by a slow phase drift.
+  std::complex<double> sum = 0.0;
+  const std::int64_t last = std::min(symbol + kPhaseWindow, symbolCount_ - 1);
+  for (std::int64_t k = std::max<std::int64_t>(0, symbol - kPhaseWindow); k <= last; ++k) {
+    const std::complex<double> u = symbols_[static_cast<std::size_t>(k) & (kSymbolRing - 1)];
+    sum += u * u;
+  }
+  if (std::abs(sum) > 0.0) {
+    // The square root's sign is the one nearer the last direction: the
+    // phase moves on smoothly and no bit flips where the argument wraps.
+    Complex direction = std::polar(1.0f, static_cast<float>(std::arg(sum) / 2.0));
+    if (std::real(direction * std::conj(phase_)) < 0.0f) direction = -direction;
+    phase_ = direction;
+  }
+  const float value =
+      std::real(symbols_[static_cast<std::size_t>(symbol) & (kSymbolRing - 1)] * std::conj(phase_));
+  level_ += kLevelSmoothing * (std::fabs(value) - level_);
+  // The bit is the step between two neighbouring symbols; it is as reliable
+  // as the weaker of them. One symbol misread makes two neighbouring bits wrong.
+  const float magnitude = std::min(std::fabs(value), std::fabs(previousValue_));
+  const float bit = value * previousValue_ >= 0.0f ? magnitude : -magnitude;
+  previousValue_ = value;
+  bits->push_back(level_ > 0.0 ? static_cast<float>(bit / level_) : 0.0f);
+  decided_ = symbol + 1;
+}
+
+void DifferentialDemodulator::Flush(std::vector<float>* bits) {
+  while (decided_ < symbolCount_) DecideBit(decided_, bits);
 }
 
 void DifferentialDemodulator::AdoptTiming(const DifferentialDemodulator& settled) {

@@ -9,20 +9,28 @@ namespace {
 // follows 60 Hz/s of Doppler change without chasing the noise.
 constexpr double kFrequencyGain = 0.1;
 constexpr int kMinSymbolsForError = 16;
-// A wrong differentially detected bit is often only moderately weak, and
-// comes with its neighbour. A satellite's downlink is continuous, so
-// corrections keep to its frame grid.
-constexpr CorrectionOptions kCorrection{
-    .flipFraction = 0.3f, .pairCandidates = 8, .framedCorrections = true};
+// A misread symbol makes two wrong neighbouring bits, often only moderately
+// weak. A bit is as reliable as the weaker of its two symbols, so a packet
+// near the limit has up to about 16 weak bits where noise has 30. A
+// satellite's downlink is continuous, so corrections keep to its frame grid.
+constexpr int kMaxWeakToCorrect = 16;
+constexpr CorrectionOptions kCorrection{.flipFraction = 0.3f,
+                                        .pairCandidates = 8,
+                                        .framedCorrections = true,
+                                        .maxWeakToCorrect = kMaxWeakToCorrect};
 // In a band of several downlinks, faded and beside other signals, some
 // packets are misread so that another set of weak bits mends them as well
 // (two bit 7s in bytes of like parity, say); such corrections are refused. A
 // single downlink keeps them: on the real pass with noise added the rule
 // cost up to 5 of its 98 packets and cut no false one. Under the rule twice
-// the neighbouring pairs mend about one more packet in a hundred of a
-// fading satellite, with no more false ones.
-constexpr CorrectionOptions kBandCorrection{
-    .flipFraction = 0.3f, .pairCandidates = 16, .framedCorrections = true, .ambiguityMargin = 0.5f};
+// the neighbouring pairs, and two misread symbols together, mend more of a
+// fading satellite's packets with few more false ones.
+constexpr CorrectionOptions kBandCorrection{.flipFraction = 0.3f,
+                                            .pairCandidates = 16,
+                                            .framedCorrections = true,
+                                            .ambiguityMargin = 0.5f,
+                                            .symbolErrors = true,
+                                            .maxWeakToCorrect = kMaxWeakToCorrect};
 }  // namespace
 
 SdrChannel::SdrChannel(const BandTransform& band, int id, double carrierHz,
@@ -50,6 +58,9 @@ void SdrChannel::Process(const Complex* block, std::vector<SdrPacket>* packets) 
 
 void SdrChannel::Flush(std::vector<SdrPacket>* packets) {
   sink_ = packets;
+  bits_.clear();
+  demodulator_.Flush(&bits_);
+  for (float bit : bits_) finder_.Push(bit);
   finder_.Flush();
   sink_ = nullptr;
 }

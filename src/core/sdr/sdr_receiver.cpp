@@ -198,9 +198,10 @@ void SdrReceiver::Finish() {
 
 std::vector<SdrPacket> SdrReceiver::TakePackets() {
   SortByTime(&packets_);
-  // Replays reach back one check interval; the finder answers 192 bits late.
-  const double heldSeconds =
-      (blocksPerCheck_ + 1) * band_.step() / band_.sampleRate() + 200 / kSymbolRate;
+  // Replays reach back one check interval; the demodulator and finder answer
+  // about 200 bits late.
+  const double heldSeconds = (blocksPerCheck_ + 1) * band_.step() / band_.sampleRate() +
+                             (200 + DifferentialDemodulator::kPhaseWindow) / kSymbolRate;
   const auto settled = finished_
                            ? pushed_ + 1
                            : pushed_ - static_cast<std::int64_t>(heldSeconds * band_.sampleRate());
