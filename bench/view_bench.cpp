@@ -24,7 +24,7 @@ void FillDocument(VantrelDoc& doc) {
                  false);
   }
   for (int k = 1; k <= 36; ++k) {
-    doc.satellites[k] = {137.2875, 139.0 - k, -34.5 + k, 1180701296, 0};
+    doc.interpreter().satellites()[k] = {137.2875, 139.0 - k, -34.5 + k, 1180701296, 0};
   }
   for (int i = 0; i < 100; ++i) doc.packetSearch().EditState().ring[i] = (i * 37) % 256 - 128;
 }

@@ -60,11 +60,11 @@ TEST_F(Settings, AllValuesInStoredOrderWithTheirKindsAndBackByteForByte) {
                     .gainDb = 40.2,
                     .device = "driver=rtlsdr",
                     .ppm = 3.5};
-  doc_.filters = {0, 1, 0, 1, 1, 0, 1, 0, 0};
-  doc_.satellites[9] = {137.2875, 12.5, -40.25, 1178964672, 0xDEADBEEF};
+  doc_.interpreter().filters() = {0, 1, 0, 1, 1, 0, 1, 0, 0};
+  doc_.interpreter().satellites()[9] = {137.2875, 12.5, -40.25, 1178964672, 0xDEADBEEF};
   // Satellites above 36 have keys of their own once heard, after all the others.
-  doc_.satellites[44] = {137.2875, -116.0878, 44.7827, 1178964672, 0};
-  doc_.satellites[200].positionTime = 1178964672;
+  doc_.interpreter().satellites()[44] = {137.2875, -116.0878, 44.7827, 1178964672, 0};
+  doc_.interpreter().satellites()[200].positionTime = 1178964672;
   names.insert(names.end(), {"Sat44", "Sat200"});
   kinds += "RR";
   doc_.logDirectory = "/var/log/vantrel/";
@@ -135,7 +135,7 @@ TEST_F(Settings, FirstRunMissingMalformedOrOutOfRangeValuesKeepDefaults) {
   const FakeStore defaults = Saved(doc_);
   EXPECT_EQ(doc_.homeLatitude, -34.5);
   EXPECT_EQ(doc_.homeLongitude, 139.0);
-  EXPECT_EQ(doc_.filters, (std::array<int, kFilterCount>{1, 1, 1, 1, 0, 1, 1, 1, 1}));
+  EXPECT_EQ(doc_.interpreter().filters(), (PacketFilters{1, 1, 1, 1, 0, 1, 1, 1, 1}));
   EXPECT_EQ(doc_.logDirectory, "/opt/vantrel/Log files/");
 
   store_.exists = false;

@@ -117,8 +117,8 @@ void OnSource(VantrelDoc& doc, int slot) {
 }
 
 void OnFilter(VantrelDoc& doc, CommandDialogs& dialogs) {
-  std::array<int, kFilterCount> flags = doc.filters;
-  if (dialogs.RunMessageFilter(flags)) doc.filters = flags;
+  PacketFilters flags = doc.interpreter().filters();
+  if (dialogs.RunMessageFilter(flags)) doc.interpreter().filters() = flags;
 }
 
 void OnTrackHistory(VantrelDoc& doc) {

@@ -17,8 +17,9 @@ std::string BuildCopyText(const VantrelDoc& doc) {
       text += "\r\n";
     }
   } else if (doc.viewState == kSatellitesState) {
-    for (const int k : ListedSatellites(doc.satellites)) {
-      text += FormatSatelliteRow(k, doc.satellites[static_cast<std::size_t>(k)]);
+    const SatelliteTable& satellites = doc.interpreter().satellites();
+    for (const int k : ListedSatellites(satellites)) {
+      text += FormatSatelliteRow(k, satellites[static_cast<std::size_t>(k)]);
       text += "\r\n";
     }
   }

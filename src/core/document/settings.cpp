@@ -32,6 +32,8 @@ std::string SatelliteName(int n) {
 // only ever test non-zero, so any integer is kept for them.
 template <class Visitor>
 void VisitSettings(VantrelDoc& doc, Visitor& visit) {
+  PacketFilters& filters = doc.interpreter().filters();
+  SatelliteTable& satellites = doc.interpreter().satellites();
   visit.Integer("ViewState", doc.viewState, 0, 5);
   visit.Integer("Soundcardoption", doc.soundCardSlot, 0, 3);
   visit.Double("HomeLat", doc.homeLatitude);
@@ -39,9 +41,9 @@ void VisitSettings(VantrelDoc& doc, Visitor& visit) {
   visit.Integer("Logflag", doc.logFlag, 0, 1);
   visit.Integer("Rawflag", doc.rawFlag, 0, 1);
   visit.Integer("TrackHistory", doc.trackHistory, INT_MIN, INT_MAX);
-  for (int i = 0; i < kFirstFilters; ++i) visit.Integer(kFilterNames[i], doc.filters[i], 0, 1);
+  for (int i = 0; i < kFirstFilters; ++i) visit.Integer(kFilterNames[i], filters[i], 0, 1);
   visit.Integer("TleFlag", doc.tleEnable, INT_MIN, INT_MAX);
-  for (int n = 1; n <= kSatelliteCount; ++n) visit.Record(SatelliteName(n), doc.satellites[n]);
+  for (int n = 1; n <= kSatelliteCount; ++n) visit.Record(SatelliteName(n), satellites[n]);
   visit.Text("LogDirectory", doc.logDirectory);
   visit.Text("TleFile", doc.tleFile);
   visit.Integer("Demodulator", doc.demodulator, kDemodulatorClassic, kDemodulatorSensitive);
@@ -68,9 +70,9 @@ void VisitSettings(VantrelDoc& doc, Visitor& visit) {
   visit.Integer("TleUpdateHours", doc.tleUpdate.hours, 0, kMaxTleUpdateHours);
   // Today's downlink: other packet types, and satellites above 36 under keys
   // of their own that a reader of Sat01..Sat36 passes over.
-  visit.Integer(kFilterNames[kFilterOther], doc.filters[kFilterOther], 0, 1);
+  visit.Integer(kFilterNames[kFilterOther], filters[kFilterOther], 0, 1);
   for (int n = kSatelliteCount + 1; n <= kMaxSatellite; ++n)
-    visit.ExtraRecord(SatelliteName(n), doc.satellites[static_cast<std::size_t>(n)]);
+    visit.ExtraRecord(SatelliteName(n), satellites[static_cast<std::size_t>(n)]);
 }
 
 class Loader {

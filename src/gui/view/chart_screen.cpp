@@ -115,7 +115,7 @@ void ChartScreen::Draw(QPainter& painter, VantrelDoc& doc, const Clock& clock) {
   const QFontMetrics metrics = painter.fontMetrics();
   const CTime now = clock.Now();
   for (int fm = 1; fm <= kMaxSatellite; ++fm) {
-    const SatelliteRecord& record = doc.satellites[static_cast<std::size_t>(fm)];
+    const SatelliteRecord& record = doc.interpreter().satellites()[static_cast<std::size_t>(fm)];
     if (!record.HasRecentPosition(now)) continue;
     const auto point =
         ProjectToChart(doc.homeLatitude, doc.homeLongitude, record.latitude, record.longitude);
