@@ -94,18 +94,18 @@ void Output(const std::vector<std::string>& lines, JsonLines* json, MqttFeed* fe
 // Applies the command line to a freshly built document.
 void Configure(const DecodeOptions& options, VantrelDoc& doc) {
   for (int i = 0; i < kFilterCount; ++i) {
-    if (options.filters[i] >= 0) doc.interpreter().filters()[i] = options.filters[i];
+    if (options.filters[i] >= 0) doc.interpreter().filters()[i] = options.filters[i] == 1;
   }
   doc.SetDemodulator(options.demodulator);
-  doc.logFlag = options.logDir.empty() ? 0 : 1;
-  doc.rawFlag = options.rawLog ? 1 : 0;
+  doc.logFlag = !options.logDir.empty();
+  doc.rawFlag = options.rawLog;
   if (options.homeLatitude) {
     doc.homeLatitude = *options.homeLatitude;
     doc.homeLongitude = *options.homeLongitude;
   }
   if (!options.tleFile.empty()) {
     doc.tleFile = options.tleFile;
-    doc.tleEnable = 1;
+    doc.tleEnable = true;
   }
   if (!options.logDir.empty()) {
     doc.logDirectory = options.logDir;

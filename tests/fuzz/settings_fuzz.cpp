@@ -36,10 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Check(doc.viewState >= 0 && doc.viewState <= 4, "view state out of range");
   Check(doc.soundCardSlot >= 0 && doc.soundCardSlot <= 3, "sound card slot out of range");
   Check(std::isfinite(doc.homeLatitude) && std::isfinite(doc.homeLongitude), "home not finite");
-  Check((doc.logFlag == 0 || doc.logFlag == 1) && (doc.rawFlag == 0 || doc.rawFlag == 1),
-        "log flag not 0 or 1");
   const auto& interpreter = doc.interpreter();
-  for (const int filter : interpreter.filters()) Check(filter == 0 || filter == 1, "bad filter");
   Check((doc.logDirectory + doc.tleFile).find('\0') == std::string::npos, "zero byte in a text");
   for (const int k : vantrel::ListedSatellites(interpreter.satellites()))
     Check(vantrel::FormatSatelliteRow(k, interpreter.satellites()[k]).size() < 256, "row too long");

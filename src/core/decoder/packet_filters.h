@@ -22,7 +22,8 @@ enum FilterIndex {
 };
 
 // On: the packet kind's lines are shown. All are on but fill.
-using PacketFilters = std::array<int, kFilterCount>;
-inline constexpr PacketFilters kDefaultFilters{1, 1, 1, 1, 0, 1, 1, 1, 1};
+using PacketFilters = std::array<bool, kFilterCount>;
+inline constexpr PacketFilters kDefaultFilters{true, true, true, true, false,
+                                               true, true, true, true};
 
 }  // namespace vantrel

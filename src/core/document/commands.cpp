@@ -36,8 +36,6 @@ const char* HomeTextMessage(const std::string& text, bool latitude) {
   return nullptr;
 }
 
-int Not(int flag) { return flag == 0 ? 1 : 0; }
-
 // The downlinks lie between these; a tuning whose band misses them all
 // would follow noise and interference only.
 constexpr double kDownlinksLowHz = 137e6;
@@ -70,8 +68,8 @@ void OnViewChart(VantrelDoc& doc) { ShowScreen(doc, 2); }
 void OnViewSpectrum(VantrelDoc& doc) { ShowScreen(doc, 4); }
 void OnViewPasses(VantrelDoc& doc) { ShowScreen(doc, 5); }
 
-void OnOutputLog(VantrelDoc& doc) { doc.logFlag = Not(doc.logFlag); }
-void OnOutputRaw(VantrelDoc& doc) { doc.rawFlag = Not(doc.rawFlag); }
+void OnOutputLog(VantrelDoc& doc) { doc.logFlag = !doc.logFlag; }
+void OnOutputRaw(VantrelDoc& doc) { doc.rawFlag = !doc.rawFlag; }
 
 void OnHome(VantrelDoc& doc, CommandDialogs& dialogs) {
   std::string latitude = FormatHomeCoordinate(doc.homeLatitude, 'N', 'S');
@@ -88,7 +86,7 @@ void OnHome(VantrelDoc& doc, CommandDialogs& dialogs) {
   }
   doc.homeLongitude = ParseHomeLongitude(longitude);
   doc.homeLatitude = ParseHomeLatitude(latitude);
-  doc.projectionDirty = 1;
+  doc.projectionDirty = true;
   doc.host().ClearTrackHistory();
   doc.host().UpdateAllViews();
 }
@@ -122,7 +120,7 @@ void OnFilter(VantrelDoc& doc, CommandDialogs& dialogs) {
 }
 
 void OnTrackHistory(VantrelDoc& doc) {
-  doc.trackHistory = Not(doc.trackHistory);
+  doc.trackHistory = !doc.trackHistory;
   doc.host().UpdateAllViews();
 }
 
@@ -131,13 +129,13 @@ void OnTrackHistory(VantrelDoc& doc) {
 void OnTleDefine(VantrelDoc& doc, CommandDialogs& dialogs) {
   if (auto chosen = dialogs.ChooseExistingFile(kTleChooserTitle, doc.logDirectory + "*.tle")) {
     doc.tleFile = *chosen;
-    doc.tleEnable = 1;
+    doc.tleEnable = true;
     doc.host().UpdateAllViews();
   }
 }
 
 void OnTleEnable(VantrelDoc& doc) {
-  doc.tleEnable = Not(doc.tleEnable);
+  doc.tleEnable = !doc.tleEnable;
   doc.host().UpdateAllViews();
 }
 
@@ -336,13 +334,13 @@ CommandState UpdateDocumentCommand(const VantrelDoc& doc, int id) {
       state.enabled = doc.captureRunning != 0;
       break;
     case cmd::kOutputLog:
-      state.checked = doc.logFlag != 0;
+      state.checked = doc.logFlag;
       break;
     case cmd::kOutputRaw:
-      state.checked = doc.rawFlag != 0;
+      state.checked = doc.rawFlag;
       break;
     case cmd::kTrackHistory:
-      state.checked = doc.trackHistory != 0;
+      state.checked = doc.trackHistory;
       break;
     case cmd::kDemodulatorClassic:
       state.checked = doc.demodulator != kDemodulatorSensitive;
@@ -352,7 +350,7 @@ CommandState UpdateDocumentCommand(const VantrelDoc& doc, int id) {
       break;
     case cmd::kTleEnable:
       state.enabled = !doc.tleFile.empty();
-      state.checked = state.enabled && doc.tleEnable != 0;
+      state.checked = state.enabled && doc.tleEnable;
       break;
     default:
       if (id >= cmd::kSource1 && id <= cmd::kSource4) {

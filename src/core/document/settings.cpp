@@ -29,7 +29,7 @@ std::string SatelliteName(int n) {
 // Calls the visitor for each stored member, in the stored order. The ranges
 // are what the program itself produces: a screen 0..5, a slot 0..3, flags
 // that the menus toggle between 0 and 1. The track history and TLE switches
-// only ever test non-zero, so any integer is kept for them.
+// take any integer, non-zero for on. Flags are written as 0 or 1.
 template <class Visitor>
 void VisitSettings(VantrelDoc& doc, Visitor& visit) {
   PacketFilters& filters = doc.interpreter().filters();
@@ -79,12 +79,14 @@ class Loader {
  public:
   explicit Loader(SettingsStore& store) : store_(store) {}
 
-  void Integer(const std::string& name, int& member, int min, int max) {
+  // An integer, a flag or a choice, stored as an integer.
+  template <class T>
+  void Integer(const std::string& name, T& member, int min, int max) {
     const auto bytes = store_.ReadBytes(name, SettingKind::Integer);
     if (!bytes || bytes->size() != sizeof(std::int32_t)) return;
     std::int32_t value;
     std::memcpy(&value, bytes->data(), sizeof value);
-    if (value >= min && value <= max) member = value;
+    if (value >= min && value <= max) member = static_cast<T>(value);
   }
 
   // Any finite angle is kept, as the home dialog can produce it; a NaN or
@@ -121,8 +123,9 @@ class Saver {
  public:
   explicit Saver(SettingsStore& store) : store_(store) {}
 
-  void Integer(const std::string& name, int& member, int, int) {
-    const std::int32_t value = member;
+  template <class T>
+  void Integer(const std::string& name, T& member, int, int) {
+    const auto value = static_cast<std::int32_t>(member);
     Write(name, SettingKind::Integer, &value, sizeof value);
   }
   void Double(const std::string& name, double& member, double = 0, double = 0) {
@@ -148,7 +151,10 @@ class Saver {
 class NameCollector {
  public:
   std::vector<std::string> names;
-  void Integer(const std::string& name, int&, int, int) { names.push_back(name); }
+  template <class T>
+  void Integer(const std::string& name, T&, int, int) {
+    names.push_back(name);
+  }
   void Double(const std::string& name, double&, double = 0, double = 0) { names.push_back(name); }
   void Record(const std::string& name, SatelliteRecord&) { names.push_back(name); }
   void ExtraRecord(const std::string&, SatelliteRecord&) {}

@@ -188,13 +188,13 @@ class VantrelDoc {
   // The folder used until one is chosen; created when first needed.
   std::string defaultLogDirectory;
   int viewState = 0;
-  int logFlag = 1;
-  int rawFlag = 0;
+  bool logFlag = true;
+  bool rawFlag = false;
   double homeLatitude = -34.5;
   double homeLongitude = 139.0;
-  int projectionDirty = 1;
-  int trackHistory = 0;
-  int tleEnable = 0;
+  bool projectionDirty = true;
+  bool trackHistory = false;
+  bool tleEnable = false;
   std::string tleFile;
   // The Passes screen lists passes that climb at least this high (degrees).
   double passMinElevation = 0.0;
