@@ -29,7 +29,7 @@ void FillDocument(VantrelDoc& doc) {
   for (int i = 0; i < 100; ++i) doc.packetSearch().EditState().ring[i] = (i * 37) % 256 - 128;
 }
 
-void DrawScreen(benchmark::State& state, int viewState) {
+void DrawScreen(benchmark::State& state, vantrel::Screen viewState) {
   vantrel::HeldClock clock(1180701296);
   VantrelDoc doc(clock, "/tmp/");
   FillDocument(doc);

@@ -60,10 +60,10 @@ TEST_F(Readout, GetSatData) {
 TEST_F(Readout, CopyTextOfTheMessagesScreen) {
   doc_.PostLine("a line");
   for (int state : {0, 2, 4, -1}) {  // signal and chart screens copy nothing
-    doc_.viewState = state;
+    doc_.viewState = static_cast<Screen>(state);
     EXPECT_EQ(BuildCopyText(doc_), "") << state;
   }
-  doc_.viewState = 1;
+  doc_.viewState = kMessagesScreen;
   std::string expected;
   for (int i = 0; i < 130; ++i) doc_.PostLine("L" + std::to_string(i));
   for (int i = 30; i < 130; ++i) expected += "L" + std::to_string(i) + "\r\n";
@@ -84,7 +84,7 @@ TEST_F(Readout, CopyTextOfTheMessagesScreen) {
 
 // FM-01 to FM-36 always, then the satellites above 36 that have been heard.
 TEST_F(Readout, CopyTextOfTheSatellitesScreenIs36RowsAndThoseHeardAbove) {
-  doc_.viewState = 3;
+  doc_.viewState = kSatellitesScreen;
   doc_.interpreter().satellites()[5] = {137.2875, 139.0, -34.5, 1180701296, 0};
   doc_.interpreter().satellites()[12].frequency = 137.7375;
   doc_.interpreter().satellites()[20].frequency = 138.0;  // out of range: short row

@@ -51,7 +51,8 @@ TEST_F(Settings, AllValuesInStoredOrderWithTheirKindsAndBackByteForByte) {
   for (std::string name, kind; table >> name >> kind;) names.push_back(name), kinds += kind;
   EXPECT_EQ(SettingNames(), names);
 
-  doc_.viewState = 4, doc_.soundCardSlot = 3, doc_.homeLatitude = 37.185, doc_.homeLongitude = -8.6;
+  doc_.viewState = kSpectrumScreen, doc_.soundCardSlot = 3, doc_.homeLatitude = 37.185,
+  doc_.homeLongitude = -8.6;
   doc_.logFlag = 0, doc_.rawFlag = 1, doc_.trackHistory = 1, doc_.tleEnable = 1;
   doc_.demodulator = kDemodulatorSensitive;
   doc_.sdrTuning = {.centreHz = 137.25e6,

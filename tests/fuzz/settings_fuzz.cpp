@@ -33,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   vantrel::VantrelDoc doc(clock, "/opt/vantrel/");
   Check(doc.LoadSettings(store) == store.opens, "load result does not say whether the key opened");
 
-  Check(doc.viewState >= 0 && doc.viewState <= 4, "view state out of range");
+  Check(doc.viewState >= 0 && doc.viewState <= vantrel::kPassesScreen, "view state out of range");
   Check(doc.soundCardSlot >= 0 && doc.soundCardSlot <= 3, "sound card slot out of range");
   Check(std::isfinite(doc.homeLatitude) && std::isfinite(doc.homeLongitude), "home not finite");
   const auto& interpreter = doc.interpreter();

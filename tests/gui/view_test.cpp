@@ -47,7 +47,7 @@ class View : public ::testing::Test {
 
   // The widget as it paints itself.
   QImage Draw(int state, QSize size = {640, 600}) {
-    doc_.viewState = state;
+    doc_.viewState = static_cast<Screen>(state);
     view_.resize(size);
     return view_.grab().toImage().convertToFormat(QImage::Format_RGB32);
   }

@@ -96,7 +96,7 @@ TEST_F(SettingsFile, EverythingComesBackAfterARestartAndDamagedFilesLoadWhatRead
   const QByteArray damaged = "[General\nViewState=2\nHomeLat=\x01\x02\n";
   WriteAll(path_, damaged);
   doc = Loaded();
-  EXPECT_EQ(std::pair(doc->viewState, doc->homeLatitude), std::pair(2, -34.5));
+  EXPECT_EQ(std::pair(doc->viewState, doc->homeLatitude), std::pair(kChartScreen, -34.5));
   EXPECT_EQ(ReadAll(path_ + ".damaged"), damaged);
   EXPECT_EQ(QFile::permissions(path_ + ".damaged") & 0x0FFF,
             QFileDevice::ReadUser | QFileDevice::WriteUser)

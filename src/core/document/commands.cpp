@@ -54,19 +54,19 @@ std::string SdrBandProblem(const sdr::SdrTuning& tuning) {
   return text;
 }
 
-void ShowScreen(VantrelDoc& doc, int viewState) {
+void ShowScreen(VantrelDoc& doc, Screen viewState) {
   doc.viewState = viewState;
   doc.host().UpdateAllViews();
 }
 
 }  // namespace
 
-void OnViewSignal(VantrelDoc& doc) { ShowScreen(doc, 0); }
-void OnViewMessages(VantrelDoc& doc) { ShowScreen(doc, 1); }
-void OnViewSatellites(VantrelDoc& doc) { ShowScreen(doc, 3); }
-void OnViewChart(VantrelDoc& doc) { ShowScreen(doc, 2); }
-void OnViewSpectrum(VantrelDoc& doc) { ShowScreen(doc, 4); }
-void OnViewPasses(VantrelDoc& doc) { ShowScreen(doc, 5); }
+void OnViewSignal(VantrelDoc& doc) { ShowScreen(doc, kSignalScreen); }
+void OnViewMessages(VantrelDoc& doc) { ShowScreen(doc, kMessagesScreen); }
+void OnViewSatellites(VantrelDoc& doc) { ShowScreen(doc, kSatellitesScreen); }
+void OnViewChart(VantrelDoc& doc) { ShowScreen(doc, kChartScreen); }
+void OnViewSpectrum(VantrelDoc& doc) { ShowScreen(doc, kSpectrumScreen); }
+void OnViewPasses(VantrelDoc& doc) { ShowScreen(doc, kPassesScreen); }
 
 void OnOutputLog(VantrelDoc& doc) { doc.logFlag = !doc.logFlag; }
 void OnOutputRaw(VantrelDoc& doc) { doc.rawFlag = !doc.rawFlag; }
@@ -310,22 +310,22 @@ CommandState UpdateDocumentCommand(const VantrelDoc& doc, int id) {
   CommandState state;
   switch (id) {
     case cmd::kViewSignal:
-      state.checked = doc.viewState == 0;
+      state.checked = doc.viewState == kSignalScreen;
       break;
     case cmd::kViewMessages:
-      state.checked = doc.viewState == 1;
+      state.checked = doc.viewState == kMessagesScreen;
       break;
     case cmd::kViewSatellites:
-      state.checked = doc.viewState == 3;
+      state.checked = doc.viewState == kSatellitesScreen;
       break;
     case cmd::kViewChart:
-      state.checked = doc.viewState == 2;
+      state.checked = doc.viewState == kChartScreen;
       break;
     case cmd::kViewSpectrum:
-      state.checked = doc.viewState == 4;
+      state.checked = doc.viewState == kSpectrumScreen;
       break;
     case cmd::kViewPasses:
-      state.checked = doc.viewState == 5;
+      state.checked = doc.viewState == kPassesScreen;
       break;
     case cmd::kStart:
       state.enabled = doc.captureRunning == 0;

@@ -34,7 +34,7 @@ template <class Visitor>
 void VisitSettings(VantrelDoc& doc, Visitor& visit) {
   PacketFilters& filters = doc.interpreter().filters();
   SatelliteTable& satellites = doc.interpreter().satellites();
-  visit.Integer("ViewState", doc.viewState, 0, 5);
+  visit.Integer("ViewState", doc.viewState, kSignalScreen, kPassesScreen);
   visit.Integer("Soundcardoption", doc.soundCardSlot, 0, 3);
   visit.Double("HomeLat", doc.homeLatitude);
   visit.Double("HomeLon", doc.homeLongitude);

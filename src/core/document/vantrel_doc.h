@@ -24,6 +24,7 @@
 #include "decoder/packet_filters.h"
 #include "decoder/packet_search.h"
 #include "document/host.h"
+#include "document/screen.h"
 #include "feed/feed_settings.h"
 #include "orbit/tle_update.h"
 #include "sdr/sdr_input.h"
@@ -187,7 +188,7 @@ class VantrelDoc {
   std::string logDirectory;
   // The folder used until one is chosen; created when first needed.
   std::string defaultLogDirectory;
-  int viewState = 0;
+  Screen viewState = kSignalScreen;
   bool logFlag = true;
   bool rawFlag = false;
   double homeLatitude = -34.5;
