@@ -51,10 +51,9 @@ TEST_F(Settings, AllValuesInStoredOrderWithTheirKindsAndBackByteForByte) {
   for (std::string name, kind; table >> name >> kind;) names.push_back(name), kinds += kind;
   EXPECT_EQ(SettingNames(), names);
 
-  doc_.viewState = kSpectrumScreen, doc_.soundCardSlot = 3, doc_.homeLatitude = 37.185,
-  doc_.homeLongitude = -8.6;
-  doc_.logFlag = 0, doc_.rawFlag = 1, doc_.trackHistory = 1, doc_.tleEnable = 1;
-  doc_.demodulator = kDemodulatorSensitive;
+  doc_.viewState = kSpectrumScreen, doc_.soundCardSlot = 3, doc_.homeLatitude = 37.185;
+  doc_.homeLongitude = -8.6, doc_.logFlag = 0, doc_.rawFlag = 1, doc_.trackHistory = 1;
+  doc_.tleEnable = 1, doc_.demodulator = kDemodulatorSensitive;
   doc_.sdrTuning = {.centreHz = 137.25e6,
                     .sampleRate = 2.4e6,
                     .autoGain = 0,
@@ -161,14 +160,14 @@ TEST_F(Settings, FirstRunMissingMalformedOrOutOfRangeValuesKeepDefaults) {
   store_.PutText("TleFile", std::string("/tmp/a\0b", 8));
   // Values in range beside them still load.
   store_.Put("b1E", K::Integer, std::int32_t{1});
-  store_.Put("TrackHistory", K::Integer, std::int32_t{5});  // tested as non-zero only
+  store_.Put("TrackHistory", K::Integer, std::int32_t{5});  // non-zero: on, saved as 1
   store_.Put("TleFlag", K::Integer, std::int32_t{-3});
   store_.PutText("LogDirectory", "");  // would log into the current folder: the default instead
   ASSERT_TRUE(doc_.LoadSettings(store_));
   FakeStore expected = defaults;
   expected.values["b1E"] = store_.values["b1E"];
-  expected.values["TrackHistory"] = store_.values["TrackHistory"];
-  expected.values["TleFlag"] = store_.values["TleFlag"];
+  expected.Put("TrackHistory", K::Integer, std::int32_t{1});
+  expected.Put("TleFlag", K::Integer, std::int32_t{1});
   expected.values["HomeLon"] = store_.values["HomeLon"];
   EXPECT_EQ(Saved(doc_).values, expected.values);
 
