@@ -1,4 +1,5 @@
-// A type byte outside the eight decoded types gets a line of its bytes.
+// The lines of the eight decoded packet types and the table changes of sync
+// and ephemeris packets; a type byte outside the eight gets a line of its bytes.
 #include "decoder/interpreter.h"
 
 #include <cstdio>
