@@ -58,9 +58,9 @@ struct Scene {
     chart.LoadGlobe(GlobePath());
     // Every satellite heard a minute ago, spread around home.
     for (int fm = 1; fm <= kSatelliteCount; ++fm) {
-      doc.satellites[fm].latitude = doc.homeLatitude + (fm % 6 - 3) * 6.0 + 0.5;
-      doc.satellites[fm].longitude = doc.homeLongitude + (fm / 6 - 3) * 6.0 + 0.5;
-      doc.satellites[fm].positionTime = static_cast<std::int32_t>(kNow - 60);
+      doc.interpreter().satellites()[fm].latitude = doc.homeLatitude + (fm % 6 - 3) * 6.0 + 0.5;
+      doc.interpreter().satellites()[fm].longitude = doc.homeLongitude + (fm / 6 - 3) * 6.0 + 0.5;
+      doc.interpreter().satellites()[fm].positionTime = static_cast<std::int32_t>(kNow - 60);
     }
     Paint();  // fill the projection cache
   }

@@ -20,16 +20,15 @@ void FillDocument(VantrelDoc& doc) {
   doc.logFlag = 0;
   for (int i = 0; i < 100; ++i) {
     doc.PostLine("Downlink channels (pt 1 of 2) 137.5000MHz 137.4400MHz 137.2875MHz 137.7125MHz #" +
-                     std::to_string(i),
-                 false);
+                 std::to_string(i));
   }
   for (int k = 1; k <= 36; ++k) {
-    doc.satellites[k] = {137.2875, 139.0 - k, -34.5 + k, 1180701296, 0};
+    doc.interpreter().satellites()[k] = {137.2875, 139.0 - k, -34.5 + k, 1180701296, 0};
   }
   for (int i = 0; i < 100; ++i) doc.packetSearch().EditState().ring[i] = (i * 37) % 256 - 128;
 }
 
-void DrawScreen(benchmark::State& state, int viewState) {
+void DrawScreen(benchmark::State& state, vantrel::Screen viewState) {
   vantrel::HeldClock clock(1180701296);
   VantrelDoc doc(clock, "/tmp/");
   FillDocument(doc);

@@ -47,7 +47,7 @@ bool WriteChartPng(VantrelDoc& doc, const Clock& clock, const std::string& path,
               << "; the chart shows sea only\n";
   }
 
-  if (doc.tleEnable != 0) chart.ReadTleFileNow(doc.tleFile);
+  if (doc.tleEnable) chart.ReadTleFileNow(doc.tleFile);
   QImage image(kChartImageSize, kChartImageSize, QImage::Format_RGB32);
   image.fill(QColor(200, 200, 255));
   {

@@ -94,18 +94,18 @@ void Output(const std::vector<std::string>& lines, JsonLines* json, MqttFeed* fe
 // Applies the command line to a freshly built document.
 void Configure(const DecodeOptions& options, VantrelDoc& doc) {
   for (int i = 0; i < kFilterCount; ++i) {
-    if (options.filters[i] >= 0) doc.filters[i] = options.filters[i];
+    if (options.filters[i] >= 0) doc.interpreter().filters()[i] = options.filters[i] == 1;
   }
   doc.SetDemodulator(options.demodulator);
-  doc.logFlag = options.logDir.empty() ? 0 : 1;
-  doc.rawFlag = options.rawLog ? 1 : 0;
+  doc.logFlag = !options.logDir.empty();
+  doc.rawFlag = options.rawLog;
   if (options.homeLatitude) {
     doc.homeLatitude = *options.homeLatitude;
     doc.homeLongitude = *options.homeLongitude;
   }
   if (!options.tleFile.empty()) {
     doc.tleFile = options.tleFile;
-    doc.tleEnable = 1;
+    doc.tleEnable = true;
   }
   if (!options.logDir.empty()) {
     doc.logDirectory = options.logDir;
@@ -123,10 +123,11 @@ void Configure(const DecodeOptions& options, VantrelDoc& doc) {
 int Finish(const DecodeOptions& options, VantrelDoc& doc, HeldClock& clock,
            const std::string& inputError, MqttFeed* feed) {
   if (options.table && options.json) {
-    std::cout << SatelliteTableJson(doc.satellites).dump() << '\n';
+    std::cout << SatelliteTableJson(doc.interpreter().satellites()).dump() << '\n';
   } else if (options.table) {
-    for (const int k : ListedSatellites(doc.satellites)) {
-      std::cout << Cp1252ToUtf8(FormatSatelliteRow(k, doc.satellites[k])) << '\n';
+    const SatelliteTable& satellites = doc.interpreter().satellites();
+    for (const int k : ListedSatellites(satellites)) {
+      std::cout << Cp1252ToUtf8(FormatSatelliteRow(k, satellites[k])) << '\n';
     }
   }
   std::cout.flush();

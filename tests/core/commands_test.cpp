@@ -135,7 +135,7 @@ class ScriptedDialogs final : public CommandDialogs {
     settings = typed[next++];
     return true;
   }
-  bool RunMessageFilter(std::array<int, kFilterCount>&) override { return false; }
+  bool RunMessageFilter(PacketFilters&) override { return false; }
   std::optional<std::string> ChooseDirectory(const std::string&, const std::string&) override {
     return {};
   }

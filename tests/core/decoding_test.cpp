@@ -67,7 +67,7 @@ TEST_F(Decoding, PacketsAcrossTheRingEndAndOnThePolarAxis) {
   doc_.packetSearch().SetWriteIndex(47500);
   Decode({P(kEphemeris), P(kSync)}, {.leadInSamples = 100});
   EXPECT_EQ(Got(), (Lines{L(kEphemeris), L(kSync)}));
-  EXPECT_EQ(doc_.lastSatellite, 12);  // the last satellite to report a position
+  EXPECT_EQ(doc_.interpreter().lastSatellite(), 12);  // the last satellite to report a position
 
   // x = y = 0 in the position fields: the poles and the centre, never NaN.
   Decode({Hex("1F 03 00 00 08 00 80 FC AC 0E 00 00 00 00 00 00 00 00 00 00 00 00"),
@@ -114,9 +114,9 @@ TEST_F(Decoding, AbandonedPacketsLeaveNoTraceAndDoNotSkip) {
     ASSERT_TRUE(Skip() == 0 || !Got().empty()) << "skip after an abandoned packet";
   }
   EXPECT_EQ(Got(), Lines{L(kUplink)});
-  EXPECT_EQ(doc_.satellites[0].frequency, 0.0);
-  EXPECT_EQ(doc_.satellites[12].positionTime, 0);
-  EXPECT_EQ(doc_.lastSatellite, 0);
+  EXPECT_EQ(doc_.interpreter().satellites()[0].frequency, 0.0);
+  EXPECT_EQ(doc_.interpreter().satellites()[12].positionTime, 0);
+  EXPECT_EQ(doc_.interpreter().lastSatellite(), 0);
 
   // Day 7 is the last day kept, named "Err"; FM-255 the last satellite.
   Decode({synth::EphemerisPacket(255, 45.0, 36.87, 800.0, 1400, 7 * 86400)});
@@ -136,9 +136,9 @@ TEST_F(Decoding, TodaysDownlinkBackToBackAndOtherTypesNowhereElse) {
                           "Ephemeris  FM-44 wk. 1400, Tue, 10:11:12 pos. 45.000173 36.869898",
                           "Elements   FM-44 Ma 180.00001073\xB0 Mm  14.06250100/day ",
                           "Packet 0x18  18 01 91 5A 10 0F 70 F3 1A 00"}));
-  EXPECT_DOUBLE_EQ(doc_.satellites[44].frequency, 137.5);
-  EXPECT_EQ(doc_.satellites[44].positionTime, kMay12);
-  EXPECT_EQ(doc_.lastSatellite, 44);
+  EXPECT_DOUBLE_EQ(doc_.interpreter().satellites()[44].frequency, 137.5);
+  EXPECT_EQ(doc_.interpreter().satellites()[44].positionTime, kMay12);
+  EXPECT_EQ(doc_.interpreter().lastSatellite(), 44);
 
   const auto lines = [&](const std::vector<Packet>& packets, synth::SynthOptions options) {
     doc_.messageRing().Clear();
@@ -150,10 +150,10 @@ TEST_F(Decoding, TodaysDownlinkBackToBackAndOtherTypesNowhereElse) {
   EXPECT_EQ(lines({other}, {.leadInSamples = 500}), Lines{});
   EXPECT_EQ(lines({P(kSync), Packet(12, 0), other}, {}), Lines{L(kSync)});
   // With its filter off it gives no line but still frames the next packet.
-  doc_.filters[kFilterOther] = 0;
+  doc_.interpreter().filters()[kFilterOther] = 0;
   EXPECT_EQ(lines({P(kSync), other, Hex("0B 01 FD 24 CC CC CC 20 45 01"), P(kNetwork)}, {}),
             (Lines{L(kSync), L(kNetwork)}));
-  doc_.filters[kFilterOther] = 1;
+  doc_.interpreter().filters()[kFilterOther] = 1;
 
   // A noise run: packets of the eight types each followed by another type,
   // with or without a gap. Only back to back are the others taken.
@@ -179,7 +179,7 @@ TEST_F(Decoding, TodaysDownlinkBackToBackAndOtherTypesNowhereElse) {
 TEST_F(Decoding, PolarityWatchFlipsOnlyAfterFiveQuietSeconds) {
   Decode({P(kSync)});
   const CTime heard = clock_.Now();
-  EXPECT_EQ(doc_.lastDecodeTime, heard);
+  EXPECT_EQ(doc_.interpreter().lastDecodeTime(), heard);
   for (int s = 1; s <= 6; ++s) {
     clock_.Set(heard + s);
     doc_.WatchPolarity();

@@ -82,7 +82,7 @@ class FastSearchEquivalence : public ::testing::Test {
     EXPECT_EQ(fast.backToBack, plain.backToBack);
     EXPECT_EQ(fast.writeIndex, plain.writeIndex);
     EXPECT_EQ(fast.polarity, plain.polarity);
-    EXPECT_EQ(fast_.lastDecodeTime, plain_.lastDecodeTime);
+    EXPECT_EQ(fast_.interpreter().lastDecodeTime(), plain_.interpreter().lastDecodeTime());
     EXPECT_TRUE(fast.ring == plain.ring);
   }
 

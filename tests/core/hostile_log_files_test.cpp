@@ -146,7 +146,7 @@ TEST(HostileLogs, DecodingGoesOnAndNoFileHoldsPartOfARecord) {
       decoded.wait(), ::close(reader);
     }
     EXPECT_EQ(s.doc.MessagesInArrivalOrder().size(), 2u);
-    EXPECT_DOUBLE_EQ(s.doc.satellites[12].frequency, 137.5);
+    EXPECT_DOUBLE_EQ(s.doc.interpreter().satellites()[12].frequency, 137.5);
     after(s);
   }
   std::signal(SIGXFSZ, oldHandler);

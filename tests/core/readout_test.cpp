@@ -22,8 +22,8 @@ class Readout : public ::testing::Test {
 };
 
 TEST_F(Readout, GetSatData) {
-  doc_.satellites[5] = {137.2, 12.5, -33.25, kMay12, 0};
-  doc_.satellites[12] = {137.5, 36.869898, 45.000173, 1178960000, 0};
+  doc_.interpreter().satellites()[5] = {137.2, 12.5, -33.25, kMay12, 0};
+  doc_.interpreter().satellites()[12] = {137.5, 36.869898, 45.000173, 1178960000, 0};
   // Satellites outside 1..36 read the last one to report a position, or record 0.
   const struct {
     int last, satellite, item;
@@ -43,29 +43,29 @@ TEST_F(Readout, GetSatData) {
               {44, 0, kItemName, "FM-44"},
               {256, 0, kItemName, "FM-00"}};
   for (const auto& r : rows) {
-    doc_.lastSatellite = r.last;
+    doc_.interpreter().SetLastSatellite(r.last);
     EXPECT_EQ(GetSatData(doc_, r.satellite, r.item), r.value)
         << r.last << " " << r.satellite << " " << r.item;
   }
   // GetSatelliteData names every satellite a packet can: FM-01 .. FM-255.
-  doc_.lastSatellite = 12;
-  doc_.satellites[44] = {137.2875, -116.08784, 44.78272, kMay12, 0};
+  doc_.interpreter().SetLastSatellite(12);
+  doc_.interpreter().satellites()[44] = {137.2875, -116.08784, 44.78272, kMay12, 0};
   EXPECT_EQ(GetSatelliteData(doc_, 44, kItemLatitude), AutomationValue(44.78272));
   EXPECT_EQ(GetSatelliteData(doc_, 255, kItemName), AutomationValue("FM-255"));
   EXPECT_EQ(GetSatelliteData(doc_, 256, kItemName), AutomationValue("FM-12"));
-  doc_.satellites[5].latitude = 1.5;  // nothing is cached between calls
+  doc_.interpreter().satellites()[5].latitude = 1.5;  // nothing is cached between calls
   EXPECT_EQ(GetSatData(doc_, 5, kItemLatitude), AutomationValue(1.5));
 }
 
 TEST_F(Readout, CopyTextOfTheMessagesScreen) {
-  doc_.PostLine("a line", false);
+  doc_.PostLine("a line");
   for (int state : {0, 2, 4, -1}) {  // signal and chart screens copy nothing
-    doc_.viewState = state;
+    doc_.viewState = static_cast<Screen>(state);
     EXPECT_EQ(BuildCopyText(doc_), "") << state;
   }
-  doc_.viewState = 1;
+  doc_.viewState = kMessagesScreen;
   std::string expected;
-  for (int i = 0; i < 130; ++i) doc_.PostLine("L" + std::to_string(i), false);
+  for (int i = 0; i < 130; ++i) doc_.PostLine("L" + std::to_string(i));
   for (int i = 30; i < 130; ++i) expected += "L" + std::to_string(i) + "\r\n";
   EXPECT_EQ(BuildCopyText(doc_), expected);  // each line once, oldest first
   EXPECT_EQ(doc_.MessagesInArrivalOrder().front(), "L30");
@@ -73,28 +73,28 @@ TEST_F(Readout, CopyTextOfTheMessagesScreen) {
   doc_.messageRing().Clear();
   EXPECT_EQ(BuildCopyText(doc_), "");
   const std::string line(60, 'x');  // 62 with CR LF: 4095 = 66 lines and 3 characters
-  for (int i = 0; i < 100; ++i) doc_.PostLine(line, false);
+  for (int i = 0; i < 100; ++i) doc_.PostLine(line);
   const std::string text = BuildCopyText(doc_);
   ASSERT_EQ(text.size(), kCopyTextLimit);
   EXPECT_EQ(text.substr(65 * 62), line + "\r\nxxx");
   doc_.messageRing().Clear();
-  doc_.PostLine(std::string(4094, 'y'), false);  // cut between CR and LF
+  doc_.PostLine(std::string(4094, 'y'));  // cut between CR and LF
   EXPECT_EQ(BuildCopyText(doc_), std::string(4094, 'y') + "\r");
 }
 
 // FM-01 to FM-36 always, then the satellites above 36 that have been heard.
 TEST_F(Readout, CopyTextOfTheSatellitesScreenIs36RowsAndThoseHeardAbove) {
-  doc_.viewState = 3;
-  doc_.satellites[5] = {137.2875, 139.0, -34.5, 1180701296, 0};
-  doc_.satellites[12].frequency = 137.7375;
-  doc_.satellites[20].frequency = 138.0;  // out of range: short row
+  doc_.viewState = kSatellitesScreen;
+  doc_.interpreter().satellites()[5] = {137.2875, 139.0, -34.5, 1180701296, 0};
+  doc_.interpreter().satellites()[12].frequency = 137.7375;
+  doc_.interpreter().satellites()[20].frequency = 138.0;  // out of range: short row
   std::string text = BuildCopyText(doc_);
   EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 36);
   EXPECT_TRUE(text.starts_with("FM-01\r\n"));
   EXPECT_TRUE(text.ends_with("\r\nFM-36\r\n"));
-  doc_.satellites[44].frequency = 137.2875;
-  doc_.satellites[255].positionTime = 1180701296;  // a position only
-  doc_.satellites[100].frequency = 138.0;          // never a downlink: not heard
+  doc_.interpreter().satellites()[44].frequency = 137.2875;
+  doc_.interpreter().satellites()[255].positionTime = 1180701296;  // a position only
+  doc_.interpreter().satellites()[100].frequency = 138.0;          // never a downlink: not heard
   text = BuildCopyText(doc_);
   EXPECT_TRUE(text.ends_with("\r\nFM-36\r\nFM-44 137.2875MHz\r\nFM-255\r\n"));
   for (const char* rows :

@@ -216,7 +216,7 @@ class SensitiveAudio : public ::testing::Test {
  protected:
   SensitiveAudio() : clock_(1178964672), doc_(clock_, "/nonexistent/") {
     doc_.logFlag = 0;
-    doc_.filters[kFilterFill] = 1;
+    doc_.interpreter().filters()[kFilterFill] = 1;
     doc_.SetDemodulator(kDemodulatorSensitive);
     std::mt19937 engine(7);
     for (int i = 0; i < kCount; ++i) {

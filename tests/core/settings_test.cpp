@@ -51,20 +51,20 @@ TEST_F(Settings, AllValuesInStoredOrderWithTheirKindsAndBackByteForByte) {
   for (std::string name, kind; table >> name >> kind;) names.push_back(name), kinds += kind;
   EXPECT_EQ(SettingNames(), names);
 
-  doc_.viewState = 4, doc_.soundCardSlot = 3, doc_.homeLatitude = 37.185, doc_.homeLongitude = -8.6;
-  doc_.logFlag = 0, doc_.rawFlag = 1, doc_.trackHistory = 1, doc_.tleEnable = 1;
-  doc_.demodulator = kDemodulatorSensitive;
+  doc_.viewState = kSpectrumScreen, doc_.soundCardSlot = 3, doc_.homeLatitude = 37.185;
+  doc_.homeLongitude = -8.6, doc_.logFlag = 0, doc_.rawFlag = 1, doc_.trackHistory = 1;
+  doc_.tleEnable = 1, doc_.demodulator = kDemodulatorSensitive;
   doc_.sdrTuning = {.centreHz = 137.25e6,
                     .sampleRate = 2.4e6,
                     .autoGain = 0,
                     .gainDb = 40.2,
                     .device = "driver=rtlsdr",
                     .ppm = 3.5};
-  doc_.filters = {0, 1, 0, 1, 1, 0, 1, 0, 0};
-  doc_.satellites[9] = {137.2875, 12.5, -40.25, 1178964672, 0xDEADBEEF};
+  doc_.interpreter().filters() = {0, 1, 0, 1, 1, 0, 1, 0, 0};
+  doc_.interpreter().satellites()[9] = {137.2875, 12.5, -40.25, 1178964672, 0xDEADBEEF};
   // Satellites above 36 have keys of their own once heard, after all the others.
-  doc_.satellites[44] = {137.2875, -116.0878, 44.7827, 1178964672, 0};
-  doc_.satellites[200].positionTime = 1178964672;
+  doc_.interpreter().satellites()[44] = {137.2875, -116.0878, 44.7827, 1178964672, 0};
+  doc_.interpreter().satellites()[200].positionTime = 1178964672;
   names.insert(names.end(), {"Sat44", "Sat200"});
   kinds += "RR";
   doc_.logDirectory = "/var/log/vantrel/";
@@ -135,7 +135,7 @@ TEST_F(Settings, FirstRunMissingMalformedOrOutOfRangeValuesKeepDefaults) {
   const FakeStore defaults = Saved(doc_);
   EXPECT_EQ(doc_.homeLatitude, -34.5);
   EXPECT_EQ(doc_.homeLongitude, 139.0);
-  EXPECT_EQ(doc_.filters, (std::array<int, kFilterCount>{1, 1, 1, 1, 0, 1, 1, 1, 1}));
+  EXPECT_EQ(doc_.interpreter().filters(), (PacketFilters{1, 1, 1, 1, 0, 1, 1, 1, 1}));
   EXPECT_EQ(doc_.logDirectory, "/opt/vantrel/Log files/");
 
   store_.exists = false;
@@ -160,14 +160,14 @@ TEST_F(Settings, FirstRunMissingMalformedOrOutOfRangeValuesKeepDefaults) {
   store_.PutText("TleFile", std::string("/tmp/a\0b", 8));
   // Values in range beside them still load.
   store_.Put("b1E", K::Integer, std::int32_t{1});
-  store_.Put("TrackHistory", K::Integer, std::int32_t{5});  // tested as non-zero only
+  store_.Put("TrackHistory", K::Integer, std::int32_t{5});  // non-zero: on, saved as 1
   store_.Put("TleFlag", K::Integer, std::int32_t{-3});
   store_.PutText("LogDirectory", "");  // would log into the current folder: the default instead
   ASSERT_TRUE(doc_.LoadSettings(store_));
   FakeStore expected = defaults;
   expected.values["b1E"] = store_.values["b1E"];
-  expected.values["TrackHistory"] = store_.values["TrackHistory"];
-  expected.values["TleFlag"] = store_.values["TleFlag"];
+  expected.Put("TrackHistory", K::Integer, std::int32_t{1});
+  expected.Put("TleFlag", K::Integer, std::int32_t{1});
   expected.values["HomeLon"] = store_.values["HomeLon"];
   EXPECT_EQ(Saved(doc_).values, expected.values);
 

@@ -53,7 +53,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   vantrel::HeldClock clock(1178964672 + options * 86400 * 7);
   VantrelDoc doc(clock, vantrel::fuzz::ScratchDirectory());
   doc.logDirectory = vantrel::fuzz::ScratchDirectory();
-  for (int i = 0; i < vantrel::kFilterCount; ++i) doc.filters[i] = (filterMask >> (i % 8)) & 1;
+  auto& filters = doc.interpreter().filters();
+  for (int i = 0; i < vantrel::kFilterCount; ++i) filters[i] = (filterMask >> (i % 8)) & 1;
   doc.logFlag = options & 1;
   doc.rawFlag = (options >> 1) & 1;
 
@@ -62,14 +63,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const fs::path raw = doc.logDirectory + "orbcomm_raw" + day + ".log";
   const auto logBefore = SizeOf(log), rawBefore = SizeOf(raw);
 
-  const auto outcome = doc.InterpretPacket(packet.data());
+  const auto outcome = doc.InterpretPacket(packet.data(), {});
 
   const auto lines = doc.MessagesInArrivalOrder();
   Check(doc.messageRing().head() >= 0 && doc.messageRing().head() < vantrel::MessageRing::kSize,
         "head out of range");
   Check(lines.size() <= 1, "more than one line for one packet");
-  Check(doc.satellites[0].frequency == 0.0 && doc.satellites[0].positionTime == 0,
-        "satellite record 0 written");
+  const vantrel::SatelliteRecord& none = doc.interpreter().satellites()[0];
+  Check(none.frequency == 0.0 && none.positionTime == 0, "satellite record 0 written");
   if (outcome == vantrel::PacketOutcome::Abandoned) {
     Check(lines.empty(), "abandoned packet posted a line");
     Check(SizeOf(raw) == rawBefore, "abandoned packet wrote a raw record");

@@ -31,15 +31,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   vantrel::VantrelDoc doc(clock, "/opt/vantrel/");
   Check(doc.LoadSettings(store) == store.opens, "load result does not say whether the key opened");
 
-  Check(doc.viewState >= 0 && doc.viewState <= 4, "view state out of range");
+  Check(doc.viewState >= 0 && doc.viewState <= vantrel::kPassesScreen, "view state out of range");
   Check(doc.soundCardSlot >= 0 && doc.soundCardSlot <= 3, "sound card slot out of range");
   Check(std::isfinite(doc.homeLatitude) && std::isfinite(doc.homeLongitude), "home not finite");
-  Check((doc.logFlag == 0 || doc.logFlag == 1) && (doc.rawFlag == 0 || doc.rawFlag == 1),
-        "log flag not 0 or 1");
-  for (const int filter : doc.filters) Check(filter == 0 || filter == 1, "filter not 0 or 1");
+  const auto& interpreter = doc.interpreter();
   Check((doc.logDirectory + doc.tleFile).find('\0') == std::string::npos, "zero byte in a text");
-  for (const int k : vantrel::ListedSatellites(doc.satellites))
-    Check(vantrel::FormatSatelliteRow(k, doc.satellites[k]).size() < 256, "row too long");
+  for (const int k : vantrel::ListedSatellites(interpreter.satellites()))
+    Check(vantrel::FormatSatelliteRow(k, interpreter.satellites()[k]).size() < 256, "row too long");
   for (int satellite = -1; satellite <= 256; satellite += 19)
     for (int item = -1; item <= 6; ++item)
       (void)vantrel::GetSatData(doc, satellite, item),

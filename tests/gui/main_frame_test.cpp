@@ -121,7 +121,7 @@ TEST_F(MainWindow, HomeAndFilterDialogsThroughTheirWidgets) {
   Trigger(cmd::kHome);
   EXPECT_EQ(std::pair(doc_.homeLatitude, doc_.homeLongitude), std::pair(37.185, -8.6));
 
-  doc_.filters = {0, 0, 1, 0, 1, 0, 0, 0, 0};
+  doc_.interpreter().filters() = {0, 0, 1, 0, 1, 0, 0, 0, 0};
   bool fillShown = false;
   WhenModal([&](QWidget* dlg) {
     fillShown = Child<QCheckBox>(dlg, "fill")->isChecked();
@@ -132,7 +132,7 @@ TEST_F(MainWindow, HomeAndFilterDialogsThroughTheirWidgets) {
   });
   Trigger(cmd::kFilter);
   EXPECT_TRUE(fillShown);
-  EXPECT_EQ(doc_.filters, (std::array<int, kFilterCount>{1, 1, 1, 1, 0, 1, 1, 0, 0}));
+  EXPECT_EQ(doc_.interpreter().filters(), (PacketFilters{1, 1, 1, 1, 0, 1, 1, 0, 0}));
 }
 
 // Typed device arguments are tidied; the centre is kept in whole Hz whatever

@@ -29,7 +29,7 @@ TEST(ReadmeTables, EverySettingWrittenIsInTheSettingsTableAndCounted) {
   QTemporaryDir dir;
   const HeldClock clock(1178964672);
   VantrelDoc doc(clock, "/opt/vantrel/");
-  doc.satellites[44].positionTime = 1178964672;  // heard: a key of its own
+  doc.interpreter().satellites()[44].positionTime = 1178964672;  // heard: a key of its own
   QtSettingsStore store(dir.path() + "/Vantrel.conf");
   ASSERT_TRUE(doc.SaveSettings(store));
   const QStringList keys = QSettings(store.filePath(), QSettings::IniFormat).allKeys();

@@ -14,7 +14,7 @@ namespace {
 class SdrScreens : public ::testing::Test {
  protected:
   SdrScreens() { doc_.sdrDevice[1] = 0, doc_.soundCardSlot = 1; }  // Source 2 is a receiver
-  QImage Draw(int state) {
+  QImage Draw(Screen state) {
     doc_.viewState = state;
     view_.resize(660, 560);
     return view_.grab().toImage().convertToFormat(QImage::Format_RGB32);

@@ -47,7 +47,7 @@ class View : public ::testing::Test {
 
   // The widget as it paints itself.
   QImage Draw(int state, QSize size = {640, 600}) {
-    doc_.viewState = state;
+    doc_.viewState = static_cast<Screen>(state);
     view_.resize(size);
     return view_.grab().toImage().convertToFormat(QImage::Format_RGB32);
   }
@@ -78,18 +78,18 @@ TEST_F(View, MessagesNewestOnTopAndSatellitesOnTheirRows) {
   QFont font(QStringLiteral("Courier New"));
   font.setPointSize(10);
   const int h = QFontMetrics(font).height();
-  doc_.PostLine("MMMMMMMMMM", false);
-  doc_.PostLine("M", false);
+  doc_.PostLine("MMMMMMMMMM");
+  doc_.PostLine("M");
   const QImage messages = Draw(kMessagesScreen, {200, 3 * h});
   const int newest = RightmostInk(messages, QRect(0, 0, 200, h));
   EXPECT_GT(newest, 0);
   EXPECT_GT(RightmostInk(messages, QRect(0, h, 200, h)), 4 * newest);
 
-  doc_.satellites[5] = {137.2875, 139.0, -34.5, 1180701296, 0};
+  doc_.interpreter().satellites()[5] = {137.2875, 139.0, -34.5, 1180701296, 0};
   const QImage satellites = Draw(kSatellitesScreen, {640, 560});
   EXPECT_GT(RightmostInk(satellites, QRect(0, 60, 640, 12)), 250);  // row 5, with a position
   EXPECT_TRUE(HasInk(satellites, QRect(0, 525, 60, 15)));           // FM-36
-  doc_.satellites[44].frequency = 137.2875;                         // heard: a row after FM-36
+  doc_.interpreter().satellites()[44].frequency = 137.2875;         // heard: a row after FM-36
   EXPECT_TRUE(HasInk(Draw(kSatellitesScreen, {640, 560}), QRect(0, 540, 60, 15)));
 }
 
@@ -103,8 +103,9 @@ TEST_F(View, ChartColoursLandMaskTrackHistoryAndHome) {
 
   // Satellites heard a minute ago (one above 36) are remembered in the track history, shown
   // while the flag is on.
-  doc_.satellites[7] = {137.3, 5.0, 5.0, static_cast<std::int32_t>(clock_.Now() - 60), 0};
-  doc_.satellites[44] = {137.3, -5.0, -5.0, static_cast<std::int32_t>(clock_.Now() - 60), 0};
+  const auto minuteAgo = static_cast<std::int32_t>(clock_.Now() - 60);
+  doc_.interpreter().satellites()[7] = {137.3, 5.0, 5.0, minuteAgo, 0};
+  doc_.interpreter().satellites()[44] = {137.3, -5.0, -5.0, minuteAgo, 0};
   std::uint8_t* track = view_.chart().trackHistory();
   track[300 + 480 * 100] = 1;
   EXPECT_NE(Draw(kChartScreen, {640, 500}).pixel(300, 100), qRgb(255, 0, 0));
@@ -152,7 +153,7 @@ TEST_F(View, PassesListFollowsTheFileAndMarksThePassUnderWay) {
   doc_.homeLatitude = 52.5;
   doc_.homeLongitude = -1.25;
   doc_.tleFile = path;
-  doc_.satellites[5].frequency = 137.5;
+  doc_.interpreter().satellites()[5].frequency = 137.5;
   std::string error;
   const Sgp4 model(*ParseElementSet(name, line1, line2, &error));
   const double day = 1796428800.0;  // 2026-12-05T00:00:00Z
@@ -184,7 +185,6 @@ TEST_F(View, PassesListFollowsTheFileAndMarksThePassUnderWay) {
 
 TEST_F(View, TimersRepaintAndWatchPolarity) {
   doc_.packetSearch().SetPolarity(1);
-  doc_.lastDecodeTime = clock_.Now() - 6;  // silent for more than five seconds
   doc_.refreshTimerId = view_.SetTimer(2, 10);
   EXPECT_TRUE(QTest::qWaitFor([&] { return host_.redraws >= 3; }, 2000));
   EXPECT_EQ(doc_.packetSearch().polarity(), 0);
@@ -201,7 +201,7 @@ TEST_F(View, CopyPutsUtf8TextOnTheClipboardOnlyWhenThereIsSome) {
   view_.OnEditCopy();
   EXPECT_EQ(clipboard->text(), "kept");
   doc_.viewState = kSatellitesScreen;
-  doc_.satellites[5] = {137.2875, 139.0, -34.5, 1180701296, 0};
+  doc_.interpreter().satellites()[5] = {137.2875, 139.0, -34.5, 1180701296, 0};
   view_.OnEditCopy();
   // The text itself is the readout tests'; here its degree signs arrive as UTF-8.
   EXPECT_TRUE(clipboard->text().contains(QString::fromUtf8("-34.50000\u00B0  139.00000\u00B0")))

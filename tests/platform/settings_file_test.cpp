@@ -66,7 +66,8 @@ TEST_F(SettingsFile, EverythingComesBackAfterARestartAndDamagedFilesLoadWhatRead
   // UTF-8 with the format's special characters; a path that is not UTF-8 is kept byte for byte.
   doc->logDirectory = "/srv/" + std::string(400, 'x') + "/\xC3\xA9l\xC3\xA9ments, \"new\"; [1]/";
   doc->tleFile = "/home/op/\xE9t\xE9.tle";
-  doc->satellites[12] = {137.5, 12.345678901234567, -40.25, 1178964672, 0xA5A5A5A5u};
+  SatelliteTable& table = doc->interpreter().satellites();
+  table[12] = {137.5, 12.345678901234567, -40.25, 1178964672, 0xA5A5A5A5u};
   doc->feed = {1, "broker.example", 8883, "vantrel", "Adelaide 2", "op", "p=w; \"x\"", 1};
   doc->sdrTuning.centreHz = 137e6;  // whole Hz as an integer, not 1.37e+08
   doc->sdrTuning.device = "driver=rtlsdr,serial=00000001";
@@ -86,14 +87,14 @@ TEST_F(SettingsFile, EverythingComesBackAfterARestartAndDamagedFilesLoadWhatRead
                        restored->sdrTuning.ppm, restored->sdrTuning.centreHz),
             std::tuple(doc->homeLatitude, doc->homeLongitude, doc->logDirectory, doc->tleFile,
                        doc->feed, doc->sdrTuning.device, doc->sdrTuning.ppm, 137e6));
-  EXPECT_EQ(
-      std::memcmp(restored->satellites.data(), doc->satellites.data(), sizeof doc->satellites), 0);
+  const SatelliteTable& back = restored->interpreter().satellites();
+  EXPECT_EQ(std::memcmp(back.data(), table.data(), sizeof table), 0);
 
   // Rejected by the format reader: what reads is used, the damaged file is kept beside the new one.
   const QByteArray damaged = "[General\nViewState=2\nHomeLat=\x01\x02\n";
   WriteAll(path_, damaged);
   doc = Loaded();
-  EXPECT_EQ(std::pair(doc->viewState, doc->homeLatitude), std::pair(2, -34.5));
+  EXPECT_EQ(std::pair(doc->viewState, doc->homeLatitude), std::pair(kChartScreen, -34.5));
   EXPECT_EQ(ReadAll(path_ + ".damaged"), damaged);
   EXPECT_EQ(QFile::permissions(path_ + ".damaged") & 0x0FFF,
             QFileDevice::ReadUser | QFileDevice::WriteUser)
@@ -112,9 +113,9 @@ TEST_F(SettingsFile, EverythingComesBackAfterARestartAndDamagedFilesLoadWhatRead
   EXPECT_EQ(std::tuple(doc->rawFlag, doc->trackHistory, doc->homeLatitude, doc->homeLongitude,
                        doc->tleEnable),
             std::tuple(1, 0, -34.5, 139.0, 1));
-  EXPECT_EQ(doc->filters, (std::array<int, kFilterCount>{1, 0, 1, 1, 0, 1, 1, 1, 1}));
-  EXPECT_FALSE(doc->satellites[1].Heard());
-  EXPECT_EQ(std::memcmp(&doc->satellites[3], &heard, 32), 0);
+  EXPECT_EQ(doc->interpreter().filters(), (PacketFilters{1, 0, 1, 1, 0, 1, 1, 1, 1}));
+  EXPECT_FALSE(doc->interpreter().satellites()[1].Heard());
+  EXPECT_EQ(std::memcmp(&doc->interpreter().satellites()[3], &heard, 32), 0);
 }
 
 // A full disk (a file size limit) fails the save and keeps the previous file, here a damaged one.

@@ -47,7 +47,8 @@ void ReferenceFeedSample(VantrelDoc& doc, std::uint8_t sample) {
   const int length = PacketLength(packet[0]);
   for (int n = 1; n < length; ++n) packet[n] = ReadByte(s.ring.data(), p, n, s.polarity);
   if (PacketChecksum(packet, length) != 0) return;
-  if (doc.InterpretPacket(packet) == PacketOutcome::Accepted) {
+  const PacketSource source{DemodulatorKind::Classic, s.polarity, 0, std::nullopt, false};
+  if (doc.InterpretPacket(packet, source) == PacketOutcome::Accepted) {
     s.skipCounter = length * kSamplesPerByte - 1;
     s.backToBack = true;
   }

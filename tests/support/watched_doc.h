@@ -22,14 +22,14 @@ struct WatchedPacket {
 class WatchedDoc : public VantrelDoc {
  public:
   explicit WatchedDoc(const Clock& clock) : VantrelDoc(clock, "/nonexistent/") { logFlag = 0; }
-  PacketOutcome InterpretPacket(const std::uint8_t* packet) override {
+  PacketOutcome InterpretPacket(const std::uint8_t* packet, const PacketSource& source) override {
     found.push_back(
         {label,
          packetSearch().writeIndex(),
          packetSearch().ring()[(packetSearch().writeIndex() + kRingLength - 1) % kRingLength],
          packetSearch().polarity(),
          {packet, packet + PacketLength(packet[0])}});
-    return VantrelDoc::InterpretPacket(packet);
+    return VantrelDoc::InterpretPacket(packet, source);
   }
   std::vector<WatchedPacket> found;
   int label = 0;

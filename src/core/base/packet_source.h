@@ -1,7 +1,7 @@
 // Where the packet being interpreted came from: the demodulator that found
 // it, which way up the signal was read, how many bits had to be corrected
-// and, for a channel of an SDR band, the carrier's measured frequency. A
-// demodulator fills the document's packetSource before it hands a packet to
+// and, for a channel of an SDR band, the carrier's measured frequency. It
+// goes with each packet a demodulator hands to the document's
 // InterpretPacket; machine-readable outputs report it beside the packet.
 #pragma once
 

@@ -2,6 +2,8 @@
 // produce lines.
 #pragma once
 
+#include <array>
+
 namespace vantrel {
 
 // Filter flag order: 0x1A, 0x1B, 0x1C, 0x1D, 0x1E, 0x1F, 0x22, 0x65, then
@@ -18,5 +20,10 @@ enum FilterIndex {
   kFilterOther,
   kFilterCount
 };
+
+// On: the packet kind's lines are shown. All are on but fill.
+using PacketFilters = std::array<bool, kFilterCount>;
+inline constexpr PacketFilters kDefaultFilters{true, true, true, true, false,
+                                               true, true, true, true};
 
 }  // namespace vantrel

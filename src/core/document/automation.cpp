@@ -10,14 +10,14 @@ int ChosenSatellite(const VantrelDoc& doc, int satellite, int highest) {
   if (satellite >= 1 && satellite <= highest) return satellite;
   // The last satellite is only ever set to 1..255 by the decoder; anything
   // else would index outside the table, so it counts as none.
-  const int last = doc.lastSatellite;
+  const int last = doc.interpreter().lastSatellite();
   return last >= 0 && last <= kMaxSatellite ? last : 0;
 }
 
 namespace {
 
 AutomationValue ReadItem(const VantrelDoc& doc, int chosen, int item) {
-  const SatelliteRecord& record = doc.satellites[static_cast<std::size_t>(chosen)];
+  const SatelliteRecord& record = doc.interpreter().satellites()[static_cast<std::size_t>(chosen)];
   switch (item) {
     case kItemName: {
       char name[16];

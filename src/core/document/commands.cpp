@@ -36,8 +36,6 @@ const char* HomeTextMessage(const std::string& text, bool latitude) {
   return nullptr;
 }
 
-int Not(int flag) { return flag == 0 ? 1 : 0; }
-
 // The downlinks lie between these; a tuning whose band misses them all
 // would follow noise and interference only.
 constexpr double kDownlinksLowHz = 137e6;
@@ -56,22 +54,22 @@ std::string SdrBandProblem(const sdr::SdrTuning& tuning) {
   return text;
 }
 
-void ShowScreen(VantrelDoc& doc, int viewState) {
+void ShowScreen(VantrelDoc& doc, Screen viewState) {
   doc.viewState = viewState;
   doc.host().UpdateAllViews();
 }
 
 }  // namespace
 
-void OnViewSignal(VantrelDoc& doc) { ShowScreen(doc, 0); }
-void OnViewMessages(VantrelDoc& doc) { ShowScreen(doc, 1); }
-void OnViewSatellites(VantrelDoc& doc) { ShowScreen(doc, 3); }
-void OnViewChart(VantrelDoc& doc) { ShowScreen(doc, 2); }
-void OnViewSpectrum(VantrelDoc& doc) { ShowScreen(doc, 4); }
-void OnViewPasses(VantrelDoc& doc) { ShowScreen(doc, 5); }
+void OnViewSignal(VantrelDoc& doc) { ShowScreen(doc, kSignalScreen); }
+void OnViewMessages(VantrelDoc& doc) { ShowScreen(doc, kMessagesScreen); }
+void OnViewSatellites(VantrelDoc& doc) { ShowScreen(doc, kSatellitesScreen); }
+void OnViewChart(VantrelDoc& doc) { ShowScreen(doc, kChartScreen); }
+void OnViewSpectrum(VantrelDoc& doc) { ShowScreen(doc, kSpectrumScreen); }
+void OnViewPasses(VantrelDoc& doc) { ShowScreen(doc, kPassesScreen); }
 
-void OnOutputLog(VantrelDoc& doc) { doc.logFlag = Not(doc.logFlag); }
-void OnOutputRaw(VantrelDoc& doc) { doc.rawFlag = Not(doc.rawFlag); }
+void OnOutputLog(VantrelDoc& doc) { doc.logFlag = !doc.logFlag; }
+void OnOutputRaw(VantrelDoc& doc) { doc.rawFlag = !doc.rawFlag; }
 
 void OnHome(VantrelDoc& doc, CommandDialogs& dialogs) {
   std::string latitude = FormatHomeCoordinate(doc.homeLatitude, 'N', 'S');
@@ -88,7 +86,7 @@ void OnHome(VantrelDoc& doc, CommandDialogs& dialogs) {
   }
   doc.homeLongitude = ParseHomeLongitude(longitude);
   doc.homeLatitude = ParseHomeLatitude(latitude);
-  doc.projectionDirty = 1;
+  doc.projectionDirty = true;
   doc.host().ClearTrackHistory();
   doc.host().UpdateAllViews();
 }
@@ -117,12 +115,12 @@ void OnSource(VantrelDoc& doc, int slot) {
 }
 
 void OnFilter(VantrelDoc& doc, CommandDialogs& dialogs) {
-  std::array<int, kFilterCount> flags = doc.filters;
-  if (dialogs.RunMessageFilter(flags)) doc.filters = flags;
+  PacketFilters flags = doc.interpreter().filters();
+  if (dialogs.RunMessageFilter(flags)) doc.interpreter().filters() = flags;
 }
 
 void OnTrackHistory(VantrelDoc& doc) {
-  doc.trackHistory = Not(doc.trackHistory);
+  doc.trackHistory = !doc.trackHistory;
   doc.host().UpdateAllViews();
 }
 
@@ -131,13 +129,13 @@ void OnTrackHistory(VantrelDoc& doc) {
 void OnTleDefine(VantrelDoc& doc, CommandDialogs& dialogs) {
   if (auto chosen = dialogs.ChooseExistingFile(kTleChooserTitle, doc.logDirectory + "*.tle")) {
     doc.tleFile = *chosen;
-    doc.tleEnable = 1;
+    doc.tleEnable = true;
     doc.host().UpdateAllViews();
   }
 }
 
 void OnTleEnable(VantrelDoc& doc) {
-  doc.tleEnable = Not(doc.tleEnable);
+  doc.tleEnable = !doc.tleEnable;
   doc.host().UpdateAllViews();
 }
 
@@ -312,22 +310,22 @@ CommandState UpdateDocumentCommand(const VantrelDoc& doc, int id) {
   CommandState state;
   switch (id) {
     case cmd::kViewSignal:
-      state.checked = doc.viewState == 0;
+      state.checked = doc.viewState == kSignalScreen;
       break;
     case cmd::kViewMessages:
-      state.checked = doc.viewState == 1;
+      state.checked = doc.viewState == kMessagesScreen;
       break;
     case cmd::kViewSatellites:
-      state.checked = doc.viewState == 3;
+      state.checked = doc.viewState == kSatellitesScreen;
       break;
     case cmd::kViewChart:
-      state.checked = doc.viewState == 2;
+      state.checked = doc.viewState == kChartScreen;
       break;
     case cmd::kViewSpectrum:
-      state.checked = doc.viewState == 4;
+      state.checked = doc.viewState == kSpectrumScreen;
       break;
     case cmd::kViewPasses:
-      state.checked = doc.viewState == 5;
+      state.checked = doc.viewState == kPassesScreen;
       break;
     case cmd::kStart:
       state.enabled = doc.captureRunning == 0;
@@ -336,13 +334,13 @@ CommandState UpdateDocumentCommand(const VantrelDoc& doc, int id) {
       state.enabled = doc.captureRunning != 0;
       break;
     case cmd::kOutputLog:
-      state.checked = doc.logFlag != 0;
+      state.checked = doc.logFlag;
       break;
     case cmd::kOutputRaw:
-      state.checked = doc.rawFlag != 0;
+      state.checked = doc.rawFlag;
       break;
     case cmd::kTrackHistory:
-      state.checked = doc.trackHistory != 0;
+      state.checked = doc.trackHistory;
       break;
     case cmd::kDemodulatorClassic:
       state.checked = doc.demodulator != kDemodulatorSensitive;
@@ -352,7 +350,7 @@ CommandState UpdateDocumentCommand(const VantrelDoc& doc, int id) {
       break;
     case cmd::kTleEnable:
       state.enabled = !doc.tleFile.empty();
-      state.checked = state.enabled && doc.tleEnable != 0;
+      state.checked = state.enabled && doc.tleEnable;
       break;
     default:
       if (id >= cmd::kSource1 && id <= cmd::kSource4) {

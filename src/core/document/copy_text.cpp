@@ -2,23 +2,17 @@
 
 namespace vantrel {
 
-namespace {
-
-constexpr int kMessagesState = 1;
-constexpr int kSatellitesState = 3;
-
-}  // namespace
-
 std::string BuildCopyText(const VantrelDoc& doc) {
   std::string text;
-  if (doc.viewState == kMessagesState) {
+  if (doc.viewState == kMessagesScreen) {
     for (const std::string& line : doc.MessagesInArrivalOrder()) {
       text += line;
       text += "\r\n";
     }
-  } else if (doc.viewState == kSatellitesState) {
-    for (const int k : ListedSatellites(doc.satellites)) {
-      text += FormatSatelliteRow(k, doc.satellites[static_cast<std::size_t>(k)]);
+  } else if (doc.viewState == kSatellitesScreen) {
+    const SatelliteTable& satellites = doc.interpreter().satellites();
+    for (const int k : ListedSatellites(satellites)) {
+      text += FormatSatelliteRow(k, satellites[static_cast<std::size_t>(k)]);
       text += "\r\n";
     }
   }

@@ -49,8 +49,7 @@ std::vector<std::string> VantrelDoc::DecodePacket(const std::uint8_t* packet,
   if (decodingBusy) return lines;
   decodingBusy = 1;
   postedLines_ = &lines;
-  packetSource = source;
-  InterpretPacket(packet);
+  InterpretPacket(packet, source);
   postedLines_ = nullptr;
   decodingBusy = 0;
   return lines;
@@ -60,7 +59,8 @@ void VantrelDoc::WatchPolarity() {
   // The sensitive demodulator reads both polarities and needs no watch.
   if (demodulator == kDemodulatorSensitive) return;
   const CTime threshold = clock().Now() - 5;
-  if (lastDecodeTime < threshold) search_.SetPolarity(search_.polarity() == 0 ? 1 : 0);
+  if (interpreter_.lastDecodeTime() < threshold)
+    search_.SetPolarity(search_.polarity() == 0 ? 1 : 0);
 }
 
 }  // namespace vantrel

@@ -34,7 +34,7 @@ class CommandDialogs {
   // Message filter dialog over the eight flags in filter order (message,
   // uplink, downlink, network control, fill, ephemeris, elements, sync);
   // true on OK with the flags as left, false on Cancel with flags untouched.
-  virtual bool RunMessageFilter(std::array<int, kFilterCount>& flags) = 0;
+  virtual bool RunMessageFilter(PacketFilters& flags) = 0;
 
   // Directory chooser starting at startDirectory; an existing directory, or
   // nothing on Cancel.
@@ -74,7 +74,7 @@ class CommandDialogs {
 class CancelledDialogs final : public CommandDialogs {
  public:
   bool RunHomeLocation(std::string&, std::string&) override { return false; }
-  bool RunMessageFilter(std::array<int, kFilterCount>&) override { return false; }
+  bool RunMessageFilter(PacketFilters&) override { return false; }
   std::optional<std::string> ChooseDirectory(const std::string&, const std::string&) override {
     return std::nullopt;
   }

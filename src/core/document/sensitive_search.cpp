@@ -22,9 +22,9 @@ void VantrelDoc::FeedSensitive(const std::uint8_t* samples, int count) {
 }
 
 PacketOutcome VantrelDoc::InterpretFoundPacket(const FoundPacket& found) {
-  packetSource = PacketSource{DemodulatorKind::Sensitive, found.polarity, found.correctedBits,
-                              std::nullopt, false};
-  const PacketOutcome outcome = InterpretPacket(found.bytes);
+  const PacketOutcome outcome =
+      InterpretPacket(found.bytes, PacketSource{DemodulatorKind::Sensitive, found.polarity,
+                                                found.correctedBits, std::nullopt, false});
   // Both polarities are tried on every packet; the status pane shows the last one's.
   if (outcome == PacketOutcome::Accepted) search_.SetPolarity(found.polarity);
   return outcome;

@@ -29,19 +29,21 @@ std::string SatelliteName(int n) {
 // Calls the visitor for each stored member, in the stored order. The ranges
 // are what the program itself produces: a screen 0..5, a slot 0..3, flags
 // that the menus toggle between 0 and 1. The track history and TLE switches
-// only ever test non-zero, so any integer is kept for them.
+// take any integer, non-zero for on. Flags are written as 0 or 1.
 template <class Visitor>
 void VisitSettings(VantrelDoc& doc, Visitor& visit) {
-  visit.Integer("ViewState", doc.viewState, 0, 5);
+  PacketFilters& filters = doc.interpreter().filters();
+  SatelliteTable& satellites = doc.interpreter().satellites();
+  visit.Integer("ViewState", doc.viewState, kSignalScreen, kPassesScreen);
   visit.Integer("Soundcardoption", doc.soundCardSlot, 0, 3);
   visit.Double("HomeLat", doc.homeLatitude);
   visit.Double("HomeLon", doc.homeLongitude);
   visit.Integer("Logflag", doc.logFlag, 0, 1);
   visit.Integer("Rawflag", doc.rawFlag, 0, 1);
   visit.Integer("TrackHistory", doc.trackHistory, INT_MIN, INT_MAX);
-  for (int i = 0; i < kFirstFilters; ++i) visit.Integer(kFilterNames[i], doc.filters[i], 0, 1);
+  for (int i = 0; i < kFirstFilters; ++i) visit.Integer(kFilterNames[i], filters[i], 0, 1);
   visit.Integer("TleFlag", doc.tleEnable, INT_MIN, INT_MAX);
-  for (int n = 1; n <= kSatelliteCount; ++n) visit.Record(SatelliteName(n), doc.satellites[n]);
+  for (int n = 1; n <= kSatelliteCount; ++n) visit.Record(SatelliteName(n), satellites[n]);
   visit.Text("LogDirectory", doc.logDirectory);
   visit.Text("TleFile", doc.tleFile);
   visit.Integer("Demodulator", doc.demodulator, kDemodulatorClassic, kDemodulatorSensitive);
@@ -68,21 +70,23 @@ void VisitSettings(VantrelDoc& doc, Visitor& visit) {
   visit.Integer("TleUpdateHours", doc.tleUpdate.hours, 0, kMaxTleUpdateHours);
   // Today's downlink: other packet types, and satellites above 36 under keys
   // of their own that a reader of Sat01..Sat36 passes over.
-  visit.Integer(kFilterNames[kFilterOther], doc.filters[kFilterOther], 0, 1);
+  visit.Integer(kFilterNames[kFilterOther], filters[kFilterOther], 0, 1);
   for (int n = kSatelliteCount + 1; n <= kMaxSatellite; ++n)
-    visit.ExtraRecord(SatelliteName(n), doc.satellites[static_cast<std::size_t>(n)]);
+    visit.ExtraRecord(SatelliteName(n), satellites[static_cast<std::size_t>(n)]);
 }
 
 class Loader {
  public:
   explicit Loader(SettingsStore& store) : store_(store) {}
 
-  void Integer(const std::string& name, int& member, int min, int max) {
+  // An integer, a flag or a choice, stored as an integer.
+  template <class T>
+  void Integer(const std::string& name, T& member, int min, int max) {
     const auto bytes = store_.ReadBytes(name, SettingKind::Integer);
     if (!bytes || bytes->size() != sizeof(std::int32_t)) return;
     std::int32_t value;
     std::memcpy(&value, bytes->data(), sizeof value);
-    if (value >= min && value <= max) member = value;
+    if (value >= min && value <= max) member = static_cast<T>(value);
   }
 
   // Any finite angle is kept, as the home dialog can produce it; a NaN or
@@ -119,8 +123,9 @@ class Saver {
  public:
   explicit Saver(SettingsStore& store) : store_(store) {}
 
-  void Integer(const std::string& name, int& member, int, int) {
-    const std::int32_t value = member;
+  template <class T>
+  void Integer(const std::string& name, T& member, int, int) {
+    const auto value = static_cast<std::int32_t>(member);
     Write(name, SettingKind::Integer, &value, sizeof value);
   }
   void Double(const std::string& name, double& member, double = 0, double = 0) {
@@ -146,7 +151,10 @@ class Saver {
 class NameCollector {
  public:
   std::vector<std::string> names;
-  void Integer(const std::string& name, int&, int, int) { names.push_back(name); }
+  template <class T>
+  void Integer(const std::string& name, T&, int, int) {
+    names.push_back(name);
+  }
   void Double(const std::string& name, double&, double = 0, double = 0) { names.push_back(name); }
   void Record(const std::string& name, SatelliteRecord&) { names.push_back(name); }
   void ExtraRecord(const std::string&, SatelliteRecord&) {}

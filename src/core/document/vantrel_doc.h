@@ -1,8 +1,8 @@
-// The receiver document: composes the receiver's parts (the daily logs, the
-// demodulators, capture) and keeps the receiver state that has no part of
-// its own yet as plain members. Its operations (packet search,
-// interpretation, capture) are defined in this folder; docs/architecture.md
-// says which parts come out of it next.
+// The receiver document: composes the receiver's parts (the packet search,
+// the interpreter, the message ring, the daily logs, the demodulators,
+// capture) and keeps the receiver state that has no part of its own yet as
+// plain members. Its operations (decoding, capture) are defined in this
+// folder; docs/architecture.md says which parts come out of it next.
 #pragma once
 
 #include <array>
@@ -19,10 +19,12 @@
 #include "base/packet_source.h"
 #include "base/satellite_record.h"
 #include "decoder/daily_logs.h"
+#include "decoder/interpreter.h"
 #include "decoder/message_ring.h"
 #include "decoder/packet_filters.h"
 #include "decoder/packet_search.h"
 #include "document/host.h"
+#include "document/screen.h"
 #include "feed/feed_settings.h"
 #include "orbit/tle_update.h"
 #include "sdr/sdr_input.h"
@@ -103,16 +105,18 @@ class VantrelDoc {
   // Stores samples in the ring and runs the sensitive demodulator over them.
   void FeedSensitive(const std::uint8_t* samples, int count);
 
-  // --- interpretation (document/interpret.cpp, document/ephemeris.cpp) ---
-  // Virtual so that tests can watch every checked packet the search finds.
-  virtual PacketOutcome InterpretPacket(const std::uint8_t* packet);
-  PacketOutcome DecodeEphemeris(const std::uint8_t* packet);
-  void DecodeElements(const std::uint8_t* packet);
-  // Message ring, then last decode time (when setsTime), then the log file.
-  void PostLine(const std::string& line, bool setsTime);
-  void WriteRawRecord(const std::uint8_t* packet, int length);
-  // Tells the packet listener, if any, about an accepted packet.
-  void NotifyAccepted(const std::uint8_t* packet, int length);
+  // --- interpretation (document/interpretation.cpp) ---
+  // The filters, the satellite table, the last decode time and the last
+  // satellite (decoder/interpreter.h).
+  Interpreter& interpreter() { return interpreter_; }
+  const Interpreter& interpreter() const { return interpreter_; }
+  // Interprets one checked packet that source found at the clock's time: its
+  // line goes to the message ring and the log, an accepted packet to the raw
+  // log and the packet listener. Virtual so that tests can watch every
+  // checked packet the demodulators hand up.
+  virtual PacketOutcome InterpretPacket(const std::uint8_t* packet, const PacketSource& source);
+  // Message ring, then the log file.
+  void PostLine(const std::string& line);
 
   // --- log files: the daily logs in logDirectory; a change between writing
   // and failing is told in the status bar ---
@@ -184,23 +188,19 @@ class VantrelDoc {
   std::string logDirectory;
   // The folder used until one is chosen; created when first needed.
   std::string defaultLogDirectory;
-  int viewState = 0;
-  int logFlag = 1;
-  int rawFlag = 0;
+  Screen viewState = kSignalScreen;
+  bool logFlag = true;
+  bool rawFlag = false;
   double homeLatitude = -34.5;
   double homeLongitude = 139.0;
-  int projectionDirty = 1;
-  SatelliteTable satellites{};
-  CTime lastDecodeTime = 0;
-  int trackHistory = 0;
-  std::array<int, kFilterCount> filters{1, 1, 1, 1, 0, 1, 1, 1, 1};
-  int tleEnable = 0;
+  bool projectionDirty = true;
+  bool trackHistory = false;
+  bool tleEnable = false;
   std::string tleFile;
   // The Passes screen lists passes that climb at least this high (degrees).
   double passMinElevation = 0.0;
   // Where and how often Options > TLE > Update from the web fetches the TLE file.
   TleUpdateSettings tleUpdate;
-  int lastSatellite = 0;
   // Where the network feed publishes; the desktop program runs it while enabled.
   FeedSettings feed;
   // Non-zero while the document is entered for other programs (document/automation.h).
@@ -213,7 +213,8 @@ class VantrelDoc {
   int demodulator = kDemodulatorClassic;
   std::unique_ptr<SensitiveDemodulator> sensitiveDemodulator;
 
-  // Who found the packet handed to InterpretPacket (base/packet_source.h).
+  // Who found the last packet handed to InterpretPacket (base/packet_source.h);
+  // the status pane shows its polarity.
   PacketSource packetSource;
   // Told about every accepted packet; not owned, null when no feed is attached.
   PacketListener* packetListener = nullptr;
@@ -258,11 +259,15 @@ class VantrelDoc {
   void StopCaptureRetries();
   // The search or the sensitive demodulator over count samples.
   void FeedSamples(const std::uint8_t* samples, std::size_t count);
+  void WriteRawRecord(const std::uint8_t* packet, int length);
+  // Tells the packet listener, if any, about an accepted packet.
+  void NotifyAccepted(const std::uint8_t* packet, int length, CTime time);
 
   PacketSearch search_{[this](const std::uint8_t* packet, int polarity) {
-    packetSource = PacketSource{DemodulatorKind::Classic, polarity, 0, std::nullopt, false};
-    return InterpretPacket(packet);
+    return InterpretPacket(
+        packet, PacketSource{DemodulatorKind::Classic, polarity, 0, std::nullopt, false});
   }};
+  Interpreter interpreter_;
   MessageRing messages_;
   std::vector<std::string>* postedLines_ = nullptr;  // collects PostLine's lines while decoding
   DailyLogs logs_{[this](const std::string& notice) { host().ShowStatus(notice); }};

@@ -29,8 +29,6 @@ constexpr Box kBoxes[] = {
     {kFilterOther, "other", "Other packet types"},
 };
 
-constexpr std::array<int, kFilterCount> kDefaultFlags{1, 1, 1, 1, 0, 1, 1, 1, 1};
-
 }  // namespace
 
 MessageFilterDlg::MessageFilterDlg(QWidget* parent) : QDialog(parent) {
@@ -57,16 +55,16 @@ MessageFilterDlg::MessageFilterDlg(QWidget* parent) : QDialog(parent) {
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 }
 
-void MessageFilterDlg::SetFlags(const std::array<int, kFilterCount>& flags) {
-  for (std::size_t i = 0; i < boxes_.size(); ++i) boxes_[i]->setChecked(flags[i] != 0);
+void MessageFilterDlg::SetFlags(const PacketFilters& flags) {
+  for (std::size_t i = 0; i < boxes_.size(); ++i) boxes_[i]->setChecked(flags[i]);
 }
 
-std::array<int, kFilterCount> MessageFilterDlg::Flags() const {
-  std::array<int, kFilterCount> flags{};
-  for (std::size_t i = 0; i < boxes_.size(); ++i) flags[i] = boxes_[i]->isChecked() ? 1 : 0;
+PacketFilters MessageFilterDlg::Flags() const {
+  PacketFilters flags{};
+  for (std::size_t i = 0; i < boxes_.size(); ++i) flags[i] = boxes_[i]->isChecked();
   return flags;
 }
 
-void MessageFilterDlg::OnDefault() { SetFlags(kDefaultFlags); }
+void MessageFilterDlg::OnDefault() { SetFlags(kDefaultFilters); }
 
 }  // namespace vantrel

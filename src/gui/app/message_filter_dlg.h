@@ -18,8 +18,8 @@ class MessageFilterDlg : public QDialog {
 
   // Flags in the document's filter order: message, uplink, downlink,
   // network control, fill, ephemeris, elements, sync, other types.
-  void SetFlags(const std::array<int, kFilterCount>& flags);
-  std::array<int, kFilterCount> Flags() const;
+  void SetFlags(const PacketFilters& flags);
+  PacketFilters Flags() const;
 
   // The Default button: every type on but fill packets; the dialog stays open.
   void OnDefault();

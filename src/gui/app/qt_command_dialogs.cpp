@@ -62,7 +62,7 @@ bool QtCommandDialogs::RunHomeLocation(std::string& latitude, std::string& longi
   return true;
 }
 
-bool QtCommandDialogs::RunMessageFilter(std::array<int, kFilterCount>& flags) {
+bool QtCommandDialogs::RunMessageFilter(PacketFilters& flags) {
   MessageFilterDlg dlg(parent_);
   dlg.SetFlags(flags);
   if (dlg.exec() != QDialog::Accepted) return false;

@@ -26,7 +26,7 @@ class QtCommandDialogs final : public CommandDialogs {
   explicit QtCommandDialogs(QWidget* parent) : parent_(parent) {}
 
   bool RunHomeLocation(std::string& latitude, std::string& longitude) override;
-  bool RunMessageFilter(std::array<int, kFilterCount>& flags) override;
+  bool RunMessageFilter(PacketFilters& flags) override;
   bool RunNetworkFeed(FeedSettings& settings) override;
   std::optional<std::string> ChooseDirectory(const std::string& title,
                                              const std::string& startDirectory) override;

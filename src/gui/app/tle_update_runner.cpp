@@ -82,7 +82,7 @@ void TleUpdateRunner::Apply(std::vector<TleDownload> downloads) {
         [this, path, chosen, result = std::move(result)] {
           running_ = false;
           if (result.replaced) {
-            if (!chosen && doc_.tleFile.empty()) doc_.tleFile = path, doc_.tleEnable = 1;
+            if (!chosen && doc_.tleFile.empty()) doc_.tleFile = path, doc_.tleEnable = true;
             doc_.host().UpdateAllViews();
           }
           notify_(QString::fromStdString(result.notice));

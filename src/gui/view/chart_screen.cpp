@@ -55,7 +55,7 @@ void ChartScreen::ClearTrackHistory() { std::fill(trackHistory_.begin(), trackHi
 
 void ChartScreen::PaintDisc(const VantrelDoc& doc, CTime now, bool project) {
   const SunZenith zenith(ComputeSunPosition(now, utcOffset_));
-  const bool showTrack = doc.trackHistory != 0;
+  const bool showTrack = doc.trackHistory;
   for (int y = 0; y < kChartSize; ++y) {
     auto* line = reinterpret_cast<QRgb*>(disc_.scanLine(y));
     for (int x = 0; x < kChartSize; ++x) {
@@ -94,7 +94,7 @@ void ChartScreen::PaintDisc(const VantrelDoc& doc, CTime now, bool project) {
 void ChartScreen::Draw(QPainter& painter, VantrelDoc& doc, const Clock& clock) {
   // The cache is keyed on home as well as on the document's request, so a
   // home changed without the request still gets its own projection.
-  const bool project = doc.projectionDirty != 0 || !projected_ ||
+  const bool project = doc.projectionDirty || !projected_ ||
                        projectedLatitude_ != doc.homeLatitude ||
                        projectedLongitude_ != doc.homeLongitude;
   PaintDisc(doc, clock.Now(), project);
@@ -103,7 +103,7 @@ void ChartScreen::Draw(QPainter& painter, VantrelDoc& doc, const Clock& clock) {
     projectedLatitude_ = doc.homeLatitude;
     projectedLongitude_ = doc.homeLongitude;
   }
-  doc.projectionDirty = 0;
+  doc.projectionDirty = false;
 
   painter.save();
   painter.setRenderHint(QPainter::Antialiasing, false);
@@ -115,7 +115,7 @@ void ChartScreen::Draw(QPainter& painter, VantrelDoc& doc, const Clock& clock) {
   const QFontMetrics metrics = painter.fontMetrics();
   const CTime now = clock.Now();
   for (int fm = 1; fm <= kMaxSatellite; ++fm) {
-    const SatelliteRecord& record = doc.satellites[static_cast<std::size_t>(fm)];
+    const SatelliteRecord& record = doc.interpreter().satellites()[static_cast<std::size_t>(fm)];
     if (!record.HasRecentPosition(now)) continue;
     const auto point =
         ProjectToChart(doc.homeLatitude, doc.homeLongitude, record.latitude, record.longitude);
@@ -135,7 +135,7 @@ void ChartScreen::Draw(QPainter& painter, VantrelDoc& doc, const Clock& clock) {
   painter.drawEllipse(QRect(237, 237, 6, 6));
   painter.drawPoint(kChartCentre, kChartCentre);
 
-  if (doc.tleEnable != 0) {
+  if (doc.tleEnable) {
     const auto tle = tle_.Sets(doc.tleFile);
     if (tle->error != tleError_) {
       tleError_ = tle->error;

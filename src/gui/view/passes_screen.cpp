@@ -124,8 +124,10 @@ void PassesScreen::Draw(QPainter& painter, const VantrelDoc& doc, QSize client) 
                       .arg(look->elevation, 0, 'f', 1)
                       .arg(QChar(0xB0))
                       .arg(look->azimuth, 0, 'f', 1);
-          if (sp.fm != 0 && doc.satellites[static_cast<std::size_t>(sp.fm)].Heard()) {
-            const double mhz = doc.satellites[static_cast<std::size_t>(sp.fm)].frequency;
+          const SatelliteRecord& record =
+              doc.interpreter().satellites()[static_cast<std::size_t>(sp.fm)];
+          if (sp.fm != 0 && record.Heard()) {
+            const double mhz = record.frequency;
             text +=
                 QString::asprintf("  %.4f MHz", DopplerShifted(mhz * 1e6, look->rangeRate) / 1e6);
           }

@@ -12,8 +12,9 @@ void DrawSatellitesScreen(QPainter& painter, const VantrelDoc& doc) {
   painter.setBackgroundMode(Qt::OpaqueMode);
   painter.setBackground(kBackgroundColour);
   int y = 0;
-  for (const int k : ListedSatellites(doc.satellites)) {
-    const std::string row = FormatSatelliteRow(k, doc.satellites[static_cast<std::size_t>(k)]);
+  const SatelliteTable& satellites = doc.interpreter().satellites();
+  for (const int k : ListedSatellites(satellites)) {
+    const std::string row = FormatSatelliteRow(k, satellites[static_cast<std::size_t>(k)]);
     DrawTextAt(painter, 0, y, FromCp1252(row));
     y += 15;
   }

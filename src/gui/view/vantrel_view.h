@@ -23,16 +23,6 @@ namespace vantrel {
 class ChartScreen;
 class PassesScreen;
 
-// View states of the document.
-enum ViewState : int {
-  kSignalScreen = 0,
-  kMessagesScreen = 1,
-  kChartScreen = 2,
-  kSatellitesScreen = 3,
-  kSpectrumScreen = 4,
-  kPassesScreen = 5
-};
-
 class VantrelView : public QWidget {
   Q_OBJECT
 
