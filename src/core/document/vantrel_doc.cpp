@@ -8,8 +8,7 @@
 namespace vantrel {
 
 VantrelDoc::VantrelDoc(const Clock& clock, std::string programDir)
-    : programDirectory(std::move(programDir)), processingBuffer(kRingLength, 128), clock_(&clock) {
-  for (auto& buffer : captureBuffers) buffer.assign(kCaptureBufferBytes, 128);
+    : programDirectory(std::move(programDir)), clock_(&clock) {
   deviceId.fill(-1);
   if (programDirectory.empty() || programDirectory.back() != '/') programDirectory += '/';
   defaultLogDirectory = logDirectory = programDirectory + "Log files/";

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "audio/wave_in.h"
+#include "audio/sound_card_capture.h"
 #include "base/clock.h"
 #include "base/packet_listener.h"
 #include "base/packet_outcome.h"
@@ -59,12 +59,11 @@ inline constexpr const char* kBadPassElevation =
 // Said in the status bar when a recording played as the input is over.
 inline constexpr const char* kRecordingEndedText = "The recording has ended: processing stopped";
 
-class VantrelDoc {
+class VantrelDoc : private CaptureEvents {
  public:
   static constexpr int kRingLength = PacketSearch::kRingLength;  // one second
   static constexpr int kMessageRingSize = MessageRing::kSize;
   static constexpr int kSoundCardSlots = 5;
-  static constexpr int kCaptureBuffers = 4;
   static constexpr const char* kVersionText = "Vantrel version " VANTREL_VERSION;
 
   // programDirectory is the executable's directory ending in '/'; the
@@ -86,7 +85,7 @@ class VantrelDoc {
   // --- decoding (document/decoding.cpp) ---
   // One sample through the chosen demodulator.
   void FeedSample(std::uint8_t sample);
-  // Feeds the 48000 bytes of the processing buffer while capture runs,
+  // Feeds the second the sound card recorded last while capture runs,
   // guarded by the busy flag.
   void FeedBuffer();
   // Every refresh tick: after five seconds without a decode the classic
@@ -136,15 +135,18 @@ class VantrelDoc {
   void StartCapture();
   void PollCapture();
   void StopCapture();
-  void ShowWaveError(const std::string& prefix, int code);
-  // Fills the first four sound-card slots from waveIn's devices.
+  // Fills the first four sound-card slots from the wave input's devices.
   void EnumerateSoundCards();
+  // The sound-card capture part: the wave input, its buffers and the
+  // second recorded last.
+  SoundCardCapture& soundCard() { return soundCard_; }
+  const SoundCardCapture& soundCard() const { return soundCard_; }
   // The open device failed on its own while recording: stop, say so, and
   // retry until capture runs again.
-  void OnCaptureFailure(int code);
+  void OnCaptureFailure(int code) override;
   // A recording played as the input is over: its last buffers are decoded,
   // capture stops and the status bar says so once.
-  void OnRecordingEnded();
+  void OnRecordingEnded() override;
   // Tries a quiet start every two seconds until capture runs (the retry
   // timer calls RetryCapture); Start and Stop end the retries.
   void RetryCaptureUntilItRuns();
@@ -172,14 +174,14 @@ class VantrelDoc {
   void SetHost(DocumentHost* host) { host_ = host != nullptr ? host : &nullHost_; }
 
   // --- members, in the order the receiver keeps them ---
-  int captureRunning = 0;
+  bool captureRunning = false;
   int soundCardSlot = 0;
   std::array<int, kSoundCardSlots> deviceId{};
   std::array<std::string, kSoundCardSlots> deviceName;
   std::uint32_t refreshTimerId = 0;
   std::uint32_t pollTimerId = 0;
   std::uint32_t retryTimerId = 0;  // non-zero while capture waits for its input to return
-  int decodingBusy = 0;
+  bool decodingBusy = false;
   std::string programDirectory;
   std::string logDirectory;
   // The folder used until one is chosen; created when first needed.
@@ -206,9 +208,6 @@ class VantrelDoc {
   // Non-zero while the document is entered for other programs (document/automation.h).
   std::uint32_t registrationCookie = 0;
 
-  // The copy of the last completed capture buffer that FeedBuffer decodes.
-  std::vector<std::uint8_t> processingBuffer;
-
   // DemodulatorChoice; the sensitive demodulator exists while it is chosen.
   int demodulator = kDemodulatorClassic;
   std::unique_ptr<SensitiveDemodulator> sensitiveDemodulator;
@@ -217,14 +216,6 @@ class VantrelDoc {
   PacketSource packetSource;
   // Told about every accepted packet; not owned, null when no feed is attached.
   PacketListener* packetListener = nullptr;
-
-  // Capture state. waveIn is the wave-input handle (not owned; null when
-  // the program has no audio system); the headers exist from a successful
-  // open to the next stop; the buffers live as long as the document.
-  WaveIn* waveIn = nullptr;
-  std::array<std::unique_ptr<WaveHeader>, kCaptureBuffers> captureHeaders;
-  std::array<std::vector<std::uint8_t>, kCaptureBuffers> captureBuffers;
-  int currentCaptureBuffer = 0;
 
   // SDR capture. sdrInput lists and opens the receivers (not owned; null
   // without SDR support); sdrDevice maps a Source slot to its receiver
@@ -249,6 +240,8 @@ class VantrelDoc {
   static constexpr std::size_t kWaterfallRows = 120;
 
  private:
+  // A wave call failed: its step and why, in a message box unless quiet.
+  void OnWaveError(const std::string& prefix, int code) override;
   void StartSdrCapture(int device);
   void PollSdrCapture();
   // Title, timers and redraw once a capture of either kind runs.
@@ -264,6 +257,7 @@ class VantrelDoc {
     return InterpretPacket(packet);
   }};
   MessageRing messages_;
+  SoundCardCapture soundCard_{*this};
   std::vector<std::string>* postedLines_ = nullptr;  // collects PostLine's lines while decoding
   DailyLogs logs_{[this](const std::string& notice) { host().ShowStatus(notice); }};
   const Clock* clock_;

@@ -60,7 +60,7 @@ void DocumentLifetime::AttachSoundCards() {
   if (!options_.inputFile.isEmpty() && options_.inputSamples && !options_.iqRecording)
     waveIn_->SetRecording(*options_.inputSamples,
                           QFileInfo(options_.inputFile).fileName().toLatin1().toStdString());
-  doc_->waveIn = waveIn_.get();
+  doc_->soundCard().SetWaveIn(waveIn_.get());
   doc_->EnumerateSoundCards();
 }
 
