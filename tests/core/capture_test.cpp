@@ -289,7 +289,7 @@ class FakeSdrInput final : public sdr::SdrInput {
 
 TEST_F(Capture, SdrReceiversFollowTheSoundCardsAndStopAtTheirEndWithOneNotice) {
   FakeSdrInput sdrInput;
-  doc_.sdrInput = &sdrInput;
+  doc_.sdrCapture().SetInput(&sdrInput);
   using Names = std::array<std::string, 5>;
   // A card that cannot be read leaves its slot to a receiver, not a card's.
   for (const auto& [cards, unreadable, names] :
@@ -320,24 +320,24 @@ TEST_F(Capture, SdrReceiversFollowTheSoundCardsAndStopAtTheirEndWithOneNotice) {
     host_ = FakeHost{};
     sdrInput.recording = recording;
     doc_.StartCapture();
-    ASSERT_TRUE(doc_.captureRunning && !doc_.sdrInputEnded);
+    ASSERT_TRUE(doc_.captureRunning && !doc_.sdrCapture().display().inputEnded);
     for (int i = 0; i < 200 && doc_.captureRunning; ++i) {
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
       doc_.PollCapture();
     }
-    EXPECT_EQ(std::tuple(doc_.captureRunning, doc_.sdrInputEnded, host_.messages, host_.statuses,
-                         host_.timers.size()),
+    EXPECT_EQ(std::tuple(doc_.captureRunning, doc_.sdrCapture().display().inputEnded,
+                         host_.messages, host_.statuses, host_.timers.size()),
               std::tuple(0, true,
                          recording ? Strings{} : Strings{"On reading the SDR receiver..unplugged"},
                          recording ? Strings{kRecordingEndedText} : Strings{}, 0u));
-    EXPECT_EQ(doc_.spectrum.powerDb, reference.spectrum().powerDb);
-    EXPECT_EQ(doc_.waterfall.back(), reference.spectrum().powerDb);
+    EXPECT_EQ(doc_.sdrCapture().display().spectrum.powerDb, reference.spectrum().powerDb);
+    EXPECT_EQ(doc_.sdrCapture().display().waterfall.back(), reference.spectrum().powerDb);
     // The three sync packets of each run are kept; the spectrum shows their
     // channel named by them, and their carrier is given in Hz.
-    EXPECT_EQ(
-        std::tuple(doc_.MessagesInArrivalOrder().size(), doc_.spectrum.channels.at(0).satellite,
-                   doc_.packetSource.carrierIsAbsolute),
-        std::tuple(recording ? 6u : 3u, 12, true));
+    EXPECT_EQ(std::tuple(doc_.MessagesInArrivalOrder().size(),
+                         doc_.sdrCapture().display().spectrum.channels.at(0).satellite,
+                         doc_.packetSource.carrierIsAbsolute),
+              std::tuple(recording ? 6u : 3u, 12, true));
   }
 }
 
@@ -345,7 +345,7 @@ TEST_F(Capture, SdrReceiversFollowTheSoundCardsAndStopAtTheirEndWithOneNotice) {
 // slot it is chosen there; missing, Start names it and records nothing else.
 TEST_F(Capture, AStoredReceiverIsFoundByNameOrToldMissing) {
   FakeSdrInput sdrInput;
-  doc_.sdrInput = &sdrInput;
+  doc_.sdrCapture().SetInput(&sdrInput);
   wave_.names = {"card"};
   doc_.EnumerateSoundCards();
   doc_.EnumerateSdrReceivers();  // SDR 0 and SDR 1 in slots 1 and 2

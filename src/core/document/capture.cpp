@@ -2,7 +2,6 @@
 // (audio/sound_card_capture.h) is polled by the 500 ms timer and each second
 // it recorded is decoded; a device that fails is retried every 2 s.
 #include "document/vantrel_doc.h"
-#include "sdr/band_worker.h"
 
 namespace vantrel {
 
@@ -73,7 +72,7 @@ void VantrelDoc::EnterCaptureRunning() {
 }
 
 void VantrelDoc::PollCapture() {
-  if (captureRunning && sdrWorker) {
+  if (captureRunning && sdr_.running()) {
     PollSdrCapture();
     return;
   }
@@ -85,7 +84,7 @@ void VantrelDoc::StopCapture() {
   StopCaptureRetries();
   if (captureRunning) {
     captureRunning = false;
-    sdrWorker.reset();  // waits for the band thread to end
+    sdr_.Stop();  // the band thread ends
     soundCard_.Close();
     host().KillViewTimer(refreshTimerId);
     host().KillViewTimer(pollTimerId);

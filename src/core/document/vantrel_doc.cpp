@@ -3,7 +3,6 @@
 #include <utility>
 
 #include "demod/sensitive_demodulator.h"
-#include "sdr/band_worker.h"
 
 namespace vantrel {
 

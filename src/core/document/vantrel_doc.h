@@ -25,16 +25,13 @@
 #include "document/host.h"
 #include "feed/feed_settings.h"
 #include "orbit/tle_update.h"
+#include "sdr/sdr_capture.h"
 #include "sdr/sdr_input.h"
-#include "sdr/spectrum_snapshot.h"
 #include "vantrel_version.h"
 
 namespace vantrel {
 
 class SettingsStore;
-namespace sdr {
-class BandWorker;
-}
 class SensitiveDemodulator;
 struct FoundPacket;
 
@@ -162,6 +159,10 @@ class VantrelDoc : private CaptureEvents {
   // After loading the settings: selects the slot of the stored SDR receiver,
   // or notes it missing when no slot holds it now.
   void FindStoredSdrSource();
+  // The SDR capture part: the receivers, the band thread while a receiver
+  // runs, and what the Spectrum screen draws.
+  sdr::SdrCapture& sdrCapture() { return sdr_; }
+  const sdr::SdrCapture& sdrCapture() const { return sdr_; }
 
   // One of the document's timers fired (refreshTimerId, pollTimerId,
   // retryTimerId): the host calls this for every timer it runs.
@@ -217,27 +218,16 @@ class VantrelDoc : private CaptureEvents {
   // Told about every accepted packet; not owned, null when no feed is attached.
   PacketListener* packetListener = nullptr;
 
-  // SDR capture. sdrInput lists and opens the receivers (not owned; null
-  // without SDR support); sdrDevice maps a Source slot to its receiver
-  // (-1: a sound card); the worker exists while an SDR capture runs.
-  sdr::SdrInput* sdrInput = nullptr;
+  // The SDR receivers in the Source slots: sdrDevice maps a slot to its
+  // receiver (-1: a sound card); sdrTuning is Options > SDR.
   std::array<int, kSoundCardSlots> sdrDevice{-1, -1, -1, -1, -1};
   sdr::SdrTuning sdrTuning;
-  std::unique_ptr<sdr::BandWorker> sdrWorker;
   // The SDR receiver the chosen Source names, stored so that one missing at
   // the next run is told rather than replaced by a sound card; empty when
   // the Source is not a receiver. missingSdrSource is set for a run that
   // lacks it: Start then records nothing.
   std::string sdrSource;
   std::string missingSdrSource;
-  // The band's latest spectrum and a minute of them for the waterfall,
-  // oldest first.
-  sdr::SpectrumSnapshot spectrum;
-  std::deque<std::vector<float>> waterfall;
-  // The SDR input ended (a recording's end, or a receiver that failed):
-  // spectrum and waterfall are its last good ones.
-  bool sdrInputEnded = false;
-  static constexpr std::size_t kWaterfallRows = 120;
 
  private:
   // A wave call failed: its step and why, in a message box unless quiet.
@@ -258,6 +248,7 @@ class VantrelDoc : private CaptureEvents {
   }};
   MessageRing messages_;
   SoundCardCapture soundCard_{*this};
+  sdr::SdrCapture sdr_;
   std::vector<std::string>* postedLines_ = nullptr;  // collects PostLine's lines while decoding
   DailyLogs logs_{[this](const std::string& notice) { host().ShowStatus(notice); }};
   const Clock* clock_;

@@ -67,7 +67,7 @@ void DocumentLifetime::AttachSoundCards() {
 void DocumentLifetime::AttachSdrReceivers() {
   // An IQ recording given with --input is the first receiver.
   sdrInput_ = std::make_unique<SoapySdrInput>(options_.iqRecording);
-  doc_->sdrInput = sdrInput_.get();
+  doc_->sdrCapture().SetInput(sdrInput_.get());
 }
 
 void DocumentLifetime::LoadStoredSettings() {
