@@ -60,7 +60,7 @@ class FakeWaveIn final : public WaveIn {
 
 class Capture : public ::testing::Test {
  protected:
-  Capture() { doc_.SetHost(&host_), doc_.waveIn = &wave_, doc_.logFlag = 0; }
+  Capture() { doc_.SetHost(&host_), doc_.soundCard().SetWaveIn(&wave_), doc_.logFlag = 0; }
   // A second of one level shows which buffer a poll took.
   void PlaySecond(int level) {
     wave_.Fill(std::vector<std::uint8_t>(48000, static_cast<std::uint8_t>(level)));
@@ -69,7 +69,7 @@ class Capture : public ::testing::Test {
     EXPECT_EQ(std::tuple(doc_.captureRunning, host_.titles.size(), host_.timers.size(),
                          host_.redraws, wave_.open),
               std::tuple(0, std::size_t{0}, std::size_t{0}, 0, false));
-    for (const auto& header : doc_.captureHeaders) EXPECT_FALSE(header);
+    EXPECT_FALSE(doc_.soundCard().isOpen());
   }
 
   HeldClock clock_{1178964672};
@@ -79,12 +79,13 @@ class Capture : public ::testing::Test {
 };
 
 TEST_F(Capture, StartPollAndStop) {
-  doc_.packetSearch().SetWriteIndex(1234), doc_.currentCaptureBuffer = 3;
+  doc_.packetSearch().SetWriteIndex(1234);
   doc_.StartCapture();
   EXPECT_EQ(wave_.calls, (Strings{"open -1", "start"}));
   EXPECT_EQ(wave_.queue.size(), 4u);
-  EXPECT_EQ(wave_.UnprepareHeader(*doc_.captureHeaders[0]), kWaveStillPlaying);  // queued
-  EXPECT_EQ(std::tuple(doc_.captureRunning, doc_.currentCaptureBuffer,
+  WaveHeader first = *doc_.soundCard().header(0);
+  EXPECT_EQ(wave_.UnprepareHeader(first), kWaveStillPlaying);  // queued
+  EXPECT_EQ(std::tuple(doc_.captureRunning, doc_.soundCard().currentBuffer(),
                        doc_.packetSearch().writeIndex(), host_.redraws),
             std::tuple(1, 0, 0, 1));
   EXPECT_EQ(host_.titles, Strings{"Vantrel from Brennick - processing live signals"});
@@ -94,17 +95,18 @@ TEST_F(Capture, StartPollAndStop) {
   // A buffer not yet done is looked at again on the next tick.
   wave_.Fill(std::vector<std::uint8_t>(47999, 10));
   doc_.PollCapture();
-  EXPECT_EQ(std::pair(doc_.currentCaptureBuffer, +doc_.processingBuffer.front()),
+  EXPECT_EQ(std::pair(doc_.soundCard().currentBuffer(), +doc_.soundCard().recordedSecond().front()),
             std::pair(0, 128));
   wave_.Fill({10});
   for (int second = 0; second < 5; ++second) {
-    const auto& header = doc_.captureHeaders[second % 4];  // buffers 0, 1, 2, 3, 0
+    const auto& header = doc_.soundCard().header(second % 4);  // buffers 0, 1, 2, 3, 0
     if (second > 0) PlaySecond(10 + second);
-    EXPECT_EQ(std::pair(doc_.currentCaptureBuffer, header->flags & kWaveHeaderDone),
+    EXPECT_EQ(std::pair(doc_.soundCard().currentBuffer(), header->flags & kWaveHeaderDone),
               std::pair(second % 4, kWaveHeaderDone));
     doc_.PollCapture();
     doc_.PollCapture();  // the next buffer is not done yet
-    EXPECT_EQ(std::pair(+doc_.processingBuffer.front(), +doc_.processingBuffer.back()),
+    EXPECT_EQ(std::pair(+doc_.soundCard().recordedSecond().front(),
+                        +doc_.soundCard().recordedSecond().back()),
               std::pair(10 + second, 10 + second));
     EXPECT_EQ(std::pair(header->flags & kWaveHeaderDone, wave_.queue.size()),
               std::pair(0u, std::size_t{4}));  // queued again
@@ -119,11 +121,13 @@ TEST_F(Capture, StartPollAndStop) {
   EXPECT_EQ(host_.killed, (std::vector<std::uint32_t>{refresh, poll}));
   EXPECT_EQ(std::tuple(doc_.captureRunning, wave_.open, host_.timers.size(), host_.titles.back()),
             std::tuple(0, false, std::size_t{0}, kStopped));
-  for (const auto& header : doc_.captureHeaders) EXPECT_FALSE(header);
-  const int current = doc_.currentCaptureBuffer;
+  EXPECT_FALSE(doc_.soundCard().isOpen());
+  const int current = doc_.soundCard().currentBuffer();
   doc_.PollCapture();  // a tick queued before the timers died touches nothing
-  EXPECT_EQ(doc_.currentCaptureBuffer, current);
+  EXPECT_EQ(doc_.soundCard().currentBuffer(), current);
   EXPECT_TRUE(host_.messages.empty());
+  doc_.StartCapture();  // a new start takes the first buffer first
+  EXPECT_EQ(std::pair(current, doc_.soundCard().currentBuffer()), std::pair(1, 0));
 }
 
 // A recording played as the input ends: the seconds still waiting in done
@@ -135,7 +139,7 @@ TEST_F(Capture, ARecordingThatEndsIsDecodedToItsEndThenStopsAndSaysSo) {
   const int redraws = host_.redraws;
   wave_.End();
   // Decoded, and shown although the refresh timer is gone.
-  EXPECT_EQ(std::tuple(+doc_.processingBuffer.front(), doc_.captureRunning, wave_.open,
+  EXPECT_EQ(std::tuple(+doc_.soundCard().recordedSecond().front(), doc_.captureRunning, wave_.open,
                        host_.redraws > redraws),
             std::tuple(13, 0, false, true));
   EXPECT_EQ(host_.statuses, Strings{kRecordingEndedText});
@@ -155,11 +159,11 @@ TEST_F(Capture, AFailedDeviceIsTriedAgainQuietlyUntilItOpens) {
   EXPECT_EQ(host_.timers.at(retry), (std::pair{3, 2000}));
   wave_.openResult = kWaveBadDeviceId;
   doc_.RetryCapture();
-  doc_.waveIn = nullptr;  // no audio system at all this time
+  doc_.soundCard().SetWaveIn(nullptr);  // no audio system at all this time
   doc_.RetryCapture();
   EXPECT_EQ(std::tuple(doc_.captureRunning, host_.messages.size(), host_.statuses.size()),
             std::tuple(0, std::size_t{1}, std::size_t{0}));
-  doc_.waveIn = &wave_, wave_.openResult = kWaveOk;
+  doc_.soundCard().SetWaveIn(&wave_), wave_.openResult = kWaveOk;
   doc_.RetryCapture();
   EXPECT_EQ(doc_.captureRunning, 1);
   EXPECT_EQ(host_.statuses, Strings{"The audio input is back: processing live signals again"});
@@ -175,9 +179,9 @@ TEST_F(Capture, TheHeadlessRunnerDrivesCaptureWithItsTimers) {
   EXPECT_EQ(runner.NextDue(0), 500);
   PlaySecond(20);
   runner.Advance(499);
-  EXPECT_EQ(+doc_.processingBuffer.front(), 128);
+  EXPECT_EQ(+doc_.soundCard().recordedSecond().front(), 128);
   runner.Advance(500);
-  EXPECT_EQ(+doc_.processingBuffer.front(), 20);
+  EXPECT_EQ(+doc_.soundCard().recordedSecond().front(), 20);
   clock_.Advance(6);
   runner.Advance(2000);  // the refresh tick: nothing decoded for 5 s turns the polarity
   EXPECT_EQ(doc_.packetSearch().polarity(), 0);
@@ -212,13 +216,13 @@ TEST_F(Capture, EachStartFailureShowsItsMessageAndChangesNothing) {
            {-1, "no device driver present"}}) {  // no audio system at all
     host_.messages.clear();
     wave_.openResult = code;
-    if (code == -1) doc_.waveIn = nullptr;
+    if (code == -1) doc_.soundCard().SetWaveIn(nullptr);
     doc_.StartCapture();
     EXPECT_EQ(host_.messages, Strings{"On opening the wave device.." + text});
     ExpectStoppedAndUntouched();
   }
   EXPECT_EQ(wave_.calls.size(), 2u);  // only the opens: nothing to close
-  doc_.waveIn = &wave_, wave_.openResult = kWaveOk;
+  doc_.soundCard().SetWaveIn(&wave_), wave_.openResult = kWaveOk;
 
   // The last buffer or the start failing closes the device again.
   for (const bool startFails : {false, true}) {
@@ -244,7 +248,8 @@ TEST_F(Capture, EachStartFailureShowsItsMessageAndChangesNothing) {
   EXPECT_EQ(wave_.queue.size(), 2u);
   PlaySecond(10);
   doc_.PollCapture();
-  EXPECT_EQ(std::pair(+doc_.processingBuffer.front(), doc_.currentCaptureBuffer), std::pair(10, 1));
+  EXPECT_EQ(std::pair(+doc_.soundCard().recordedSecond().front(), doc_.soundCard().currentBuffer()),
+            std::pair(10, 1));
   doc_.StopCapture();
   EXPECT_FALSE(wave_.open);
 }
@@ -284,7 +289,7 @@ class FakeSdrInput final : public sdr::SdrInput {
 
 TEST_F(Capture, SdrReceiversFollowTheSoundCardsAndStopAtTheirEndWithOneNotice) {
   FakeSdrInput sdrInput;
-  doc_.sdrInput = &sdrInput;
+  doc_.sdrCapture().SetInput(&sdrInput);
   using Names = std::array<std::string, 5>;
   // A card that cannot be read leaves its slot to a receiver, not a card's.
   for (const auto& [cards, unreadable, names] :
@@ -315,24 +320,24 @@ TEST_F(Capture, SdrReceiversFollowTheSoundCardsAndStopAtTheirEndWithOneNotice) {
     host_ = FakeHost{};
     sdrInput.recording = recording;
     doc_.StartCapture();
-    ASSERT_TRUE(doc_.captureRunning && !doc_.sdrInputEnded);
+    ASSERT_TRUE(doc_.captureRunning && !doc_.sdrCapture().display().inputEnded);
     for (int i = 0; i < 200 && doc_.captureRunning; ++i) {
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
       doc_.PollCapture();
     }
-    EXPECT_EQ(std::tuple(doc_.captureRunning, doc_.sdrInputEnded, host_.messages, host_.statuses,
-                         host_.timers.size()),
+    EXPECT_EQ(std::tuple(doc_.captureRunning, doc_.sdrCapture().display().inputEnded,
+                         host_.messages, host_.statuses, host_.timers.size()),
               std::tuple(0, true,
                          recording ? Strings{} : Strings{"On reading the SDR receiver..unplugged"},
                          recording ? Strings{kRecordingEndedText} : Strings{}, 0u));
-    EXPECT_EQ(doc_.spectrum.powerDb, reference.spectrum().powerDb);
-    EXPECT_EQ(doc_.waterfall.back(), reference.spectrum().powerDb);
+    EXPECT_EQ(doc_.sdrCapture().display().spectrum.powerDb, reference.spectrum().powerDb);
+    EXPECT_EQ(doc_.sdrCapture().display().waterfall.back(), reference.spectrum().powerDb);
     // The three sync packets of each run are kept; the spectrum shows their
     // channel named by them, and their carrier is given in Hz.
-    EXPECT_EQ(
-        std::tuple(doc_.MessagesInArrivalOrder().size(), doc_.spectrum.channels.at(0).satellite,
-                   doc_.packetSource.carrierIsAbsolute),
-        std::tuple(recording ? 6u : 3u, 12, true));
+    EXPECT_EQ(std::tuple(doc_.MessagesInArrivalOrder().size(),
+                         doc_.sdrCapture().display().spectrum.channels.at(0).satellite,
+                         doc_.packetSource.carrierIsAbsolute),
+              std::tuple(recording ? 6u : 3u, 12, true));
   }
 }
 
@@ -340,7 +345,7 @@ TEST_F(Capture, SdrReceiversFollowTheSoundCardsAndStopAtTheirEndWithOneNotice) {
 // slot it is chosen there; missing, Start names it and records nothing else.
 TEST_F(Capture, AStoredReceiverIsFoundByNameOrToldMissing) {
   FakeSdrInput sdrInput;
-  doc_.sdrInput = &sdrInput;
+  doc_.sdrCapture().SetInput(&sdrInput);
   wave_.names = {"card"};
   doc_.EnumerateSoundCards();
   doc_.EnumerateSdrReceivers();  // SDR 0 and SDR 1 in slots 1 and 2

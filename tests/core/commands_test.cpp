@@ -251,7 +251,7 @@ TEST_F(Commands, SdrOptionsChooseReceiversByDeviceArgumentsWhileStopped) {
   ScriptedDialogs dialogs;
   TwoReceivers receivers;
   doc_.SetHost(&host);
-  doc_.sdrInput = &receivers;
+  doc_.sdrCapture().SetInput(&receivers);
   doc_.deviceId.fill(-1);
   doc_.EnumerateSdrReceivers();
   ASSERT_TRUE(Run(cmd::kSource1));
@@ -269,7 +269,7 @@ TEST_F(Commands, SdrOptionsChooseReceiversByDeviceArgumentsWhileStopped) {
   RunDocumentCommand(doc_, dialogs, cmd::kSdrOptions);
   EXPECT_EQ(std::tie(doc_.sdrTuning.device, doc_.deviceName[0], doc_.deviceName[1], doc_.sdrSource),
             std::make_tuple("serial=2", "B", "", "B"));
-  doc_.sdrInput = nullptr;
+  doc_.sdrCapture().SetInput(nullptr);
   doc_.SetHost(nullptr);
 }
 

@@ -29,9 +29,9 @@ TEST_F(SdrScreens, TheStatusPaneTellsTheChannelsAndTheLastPacketsPolarity) {
   doc_.packetSearch().SetPolarity(1);
   EXPECT_EQ(view_.PolarityText(), "SDR source");
   doc_.captureRunning = 1;
-  doc_.spectrum.channels.resize(1);
+  doc_.sdrCapture().display().spectrum.channels.resize(1);
   EXPECT_EQ(view_.PolarityText(), "SDR: 1 channel");
-  doc_.spectrum.channels.resize(2);
+  doc_.sdrCapture().display().spectrum.channels.resize(2);
   doc_.packetSource.demodulator = DemodulatorKind::Sdr;
   EXPECT_EQ(view_.PolarityText(), "SDR: 2 channels, last packet upright");  // not the watch
   doc_.soundCardSlot = 0;
@@ -69,9 +69,10 @@ TEST_F(SdrScreens, CarrierLabelsKeepClearOfEachOtherAndOfTheMarkers) {
 
 // The last spectrum kept after the input ended is marked over the waterfall's newest row.
 TEST_F(SdrScreens, TheSpectrumMarksTheEndOfTheInput) {
-  doc_.spectrum = {.sampleRate = 1228800.0, .centreHz = 137.5e6, .powerDb = {}, .channels = {}};
-  doc_.spectrum.powerDb.assign(1024, -60.0f);
-  doc_.waterfall.assign(30, doc_.spectrum.powerDb);
+  doc_.sdrCapture().display().spectrum = {
+      .sampleRate = 1228800.0, .centreHz = 137.5e6, .powerDb = {}, .channels = {}};
+  doc_.sdrCapture().display().spectrum.powerDb.assign(1024, -60.0f);
+  doc_.sdrCapture().display().waterfall.assign(30, doc_.sdrCapture().display().spectrum.powerDb);
   const auto whiteRows = [&] {
     const QImage image = Draw(kSpectrumScreen);
     int rows = 0;
@@ -80,7 +81,7 @@ TEST_F(SdrScreens, TheSpectrumMarksTheEndOfTheInput) {
   };
   doc_.captureRunning = 1;
   EXPECT_EQ(whiteRows(), 0);
-  doc_.captureRunning = 0, doc_.sdrInputEnded = true;
+  doc_.captureRunning = 0, doc_.sdrCapture().display().inputEnded = true;
   EXPECT_EQ(whiteRows(), 2);
 }
 

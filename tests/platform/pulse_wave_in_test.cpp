@@ -71,7 +71,7 @@ TEST(NoAudioServer, StartShowsTheDriverMessageAndChangesNothing) {
   VantrelDoc doc(clock, "/nonexistent/");
   PulseWaveIn wave;
   doc.SetHost(&host);
-  doc.waveIn = &wave;
+  doc.soundCard().SetWaveIn(&wave);
   doc.EnumerateSoundCards();
   EXPECT_EQ(doc.deviceId, (std::array<int, 5>{-1, -1, -1, -1, -1}));
   doc.StartCapture();

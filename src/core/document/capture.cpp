@@ -1,11 +1,7 @@
-// Sound-card capture: four one-second buffers kept queued at the wave-input
-// device, polled in turn by the 500 ms timer; each completed buffer is
-// copied to the processing buffer, queued again at once and then decoded.
-#include <algorithm>
-#include <cstring>
-
+// Capture of either kind started, polled and stopped: the sound-card part
+// (audio/sound_card_capture.h) is polled by the 500 ms timer and each second
+// it recorded is decoded; a device that fails is retried every 2 s.
 #include "document/vantrel_doc.h"
-#include "sdr/band_worker.h"
 
 namespace vantrel {
 
@@ -23,60 +19,15 @@ constexpr const char* kCaptureBackText = "The audio input is back: processing li
 
 }  // namespace
 
-std::string WaveErrorText(int code) {
-  static constexpr const char* kTexts[] = {
-      "unspecified error",
-      "device ID out of range",
-      "driver failed enable",
-      "device already allocated",
-      "device handle is invalid",
-      "no device driver present",
-      "memory allocation error",
-      "function isn't supported",
-      "error value out of range",
-      "invalid flag passed",
-      "invalid parameter passed",
-      "handle being used simultaneously on another thread (eg callback)",
-      "specified alias not found",
-      "bad registry database",
-      "registry key not found",
-      "registry read error",
-      "registry write error",
-      "registry delete error",
-      "registry value not found",
-      "driver does not call DriverCallback",
-  };
-  if (code < 1 || code > 20) return "Unknown error";
-  return kTexts[code - 1];
-}
-
-void VantrelDoc::ShowWaveError(const std::string& prefix, int code) {
+void VantrelDoc::OnWaveError(const std::string& prefix, int code) {
   host().ShowMessage(prefix + WaveErrorText(code));
 }
 
 void VantrelDoc::EnumerateSoundCards() {
-  if (waveIn == nullptr) return;
-  // The count is asked again after every device, as devices may come and go.
-  for (int d = 0; d < waveIn->DeviceCount(); ++d) {
-    WaveInCaps caps;
-    if (waveIn->GetDeviceCaps(d, caps) == kWaveOk && d < 4) {
-      deviceName[d] = caps.productName;
-      deviceId[d] = d;
-    }
-  }
-}
-
-// Gives the buffers back and closes the device: used by stop, and by a start
-// that failed after opening, so that a later start finds the device closed
-// and no headers are left behind.
-static void ReleaseDevice(
-    WaveIn& waveIn, std::array<std::unique_ptr<WaveHeader>, VantrelDoc::kCaptureBuffers>& headers) {
-  waveIn.Reset();
-  for (auto& header : headers) {
-    if (header && (header->flags & kWaveHeaderPrepared) != 0) waveIn.UnprepareHeader(*header);
-  }
-  waveIn.Close();
-  for (auto& header : headers) header.reset();
+  soundCard_.ForEachDevice([this](int device, const std::string& name) {
+    deviceName[std::size_t(device)] = name;
+    deviceId[std::size_t(device)] = device;
+  });
 }
 
 void VantrelDoc::StartCapture() {
@@ -95,64 +46,25 @@ void VantrelDoc::StartCapture() {
 }
 
 bool VantrelDoc::OpenCapture(bool quiet) {
-  const auto showWaveError = [&](const char* prefix, int code) {
-    if (!quiet) ShowWaveError(prefix, code);
-  };
   // A slot outside the four menu slots (a damaged setting) opens the default
   // input; an SDR slot chosen while the sound card is retried waits for Start.
   const int slot = soundCardSlot;
   if (SlotIsSdr(slot) || !missingSdrSource.empty()) return false;
-  if (waveIn == nullptr) {
-    showWaveError("On opening the wave device..", kWaveNoDriver);
-    return false;
-  }
-  waveIn->SetFailureHandler([this](int code) { OnCaptureFailure(code); });
-  waveIn->SetEndHandler([this] { OnRecordingEnded(); });
   // A program started while no audio server ran has no sources yet; the
   // SDR receivers then move up behind the sound cards found now.
-  if (deviceId[0] < 0) {
+  if (soundCard_.waveIn() != nullptr && deviceId[0] < 0) {
     EnumerateSoundCards();
     EnumerateSdrReceivers();
   }
-
   const int device = slot >= 0 && slot < kSoundCardSlots ? deviceId[slot] : kWaveMapper;
-  int result = waveIn->Open(device, WaveFormat{});
-  if (result != kWaveOk) {
-    showWaveError("On opening the wave device..", result);
-    return false;
-  }
-
-  bool lastAddFailed = false;
-  for (int i = 0; i < kCaptureBuffers; ++i) {
-    captureHeaders[i] = std::make_unique<WaveHeader>();
-    captureHeaders[i]->data = captureBuffers[i].data();
-    captureHeaders[i]->bufferLength = kCaptureBufferBytes;
-    result = waveIn->PrepareHeader(*captureHeaders[i]);
-    if (result != kWaveOk) showWaveError("On preparing buffer ..", result);
-    result = waveIn->AddBuffer(*captureHeaders[i]);
-    if (result != kWaveOk) showWaveError("On adding buffer ..", result);
-    lastAddFailed = result != kWaveOk;
-  }
-  if (lastAddFailed) {
-    ReleaseDevice(*waveIn, captureHeaders);
-    return false;
-  }
-
-  result = waveIn->Start();
-  if (result != kWaveOk) {
-    showWaveError("On starting recording..", result);
-    ReleaseDevice(*waveIn, captureHeaders);
-    return false;
-  }
-
-  currentCaptureBuffer = 0;
+  if (!soundCard_.Open(device, quiet)) return false;
   EnterCaptureRunning();
   search_.SetWriteIndex(0);
   return true;
 }
 
 void VantrelDoc::EnterCaptureRunning() {
-  captureRunning = 1;
+  captureRunning = true;
   host().SetMainWindowTitle(kTitleRunning);
   pollTimerId = host().SetViewTimer(kPollTimerEvent, kPollMilliseconds);
   refreshTimerId = host().SetViewTimer(kRefreshTimerEvent, kRefreshMilliseconds);
@@ -160,37 +72,20 @@ void VantrelDoc::EnterCaptureRunning() {
 }
 
 void VantrelDoc::PollCapture() {
-  // A tick already queued when stop killed the timers finds no headers.
-  if (captureRunning && sdrWorker) {
+  if (captureRunning && sdr_.running()) {
     PollSdrCapture();
     return;
   }
-  if (!captureRunning || waveIn == nullptr) return;
-  WaveHeader* header = captureHeaders[currentCaptureBuffer].get();
-  if (header == nullptr) return;
-  // A buffer whose queueing failed at start is never filled; waiting for it
-  // would stall capture for good, so pass over it to the next queued one.
-  for (int skipped = 0;
-       skipped < kCaptureBuffers && (header->flags & (kWaveHeaderDone | kWaveHeaderInQueue)) == 0;
-       ++skipped) {
-    currentCaptureBuffer = (currentCaptureBuffer + 1) % kCaptureBuffers;
-    header = captureHeaders[currentCaptureBuffer].get();
-  }
-  if ((header->flags & kWaveHeaderDone) == 0) return;
-
-  const std::size_t count = std::min<std::size_t>(header->bytesRecorded, processingBuffer.size());
-  std::memcpy(processingBuffer.data(), header->data, count);
-  waveIn->AddBuffer(*header);
-  currentCaptureBuffer = (currentCaptureBuffer + 1) % kCaptureBuffers;
-  FeedBuffer();
+  // A tick already queued when stop killed the timers takes nothing.
+  if (captureRunning && soundCard_.TakeSecond()) FeedBuffer();
 }
 
 void VantrelDoc::StopCapture() {
   StopCaptureRetries();
   if (captureRunning) {
-    captureRunning = 0;
-    sdrWorker.reset();  // waits for the band thread to end
-    if (captureHeaders[0] && waveIn != nullptr) ReleaseDevice(*waveIn, captureHeaders);
+    captureRunning = false;
+    sdr_.Stop();  // the band thread ends
+    soundCard_.Close();
     host().KillViewTimer(refreshTimerId);
     host().KillViewTimer(pollTimerId);
   }
@@ -203,14 +98,14 @@ void VantrelDoc::OnCaptureFailure(int code) {
   // and so does the retry that starts capture again once the input is back.
   StopCapture();
   RetryCaptureUntilItRuns();
-  ShowWaveError("On recording..", code);
+  OnWaveError("On recording..", code);
 }
 
 void VantrelDoc::OnRecordingEnded() {
   if (!captureRunning) return;
   // The buffers done by now hold the recording's last samples: decode them
   // before the stop hands them back.
-  for (int i = 0; i < kCaptureBuffers; ++i) PollCapture();
+  for (int i = 0; i < SoundCardCapture::kBuffers; ++i) PollCapture();
   StopCapture();
   // The refresh timer that would have shown their lines is gone with the stop.
   host().UpdateAllViews();

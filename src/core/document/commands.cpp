@@ -156,9 +156,10 @@ void OnTleUpdate(VantrelDoc& doc, CommandDialogs& dialogs) {
 void OnSdrOptions(VantrelDoc& doc, CommandDialogs& dialogs) {
   sdr::SdrTuning tuning = doc.sdrTuning;
   std::vector<sdr::ReceiverChoice> receivers;
-  for (int device = 0; doc.sdrInput != nullptr && device < doc.sdrInput->DeviceCount(); ++device) {
-    if (const std::string arguments = doc.sdrInput->DeviceArguments(device); !arguments.empty())
-      receivers.push_back({doc.sdrInput->DeviceName(device), arguments});
+  const sdr::SdrInput* sdrInput = doc.sdrCapture().input();
+  for (int device = 0; sdrInput != nullptr && device < sdrInput->DeviceCount(); ++device) {
+    if (const std::string arguments = sdrInput->DeviceArguments(device); !arguments.empty())
+      receivers.push_back({sdrInput->DeviceName(device), arguments});
   }
   for (;;) {
     if (!dialogs.RunSdrOptions(tuning, receivers)) return;
@@ -184,8 +185,8 @@ void OnSdrOptions(VantrelDoc& doc, CommandDialogs& dialogs) {
     return;
   }
   doc.sdrTuning.device = tuning.device;
-  if (doc.sdrInput == nullptr) return;
-  doc.sdrInput->Find(doc.sdrTuning.device);
+  if (doc.sdrCapture().input() == nullptr) return;
+  doc.sdrCapture().input()->Find(doc.sdrTuning.device);
   doc.EnumerateSdrReceivers();
   // A user of an SDR receiver gets the first one the arguments pick.
   const int first = doc.SdrSlot(0);

@@ -27,19 +27,20 @@ void VantrelDoc::FeedSamples(const std::uint8_t* samples, std::size_t count) {
 
 void VantrelDoc::FeedBuffer() {
   if (decodingBusy) return;
-  decodingBusy = 1;
-  if (captureRunning) FeedSamples(processingBuffer.data(), processingBuffer.size());
-  decodingBusy = 0;
+  decodingBusy = true;
+  const std::vector<std::uint8_t>& second = soundCard_.recordedSecond();
+  if (captureRunning) FeedSamples(second.data(), second.size());
+  decodingBusy = false;
 }
 
 std::vector<std::string> VantrelDoc::DecodeSamples(const std::uint8_t* samples, std::size_t count) {
   std::vector<std::string> lines;
   if (decodingBusy) return lines;
-  decodingBusy = 1;
+  decodingBusy = true;
   postedLines_ = &lines;
   FeedSamples(samples, count);
   postedLines_ = nullptr;
-  decodingBusy = 0;
+  decodingBusy = false;
   return lines;
 }
 
@@ -47,11 +48,11 @@ std::vector<std::string> VantrelDoc::DecodePacket(const std::uint8_t* packet,
                                                   const PacketSource& source) {
   std::vector<std::string> lines;
   if (decodingBusy) return lines;
-  decodingBusy = 1;
+  decodingBusy = true;
   postedLines_ = &lines;
   InterpretPacket(packet, source);
   postedLines_ = nullptr;
-  decodingBusy = 0;
+  decodingBusy = false;
   return lines;
 }
 

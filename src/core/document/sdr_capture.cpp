@@ -1,12 +1,11 @@
-// SDR capture: an SDR receiver chosen as the source runs on its band thread
-// (sdr/band_worker.h); the 500 ms poll hands its packets to interpretation
-// on the program's thread in the order they were sent, as sound-card
-// packets are, and keeps the spectra for the Spectrum screen.
+// SDR receivers in the Source slots, and SDR capture started and polled: the
+// capture part (sdr/sdr_capture.h) runs the band on its own thread; the
+// 500 ms poll hands its packets to interpretation on the program's thread
+// in the order they were sent, as sound-card packets are.
 #include <algorithm>
 #include <optional>
 
 #include "document/vantrel_doc.h"
-#include "sdr/band_worker.h"
 
 namespace vantrel {
 
@@ -20,6 +19,7 @@ void VantrelDoc::EnumerateSdrReceivers() {
   for (std::size_t slot = 0; slot < sdrDevice.size(); ++slot)
     if (sdrDevice[slot] >= 0 && deviceId[slot] < 0) deviceName[slot].clear();
   sdrDevice.fill(-1);
+  const sdr::SdrInput* sdrInput = sdr_.input();
   if (sdrInput == nullptr || sdrInput->DeviceCount() == 0) return;
   // Receivers take the slots no sound card holds; with all four taken, the
   // last one, so that at least one receiver can be chosen.
@@ -59,42 +59,27 @@ void VantrelDoc::FindStoredSdrSource() {
 }
 
 void VantrelDoc::StartSdrCapture(int device) {
-  std::string error = "no SDR support";
-  auto reader = sdrInput != nullptr ? sdrInput->Open(device, sdrTuning, &error) : nullptr;
-  if (!reader) {
+  std::string error;
+  if (!sdr_.Start(device, sdrTuning, &error)) {
     host().ShowMessage("On opening the SDR receiver.." + error);
     return;
   }
-  sdrWorker = std::make_unique<sdr::BandWorker>(std::move(reader));
-  spectrum = {};
-  waterfall.clear();
-  sdrInputEnded = false;
   packetSource = {};  // the pane tells this run's packets only
   EnterCaptureRunning();
 }
 
 void VantrelDoc::PollSdrCapture() {
-  // Asked first: once it says so, the last packets and the failure are in.
-  const bool ended = sdrWorker->Ended();
-  bool newSpectrum = false;
-  for (sdr::SpectrumSnapshot& snapshot : sdrWorker->TakeSpectra()) {
-    waterfall.push_back(snapshot.powerDb);
-    if (waterfall.size() > kWaterfallRows) waterfall.pop_front();
-    spectrum = std::move(snapshot);
-    newSpectrum = true;
-  }
-  for (const sdr::SdrPacket& packet : sdrWorker->TakePackets())
+  const sdr::SdrCapture::Poll news = sdr_.TakeNews();
+  for (const sdr::SdrPacket& packet : news.packets)
     DecodePacket(packet.bytes.data(), packet.source);
-  if (newSpectrum && viewState == kSpectrumViewState) host().UpdateAllViews();
-  if (!ended) return;
+  if (news.newSpectrum && viewState == kSpectrumViewState) host().UpdateAllViews();
+  if (!news.ended) return;
   // The recording is over, or the receiver failed or was unplugged: stop
   // cleanly, keep the last spectrum, then say so once.
-  sdrInputEnded = true;
-  const std::optional<std::string> failure = sdrWorker->TakeFailure();
   StopCapture();
   host().UpdateAllViews();
-  if (failure)
-    host().ShowMessage("On reading the SDR receiver.." + *failure);
+  if (news.failure)
+    host().ShowMessage("On reading the SDR receiver.." + *news.failure);
   else
     host().ShowStatus(kRecordingEndedText);
 }

@@ -3,13 +3,11 @@
 #include <utility>
 
 #include "demod/sensitive_demodulator.h"
-#include "sdr/band_worker.h"
 
 namespace vantrel {
 
 VantrelDoc::VantrelDoc(const Clock& clock, std::string programDir)
-    : programDirectory(std::move(programDir)), processingBuffer(kRingLength, 128), clock_(&clock) {
-  for (auto& buffer : captureBuffers) buffer.assign(kCaptureBufferBytes, 128);
+    : programDirectory(std::move(programDir)), clock_(&clock) {
   deviceId.fill(-1);
   if (programDirectory.empty() || programDirectory.back() != '/') programDirectory += '/';
   defaultLogDirectory = logDirectory = programDirectory + "Log files/";

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "audio/wave_in.h"
+#include "audio/sound_card_capture.h"
 #include "base/clock.h"
 #include "base/packet_listener.h"
 #include "base/packet_outcome.h"
@@ -27,16 +27,13 @@
 #include "document/screen.h"
 #include "feed/feed_settings.h"
 #include "orbit/tle_update.h"
+#include "sdr/sdr_capture.h"
 #include "sdr/sdr_input.h"
-#include "sdr/spectrum_snapshot.h"
 #include "vantrel_version.h"
 
 namespace vantrel {
 
 class SettingsStore;
-namespace sdr {
-class BandWorker;
-}
 class SensitiveDemodulator;
 struct FoundPacket;
 
@@ -61,12 +58,11 @@ inline constexpr const char* kBadPassElevation =
 // Said in the status bar when a recording played as the input is over.
 inline constexpr const char* kRecordingEndedText = "The recording has ended: processing stopped";
 
-class VantrelDoc {
+class VantrelDoc : private CaptureEvents {
  public:
   static constexpr int kRingLength = PacketSearch::kRingLength;  // one second
   static constexpr int kMessageRingSize = MessageRing::kSize;
   static constexpr int kSoundCardSlots = 5;
-  static constexpr int kCaptureBuffers = 4;
   static constexpr const char* kVersionText = "Vantrel version " VANTREL_VERSION;
 
   // programDirectory is the executable's directory ending in '/'; the
@@ -88,7 +84,7 @@ class VantrelDoc {
   // --- decoding (document/decoding.cpp) ---
   // One sample through the chosen demodulator.
   void FeedSample(std::uint8_t sample);
-  // Feeds the 48000 bytes of the processing buffer while capture runs,
+  // Feeds the second the sound card recorded last while capture runs,
   // guarded by the busy flag.
   void FeedBuffer();
   // Every refresh tick: after five seconds without a decode the classic
@@ -140,15 +136,18 @@ class VantrelDoc {
   void StartCapture();
   void PollCapture();
   void StopCapture();
-  void ShowWaveError(const std::string& prefix, int code);
-  // Fills the first four sound-card slots from waveIn's devices.
+  // Fills the first four sound-card slots from the wave input's devices.
   void EnumerateSoundCards();
+  // The sound-card capture part: the wave input, its buffers and the
+  // second recorded last.
+  SoundCardCapture& soundCard() { return soundCard_; }
+  const SoundCardCapture& soundCard() const { return soundCard_; }
   // The open device failed on its own while recording: stop, say so, and
   // retry until capture runs again.
-  void OnCaptureFailure(int code);
+  void OnCaptureFailure(int code) override;
   // A recording played as the input is over: its last buffers are decoded,
   // capture stops and the status bar says so once.
-  void OnRecordingEnded();
+  void OnRecordingEnded() override;
   // Tries a quiet start every two seconds until capture runs (the retry
   // timer calls RetryCapture); Start and Stop end the retries.
   void RetryCaptureUntilItRuns();
@@ -164,6 +163,10 @@ class VantrelDoc {
   // After loading the settings: selects the slot of the stored SDR receiver,
   // or notes it missing when no slot holds it now.
   void FindStoredSdrSource();
+  // The SDR capture part: the receivers, the band thread while a receiver
+  // runs, and what the Spectrum screen draws.
+  sdr::SdrCapture& sdrCapture() { return sdr_; }
+  const sdr::SdrCapture& sdrCapture() const { return sdr_; }
 
   // One of the document's timers fired (refreshTimerId, pollTimerId,
   // retryTimerId): the host calls this for every timer it runs.
@@ -176,14 +179,14 @@ class VantrelDoc {
   void SetHost(DocumentHost* host) { host_ = host != nullptr ? host : &nullHost_; }
 
   // --- members, in the order the receiver keeps them ---
-  int captureRunning = 0;
+  bool captureRunning = false;
   int soundCardSlot = 0;
   std::array<int, kSoundCardSlots> deviceId{};
   std::array<std::string, kSoundCardSlots> deviceName;
   std::uint32_t refreshTimerId = 0;
   std::uint32_t pollTimerId = 0;
   std::uint32_t retryTimerId = 0;  // non-zero while capture waits for its input to return
-  int decodingBusy = 0;
+  bool decodingBusy = false;
   std::string programDirectory;
   std::string logDirectory;
   // The folder used until one is chosen; created when first needed.
@@ -206,9 +209,6 @@ class VantrelDoc {
   // Non-zero while the document is entered for other programs (document/automation.h).
   std::uint32_t registrationCookie = 0;
 
-  // The copy of the last completed capture buffer that FeedBuffer decodes.
-  std::vector<std::uint8_t> processingBuffer;
-
   // DemodulatorChoice; the sensitive demodulator exists while it is chosen.
   int demodulator = kDemodulatorClassic;
   std::unique_ptr<SensitiveDemodulator> sensitiveDemodulator;
@@ -219,37 +219,20 @@ class VantrelDoc {
   // Told about every accepted packet; not owned, null when no feed is attached.
   PacketListener* packetListener = nullptr;
 
-  // Capture state. waveIn is the wave-input handle (not owned; null when
-  // the program has no audio system); the headers exist from a successful
-  // open to the next stop; the buffers live as long as the document.
-  WaveIn* waveIn = nullptr;
-  std::array<std::unique_ptr<WaveHeader>, kCaptureBuffers> captureHeaders;
-  std::array<std::vector<std::uint8_t>, kCaptureBuffers> captureBuffers;
-  int currentCaptureBuffer = 0;
-
-  // SDR capture. sdrInput lists and opens the receivers (not owned; null
-  // without SDR support); sdrDevice maps a Source slot to its receiver
-  // (-1: a sound card); the worker exists while an SDR capture runs.
-  sdr::SdrInput* sdrInput = nullptr;
+  // The SDR receivers in the Source slots: sdrDevice maps a slot to its
+  // receiver (-1: a sound card); sdrTuning is Options > SDR.
   std::array<int, kSoundCardSlots> sdrDevice{-1, -1, -1, -1, -1};
   sdr::SdrTuning sdrTuning;
-  std::unique_ptr<sdr::BandWorker> sdrWorker;
   // The SDR receiver the chosen Source names, stored so that one missing at
   // the next run is told rather than replaced by a sound card; empty when
   // the Source is not a receiver. missingSdrSource is set for a run that
   // lacks it: Start then records nothing.
   std::string sdrSource;
   std::string missingSdrSource;
-  // The band's latest spectrum and a minute of them for the waterfall,
-  // oldest first.
-  sdr::SpectrumSnapshot spectrum;
-  std::deque<std::vector<float>> waterfall;
-  // The SDR input ended (a recording's end, or a receiver that failed):
-  // spectrum and waterfall are its last good ones.
-  bool sdrInputEnded = false;
-  static constexpr std::size_t kWaterfallRows = 120;
 
  private:
+  // A wave call failed: its step and why, in a message box unless quiet.
+  void OnWaveError(const std::string& prefix, int code) override;
   void StartSdrCapture(int device);
   void PollSdrCapture();
   // Title, timers and redraw once a capture of either kind runs.
@@ -269,6 +252,8 @@ class VantrelDoc {
   }};
   Interpreter interpreter_;
   MessageRing messages_;
+  SoundCardCapture soundCard_{*this};
+  sdr::SdrCapture sdr_;
   std::vector<std::string>* postedLines_ = nullptr;  // collects PostLine's lines while decoding
   DailyLogs logs_{[this](const std::string& notice) { host().ShowStatus(notice); }};
   const Clock* clock_;

@@ -23,6 +23,10 @@ CommandLineResult ParseCommandLine(const QStringList& arguments) {
   const QCommandLineOption start("start", "Start processing as soon as the window shows.");
   const QCommandLineOption automation(
       "automation", "Started by an automation client: no window until the client asks for one.");
+  const QCommandLineOption headless(
+      "headless",
+      "Run without a window: process the stored Source (or --input) with the stored settings "
+      "until SIGTERM or SIGINT or the recording's end; messages go to standard error.");
   const QCommandLineOption iqFormat(
       "iq-format",
       "The --input file holds an SDR's IQ samples: cu8 (unsigned 8-bit I/Q), cs16 or cf32.",
@@ -47,6 +51,7 @@ CommandLineResult ParseCommandLine(const QStringList& arguments) {
   parser.addOption(centreFreq);
   parser.addOption(start);
   parser.addOption(automation);
+  parser.addOption(headless);
   const QCommandLineOption help = parser.addHelpOption();
   const QCommandLineOption version = parser.addVersionOption();
 
@@ -126,6 +131,12 @@ CommandLineResult ParseCommandLine(const QStringList& arguments) {
   }
   options.start = parser.isSet(start);
   options.automation = parser.isSet(automation);
+  options.headless = parser.isSet(headless);
+  if (options.headless && options.automation) {
+    result.output = "--headless and --automation do not go together\nTry 'vantrel --help'.\n";
+    result.exitCode = 2;
+    return result;
+  }
   result.options = options;
   return result;
 }

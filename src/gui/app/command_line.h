@@ -27,6 +27,7 @@ struct CommandLineOptions {
   std::optional<double> sdrPpm;
   bool start = false;       // --start: Process > Start once the window shows
   bool automation = false;  // --automation: started by an automation client
+  bool headless = false;    // --headless: no window; messages on standard error
 };
 
 struct CommandLineResult {

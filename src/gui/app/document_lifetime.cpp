@@ -27,6 +27,7 @@ DocumentLifetime::DocumentLifetime(const Clock& clock, std::string programDirect
   if (options_.sdrDevice) doc_->sdrTuning.device = *options_.sdrDevice;
   if (options_.sdrPpm) doc_->sdrTuning.ppm = *options_.sdrPpm;
   // The receivers are looked for once the stored device arguments are known.
+  const std::string loadedSdrSource = doc_->sdrSource;
   sdrInput_->Find(doc_->sdrTuning.device);
   doc_->EnumerateSdrReceivers();
   doc_->FindStoredSdrSource();
@@ -34,7 +35,9 @@ DocumentLifetime::DocumentLifetime(const Clock& clock, std::string programDirect
   // It shifts the sound cards by one slot for this run only, so the stored
   // choice is kept aside and saved unchanged at exit.
   storedSoundCardSlot_ = doc_->soundCardSlot;
-  storedSdrSource_ = doc_->sdrSource;
+  // An IQ recording is a receiver for this run only: the stored slot it may
+  // fill (no sound card) must not be saved as naming it.
+  storedSdrSource_ = options_.iqRecording ? loadedSdrSource : doc_->sdrSource;
   if (!options_.inputFile.isEmpty()) doc_->missingSdrSource.clear();
   if (options_.iqRecording) {
     doc_->soundCardSlot = doc_->SdrSlot(0);
@@ -60,14 +63,14 @@ void DocumentLifetime::AttachSoundCards() {
   if (!options_.inputFile.isEmpty() && options_.inputSamples && !options_.iqRecording)
     waveIn_->SetRecording(*options_.inputSamples,
                           QFileInfo(options_.inputFile).fileName().toLatin1().toStdString());
-  doc_->waveIn = waveIn_.get();
+  doc_->soundCard().SetWaveIn(waveIn_.get());
   doc_->EnumerateSoundCards();
 }
 
 void DocumentLifetime::AttachSdrReceivers() {
   // An IQ recording given with --input is the first receiver.
   sdrInput_ = std::make_unique<SoapySdrInput>(options_.iqRecording);
-  doc_->sdrInput = sdrInput_.get();
+  doc_->sdrCapture().SetInput(sdrInput_.get());
 }
 
 void DocumentLifetime::LoadStoredSettings() {

@@ -1,5 +1,6 @@
 // vantrel: the desktop receiver.
 #include <QApplication>
+#include <QCoreApplication>
 #include <QFile>
 #include <clocale>
 #include <cstdint>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "app/command_line.h"
+#include "app/headless_receiver.h"
 #include "app/vantrel_app.h"
 #include "audio/recording_file.h"
 
@@ -38,6 +40,14 @@ int main(int argc, char* argv[]) {
       return 2;
     }
     options.inputSamples = std::move(samples);
+  }
+  if (options.headless) {
+    // No display needed: the receiver runs on the event loop alone.
+    QCoreApplication application(argc, argv);
+    std::setlocale(LC_NUMERIC, "C");
+    vantrel::HeadlessReceiver receiver(std::move(options));
+    receiver.Start();
+    return QCoreApplication::exec();
   }
   // Started on demand by the session bus there may be no display at all;
   // an automation start shows no window, so it needs none.

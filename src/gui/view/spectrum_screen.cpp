@@ -61,7 +61,8 @@ void DrawSpectrumScreen(QPainter& painter, const VantrelDoc& doc, QSize client) 
                    "Choose an SDR receiver under Options->Audio->Source, then Process->Start."));
     return;
   }
-  const sdr::SpectrumSnapshot& spectrum = doc.spectrum;
+  const sdr::BandDisplay& band = doc.sdrCapture().display();
+  const sdr::SpectrumSnapshot& spectrum = band.spectrum;
   if (spectrum.powerDb.empty()) {
     DrawTextAt(painter, kMargin, kMargin,
                QStringLiteral("Waiting for the band's spectrum (Process->Start)."));
@@ -105,7 +106,7 @@ void DrawSpectrumScreen(QPainter& painter, const VantrelDoc& doc, QSize client) 
                              FrequencyText(halfBand, spectrum.centreHz))
                         .arg(count)
                         .arg(count == 1 ? "carrier" : "carriers");
-  if (doc.sdrInputEnded)
+  if (band.inputEnded)
     heading += "; the input has ended";
   else if (!doc.captureRunning)
     heading += "; processing stopped";
@@ -130,10 +131,10 @@ void DrawSpectrumScreen(QPainter& painter, const VantrelDoc& doc, QSize client) 
   painter.restore();
 
   // The waterfall, one row per spectrum, newest at the top.
-  QImage image(points, static_cast<int>(doc.kWaterfallRows), QImage::Format_RGB32);
+  QImage image(points, static_cast<int>(sdr::BandDisplay::kWaterfallRows), QImage::Format_RGB32);
   image.fill(WaterfallColour(0));
   int row = 0;
-  for (auto it = doc.waterfall.rbegin(); it != doc.waterfall.rend() && row < image.height();
+  for (auto it = band.waterfall.rbegin(); it != band.waterfall.rend() && row < image.height();
        ++it, ++row) {
     auto* pixels = reinterpret_cast<QRgb*>(image.scanLine(row));
     for (int i = 0; i < points && i < static_cast<int>(it->size()); ++i)
@@ -145,7 +146,7 @@ void DrawSpectrumScreen(QPainter& painter, const VantrelDoc& doc, QSize client) 
   DrawTextAt(painter, fall.left(), panel.bottom() + 1,
              QStringLiteral("Last minute, newest at the top"));
   // Where the input ended: a line over the newest row.
-  if (doc.sdrInputEnded) painter.fillRect(fall.left(), fall.top(), fall.width(), 2, Qt::white);
+  if (band.inputEnded) painter.fillRect(fall.left(), fall.top(), fall.width(), 2, Qt::white);
 
   // Carriers: a marker from below its label through the trace, a tick on the
   // waterfall, and the label.

@@ -112,8 +112,9 @@ QString VantrelView::PolarityText() const {
                                                : QStringLiteral("Signal upright");
   // An SDR band reads every channel both ways up at once: the pane tells the
   // channels being followed and which way up the last packet was.
-  if (!doc_.captureRunning && doc_.spectrum.powerDb.empty()) return QStringLiteral("SDR source");
-  const auto channels = static_cast<int>(doc_.spectrum.channels.size());
+  const sdr::SpectrumSnapshot& spectrum = doc_.sdrCapture().display().spectrum;
+  if (!doc_.captureRunning && spectrum.powerDb.empty()) return QStringLiteral("SDR source");
+  const auto channels = static_cast<int>(spectrum.channels.size());
   QString text = channels == 1 ? QStringLiteral("SDR: 1 channel")
                                : QStringLiteral("SDR: %1 channels").arg(channels);
   if (doc_.packetSource.demodulator == DemodulatorKind::Sdr)
