@@ -10,7 +10,6 @@
 namespace vantrel {
 
 namespace {
-constexpr int kSpectrumViewState = 4;
 constexpr int kMenuSlots = 4;
 }  // namespace
 
@@ -72,7 +71,7 @@ void VantrelDoc::PollSdrCapture() {
   const sdr::SdrCapture::Poll news = sdr_.TakeNews();
   for (const sdr::SdrPacket& packet : news.packets)
     DecodePacket(packet.bytes.data(), packet.source);
-  if (news.newSpectrum && viewState == kSpectrumViewState) host().UpdateAllViews();
+  if (news.newSpectrum && viewState == kSpectrumScreen) host().UpdateAllViews();
   if (!news.ended) return;
   // The recording is over, or the receiver failed or was unplugged: stop
   // cleanly, keep the last spectrum, then say so once.
