@@ -14,7 +14,6 @@ namespace {
 
 using Strings = std::vector<std::string>;
 
-// An SDR tuning of this centre and rate, the rest as default.
 sdr::SdrTuning Band(double centreHz, double sampleRate) {
   sdr::SdrTuning tuning;
   tuning.centreHz = centreHz, tuning.sampleRate = sampleRate;
@@ -50,7 +49,6 @@ TEST(HomeLocationText, FormatAndParse) {
   for (const char* text : {"", "N", "North"}) EXPECT_FALSE(HomeCoordinateReadable(text));
 }
 
-// Takes the first answer a test queued, false when none is left.
 template <class T>
 bool TakeFirst(std::vector<T>& queue, T& answer) {
   if (queue.empty()) return false;
@@ -100,7 +98,6 @@ class ScriptedDialogs final : public CommandDialogs {
   std::vector<FeedSettings> typed;
 };
 
-// Every dialog answers as ScriptedDialogs do.
 class Commands : public ::testing::Test {
  protected:
   Commands() { doc_.SetHost(&host_); }
@@ -228,7 +225,7 @@ TEST_F(Commands, SdrOptionsChooseReceiversByDeviceArgumentsWhileStopped) {
   EXPECT_EQ(std::tie(doc_.sdrTuning.ppm, doc_.sdrTuning.device, doc_.sdrSource),
             std::make_tuple(12.5, "", "A"));
   ASSERT_EQ(host_.messages.size(), 1u);
-  EXPECT_TRUE(host_.messages[0].starts_with("SDR: stop processing")) << host_.messages[0];
+  EXPECT_TRUE(host_.messages[0].starts_with("SDR: stop processing"));
   doc_.captureRunning = 0;
   Run(cmd::kSdrOptions);
   EXPECT_EQ(std::tie(doc_.sdrTuning.device, doc_.deviceName[0], doc_.deviceName[1], doc_.sdrSource),
