@@ -281,9 +281,8 @@ TEST_F(Capture, SdrReceiversFollowTheSoundCardsAreFoundByNameAndStopAtTheirEnd) 
     EXPECT_EQ(doc_.deviceName, names);
     EXPECT_EQ(doc_.SdrSlot(0), cards == 1 || unreadable == 1 ? 1 : 3);
   }
-  // The receiver chosen last time (SDR 0 and SDR 1 are in slots 1 and 2) is
-  // looked for by name: found in another slot it is chosen there; missing,
-  // Start names it and records nothing else.
+  // The receiver chosen last time is looked for by name: found in another
+  // slot it is chosen there; missing, Start names it and records nothing else.
   for (const auto& [stored, storedSlot, slot, missing] :
        {std::tuple{"SDR 1", 0, 2, ""}, {"", 1, 1, ""}, {"SDR 7", 3, 3, "SDR 7"}}) {
     doc_.sdrSource = stored;
