@@ -277,16 +277,15 @@ TEST_F(Commands, AnSdrBandThatMissesTheDownlinksIsRefused) {
   EXPECT_EQ(std::pair(host_.messages.size(), doc_.sdrTuning.centreHz), std::pair(3ul, 137.2875e6));
 }
 
-TEST_F(Commands, PassMinimumElevationOutsideItsRangeIsRefused) {
+// A minimum elevation outside its range and addresses that cannot be fetched
+// are refused and offered again; only "Update now" starts an update.
+TEST_F(Commands, PassElevationAndTleAddressesThatCannotWorkAreRefused) {
   dialogs_.elevations = {90.0, -1.0, std::nan(""), 12.5};
   for (int i = 0; i < 4; ++i) Run(cmd::kPassOptions);
   EXPECT_EQ(host_.messages, Strings(3, kBadPassElevation));
   EXPECT_EQ(doc_.passMinElevation, 12.5);
   EXPECT_EQ(host_.redraws, 1);
-}
-
-// Addresses that cannot be fetched are offered again; only "Update now" starts an update.
-TEST_F(Commands, TleUpdateAddressesAreCheckedAndUpdateNowStartsOne) {
+  host_.messages.clear();
   EXPECT_EQ(std::tie(doc_.tleUpdate.urls, doc_.tleUpdate.hours),
             std::make_tuple(std::string(kDefaultTleUrl), 24));
   using C = TleUpdateChoice;
