@@ -55,7 +55,7 @@ TEST_F(Readout, GetSatData) {
   EXPECT_EQ(GetSatData(doc_, 5, kItemLatitude), AutomationValue(1.5));
 }
 
-TEST_F(Readout, CopyTextOfTheMessagesScreen) {
+TEST_F(Readout, CopyTextOfTheMessagesAndSatellitesScreens) {
   doc_.PostLine("a line");
   for (int state : {0, 2, 4, -1}) {  // signal and chart screens copy nothing
     doc_.viewState = static_cast<Screen>(state);
@@ -71,16 +71,14 @@ TEST_F(Readout, CopyTextOfTheMessagesScreen) {
   EXPECT_EQ(BuildCopyText(doc_), "");
   const std::string line(60, 'x');  // 62 with CR LF: 4095 = 66 lines and 3 characters
   for (int i = 0; i < 100; ++i) doc_.PostLine(line);
-  const std::string text = BuildCopyText(doc_);
-  ASSERT_EQ(text.size(), kCopyTextLimit);
-  EXPECT_EQ(text.substr(65 * 62), line + "\r\nxxx");
+  const std::string cut = BuildCopyText(doc_);
+  ASSERT_EQ(cut.size(), kCopyTextLimit);
+  EXPECT_EQ(cut.substr(65 * 62), line + "\r\nxxx");
   doc_.messageRing().Clear();
   doc_.PostLine(std::string(4094, 'y'));  // cut between CR and LF
   EXPECT_EQ(BuildCopyText(doc_), std::string(4094, 'y') + "\r");
-}
 
-// FM-01 to FM-36 always, then the satellites above 36 that have been heard.
-TEST_F(Readout, CopyTextOfTheSatellitesScreenIs36RowsAndThoseHeardAbove) {
+  // The satellites screen: FM-01 to FM-36 always, then those heard above 36.
   doc_.viewState = kSatellitesScreen;
   doc_.interpreter().satellites()[5] = {137.2875, 139.0, -34.5, 1180701296, 0};
   doc_.interpreter().satellites()[12].frequency = 137.7375;
