@@ -12,11 +12,11 @@
 namespace vantrel {
 namespace {
 
-// An SDR tuning of this centre and rate, the rest as default.
+using Strings = std::vector<std::string>;
+
 sdr::SdrTuning Band(double centreHz, double sampleRate) {
   sdr::SdrTuning tuning;
-  tuning.centreHz = centreHz;
-  tuning.sampleRate = sampleRate;
+  tuning.centreHz = centreHz, tuning.sampleRate = sampleRate;
   return tuning;
 }
 
@@ -49,14 +49,64 @@ TEST(HomeLocationText, FormatAndParse) {
   for (const char* text : {"", "N", "North"}) EXPECT_FALSE(HomeCoordinateReadable(text));
 }
 
+template <class T>
+bool TakeFirst(std::vector<T>& queue, T& answer) {
+  if (queue.empty()) return false;
+  answer = queue.front();
+  queue.erase(queue.begin());
+  return true;
+}
+
+// Dialogs as a user answers them: the home dialog OK with new text the first
+// time and cancelled after that; the others OK with each queued answer in
+// turn, then cancelled.
+class ScriptedDialogs final : public CommandDialogs {
+ public:
+  bool RunHomeLocation(std::string& latitude, std::string& longitude) override {
+    shown.push_back(latitude + "|" + longitude);
+    latitude = typedLatitude, longitude = typedLongitude;
+    return shown.size() == 1;
+  }
+  bool RunNetworkFeed(FeedSettings& settings) override { return TakeFirst(typed, settings); }
+  bool RunMessageFilter(PacketFilters&) override { return false; }
+  std::optional<std::string> ChooseDirectory(const std::string&, const std::string&) override {
+    return {};
+  }
+  std::optional<std::string> ChooseExistingFile(const std::string&, const std::string&) override {
+    return "/a.tle";
+  }
+  bool LaunchMixer(int) override { return false; }
+  bool RunPassOptions(double& minElevation) override { return TakeFirst(elevations, minElevation); }
+  TleUpdateChoice RunTleUpdate(TleUpdateSettings& settings, const std::string&) override {
+    std::pair<TleUpdateChoice, TleUpdateSettings> answer;
+    if (!TakeFirst(tleUpdates, answer)) return TleUpdateChoice::Cancel;
+    settings = answer.second;
+    return answer.first;
+  }
+  bool RunSdrOptions(sdr::SdrTuning& tuning,
+                     const std::vector<sdr::ReceiverChoice>& receivers) override {
+    offered.clear();
+    for (const auto& r : receivers) offered.push_back(r.name + " " + r.arguments);
+    shownTunings.push_back(tuning);
+    return TakeFirst(tunings, tuning);
+  }
+  Strings offered, shown;
+  std::vector<double> elevations;
+  std::vector<sdr::SdrTuning> tunings, shownTunings;
+  std::vector<std::pair<TleUpdateChoice, TleUpdateSettings>> tleUpdates;
+  std::string typedLatitude = "N37 11.1", typedLongitude = "W8 36.0";
+  std::vector<FeedSettings> typed;
+};
+
 class Commands : public ::testing::Test {
  protected:
-  Commands() : doc_(clock_, "/opt/vantrel/") {}
+  Commands() { doc_.SetHost(&host_); }
   CommandState State(int id) const { return UpdateDocumentCommand(doc_, id); }
-  bool Run(int id) { return RunDocumentCommand(doc_, cancelled_, id); }
+  bool Run(int id) { return RunDocumentCommand(doc_, dialogs_, id); }
   HeldClock clock_;
-  VantrelDoc doc_;
-  CancelledDialogs cancelled_;
+  FakeHost host_;
+  VantrelDoc doc_{clock_, "/opt/vantrel/"};
+  ScriptedDialogs dialogs_;
 };
 
 TEST_F(Commands, ViewChecksAndLogDirectory) {
@@ -93,12 +143,11 @@ TEST_F(Commands, SourceStartStopAndTleEnableRules) {
   for (const auto& [slot, stored] : {std::pair{2, "SDR one"}, {0, ""}}) {
     doc_.missingSdrSource = "SDR gone";
     Run(cmd::kSource1 + slot);
-    EXPECT_EQ(doc_.soundCardSlot, slot);
     EXPECT_TRUE(State(cmd::kSource1 + slot).checked);
     EXPECT_EQ(doc_.sdrSource + "|" + doc_.missingSdrSource, std::string(stored) + "|");
   }
-  for (const int running :
-       {0, 1}) {  // sources and Start only while stopped, Stop only while running
+  // Sources and Start only while stopped, Stop only while running.
+  for (const int running : {0, 1}) {
     doc_.captureRunning = running;
     for (int n = 0; n < 4; ++n)
       EXPECT_EQ(State(cmd::kSource1 + n).enabled, running == 0 && n % 2 == 0) << n;
@@ -117,115 +166,30 @@ TEST_F(Commands, SourceStartStopAndTleEnableRules) {
   }
   Run(cmd::kTleEnable);
   EXPECT_EQ(doc_.tleEnable, 0);
-  EXPECT_FALSE(State(cmd::kTleEnable).checked);
-}
-
-// Dialogs as a user answers them: the home dialog OK with new text the first
-// time and cancelled after that; the feed dialog OK with each typed setting in
-// turn, then cancelled.
-class ScriptedDialogs final : public CommandDialogs {
- public:
-  bool RunHomeLocation(std::string& latitude, std::string& longitude) override {
-    shown.push_back(latitude + "|" + longitude);
-    latitude = typedLatitude, longitude = typedLongitude;
-    return shown.size() == 1;
-  }
-  bool RunNetworkFeed(FeedSettings& settings) override {
-    if (next >= typed.size()) return false;
-    settings = typed[next++];
-    return true;
-  }
-  bool RunMessageFilter(PacketFilters&) override { return false; }
-  std::optional<std::string> ChooseDirectory(const std::string&, const std::string&) override {
-    return {};
-  }
-  std::optional<std::string> ChooseExistingFile(const std::string&, const std::string&) override {
-    return "/a.tle";
-  }
-  bool LaunchMixer(int) override { return false; }
-  bool RunPassOptions(double& minElevation) override {
-    if (elevations.empty()) return false;
-    minElevation = elevations.front();
-    elevations.erase(elevations.begin());
-    return true;
-  }
-  TleUpdateChoice RunTleUpdate(TleUpdateSettings& settings, const std::string&) override {
-    if (tleUpdates.empty()) return TleUpdateChoice::Cancel;
-    const auto [choice, typedSettings] = tleUpdates.front();
-    tleUpdates.erase(tleUpdates.begin());
-    settings = typedSettings;
-    return choice;
-  }
-  std::vector<std::pair<TleUpdateChoice, TleUpdateSettings>> tleUpdates;
-  bool RunSdrOptions(sdr::SdrTuning& tuning,
-                     const std::vector<sdr::ReceiverChoice>& receivers) override {
-    offered.clear();
-    for (const auto& r : receivers) offered.push_back(r.name + " " + r.arguments);
-    if (tunings.empty()) return false;
-    shownTunings.push_back(tuning);
-    tuning = tunings.front();
-    tunings.erase(tunings.begin());
-    return true;
-  }
-  std::vector<std::string> offered;
-  std::vector<double> elevations;
-  std::vector<sdr::SdrTuning> tunings, shownTunings;
-  std::vector<std::string> shown;
-  std::string typedLatitude = "N37 11.1", typedLongitude = "W8 36.0";
-  std::vector<FeedSettings> typed;
-  std::size_t next = 0;
-};
-
-TEST_F(Commands, NewHomeClearsTheTracksCancelChangesNothing) {
-  FakeHost host;
-  ScriptedDialogs dialogs;
-  doc_.SetHost(&host);
-  doc_.projectionDirty = 0;
-  EXPECT_TRUE(RunDocumentCommand(doc_, dialogs, cmd::kHome));
-  EXPECT_DOUBLE_EQ(doc_.homeLatitude, 37.185);
-  EXPECT_DOUBLE_EQ(doc_.homeLongitude, -8.6);
-  EXPECT_EQ(doc_.projectionDirty, 1);
-  EXPECT_EQ(host.historyClears, 1);
-  EXPECT_EQ(host.redraws, 1);
-  doc_.projectionDirty = 0;
-  RunDocumentCommand(doc_, dialogs, cmd::kHome);
-  EXPECT_EQ(dialogs.shown,
-            (std::vector<std::string>{"S34 30.0000|E139 00.0000", "N37 11.1000|W08 36.0000"}));
-  EXPECT_DOUBLE_EQ(doc_.homeLatitude, 37.185);
-  EXPECT_EQ(doc_.projectionDirty, 0);
-  EXPECT_EQ(host.historyClears, 1);
-  EXPECT_EQ(host.redraws, 1);
 }
 
 // The feed dialog offers what was typed again until it would work, or is cancelled.
 TEST_F(Commands, NetworkFeedSettingsThatCannotWorkAreRefused) {
-  FakeHost host;
-  ScriptedDialogs dialogs;
-  doc_.SetHost(&host);
-  dialogs.typed = {{1, "h", 0, "vantrel", "north", "", "", 0}};
-  RunDocumentCommand(doc_, dialogs, cmd::kNetworkFeed);
-  EXPECT_EQ(host.messages, std::vector<std::string>{
-                               "Network feed: the broker port 0 is not between 1 and 65535."});
+  dialogs_.typed = {{1, "h", 0, "vantrel", "north", "", "", 0}};
+  Run(cmd::kNetworkFeed);
+  EXPECT_EQ(host_.messages, Strings{"Network feed: the broker port 0 is not between 1 and 65535."});
   EXPECT_EQ(doc_.feed, FeedSettings{});  // nothing kept, so nothing is sent
   // Offered again, corrected: kept.
   const FeedSettings good{1, "broker.local", 1883, "vantrel", "north", "", "", 0};
-  dialogs.typed.push_back(good);
-  dialogs.next = 0;
-  RunDocumentCommand(doc_, dialogs, cmd::kNetworkFeed);
+  dialogs_.typed = {{1, "h", 0, "vantrel", "north", "", "", 0}, good};
+  Run(cmd::kNetworkFeed);
   EXPECT_EQ(doc_.feed, good);
   // A password without TLS is kept, with one warning, not repeated while it stays so.
-  host.messages.clear();
+  host_.messages.clear();
   FeedSettings plain = good;
   plain.user = "op", plain.password = "secret";
   FeedSettings secure = plain;
   secure.tls = 1;
-  dialogs.typed = {plain, plain, secure, plain};
-  dialogs.next = 0;
-  for (int i = 0; i < 4; ++i) RunDocumentCommand(doc_, dialogs, cmd::kNetworkFeed);
+  dialogs_.typed = {plain, plain, secure, plain};
+  for (int i = 0; i < 4; ++i) Run(cmd::kNetworkFeed);
   EXPECT_EQ(doc_.feed, plain);
-  EXPECT_EQ(host.messages.size(), 2u);
-  EXPECT_TRUE(host.messages.at(0).starts_with("Network feed: the password is sent unencrypted"));
-  doc_.SetHost(nullptr);
+  EXPECT_EQ(host_.messages.size(), 2u);
+  EXPECT_TRUE(host_.messages.at(0).starts_with("Network feed: the password is sent unencrypted"));
 }
 
 // Two receivers, told apart by serial number, found as device arguments ask.
@@ -247,53 +211,46 @@ struct TwoReceivers final : sdr::SdrInput {
 // Options > SDR offers the receivers found; new device arguments find them
 // again and keep an SDR user on a receiver, but not while one is read.
 TEST_F(Commands, SdrOptionsChooseReceiversByDeviceArgumentsWhileStopped) {
-  FakeHost host;
-  ScriptedDialogs dialogs;
   TwoReceivers receivers;
-  doc_.SetHost(&host);
   doc_.sdrCapture().SetInput(&receivers);
   doc_.deviceId.fill(-1);
   doc_.EnumerateSdrReceivers();
   ASSERT_TRUE(Run(cmd::kSource1));
   sdr::SdrTuning wanted = doc_.sdrTuning;
   wanted.device = "serial=2", wanted.ppm = 12.5;
-  dialogs.tunings = {wanted, wanted};
+  dialogs_.tunings = {wanted, wanted};
   doc_.captureRunning = 1;
-  RunDocumentCommand(doc_, dialogs, cmd::kSdrOptions);
-  EXPECT_EQ(dialogs.offered, (std::vector<std::string>{"A serial=1", "B serial=2"}));
+  Run(cmd::kSdrOptions);
+  EXPECT_EQ(dialogs_.offered, (Strings{"A serial=1", "B serial=2"}));
   EXPECT_EQ(std::tie(doc_.sdrTuning.ppm, doc_.sdrTuning.device, doc_.sdrSource),
             std::make_tuple(12.5, "", "A"));
-  ASSERT_EQ(host.messages.size(), 1u);
-  EXPECT_TRUE(host.messages[0].starts_with("SDR: stop processing")) << host.messages[0];
+  ASSERT_EQ(host_.messages.size(), 1u);
+  EXPECT_TRUE(host_.messages[0].starts_with("SDR: stop processing"));
   doc_.captureRunning = 0;
-  RunDocumentCommand(doc_, dialogs, cmd::kSdrOptions);
+  Run(cmd::kSdrOptions);
   EXPECT_EQ(std::tie(doc_.sdrTuning.device, doc_.deviceName[0], doc_.deviceName[1], doc_.sdrSource),
             std::make_tuple("serial=2", "B", "", "B"));
   doc_.sdrCapture().SetInput(nullptr);
-  doc_.SetHost(nullptr);
 }
 
-// Topics the MQTT library would refuse at every publish are refused when set.
+// Topics the MQTT library would refuse at every publish are refused when set: cut-off
+// UTF-8, DEL, U+FFFF, an overlong NUL, 65536 bytes with /north/packets; 65535 bytes and
+// UTF-8 are fine.
 TEST(FeedSettingsCheck, TopicsTheMqttLibraryRefusesAreRefused) {
-  const std::string refusedTopic =
+  const std::string refused =
       "the topic and station name must be UTF-8 text without control characters, at most "
       "65535 bytes together";
   const struct {
     std::string topic, station, problem;
-  } rows[] = {
-      {"vantrel", "\xC3", refusedTopic},                 // cut-off UTF-8
-      {"van\x7Ftrel", "north", refusedTopic},            // DEL
-      {"vantrel", "\xEF\xBF\xBF", refusedTopic},         // U+FFFF
-      {"vantrel", "a\xC0\x80", refusedTopic},            // overlong NUL
-      {std::string(65522, 'x'), "north", refusedTopic},  // 65536 bytes with /north/packets
-      {std::string(65521, 'x'), "north", ""},            // 65535 bytes
-      {"st\xC3\xA9rile",
-       "K\xC3\xB8"
-       "benhavn",
-       ""},  // UTF-8 is fine
-      {"a/#", "north", "the topic 'a/#' must not contain + or # or empty levels"},
-      {"vantrel", "no\x1F", "the station name 'no\x1F' must not contain /, + or #"},
-  };
+  } rows[] = {{"vantrel", "\xC3", refused},
+              {"van\x7Ftrel", "north", refused},
+              {"vantrel", "\xEF\xBF\xBF", refused},
+              {"vantrel", "a\xC0\x80", refused},
+              {std::string(65522, 'x'), "north", refused},
+              {std::string(65521, 'x'), "north", ""},
+              {"st\u00E9rile", "K\u00F8benhavn", ""},
+              {"a/#", "north", "the topic 'a/#' must not contain + or # or empty levels"},
+              {"vantrel", "no\x1F", "the station name 'no\x1F' must not contain /, + or #"}};
   for (const auto& row : rows) {
     const FeedSettings settings{1, "h", 1883, row.topic, row.station, "", "", 0};
     EXPECT_EQ(CheckFeedSettings(settings), row.problem) << row.topic.substr(0, 20) << row.station;
@@ -303,96 +260,83 @@ TEST(FeedSettingsCheck, TopicsTheMqttLibraryRefusesAreRefused) {
 // A band that misses 137 to 138 MHz is refused and offered again as typed;
 // one that just reaches it, or a single downlink tuned in, is kept.
 TEST_F(Commands, AnSdrBandThatMissesTheDownlinksIsRefused) {
-  FakeHost host;
-  ScriptedDialogs dialogs;
-  doc_.SetHost(&host);
-  dialogs.tunings = {Band(1e6, 20e6), Band(136.4e6, 1.2e6),  // up to 137.0000
-                     Band(136.41e6, 1.2e6)};                 // up to 137.0100
-  RunDocumentCommand(doc_, dialogs, cmd::kSdrOptions);
-  ASSERT_EQ(host.messages.size(), 2u);
-  EXPECT_EQ(host.messages[0],
+  dialogs_.tunings = {Band(1e6, 20e6), Band(136.4e6, 1.2e6),  // up to 137.0000
+                      Band(136.41e6, 1.2e6)};                 // up to 137.0100
+  Run(cmd::kSdrOptions);
+  ASSERT_EQ(host_.messages.size(), 2u);
+  EXPECT_EQ(host_.messages[0],
             "The band of -9.0000 to 11.0000 MHz does not reach the downlinks at 137 to 138 MHz: "
             "choose a centre frequency and sample rate whose band does.");
-  EXPECT_EQ(std::tuple(dialogs.shownTunings.at(1).centreHz, doc_.sdrTuning.centreHz),
+  EXPECT_EQ(std::tuple(dialogs_.shownTunings.at(1).centreHz, doc_.sdrTuning.centreHz),
             std::tuple(1e6, 136.41e6));
-  dialogs.tunings = {Band(150e6, 9600)};  // then cancelled: kept as it was
-  RunDocumentCommand(doc_, dialogs, cmd::kSdrOptions);
-  dialogs.tunings = {Band(137.2875e6, 9600)};
+  dialogs_.tunings = {Band(150e6, 9600)};  // then cancelled: kept as it was
+  Run(cmd::kSdrOptions);
+  dialogs_.tunings = {Band(137.2875e6, 9600)};
   EXPECT_EQ(doc_.sdrTuning.centreHz, 136.41e6);
-  RunDocumentCommand(doc_, dialogs, cmd::kSdrOptions);
-  EXPECT_EQ(std::pair(host.messages.size(), doc_.sdrTuning.centreHz), std::pair(3ul, 137.2875e6));
-  doc_.SetHost(nullptr);
+  Run(cmd::kSdrOptions);
+  EXPECT_EQ(std::pair(host_.messages.size(), doc_.sdrTuning.centreHz), std::pair(3ul, 137.2875e6));
 }
 
-TEST_F(Commands, PassMinimumElevationOutsideItsRangeIsRefused) {
-  FakeHost host;
-  ScriptedDialogs dialogs;
-  doc_.SetHost(&host);
-  dialogs.elevations = {90.0, -1.0, std::nan(""), 12.5};
-  for (int i = 0; i < 4; ++i) RunDocumentCommand(doc_, dialogs, cmd::kPassOptions);
-  EXPECT_EQ(host.messages, std::vector<std::string>(3, kBadPassElevation));
+// A minimum elevation outside its range and addresses that cannot be fetched
+// are refused and offered again; only "Update now" starts an update.
+TEST_F(Commands, PassElevationAndTleAddressesThatCannotWorkAreRefused) {
+  dialogs_.elevations = {90.0, -1.0, std::nan(""), 12.5};
+  for (int i = 0; i < 4; ++i) Run(cmd::kPassOptions);
+  EXPECT_EQ(host_.messages, Strings(3, kBadPassElevation));
   EXPECT_EQ(doc_.passMinElevation, 12.5);
-  EXPECT_EQ(host.redraws, 1);
-  doc_.SetHost(nullptr);
-}
-
-// Addresses that cannot be fetched are offered again; only "Update now" starts an update.
-TEST_F(Commands, TleUpdateAddressesAreCheckedAndUpdateNowStartsOne) {
-  FakeHost host;
-  ScriptedDialogs dialogs;
-  doc_.SetHost(&host);
+  EXPECT_EQ(host_.redraws, 1);
+  host_.messages.clear();
   EXPECT_EQ(std::tie(doc_.tleUpdate.urls, doc_.tleUpdate.hours),
             std::make_tuple(std::string(kDefaultTleUrl), 24));
   using C = TleUpdateChoice;
-  dialogs.tleUpdates = {
+  dialogs_.tleUpdates = {
       {C::Ok, {"ftp://x/a.tle", 6}}, {C::UpdateNow, {"https://x/a.tle", 6}}, {C::Ok, {"", 0}}};
-  RunDocumentCommand(doc_, dialogs, cmd::kTleUpdate);
-  EXPECT_EQ(host.messages, std::vector<std::string>{
-                               "TLE update: ftp://x/a.tle is not an http:// or https:// address."});
-  EXPECT_EQ(std::tie(doc_.tleUpdate.urls, doc_.tleUpdate.hours, host.tleUpdatesStarted),
+  Run(cmd::kTleUpdate);
+  EXPECT_EQ(host_.messages,
+            Strings{"TLE update: ftp://x/a.tle is not an http:// or https:// address."});
+  EXPECT_EQ(std::tie(doc_.tleUpdate.urls, doc_.tleUpdate.hours, host_.tleUpdatesStarted),
             std::make_tuple(std::string("https://x/a.tle"), 6, 1));
-  RunDocumentCommand(doc_, dialogs, cmd::kTleUpdate);  // no address: nothing is fetched
-  EXPECT_EQ(std::tie(doc_.tleUpdate.urls, doc_.tleUpdate.hours, host.tleUpdatesStarted),
+  Run(cmd::kTleUpdate);  // no address: nothing is fetched
+  EXPECT_EQ(std::tie(doc_.tleUpdate.urls, doc_.tleUpdate.hours, host_.tleUpdatesStarted),
             std::make_tuple(std::string(), 0, 1));
-  doc_.SetHost(nullptr);
 }
 
-TEST_F(Commands, HomeOffTheGlobeIsRefusedWithItsReasonTleChangesRepaintAtOnce) {
-  const std::string beyond90 = "The latitude lies beyond 90 degrees; it lies between S90 and N90.";
+// A home off the globe is refused with its reason and changes nothing; a new
+// one clears the tracks and redraws once; a cancelled dialog changes nothing.
+TEST_F(Commands, HomeIsCheckedThenClearsTheTracksTleChangesRepaintAtOnce) {
+  const std::string lat = "; it lies between S90 and N90.",
+                    lon = "; it lies between W180 and E180.";
   const struct {
     const char *latitude, *longitude;
-    std::vector<std::string> messages;  // none: accepted
+    std::string message;  // none: accepted
   } cases[] = {
-      {"N2147483647 0", "E0 0", {beyond90}},
-      {"S90 0.6", "E0 0", {beyond90}},
-      {"N99999999999 0",
-       "E0 0",
-       {"The latitude holds a number too large; it lies between S90 and N90."}},
-      {"N0 0",
-       "W179 61",
-       {"The longitude lies beyond 180 degrees; it lies between W180 and E180."}},
-      {"N0 0",
-       "E99999999999",
-       {"The longitude holds a number too large; it lies between W180 and E180."}},
-      {"N90 0", "W180 0", {}},
+      {"N2147483647 0", "E0 0", "The latitude lies beyond 90 degrees" + lat},
+      {"S90 0.6", "E0 0", "The latitude lies beyond 90 degrees" + lat},
+      {"N99999999999 0", "E0 0", "The latitude holds a number too large" + lat},
+      {"N0 0", "W179 61", "The longitude lies beyond 180 degrees" + lon},
+      {"N0 0", "E99999999999", "The longitude holds a number too large" + lon},
+      {"N90 0", "W180 0", ""},
   };
-  FakeHost host;
-  doc_.SetHost(&host);
   for (const auto& c : cases) {
-    ScriptedDialogs dialogs;
-    dialogs.typedLatitude = c.latitude, dialogs.typedLongitude = c.longitude, host.messages.clear();
-    doc_.homeLatitude = -34.5, doc_.homeLongitude = 139.0;
-    RunDocumentCommand(doc_, dialogs, cmd::kHome);
-    EXPECT_EQ(host.messages, c.messages) << c.latitude;
+    dialogs_ = ScriptedDialogs{};
+    dialogs_.typedLatitude = c.latitude, dialogs_.typedLongitude = c.longitude;
+    host_.messages.clear();
+    doc_.homeLatitude = -34.5, doc_.homeLongitude = 139.0, doc_.projectionDirty = 0;
+    Run(cmd::kHome);
+    EXPECT_EQ(host_.messages, c.message.empty() ? Strings{} : Strings{c.message}) << c.latitude;
     EXPECT_EQ(std::pair(doc_.homeLatitude, doc_.homeLongitude),
-              c.messages.empty() ? std::pair(90.0, -180.0) : std::pair(-34.5, 139.0));
+              c.message.empty() ? std::pair(90.0, -180.0) : std::pair(-34.5, 139.0));
+    EXPECT_EQ(doc_.projectionDirty, c.message.empty() ? 1 : 0) << c.latitude;
   }
+  doc_.projectionDirty = 0;
+  Run(cmd::kHome);  // cancelled
+  EXPECT_EQ(dialogs_.shown, (Strings{"S34 30.0000|E139 00.0000", "N90 00.0000|W180 00.0000"}));
+  EXPECT_EQ(std::pair(doc_.homeLatitude, doc_.projectionDirty), std::pair(90.0, false));
+  EXPECT_EQ(host_.historyClears, 1);
+  EXPECT_EQ(host_.redraws, 1);
   // The chart draws the sets at each repaint, so both ask for one.
-  host.redraws = 0;
-  ScriptedDialogs dialogs;
-  for (const int id : {cmd::kTleDefine, cmd::kTleEnable}) RunDocumentCommand(doc_, dialogs, id);
-  EXPECT_EQ(host.redraws, 2);
-  doc_.SetHost(nullptr);
+  for (const int id : {cmd::kTleDefine, cmd::kTleEnable}) Run(id);
+  EXPECT_EQ(host_.redraws, 3);
 }
 
 }  // namespace
