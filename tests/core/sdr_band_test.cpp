@@ -6,7 +6,6 @@
 #include <iterator>
 #include <map>
 #include <numbers>
-#include <set>
 #include <sstream>
 
 #include "sdr/sdr_receiver.h"
@@ -37,13 +36,28 @@ std::vector<sdr::SdrPacket> Receive(const std::vector<std::uint8_t>& bytes, IqFo
   return packets;
 }
 
-struct BandCase {
-  IqFormat format;
-  double rate;
-  std::vector<double> ebN0Db;
-};
+// The same for complex float samples, as a float IQ file holds them.
+std::vector<sdr::SdrPacket> Receive(const std::vector<sdr::Complex>& iq, double rate) {
+  return Receive(synth::EncodeIq(iq, IqFormat::Cf32), IqFormat::Cf32, rate);
+}
+
+Packet Bytes(const sdr::SdrPacket& p) {
+  return Packet(p.bytes.begin(), p.bytes.begin() + p.length);
+}
+
+// How many of the packets received were sent.
+int Count(const std::vector<Packet>& sent, const std::vector<sdr::SdrPacket>& got) {
+  int found = 0;
+  for (const auto& p : got) found += std::count(sent.begin(), sent.end(), Bytes(p)) > 0;
+  return found;
+}
 
 TEST(SdrBand, EachSatelliteOfABandDecodesInEveryFormat) {
+  struct BandCase {
+    IqFormat format;
+    double rate;
+    std::vector<double> ebN0Db;
+  };
   const BandCase cases[] = {
       {IqFormat::Cu8, 1228800.0, {8, 10, 12, 14}},
       {IqFormat::Cs16, 2400000.0, {12, 12}},
@@ -59,14 +73,11 @@ TEST(SdrBand, EachSatelliteOfABandDecodesInEveryFormat) {
     std::map<Packet, std::size_t> sender;
     const int count = 160;
     for (std::size_t s = 0; s < c.ebN0Db.size(); ++s) {
-      satellites.push_back(
-          {.channelHz = c.rate > 300000 ? channels[s] : 0.0,
-           .dopplerHz = doppler[s],
-           .driftHzPerSecond = drift[s],
-           .ebN0Db = c.ebN0Db[s],
-           .inverted = s % 2 == 1,
-           .leadInBits = leadIn[s],
-           .packets = synth::DownlinkPackets(10 + int(s), count, 7 + unsigned(s))});
+      synth::BandSatellite& added = satellites.emplace_back();
+      added.channelHz = c.rate > 300000 ? channels[s] : 0.0, added.dopplerHz = doppler[s];
+      added.driftHzPerSecond = drift[s], added.ebN0Db = c.ebN0Db[s], added.inverted = s % 2 == 1;
+      added.leadInBits = leadIn[s];
+      added.packets = synth::DownlinkPackets(10 + int(s), count, 7 + unsigned(s));
       for (const Packet& p : satellites.back().packets) sender[p] = s;
     }
     const auto band = synth::SynthesizeBand(
@@ -79,7 +90,7 @@ TEST(SdrBand, EachSatelliteOfABandDecodesInEveryFormat) {
     for (const auto& p : Receive(bytes, c.format, c.rate, 137.5e6)) {
       EXPECT_GE(p.sample, last) << "packets out of time order";
       last = p.sample;
-      const auto it = sender.find(Packet(p.bytes.begin(), p.bytes.begin() + p.length));
+      const auto it = sender.find(Bytes(p));
       if (it == sender.end()) {
         ++falsePackets;
         continue;
@@ -122,21 +133,13 @@ TEST(SdrBand, ASatelliteThatHasSetLosesItsChannel) {
 TEST(SdrBand, AChannelFollowsItsCarrierAcrossTheDopplerRange) {
   const auto setting = synth::DownlinkPackets(12, 40, 5),
              rising = synth::DownlinkPackets(20, 100, 6);
+  synth::BandSatellite rise{.channelHz = 5000, .dopplerHz = 2000, .packets = rising};
+  rise.driftHzPerSecond = 100, rise.ebN0Db = 14, rise.inverted = true;
+  rise.leadInBits = 40 * 96 + 500;  // after the other has set
   const auto band = synth::SynthesizeBand(
-      {{.channelHz = 5000, .dopplerHz = -2500, .ebN0Db = 14, .packets = setting},
-       {.channelHz = 5000,
-        .dopplerHz = 2000,
-        .driftHzPerSecond = 100,
-        .ebN0Db = 14,
-        .inverted = true,
-        .leadInBits = 40 * 96 + 500,
-        .packets = rising}},
+      {{.channelHz = 5000, .dopplerHz = -2500, .ebN0Db = 14, .packets = setting}, rise},
       {.sampleRate = 48000, .seconds = 3.0});
-  const std::set<Packet> sent(rising.begin(), rising.end());
-  int found = 0;
-  for (const auto& p : Receive(synth::EncodeIq(band, IqFormat::Cf32), IqFormat::Cf32, 48000))
-    found += sent.count(Packet(p.bytes.begin(), p.bytes.begin() + p.length)) > 0 ? 1 : 0;
-  EXPECT_GE(found, 90);
+  EXPECT_GE(Count(rising, Receive(band, 48000)), 90);
 }
 
 // A band crowded with carriers opens channels for the strongest 64 only.
@@ -161,8 +164,8 @@ std::vector<std::string> Hex(const std::vector<sdr::SdrPacket>& packets) {
   std::vector<std::string> got;
   for (const auto& p : packets) {
     std::ostringstream hex;
-    for (int i = 0; i < p.length; ++i)
-      hex << std::uppercase << std::hex << (p.bytes[i] < 16 ? "0" : "") << int(p.bytes[i]);
+    for (const std::uint8_t b : Bytes(p))
+      hex << std::uppercase << std::hex << (b < 16 ? "0" : "") << int(b);
     got.push_back(hex.str());
   }
   return got;
@@ -192,9 +195,7 @@ TEST(SdrBand, RealRecordingsGiveAllTheirPacketsAnywhereInTheBand) {
       for (std::size_t n = 0; n < iq.size(); ++n)
         moved[n] =
             iq[n] * std::polar(1.0f, float(2 * std::numbers::pi * shift * double(n) / 9600.0));
-      EXPECT_EQ(Hex(Receive(synth::EncodeIq(moved, IqFormat::Cf32), IqFormat::Cf32, 9600.0)),
-                expected)
-          << pass << " " << shift;
+      EXPECT_EQ(Hex(Receive(moved, 9600.0)), expected) << pass << " " << shift;
     }
   }
 }
@@ -204,27 +205,15 @@ TEST(SdrBand, RealRecordingsGiveAllTheirPacketsAnywhereInTheBand) {
 // after a pause (a fade, a receiver retuned).
 TEST(SdrBand, ANarrowRecordingsDownlinkIsFoundAndRefoundAnywhere) {
   const auto downlink = [](double hz, double drift, int fm) {
-    synth::BasebandOptions o{.sampleRate = 9600,
-                             .ebN0Db = 12,
-                             .carrierHz = hz,
-                             .driftHzPerSecond = drift,
-                             .leadInBits = 200,
-                             .shape = synth::PulseShape::RootRaisedCosine};
-    o.seed = static_cast<std::uint32_t>(fm);
+    synth::BasebandOptions o{.sampleRate = 9600, .ebN0Db = 12, .carrierHz = hz};
+    o.driftHzPerSecond = drift, o.leadInBits = 200, o.seed = static_cast<std::uint32_t>(fm);
+    o.shape = synth::PulseShape::RootRaisedCosine;
     const auto packets = synth::DownlinkPackets(fm, 100, fm);
     return std::pair(packets, synth::ModulateBaseband(packets, o));
   };
-  const auto count = [](const std::vector<Packet>& sent, const std::vector<sdr::SdrPacket>& got) {
-    int found = 0;
-    for (const auto& p : got)
-      found += std::count(sent.begin(), sent.end(),
-                          Packet(p.bytes.begin(), p.bytes.begin() + p.length)) > 0;
-    return found;
-  };
   for (const auto& [hz, drift] : {std::pair(-4200.0, 100.0), {3300.0, -100.0}, {4600.0, 100.0}}) {
     const auto [sent, iq] = downlink(hz, drift, 7);
-    EXPECT_GE(count(sent, Receive(synth::EncodeIq(iq, IqFormat::Cf32), IqFormat::Cf32, 9600.0)), 98)
-        << hz;
+    EXPECT_GE(Count(sent, Receive(iq, 9600.0)), 98) << hz;
   }
 
   const auto [first, a] = downlink(2000.0, 0.0, 11);
@@ -234,11 +223,11 @@ TEST(SdrBand, ANarrowRecordingsDownlinkIsFoundAndRefoundAnywhere) {
       synth::ModulateBaseband({}, {.sampleRate = 9600, .ebN0Db = 12, .leadInBits = 9600});
   for (const auto& x : quiet) iq.push_back(x - sdr::Complex(1, 0));
   iq.insert(iq.end(), b.begin(), b.end());
-  const auto got = Receive(synth::EncodeIq(iq, IqFormat::Cf32), IqFormat::Cf32, 9600.0);
-  EXPECT_GE(count(first, got), 98);
-  EXPECT_GE(count(second, got), 98);
+  const auto got = Receive(iq, 9600.0);
+  EXPECT_GE(Count(first, got), 98);
+  EXPECT_GE(Count(second, got), 98);
   // Nothing twice (the new channel replays blocks the lost one saw), nothing false.
-  EXPECT_EQ(count(first, got) + count(second, got), static_cast<int>(got.size()));
+  EXPECT_EQ(Count(first, got) + Count(second, got), static_cast<int>(got.size()));
 }
 
 }  // namespace

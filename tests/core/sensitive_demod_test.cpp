@@ -35,13 +35,16 @@ struct Stream {
 };
 
 std::vector<FoundPacket> Find(const std::vector<float>& bits, std::vector<Packet>* bytes,
+                              CorrectionOptions options = {},
                               PacketOutcome answer = PacketOutcome::Accepted) {
   std::vector<FoundPacket> found;
-  SoftPacketFinder finder([&](const FoundPacket& p) {
-    found.push_back(p);
-    bytes->emplace_back(p.bytes, p.bytes + p.length);
-    return answer;
-  });
+  SoftPacketFinder finder(
+      [&](const FoundPacket& p) {
+        found.push_back(p);
+        bytes->emplace_back(p.bytes, p.bytes + p.length);
+        return answer;
+      },
+      options);
   for (const float b : bits) finder.Push(b);
   finder.Flush();
   return found;
@@ -70,8 +73,7 @@ TEST(SoftPacketFinder, CorrectsWeakBitsOnlyAndReadsBothPolarities) {
     s.Add(row.packet, row.inverted, row.flips, row.weak);
     std::vector<Packet> bytes;
     const auto found = Find(s.bits, &bytes);
-    SCOPED_TRACE(testing::Message()
-                 << "inverted " << row.inverted << " flips " << row.flips.size());
+    SCOPED_TRACE(row.flips.size());
     ASSERT_EQ(found.size(), row.corrected < 0 ? 0u : 1u);
     if (row.corrected < 0) continue;
     EXPECT_EQ(bytes[0], row.packet);
@@ -93,7 +95,7 @@ TEST(SoftPacketFinder, BackToBackPacketWithAHitTypeByteAndNoiseAlone) {
   EXPECT_EQ(bytes[1], kMessage);
   EXPECT_TRUE(Find(alone.bits, &bytes).empty());
   // An abandoned packet does not frame the next one.
-  EXPECT_EQ(Find(pair.bits, &bytes, PacketOutcome::Abandoned).size(), 1u);
+  EXPECT_EQ(Find(pair.bits, &bytes, {}, PacketOutcome::Abandoned).size(), 1u);
 
   // A type outside the eight is taken back to back (either polarity, one
   // weak bit mended), and not alone, one bit late or after twelve zero bytes
@@ -132,21 +134,14 @@ TEST(SoftPacketFinder, BackToBackPacketWithAHitTypeByteAndNoiseAlone) {
 // stands starts the grid anywhere), and a correction that another set of
 // weak bits could have made as well is no correction.
 TEST(SoftPacketFinder, CorrectionsKeepToTheGridAndAreUnambiguous) {
-  const auto found = [](const Stream& s, CorrectionOptions options, std::vector<Packet>* bytes) {
+  std::vector<Packet> bytes;  // of the last search
+  const auto found = [&](const Stream& s, CorrectionOptions options) {
     std::vector<long long> starts;
-    SoftPacketFinder finder(
-        [&](const FoundPacket& p) {
-          starts.push_back(p.startBit);
-          bytes->emplace_back(p.bytes, p.bytes + p.length);
-          return PacketOutcome::Accepted;
-        },
-        options);
-    for (const float b : s.bits) finder.Push(b);
-    finder.Flush();
+    bytes.clear();
+    for (const FoundPacket& p : Find(s.bits, &bytes, options)) starts.push_back(p.startBit);
     return starts;
   };
   const CorrectionOptions framed{.framedCorrections = true};
-  std::vector<Packet> bytes;
   Stream onGrid, gapOnGrid, offGrid, first;
   onGrid.Add(kMessage);
   onGrid.Add(kMessage, false, {37});
@@ -158,10 +153,10 @@ TEST(SoftPacketFinder, CorrectionsKeepToTheGridAndAreUnambiguous) {
   offGrid.Add(kMessage, false, {37});
   first.Add(kMessage, false, {37});
   first.Add(kMessage);
-  EXPECT_EQ(found(onGrid, framed, &bytes), (std::vector<long long>{20, 116}));
-  EXPECT_EQ(found(gapOnGrid, framed, &bytes), (std::vector<long long>{20, 308}));
-  EXPECT_EQ(found(offGrid, framed, &bytes), (std::vector<long long>{20}));
-  EXPECT_EQ(found(first, framed, &bytes), (std::vector<long long>{116}));  // no grid yet
+  EXPECT_EQ(found(onGrid, framed), (std::vector<long long>{20, 116}));
+  EXPECT_EQ(found(gapOnGrid, framed), (std::vector<long long>{20, 308}));
+  EXPECT_EQ(found(offGrid, framed), (std::vector<long long>{20}));
+  EXPECT_EQ(found(first, framed), (std::vector<long long>{116}));  // no grid yet
 
   // Bit 7 flipped in bytes 6 and 8 leaves both sums as they were. Read with
   // bits 37 and 55 wrong, 55 only half sure, the packet is mended by the two
@@ -175,13 +170,11 @@ TEST(SoftPacketFinder, CorrectionsKeepToTheGridAndAreUnambiguous) {
   Packet wrong = kMessage;
   wrong[6] ^= 0x80;
   wrong[8] ^= 0x80;
-  bytes.clear();
-  EXPECT_EQ(found(misread, {}, &bytes).size(), 1u);
+  EXPECT_EQ(found(misread, {}).size(), 1u);
   EXPECT_EQ(bytes, std::vector<Packet>{wrong});
   const CorrectionOptions unambiguous{.ambiguityMargin = 0.5f};
-  EXPECT_TRUE(found(misread, unambiguous, &bytes).empty());
-  bytes.clear();
-  EXPECT_EQ(found(twoWeak, unambiguous, &bytes).size(), 1u);
+  EXPECT_TRUE(found(misread, unambiguous).empty());
+  EXPECT_EQ(found(twoWeak, unambiguous).size(), 1u);
   EXPECT_EQ(bytes, std::vector<Packet>{kMessage});
 
   // Misread symbols flip neighbouring bits: two of them (8-9, 40-41) read
@@ -194,22 +187,21 @@ TEST(SoftPacketFinder, CorrectionsKeepToTheGridAndAreUnambiguous) {
   const CorrectionOptions pairs{.pairCandidates = 16, .ambiguityMargin = 0.5f};
   const CorrectionOptions symbols{
       .pairCandidates = 16, .ambiguityMargin = 0.5f, .symbolErrors = true};
-  EXPECT_EQ(found(twoSymbols, pairs, &bytes).size(), 1u);
-  EXPECT_TRUE(found(twoSymbols, symbols, &bytes).empty());
+  EXPECT_EQ(found(twoSymbols, pairs).size(), 1u);
+  EXPECT_TRUE(found(twoSymbols, symbols).empty());
   // Alone, the two misread symbols are mended together.
   Stream twoAlone;
   twoAlone.Add(kMessage, false, {8, 9, 40, 41}, 0.1f);
-  EXPECT_TRUE(found(twoAlone, pairs, &bytes).empty());
-  bytes.clear();
-  EXPECT_EQ(found(twoAlone, symbols, &bytes).size(), 1u);
+  EXPECT_TRUE(found(twoAlone, pairs).empty());
+  EXPECT_EQ(found(twoAlone, symbols).size(), 1u);
   EXPECT_EQ(bytes, std::vector<Packet>{kMessage});
 
   // A wrong bit among 15 weak ones is mended only where that many are allowed.
   Stream manyWeak;
   manyWeak.Add(kMessage, false, {37});
   for (int i = 40; i < 54; ++i) manyWeak.bits[20 + i] *= 0.3f;
-  EXPECT_TRUE(found(manyWeak, {}, &bytes).empty());
-  EXPECT_EQ(found(manyWeak, {.maxWeakToCorrect = 16}, &bytes).size(), 1u);
+  EXPECT_TRUE(found(manyWeak, {}).empty());
+  EXPECT_EQ(found(manyWeak, {.maxWeakToCorrect = 16}).size(), 1u);
 }
 
 class SensitiveAudio : public ::testing::Test {
@@ -246,24 +238,15 @@ TEST_F(SensitiveAudio, WeakDriftingSignalsOfEitherPolarity) {
   };
   for (const Row& row :
        {Row{false, 300, 30, false}, Row{true, -300, -30, false}, Row{true, 300, 0, true}}) {
-    SCOPED_TRACE(testing::Message() << "inverted " << row.inverted << " ppm " << row.ppm
-                                    << " chain " << row.receiverChain);
+    SCOPED_TRACE(row.dc);
     // The receiver chain at Eb/N0 13 dB, its carrier drifting 100 Hz/s.
+    synth::BasebandOptions chain{.ebN0Db = 13, .carrierHz = -1500, .driftHzPerSecond = 100};
+    chain.clockPpm = row.ppm, chain.inverted = row.inverted, chain.leadInBits = 500;
+    synth::SynthOptions plain{.noise = sigma, .inverted = row.inverted, .clockPpm = row.ppm};
+    plain.leadInSamples = row.inverted ? 3333 : 0, plain.dcOffset = row.dc, plain.seed = 9;
     const auto audio =
-        row.receiverChain
-            ? synth::DiscriminatorAudio(synth::ModulateBaseband(packets_, {.ebN0Db = 13,
-                                                                           .carrierHz = -1500,
-                                                                           .driftHzPerSecond = 100,
-                                                                           .clockPpm = row.ppm,
-                                                                           .inverted = row.inverted,
-                                                                           .leadInBits = 500}),
-                                        120)
-            : synth::SynthesizePackets(packets_, {.noise = sigma,
-                                                  .inverted = row.inverted,
-                                                  .leadInSamples = row.inverted ? 3333 : 0,
-                                                  .clockPpm = row.ppm,
-                                                  .dcOffset = row.dc,
-                                                  .seed = 9});
+        row.receiverChain ? synth::DiscriminatorAudio(synth::ModulateBaseband(packets_, chain), 120)
+                          : synth::SynthesizePackets(packets_, plain);
     doc_.messageRing().Clear();
     // A packet at the very start decodes too, read again once the clock is found.
     EXPECT_EQ(Decoded(audio), kCount);

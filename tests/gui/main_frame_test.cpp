@@ -69,8 +69,7 @@ class MainWindow : public ::testing::Test {
 
 // The command rules themselves are the command tests'; here they reach the window.
 TEST_F(MainWindow, CommandsUpdateChecksEnablesBarsAndPolarityPane) {
-  doc_.deviceName[0] = "TestInput";
-  doc_.deviceName[1] = "OtherInput";
+  doc_.deviceName[0] = "TestInput", doc_.deviceName[1] = "OtherInput";
   for (int id : {cmd::kViewChart, cmd::kOutputRaw, cmd::kViewToolbar, cmd::kViewStatusBar,
                  cmd::kSource1 + 1})
     Trigger(id);
@@ -81,8 +80,7 @@ TEST_F(MainWindow, CommandsUpdateChecksEnablesBarsAndPolarityPane) {
   EXPECT_TRUE(frame_.toolBar()->isHidden());
   EXPECT_TRUE(frame_.statusBar()->isHidden());
   EXPECT_EQ(Action(cmd::kSource1)->text(), "TestInput");
-  doc_.captureRunning = 1;
-  doc_.packetSearch().SetPolarity(1);
+  doc_.captureRunning = 1, doc_.packetSearch().SetPolarity(1);
   frame_.UpdateCommandStates();
   EXPECT_FALSE(Action(cmd::kStart)->isEnabled());
   EXPECT_TRUE(Action(cmd::kStop)->isEnabled());
@@ -151,8 +149,7 @@ TEST_F(MainWindow, SdrDialogTidiesDeviceArgumentsAndKeepsWholeHertz) {
 }
 
 TEST_F(MainWindow, LogDirectoryAndTleChoosersUseRealFileDialogs) {
-  // A file chosen in the real dialog reaches the document (the folder rules are the command
-  // tests').
+  // A file chosen in the real dialog reaches the document.
   QTemporaryDir dir;
   QFile(dir.filePath("orbcomm.tle")).open(QIODevice::WriteOnly);
   WhenModal([&dir](QWidget* w) {
@@ -183,11 +180,11 @@ TEST_F(MainWindow, LogDirectoryAndTleChoosersUseRealFileDialogs) {
   }
   alignas(inotify_event) char events[4096];
   for (ssize_t n; (n = ::read(watch, events, sizeof events)) > 0;)
-    for (char* p = events; p < events + n;
-         p += sizeof(inotify_event) + reinterpret_cast<inotify_event*>(p)->len)
-      EXPECT_STRNE(
-          reinterpret_cast<inotify_event*>(p)->len ? reinterpret_cast<inotify_event*>(p)->name : "",
-          "kmsg");
+    for (char* p = events; p < events + n;) {
+      const auto* e = reinterpret_cast<inotify_event*>(p);
+      EXPECT_STRNE(e->len ? e->name : "", "kmsg");
+      p += sizeof(inotify_event) + e->len;
+    }
   ::close(watch);
 }
 
