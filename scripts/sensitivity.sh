@@ -111,7 +111,7 @@ echo "Real pass recording (the 49 packets another decoder found in it), noise ad
 echo
 echo "| Added noise sigma (sample units) | Classic | Sensitive |"
 echo "|---|---|---|"
-recordings=${RECORDINGS:-tests/data/recordings}
+recordings=${RECORDINGS:-recordings}
 for sigma in 0 10 20 30 40 50 60; do
   "$bin/vantrel-synth" --mix "$recordings/pass-21cma-48k.wav" --noise "$sigma" --seed 5 "$work/n.wav"
   cells="| $sigma |"

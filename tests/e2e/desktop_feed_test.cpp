@@ -27,7 +27,7 @@ std::vector<std::string> RawLoggedHex(const QString& dir) {
 TEST(DesktopFeed, EveryRawLoggedPacketReachesABrokerUpSecondsLater) {
   if (!QFile::exists(test::ProgramPath())) GTEST_SKIP() << "needs the program";
   const QString recording =
-      QString(std::getenv("VANTREL_SOURCE_DIR")) + "/tests/data/recordings/pass-21cma-9600.cf32";
+      QString(std::getenv("VANTREL_SOURCE_DIR")) + "/recordings/pass-21cma-9600.cf32";
   test::Broker broker;
   const std::filesystem::path& dir = broker.dir;
   const QString home = QString::fromStdString(dir.string());

@@ -40,7 +40,7 @@ QByteArray RunHeadless(QProcess& vantrel, const QString& config, const QByteArra
 TEST(Headless, ARecordingRunsToItsEndWithTheDesktopProgramsLogs) {
   if (!QFile::exists(test::ProgramPath())) GTEST_SKIP() << "needs the program";
   const QString recording =
-      QString(std::getenv("VANTREL_SOURCE_DIR")) + "/tests/data/recordings/pass-21cma-9600.cf32";
+      QString(std::getenv("VANTREL_SOURCE_DIR")) + "/recordings/pass-21cma-9600.cf32";
   // An IQ recording: a wave recording's packets vary by one from run to run
   // as the player's chunks fall.
   const QStringList input{"--input", recording, "--iq-format", "cf32", "--iq-rate", "9600"};

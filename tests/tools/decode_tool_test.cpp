@@ -257,7 +257,7 @@ TEST_F(Tools, JsonObjectsFollowTheLinesPacketForPacket) {
 // the packets another decoder found in its band (tests/core checks the band
 // one by one), and nothing else.
 TEST_F(Tools, RealPass2019AudioGivesTheKnownPacketsOnly) {
-  const fs::path data = fs::path(std::getenv("VANTREL_SOURCE_DIR")) / "tests/data/recordings";
+  const fs::path data = fs::path(std::getenv("VANTREL_SOURCE_DIR")) / "recordings";
   std::istringstream list(ReadFile(data / "pass-2019.packets"));
   const std::vector<std::string> known{std::istream_iterator<std::string>(list), {}};
   ASSERT_EQ(Decode("--json --demodulator sensitive " + (data / "pass-2019-48k.wav").string()), 0)
@@ -293,7 +293,7 @@ TEST_F(Tools, StandardInputTakesRawSamplesFromTheSynthesizer) {
 // acts unplugged at its end.
 TEST_F(Tools, SdrReceiversAreListedChosenAndDecodedLive) {
   const std::string recording =
-      "\"$VANTREL_SOURCE_DIR/tests/data/recordings/pass-21cma-9600.cf32\"";
+      "\"$VANTREL_SOURCE_DIR/recordings/pass-21cma-9600.cf32\"";
   const std::string env =
       "SOAPY_SDR_PLUGIN_PATH=\"$VANTREL_BIN_DIR/../soapy-modules\" "
       "VANTREL_TEST_IQ_FILE=" +
