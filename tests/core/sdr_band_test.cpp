@@ -175,8 +175,7 @@ std::vector<std::string> Hex(const std::vector<sdr::SdrPacket>& packets) {
 // narrow recording (folding over its edge at +4.5 kHz); the 2019 one sends
 // today's types and FM-44 back to back.
 TEST(SdrBand, RealRecordingsGiveAllTheirPacketsAnywhereInTheBand) {
-  const std::string dir =
-      std::string(std::getenv("VANTREL_SOURCE_DIR")) + "/recordings/";
+  const std::string dir = std::string(std::getenv("VANTREL_SOURCE_DIR")) + "/recordings/";
   for (const std::string pass : {"pass-21cma", "pass-2019"}) {
     std::ifstream recording(dir + pass + "-9600.cf32", std::ios::binary);
     const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(recording), {}};

@@ -292,8 +292,7 @@ TEST_F(Tools, StandardInputTakesRawSamplesFromTheSynthesizer) {
 // The test SoapySDR module's receiver plays the real band recording and
 // acts unplugged at its end.
 TEST_F(Tools, SdrReceiversAreListedChosenAndDecodedLive) {
-  const std::string recording =
-      "\"$VANTREL_SOURCE_DIR/recordings/pass-21cma-9600.cf32\"";
+  const std::string recording = "\"$VANTREL_SOURCE_DIR/recordings/pass-21cma-9600.cf32\"";
   const std::string env =
       "SOAPY_SDR_PLUGIN_PATH=\"$VANTREL_BIN_DIR/../soapy-modules\" "
       "VANTREL_TEST_IQ_FILE=" +
