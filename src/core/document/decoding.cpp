@@ -34,23 +34,20 @@ void VantrelDoc::FeedBuffer() {
 }
 
 std::vector<std::string> VantrelDoc::DecodeSamples(const std::uint8_t* samples, std::size_t count) {
-  std::vector<std::string> lines;
-  if (decodingBusy) return lines;
-  decodingBusy = true;
-  postedLines_ = &lines;
-  FeedSamples(samples, count);
-  postedLines_ = nullptr;
-  decodingBusy = false;
-  return lines;
+  return CollectLines([&] { FeedSamples(samples, count); });
 }
 
 std::vector<std::string> VantrelDoc::DecodePacket(const std::uint8_t* packet,
                                                   const PacketSource& source) {
+  return CollectLines([&] { InterpretPacket(packet, source); });
+}
+
+std::vector<std::string> VantrelDoc::CollectLines(const std::function<void()>& decode) {
   std::vector<std::string> lines;
   if (decodingBusy) return lines;
   decodingBusy = true;
   postedLines_ = &lines;
-  InterpretPacket(packet, source);
+  decode();
   postedLines_ = nullptr;
   decodingBusy = false;
   return lines;

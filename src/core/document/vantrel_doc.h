@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -242,6 +243,8 @@ class VantrelDoc : private CaptureEvents {
   void StopCaptureRetries();
   // The search or the sensitive demodulator over count samples.
   void FeedSamples(const std::uint8_t* samples, std::size_t count);
+  // Runs decode under the busy flag and returns the lines it posted, oldest first.
+  std::vector<std::string> CollectLines(const std::function<void()>& decode);
   void WriteRawRecord(const std::uint8_t* packet, int length);
   // Tells the packet listener, if any, about an accepted packet.
   void NotifyAccepted(const std::uint8_t* packet, int length, CTime time);
