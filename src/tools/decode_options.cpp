@@ -7,8 +7,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
-#include <filesystem>
-#include <fstream>
 #include <sstream>
 
 #include "iso_time.h"
@@ -258,10 +256,8 @@ bool ParseDecodeOptions(int argc, char** argv, DecodeOptions* options, std::stri
         if (!ParseHome(arg, options, error)) return false;
         break;
       case kTle:
-        if (!std::ifstream(arg) || std::filesystem::is_directory(arg)) {
-          *error = "Cannot read TLE file '" + arg + "'";
-          return false;
-        }
+        // Read and checked once the options are complete: opening it here
+        // would wait for ever on a FIFO.
         options->tleFile = arg;
         break;
       case kRawFormat:

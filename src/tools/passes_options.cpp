@@ -38,10 +38,18 @@ bool ParseHome(const std::string& text, PassesOptions* options) {
 }  // namespace
 
 const char* const kPassesUsage =
-    "usage: vantrel-passes --tle FILE --home LAT,LON [--start ISO8601] [--hours H]\n"
-    "                      [--min-elevation DEG] [--json]\n"
-    "Lists the passes of every element set of FILE over home (degrees, north and\n"
-    "east positive) from START (default now) for H hours (default 24).\n";
+    "Usage: vantrel-passes --tle FILE --home LAT,LON [OPTION]...\n"
+    "Lists the passes of every element set of FILE over home, soonest first.\n"
+    "\n"
+    "  --tle FILE             two-line element sets (a name line and two lines each)\n"
+    "  --home LAT,LON         home in degrees, north and east positive\n"
+    "  --start ISO8601        start of the window in UTC, such as\n"
+    "                         2026-12-07T19:20:00Z (default now)\n"
+    "  --hours H              length of the window (default 24, at most 744)\n"
+    "  --min-elevation DEG    elevation at which a pass starts and ends (default 0)\n"
+    "  --json                 one JSON object per pass instead of the table\n"
+    "  -h, --help             show this help and exit\n"
+    "      --version          show the version and exit\n";
 
 std::optional<double> ParseIsoInstant(const std::string& text) {
   const auto t = ParseIsoTime(text);
@@ -59,7 +67,7 @@ std::string FormatIsoInstant(double seconds) {
 }
 
 bool ParsePassesOptions(int argc, char** argv, PassesOptions* options, std::string* error) {
-  enum { kTle = 256, kHome, kStart, kHours, kMinElevation, kJson, kHelp };
+  enum { kTle = 256, kHome, kStart, kHours, kMinElevation, kJson, kHelp, kVersion };
   static const option kLong[] = {{"tle", required_argument, nullptr, kTle},
                                  {"home", required_argument, nullptr, kHome},
                                  {"start", required_argument, nullptr, kStart},
@@ -67,12 +75,13 @@ bool ParsePassesOptions(int argc, char** argv, PassesOptions* options, std::stri
                                  {"min-elevation", required_argument, nullptr, kMinElevation},
                                  {"json", no_argument, nullptr, kJson},
                                  {"help", no_argument, nullptr, kHelp},
+                                 {"version", no_argument, nullptr, kVersion},
                                  {nullptr, 0, nullptr, 0}};
   opterr = 0;
   optind = 1;
   bool haveHome = false;
   for (;;) {
-    const int c = getopt_long(argc, argv, "h", kLong, nullptr);
+    const int c = getopt_long(argc, argv, ":h", kLong, nullptr);
     if (c == -1) break;
     const std::string arg = optarg ? optarg : "";
     switch (c) {
@@ -81,7 +90,7 @@ bool ParsePassesOptions(int argc, char** argv, PassesOptions* options, std::stri
         break;
       case kHome:
         if (!ParseHome(arg, options)) {
-          *error = "bad --home '" + arg + "': use LAT,LON in degrees, such as 52.5,-1.25";
+          *error = "Bad --home '" + arg + "': use LAT,LON in degrees, such as 52.5,-1.25";
           return false;
         }
         haveHome = true;
@@ -89,21 +98,21 @@ bool ParsePassesOptions(int argc, char** argv, PassesOptions* options, std::stri
       case kStart:
         options->start = ParseIsoInstant(arg);
         if (!options->start) {
-          *error = "bad --start '" + arg + "': use ISO 8601 UTC such as 2026-12-07T19:20:00Z";
+          *error = "Bad --start '" + arg + "': use ISO 8601 UTC such as 2026-12-07T19:20:00Z";
           return false;
         }
         break;
       case kHours:
         if (!ParseNumber(arg, options->hours) || options->hours <= 0.0 ||
             options->hours > kLongestWindowHours) {
-          *error = "bad --hours '" + arg + "': use a number of hours above 0, at most 744";
+          *error = "Bad --hours '" + arg + "': use a number of hours above 0, at most 744";
           return false;
         }
         break;
       case kMinElevation:
         if (!ParseNumber(arg, options->minElevation) || options->minElevation < -90.0 ||
             options->minElevation >= 90.0) {
-          *error = "bad --min-elevation '" + arg + "': use degrees from -90 to below 90";
+          *error = "Bad --min-elevation '" + arg + "': use degrees from -90 to below 90";
           return false;
         }
         break;
@@ -114,21 +123,27 @@ bool ParsePassesOptions(int argc, char** argv, PassesOptions* options, std::stri
       case kHelp:
         options->help = true;
         return true;
+      case kVersion:
+        options->version = true;
+        return true;
+      case ':':
+        *error = std::string("Option '") + argv[optind - 1] + "' needs a value; see --help";
+        return false;
       default:
-        *error = std::string("unknown or incomplete option '") + argv[optind - 1] + "'";
+        *error = std::string("Unknown option '") + argv[optind - 1] + "'; see --help";
         return false;
     }
   }
   if (optind < argc) {
-    *error = std::string("unexpected argument '") + argv[optind] + "'";
+    *error = std::string("Unexpected argument '") + argv[optind] + "'; see --help";
     return false;
   }
   if (options->tleFile.empty()) {
-    *error = "missing --tle FILE";
+    *error = "--tle FILE is needed; see --help";
     return false;
   }
   if (!haveHome) {
-    *error = "missing --home LAT,LON";
+    *error = "--home LAT,LON is needed; see --help";
     return false;
   }
   return true;

@@ -15,6 +15,7 @@ struct PassesOptions {
   double minElevation = 0.0;
   bool json = false;
   bool help = false;
+  bool version = false;
 };
 
 // Parses argv; on a mistake returns false with a one-line description.

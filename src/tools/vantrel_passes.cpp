@@ -8,6 +8,7 @@
 
 #include "orbit/pass_table.h"
 #include "passes_options.h"
+#include "vantrel_version.h"
 
 #ifdef VANTREL_SETTINGS
 #include "passes_frequencies.h"
@@ -82,17 +83,21 @@ int main(int argc, char** argv) {
     std::fputs(kPassesUsage, stdout);
     return 0;
   }
+  if (options.version) {
+    std::puts("vantrel-passes " VANTREL_VERSION);
+    return 0;
+  }
   const double start = options.start ? *options.start : static_cast<double>(std::time(nullptr));
   const Observer home{options.latitude, options.longitude, 0.0};
   const PassTable table = ComputePassTable(options.tleFile, home, start,
                                            start + options.hours * 3600.0, options.minElevation);
   if (!table.fileRead) {
-    std::fprintf(stderr, "vantrel-passes: cannot read TLE file '%s'\n", options.tleFile.c_str());
+    std::fprintf(stderr, "vantrel-passes: %s\n", table.readError.c_str());
     return 2;
   }
   if (table.setCount == 0) {
     const std::string first = table.problems.empty() ? "" : " (" + table.problems[0] + ")";
-    std::fprintf(stderr, "vantrel-passes: no usable element set in '%s'%s\n",
+    std::fprintf(stderr, "vantrel-passes: %s: no usable element set%s\n",
                  options.tleFile.c_str(), first.c_str());
     return 2;
   }

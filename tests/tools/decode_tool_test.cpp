@@ -1,5 +1,6 @@
 // vantrel-decode and vantrel-synth run as a user would, on synthesized recordings.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cmath>
@@ -94,6 +95,7 @@ TEST_F(Tools, UnusableInputIsOneLineAndStatusTwo) {
   Wav("cd.wav", Audio(false, 0, 1), {.sampleRate = 44100});
   std::ofstream(dir_ / "notes.wav") << "these are notes, not audio\n";
   Wav("quiet.wav", std::vector<std::uint8_t>(4800, 128));
+  ASSERT_EQ(::mkfifo((dir_ / "fifo.tle").c_str(), 0600), 0);
   const std::pair<std::string, std::string> rows[] = {
       {"cd.wav", "cd.wav: sample rate is 44100 Hz, 48000 Hz needed\n"},
       {"notes.wav", "notes.wav: not a readable audio file"},
@@ -106,6 +108,7 @@ TEST_F(Tools, UnusableInputIsOneLineAndStatusTwo) {
       {"--mqtt '[::1:1883' --station s x.wav", "Bad --mqtt '[::1:1883'"},
       {"--raw x.wav", "--raw needs --log-dir"},
       {"--chart nowhere/x.png quiet.wav", "cannot write chart nowhere/x.png"},
+      {"--chart c.png --tle fifo.tle quiet.wav", "fifo.tle: not a regular file"},  // not waited on
       {"-", "Standard input can only be read as raw samples"},
       // Network feed settings that cannot work are refused before anything is sent
       // (which ones is tests/core's).

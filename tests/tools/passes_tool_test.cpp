@@ -78,6 +78,7 @@ TEST_F(PassesTool, BadInputIsOneLineAndStatusTwo) {
       "--tle sets.tle" + home + " --hours 0",
       "--tle sets.tle" + home + " --min-elevation 95",
       "--tle sets.tle" + home + " --bogus",
+      "--tle sets.tle" + home + " --hours",
       "--tle missing.tle" + home,
       "--tle junk.tle" + home,
   };

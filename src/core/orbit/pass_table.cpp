@@ -31,18 +31,21 @@ int FmNumberOfSetName(const std::string& name) {
 PassTable ComputePassTable(const std::string& tlePath, const Observer& home, double start,
                            double end, double minElevation) {
   PassTable table;
-  table.fileRead = ForEachTleSet(tlePath, [&](const TleSet& set) {
+  const TleFileContents contents = ReadTleFile(tlePath);
+  table.readError = contents.error;
+  table.fileRead = contents.error.empty();
+  for (const TleSet& set : contents.sets) {
     std::string error;
     const auto elements = ParseElementSet(set.name, set.line1, set.line2, &error);
     const std::string name = elements ? elements->name : set.name;
     if (!elements) {
       table.problems.push_back(name + ": " + error);
-      return;
+      continue;
     }
     const Sgp4 model(*elements);
     if (model.InitError() != Sgp4Error::kNone) {
       table.problems.push_back(name + ": " + Sgp4ErrorText(model.InitError()));
-      return;
+      continue;
     }
     ++table.setCount;
     table.sets.push_back(*elements);
@@ -52,7 +55,7 @@ PassTable ComputePassTable(const std::string& tlePath, const Observer& home, dou
     }
     const int fm = FmNumberOfSetName(name);
     for (const Pass& p : list.passes) table.passes.push_back({name, fm, p});
-  });
+  }
   std::stable_sort(
       table.passes.begin(), table.passes.end(),
       [](const SatellitePass& a, const SatellitePass& b) { return a.pass.aos < b.pass.aos; });

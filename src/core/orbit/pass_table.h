@@ -16,7 +16,8 @@ struct SatellitePass {
 };
 
 struct PassTable {
-  bool fileRead = false;              // false when the file could not be opened
+  bool fileRead = false;              // false when the file could not be read
+  std::string readError;              // why, in one line, when it could not
   int setCount = 0;                   // sets the model could start from
   std::vector<SatellitePass> passes;  // by AOS, soonest first
   std::vector<ElementSet> sets;       // the sets the model could start from, in file order
