@@ -97,8 +97,8 @@ int main(int argc, char** argv) {
   }
   if (table.setCount == 0) {
     const std::string first = table.problems.empty() ? "" : " (" + table.problems[0] + ")";
-    std::fprintf(stderr, "vantrel-passes: %s: no usable element set%s\n",
-                 options.tleFile.c_str(), first.c_str());
+    std::fprintf(stderr, "vantrel-passes: %s: no usable element set%s\n", options.tleFile.c_str(),
+                 first.c_str());
     return 2;
   }
   // Sets that cannot be used are named; the others are still listed.
