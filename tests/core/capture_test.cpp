@@ -291,8 +291,7 @@ TEST_F(Capture, SdrReceiversFollowTheSoundCardsAreFoundByNameAndStopAtTheirEnd) 
   doc_.RetryCaptureUntilItRuns();
   doc_.StartCapture();
   doc_.RetryCapture();
-  EXPECT_EQ(host_.messages,
-            Strings{"On opening the SDR receiver..the SDR receiver \"SDR 7\" is not present"});
+  EXPECT_EQ(host_.messages, Strings{"On opening the SDR receiver..\"SDR 7\" is not present"});
   EXPECT_EQ(host_.timers.size(), 0u);
   EXPECT_FALSE(doc_.captureRunning);
 

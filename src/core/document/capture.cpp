@@ -33,8 +33,7 @@ void VantrelDoc::EnumerateSoundCards() {
 void VantrelDoc::StartCapture() {
   if (!missingSdrSource.empty()) {
     StopCaptureRetries();
-    host().ShowMessage("On opening the SDR receiver..the SDR receiver \"" + missingSdrSource +
-                       "\" is not present");
+    host().ShowMessage("On opening the SDR receiver..\"" + missingSdrSource + "\" is not present");
     return;
   }
   if (SlotIsSdr(soundCardSlot)) {
