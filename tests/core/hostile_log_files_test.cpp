@@ -76,6 +76,8 @@ TEST(HostileLogs, DecodingGoesOnAndNoFileHoldsPartOfARecord) {
             [](Scene& s) {
               EXPECT_EQ(ReadFile(s.dir / "Log files" / "orbcomm070512.log"),
                         kSyncLine + kUplinkLine);
+              fs::remove_all(s.dir / "Log files"), s.doc.logFlag = false, s.Decode({kSync});
+              EXPECT_TRUE(fs::exists(s.dir / "Log files" / s.raw.filename()));  // raw log alone
               EXPECT_TRUE(s.host.statuses.empty());
             }},
            {"folder below a regular file, which even root cannot create",
