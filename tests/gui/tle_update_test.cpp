@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -105,6 +106,14 @@ TEST(TleUpdateFromTheWeb, EachFailureKeepsThePreviousFileAndSaysSoOnce) {
     EXPECT_EQ(test::ReadFile(file), previous) << urls;
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path().toStdString()), {}), 2) << urls;
   }
+  // A pipe named as the TLE file is never replaced.
+  doc.tleFile = dir.filePath("pipe.tle").toStdString(), doc.tleUpdate.urls = server.Url("/ok");
+  ASSERT_EQ(::mkfifo(doc.tleFile.c_str(), 0600), 0);
+  notices.clear(), runner.UpdateNow();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !notices.isEmpty(); }, 10000));
+  EXPECT_NE(notices[0].toStdString().find("pipe.tle is not a regular file"), std::string::npos);
+  EXPECT_TRUE(fs::is_fifo(doc.tleFile));
+  doc.tleFile = dir.filePath("orbcomm.tle").toStdString();
   // Then a good one: through the link, keeping the mode.
   doc.tleUpdate.urls = server.Url("/ok");
   notices.clear();

@@ -140,6 +140,9 @@ TleUpdateResult ApplyTleDownloads(const std::string& path,
     target = fs::weakly_canonical(target, ec);
     if (ec) return Failed("cannot follow " + path + ": " + ec.message(), urls);
   }
+  // Only a file is replaced: never a device, pipe or folder named as the TLE file.
+  if (struct stat existing{}; ::stat(target.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode))
+    return Failed(target.string() + " is not a regular file", urls);
   if (!target.parent_path().empty()) fs::create_directories(target.parent_path(), ec);
 
   std::string error;
