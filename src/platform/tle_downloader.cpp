@@ -104,7 +104,8 @@ void TleDownloader::OnFinished() {
   reply_ = nullptr;
   reply->deleteLater();
   TleDownload& download = downloads_.back();
-  if (abortReason_.empty()) {
+  // A reply Qt closed itself (its transfer timeout) has nothing left to read.
+  if (abortReason_.empty() && reply->isOpen()) {
     const QByteArray rest = reply->readAll();
     download.body.append(rest.constData(), static_cast<std::size_t>(rest.size()));
   }

@@ -1,7 +1,10 @@
 #include "orbit/pass_finder.h"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
+#include <numbers>
 
 namespace vantrel {
 
@@ -10,8 +13,12 @@ namespace {
 // Sampling step: short enough that no pass of a low orbit can rise and set
 // between three samples without showing as a sample maximum.
 constexpr double kStep = 20.0;
-constexpr double kTimeTolerance = 1e-3;       // seconds, for rises, sets and maxima
-constexpr double kLongestSearch = 2 * 86400;  // how far a rise or set is looked for
+constexpr double kTimeTolerance = 1e-3;  // seconds, for rises, sets and maxima
+// How far a rise or set outside the window is looked for: a drifting
+// near-geostationary satellite can stay up for days.
+constexpr double kLongestSearch = 14 * 86400;
+constexpr double kLongestStep = 600.0;          // seconds, of that search
+constexpr double kEarthRotation = 7.292115e-5;  // rad/s
 
 class Scanner {
  public:
@@ -29,6 +36,20 @@ class Scanner {
       errorTime_ = t;
     }
     return -std::numeric_limits<double>::infinity();
+  }
+
+  // A step over which a satellite h degrees above the minimum cannot fall
+  // below it: a quarter of the time its line of sight needs to turn h at
+  // the fastest rate its speed over the ground allows at its range. Never
+  // shorter than the sampling step.
+  double SafeStep(double t, double h) const {
+    StateVector s;
+    if (!(h > 0.0) || model_.Propagate((t - model_.Elements().epoch) / 60.0, s) != Sgp4Error::kNone)
+      return kStep;
+    const auto norm = [](const std::array<double, 3>& a) { return std::hypot(a[0], a[1], a[2]); };
+    const double speed = norm(s.velocity) + kEarthRotation * norm(s.position);
+    const double rate = speed / Look(observer_, s, t).range * 180.0 / std::numbers::pi;
+    return std::clamp(0.25 * std::min(h, 90.0) / rate, kStep, kLongestStep);
   }
 
   // The crossing of the minimum between a and b, where Height changes sign.
@@ -137,15 +158,17 @@ PassList FindPasses(const Sgp4& model, const Observer& observer, double start, d
   if (inPass) {
     // Under way at start: walk back to its rise.
     double prev = start;
-    for (double t = start - kStep; t >= start - kLongestSearch; t -= kStep) {
-      if (scan.Height(t) < 0.0) {
+    for (double t = start - scan.SafeStep(start, h1); t >= start - kLongestSearch;) {
+      const double h = scan.Height(t);
+      if (h < 0.0) {
         aos = scan.Crossing(t, prev);
         break;
       }
       prev = t;
+      t -= scan.SafeStep(t, h);
     }
   }
-  for (double t2 = start + kStep;; t2 += kStep) {
+  for (double t2 = start + kStep;;) {
     if (t2 > end + kStep && (!inPass || t2 > end + kLongestSearch)) break;
     const double h2 = scan.Height(t2);
     if (std::isinf(h2) && scan.error() != Sgp4Error::kNone) break;
@@ -165,6 +188,8 @@ PassList FindPasses(const Sgp4& model, const Observer& observer, double start, d
     h0 = h1;
     h1 = h2;
     t1 = t2;
+    // Past the end only the set of a pass under way is looked for.
+    t2 += inPass && t2 > end ? scan.SafeStep(t2, h2) : kStep;
   }
   result.error = scan.error();
   result.errorTime = scan.errorTime();

@@ -34,7 +34,7 @@ std::optional<LookAngles> LookAt(const Sgp4& model, const Observer& observer, do
 
 // Every pass that rises before end and sets after start; a pass already
 // under way at start is listed from its real rise (looked for up to two
-// days back), and one that rises before end is followed to its set. A
+// weeks back), and one that rises before end is followed to its set. A
 // satellite that never sets (a geostationary one in view) has no passes.
 PassList FindPasses(const Sgp4& model, const Observer& observer, double start, double end,
                     double minElevation);
