@@ -152,9 +152,19 @@ TEST_F(View, PassesListFollowsTheFileAndMarksThePassUnderWay) {
   const double day = 1796428800.0;  // 2026-12-05T00:00:00Z
   const Pass first = FindPasses(model, {52.5, -1.25, 0.0}, day, day + 86400, 0.0).passes.at(0);
   clock_.Set(static_cast<CTime>(0.5 * (first.aos + first.los)));
-
-  Draw(kPassesScreen);
-  const std::vector<QString> lines = view_.passes().lines();
+  // The list is computed on a thread of its own: drawn meanwhile, it says so.
+  const auto drawn = [&] {
+    Draw(kPassesScreen);
+    EXPECT_EQ(view_.passes().lines().back(), "Computing the passes...");
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+          return Draw(kPassesScreen), view_.passes().lines().size() > 1 &&
+                                          !view_.passes().lines()[1].startsWith("Computing");
+        },
+        5000));
+    return view_.passes().lines();
+  };
+  const std::vector<QString> lines = drawn();
   ASSERT_GE(lines.size(), 4u);
   const QString& current = lines[2];
   // Marked, with where it is now and the downlink heard off 137.5 MHz by the Doppler shift.
@@ -162,16 +172,16 @@ TEST_F(View, PassesListFollowsTheFileAndMarksThePassUnderWay) {
       current.contains(QRegularExpression("^> .* now el .* 137\\.(49[6-9]\\d|50[0-3]\\d) MHz")))
       << current.toStdString();
   for (std::size_t i = 3; i < lines.size(); ++i) EXPECT_TRUE(lines[i].startsWith("  "));
+  view_.passes().Scroll(1), Draw(kPassesScreen), view_.passes().Scroll(-1);
+  EXPECT_EQ(view_.passes().lines()[2], lines[3]);  // the wheel moves the list on a row
 
   // A higher minimum lists fewer passes; new content in the file is read.
   doc_.passMinElevation = 30.0;
-  Draw(kPassesScreen);
-  EXPECT_LT(view_.passes().lines().size(), lines.size());
+  EXPECT_LT(drawn().size(), lines.size());
   std::ofstream(path) << "NOTHING\n" << line1 << "\n2 garbage\n";
   std::filesystem::last_write_time(
       path, std::filesystem::file_time_type::clock::now() + std::chrono::seconds(5));
-  Draw(kPassesScreen);
-  EXPECT_EQ(view_.passes().lines().back(), "The TLE file holds no element set that can be used.");
+  EXPECT_EQ(drawn().back(), "The TLE file holds no element set that can be used.");
   std::filesystem::remove(path);
 }
 

@@ -29,12 +29,13 @@ int FmNumberOfSetName(const std::string& name) {
 }
 
 PassTable ComputePassTable(const std::string& tlePath, const Observer& home, double start,
-                           double end, double minElevation) {
+                           double end, double minElevation, const std::atomic<bool>* cancel) {
   PassTable table;
   const TleFileContents contents = ReadTleFile(tlePath);
   table.readError = contents.error;
   table.fileRead = contents.error.empty();
   for (const TleSet& set : contents.sets) {
+    if (cancel && cancel->load()) break;
     std::string error;
     const auto elements = ParseElementSet(set.name, set.line1, set.line2, &error);
     const std::string name = elements ? elements->name : set.name;

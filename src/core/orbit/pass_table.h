@@ -2,6 +2,7 @@
 // and sorted, with one message for each set that could not be used.
 #pragma once
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -24,8 +25,11 @@ struct PassTable {
   std::vector<std::string> problems;  // "NAME: what is wrong", one per set
 };
 
+// cancel, when given and set, ends the work early between two sets; the
+// table is then incomplete and only fit to be thrown away.
 PassTable ComputePassTable(const std::string& tlePath, const Observer& home, double start,
-                           double end, double minElevation);
+                           double end, double minElevation,
+                           const std::atomic<bool>* cancel = nullptr);
 
 // The satellite table's number of a set name such as "ORBCOMM FM 5" or
 // "FM-05"; 0 when the name has no FM number in 1..255.

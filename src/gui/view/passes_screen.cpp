@@ -52,23 +52,50 @@ const ElementSet* SetNamed(const PassTable& table, const std::string& name) {
 
 }  // namespace
 
-void PassesScreen::Refresh(const VantrelDoc& doc, double now) {
+PassesScreen::~PassesScreen() { EndJob(); }
+
+void PassesScreen::EndJob() {
+  if (!job_) return;
+  job_->cancel = true;  // the job stops at its next set
+  job_->thread.join();
+  job_.reset();
+}
+
+bool PassesScreen::Refresh(const VantrelDoc& doc, double now) {
   Inputs inputs{doc.homeLatitude, doc.homeLongitude, doc.passMinElevation, doc.tleFile, 0, 0};
   std::error_code error;
   const auto modified = std::filesystem::last_write_time(doc.tleFile, error);
   if (!error) inputs.modified = modified.time_since_epoch().count();
   const auto size = std::filesystem::file_size(doc.tleFile, error);
   if (!error) inputs.size = size;
-  if (inputs == inputs_ && now - computedAt_ < kRecompute && now >= computedAt_) return;
-  inputs_ = inputs;
-  computedAt_ = now;
-  table_ = ComputePassTable(doc.tleFile, {doc.homeLatitude, doc.homeLongitude, 0.0}, now,
-                            now + kWindow, doc.passMinElevation);
+  if (job_ && job_->done) {
+    job_->thread.join();
+    table_ = std::move(job_->table);
+    inputs_ = job_->inputs;
+    computedAt_ = job_->start;
+    haveTable_ = true;
+    job_.reset();
+  }
+  const bool current = haveTable_ && inputs == inputs_;
+  if (current && now - computedAt_ < kRecompute && now >= computedAt_) return true;
+  if (job_ && job_->inputs == inputs) return current;  // being computed
+  EndJob();
+  job_ = std::make_unique<Job>();
+  job_->inputs = inputs;
+  job_->start = now;
+  Job* job = job_.get();
+  const Observer home{doc.homeLatitude, doc.homeLongitude, 0.0};
+  job->thread = std::thread([job, home] {
+    job->table = ComputePassTable(job->inputs.file, home, job->start, job->start + kWindow,
+                                  job->inputs.minElevation, &job->cancel);
+    job->done = true;
+  });
+  return current;
 }
 
 void PassesScreen::Draw(QPainter& painter, const VantrelDoc& doc, QSize client) {
   const double now = static_cast<double>(doc.clock().Now());
-  Refresh(doc, now);
+  const bool current = Refresh(doc, now);
   lines_.clear();
   shown_.clear();
   const int lineHeight = LineHeight(painter);
@@ -86,6 +113,10 @@ void PassesScreen::Draw(QPainter& painter, const VantrelDoc& doc, QSize client) 
     line("No TLE file: choose one with Options > TLE > Define.");
     return;
   }
+  if (!current) {
+    line("Computing the passes...");
+    return;
+  }
   if (!table_.fileRead) {
     line("The TLE file " + QString::fromStdString(doc.tleFile) + " could not be read.");
     return;
@@ -98,16 +129,23 @@ void PassesScreen::Draw(QPainter& painter, const VantrelDoc& doc, QSize client) 
   firstRowTop_ = y;
 
   const SatellitePass* selected = nullptr;
-  const SatellitePass* current = nullptr;
+  const SatellitePass* underWay = nullptr;
   const QColor selectedBackground(255, 255, 200);
+  const auto toCome = static_cast<int>(
+      std::count_if(table_.passes.begin(), table_.passes.end(),
+                    [now](const SatellitePass& sp) { return sp.pass.los >= now; }));
+  firstRow_ = std::clamp(firstRow_, 0, std::max(0, toCome - 1));
+  int row = 0;
   for (const SatellitePass& sp : table_.passes) {
     const Pass& p = sp.pass;
     if (p.los < now) continue;  // over since the list was made
-    if (y + lineHeight > client.height()) break;
+    if (row++ < firstRow_) continue;
+    // The last line is kept for the note of passes scrolled out of sight.
+    if (y + lineHeight * (row == toCome ? 1 : 2) > client.height()) break;
     const bool inProgress = p.aos <= now;
     const bool isSelected = sp.satellite == selectedSatellite_ && p.aos == selectedAos_;
     if (isSelected) selected = &sp;
-    if (inProgress && !current) current = &sp;
+    if (inProgress && !underWay) underWay = &sp;
     QString text = QString("%1  %2  %3%4  %5-%6  %7")
                        .arg(LocalClock(p.aos))
                        .arg(QString::fromStdString(sp.satellite).left(17), -17)
@@ -149,7 +187,13 @@ void PassesScreen::Draw(QPainter& painter, const VantrelDoc& doc, QSize client) 
     line("No passes in the next 24 hours.");
     return;
   }
-  if (!selected) selected = current;
+  if (const int later = toCome - firstRow_ - static_cast<int>(shown_.size());
+      later > 0 || firstRow_ > 0) {
+    line(QString("  %1 earlier and %2 later passes: the mouse wheel scrolls the list")
+             .arg(firstRow_)
+             .arg(later));
+  }
+  if (!selected) selected = underWay;
   if (!selected) {
     for (const SatellitePass& sp : table_.passes) {
       if (sp.pass.los >= now) {

@@ -3,14 +3,20 @@
 // elevation, azimuth and Doppler-corrected downlink now; beside the list a
 // polar sky plot of the selected pass with the satellite's position now.
 // The list is computed again when home, the minimum elevation, the file or
-// its content change, and every ten minutes as the window moves on.
+// its content change, and every ten minutes as the window moves on, on a
+// thread of its own: a file of thousands of sets never holds up the window.
+// The mouse wheel scrolls a list longer than the screen.
 #pragma once
 
 #include <QPoint>
 #include <QSize>
 #include <QString>
+#include <algorithm>
+#include <atomic>
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -23,7 +29,15 @@ namespace vantrel {
 
 class PassesScreen {
  public:
+  PassesScreen() = default;
+  ~PassesScreen();
+  PassesScreen(const PassesScreen&) = delete;
+  PassesScreen& operator=(const PassesScreen&) = delete;
+
   void Draw(QPainter& painter, const VantrelDoc& doc, QSize client);
+
+  // Moves the list by rows (positive: later passes); kept within the list.
+  void Scroll(int rows) { firstRow_ = std::max(0, firstRow_ + rows); }
 
   // A click at a point of the last frame: the pass of the row there
   // becomes the selected one.
@@ -40,13 +54,27 @@ class PassesScreen {
     std::uintmax_t size = 0;
     bool operator==(const Inputs&) const = default;
   };
-  void Refresh(const VantrelDoc& doc, double now);
+  // One computation of the list, on its own thread.
+  struct Job {
+    Inputs inputs;
+    double start = 0;
+    std::atomic<bool> cancel{false};
+    std::atomic<bool> done{false};
+    PassTable table;
+    std::thread thread;
+  };
+  // True when the table shown belongs to the document's inputs now.
+  bool Refresh(const VantrelDoc& doc, double now);
+  void EndJob();
   void DrawSky(QPainter& painter, const VantrelDoc& doc, const SatellitePass& pass, double now,
                QPoint centre, int radius) const;
 
   Inputs inputs_;
   double computedAt_ = -1e300;
+  bool haveTable_ = false;
   PassTable table_;
+  std::unique_ptr<Job> job_;
+  int firstRow_ = 0;  // passes still to come scrolled off the top
   std::vector<QString> lines_;
   // The selected pass by satellite and AOS, so it survives a new list.
   std::string selectedSatellite_;

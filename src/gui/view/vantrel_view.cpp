@@ -8,6 +8,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QTimerEvent>
+#include <QWheelEvent>
 
 #include "document/copy_text.h"
 #include "view/chart_screen.h"
@@ -101,6 +102,12 @@ void VantrelView::timerEvent(QTimerEvent* event) {
 void VantrelView::mousePressEvent(QMouseEvent* event) {
   if (doc_.viewState != kPassesScreen) return;
   passes_->SelectAt(event->position().toPoint());
+  update();
+}
+
+void VantrelView::wheelEvent(QWheelEvent* event) {
+  if (doc_.viewState != kPassesScreen) return QWidget::wheelEvent(event);
+  passes_->Scroll(-event->angleDelta().y() / 40);
   update();
 }
 

@@ -79,6 +79,8 @@ class VantrelView : public QWidget {
   void timerEvent(QTimerEvent* event) override;
   // On the Passes screen a click selects the pass of its row.
   void mousePressEvent(QMouseEvent* event) override;
+  // On the Passes screen the wheel scrolls the list, three rows a notch.
+  void wheelEvent(QWheelEvent* event) override;
 
  private:
   VantrelDoc& doc_;
