@@ -197,8 +197,9 @@ bool ParseDecodeOptions(int argc, char** argv, DecodeOptions* options, std::stri
       case kStartTime:
         options->startTime = ParseIsoUtc(arg);
         if (!options->startTime) {
-          *error = "Bad --start-time '" + arg +
-                   "': use ISO 8601 UTC such as 2007-05-12T10:11:12Z (1970 to 2038)";
+          *error =
+              "Bad --start-time '" + arg +
+              "': use ISO 8601 such as 2007-05-12T10:11:12Z or ...T12:11:12+02:00 (1970 to 2038)";
           return false;
         }
         break;

@@ -1,5 +1,6 @@
 #include "iso_time.h"
 
+#include <cctype>
 #include <cstdio>
 
 namespace vantrel::tools {
@@ -13,8 +14,22 @@ std::optional<std::time_t> ParseIsoTime(const std::string& text) {
       (separator != 'T' && separator != 't' && separator != ' ')) {
     return std::nullopt;
   }
+  // The zone: none or Z for UTC, or an offset from it as +HH:MM, +HHMM or +HH.
   const std::string zone = text.substr(static_cast<std::size_t>(consumed));
-  if (!zone.empty() && zone != "Z" && zone != "z" && zone != "+00:00") return std::nullopt;
+  long offset = 0;
+  if (!zone.empty() && zone != "Z" && zone != "z") {
+    int hours = 0, minutes = 0, used = 0;
+    const bool sign = zone[0] == '+' || zone[0] == '-';
+    const bool read =
+        sign &&
+        ((std::sscanf(zone.c_str() + 1, "%2d:%2d%n", &hours, &minutes, &used) == 2 && used == 5) ||
+         (std::sscanf(zone.c_str() + 1, "%2d%2d%n", &hours, &minutes, &used) == 2 && used == 4) ||
+         (std::sscanf(zone.c_str() + 1, "%2d%n", &hours, &used) == 1 && used == 2));
+    if (!read || zone.size() != static_cast<std::size_t>(used) + 1 || hours > 23 || minutes < 0 ||
+        minutes > 59 || !std::isdigit(static_cast<unsigned char>(zone[1])))
+      return std::nullopt;
+    offset = (zone[0] == '-' ? -1 : 1) * (hours * 3600L + minutes * 60L);
+  }
   const std::tm fields = tm;
   tm.tm_year -= 1900;
   tm.tm_mon -= 1;
@@ -25,7 +40,7 @@ std::optional<std::time_t> ParseIsoTime(const std::string& text) {
       tm.tm_sec != fields.tm_sec) {
     return std::nullopt;
   }
-  return t;
+  return t - offset;
 }
 
 }  // namespace vantrel::tools

@@ -43,8 +43,8 @@ const char* const kPassesUsage =
     "\n"
     "  --tle FILE             two-line element sets (a name line and two lines each)\n"
     "  --home LAT,LON         home in degrees, north and east positive\n"
-    "  --start ISO8601        start of the window in UTC, such as\n"
-    "                         2026-12-07T19:20:00Z (default now)\n"
+    "  --start ISO8601        start of the window, such as 2026-12-07T19:20:00Z\n"
+    "                         or 2026-12-07T20:20:00+01:00 (default now)\n"
     "  --hours H              length of the window (default 24, at most 744)\n"
     "  --min-elevation DEG    elevation at which a pass starts and ends (default 0)\n"
     "  --json                 one JSON object per pass instead of the table\n"
@@ -98,7 +98,8 @@ bool ParsePassesOptions(int argc, char** argv, PassesOptions* options, std::stri
       case kStart:
         options->start = ParseIsoInstant(arg);
         if (!options->start) {
-          *error = "Bad --start '" + arg + "': use ISO 8601 UTC such as 2026-12-07T19:20:00Z";
+          *error = "Bad --start '" + arg +
+                   "': use ISO 8601 such as 2026-12-07T19:20:00Z or ...T20:20:00+01:00";
           return false;
         }
         break;

@@ -53,6 +53,10 @@ TEST_F(PassesTool, ListsPassesAsJsonAndTable) {
   }
   EXPECT_EQ(downlinks, (std::set<std::string>{"MOLNIYA 0", "ORBCOMM FM109 137.5"}));
   ASSERT_GE(aos.size(), 3u);
+  const std::string json = out_;  // the same instant written with an offset from UTC
+  ASSERT_EQ(Run(std::regex_replace(args, std::regex("00:00:00Z"), "01:30:00+01:30") + " --json"),
+            0);
+  EXPECT_EQ(out_, json);
 
   // The table: a header, then one row per pass with its UTC time.
   ASSERT_EQ(Run(args), 0) << err_;
