@@ -88,6 +88,8 @@ TEST_F(View, MessagesNewestOnTopAndSatellitesOnTheirRows) {
   EXPECT_TRUE(HasInk(satellites, QRect(0, 525, 60, 15)));           // FM-36
   doc_.interpreter().satellites()[44].frequency = 137.2875;         // heard: a row after FM-36
   EXPECT_TRUE(HasInk(Draw(kSatellitesScreen, {640, 560}), QRect(0, 540, 60, 15)));
+  view_.Scroll(4), view_.Scroll(-10), view_.Scroll(4);  // the wheel: FM-05 on the first row
+  EXPECT_GT(RightmostInk(Draw(kSatellitesScreen, {640, 560}), QRect(0, 0, 640, 12)), 250);
 }
 
 TEST_F(View, ChartColoursLandMaskTrackHistoryAndHome) {

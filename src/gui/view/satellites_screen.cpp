@@ -7,15 +7,17 @@
 
 namespace vantrel {
 
-void DrawSatellitesScreen(QPainter& painter, const VantrelDoc& doc) {
+void DrawSatellitesScreen(QPainter& painter, const VantrelDoc& doc, int firstRow) {
   painter.setPen(Qt::black);
   painter.setBackgroundMode(Qt::OpaqueMode);
   painter.setBackground(kBackgroundColour);
   int y = 0;
   const SatelliteTable& satellites = doc.interpreter().satellites();
+  int row = 0;
   for (const int k : ListedSatellites(satellites)) {
-    const std::string row = FormatSatelliteRow(k, satellites[static_cast<std::size_t>(k)]);
-    DrawTextAt(painter, 0, y, FromCp1252(row));
+    if (row++ < firstRow) continue;
+    const std::string text = FormatSatelliteRow(k, satellites[static_cast<std::size_t>(k)]);
+    DrawTextAt(painter, 0, y, FromCp1252(text));
     y += 15;
   }
 }

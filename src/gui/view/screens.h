@@ -16,7 +16,9 @@ inline const QColor kBackgroundColour{200, 200, 255};
 
 void DrawSignalScreen(QPainter& painter, const VantrelDoc& doc);
 void DrawMessagesScreen(QPainter& painter, const VantrelDoc& doc);
-void DrawSatellitesScreen(QPainter& painter, const VantrelDoc& doc);
+// One row per satellite listed, from the listed row firstRow on (the list
+// scrolled when the satellites heard above FM-36 make it longer than the screen).
+void DrawSatellitesScreen(QPainter& painter, const VantrelDoc& doc, int firstRow = 0);
 // The band's spectrum above a waterfall of the last minute, with the
 // carriers found marked; needs the client size as it fills the frame.
 void DrawSpectrumScreen(QPainter& painter, const VantrelDoc& doc, QSize client);

@@ -9,6 +9,7 @@
 #include <QPrinter>
 #include <QTimerEvent>
 #include <QWheelEvent>
+#include <algorithm>
 
 #include "document/copy_text.h"
 #include "view/chart_screen.h"
@@ -58,7 +59,7 @@ QImage VantrelView::RenderFrame(QSize client) {
       chart_->Draw(painter, doc_);
       break;
     case kSatellitesScreen:
-      DrawSatellitesScreen(painter, doc_);
+      DrawSatellitesScreen(painter, doc_, satellitesFirstRow_);
       break;
     case kSpectrumScreen:
       DrawSpectrumScreen(painter, doc_, client);
@@ -106,8 +107,17 @@ void VantrelView::mousePressEvent(QMouseEvent* event) {
 }
 
 void VantrelView::wheelEvent(QWheelEvent* event) {
-  if (doc_.viewState != kPassesScreen) return QWidget::wheelEvent(event);
-  passes_->Scroll(-event->angleDelta().y() / 40);
+  if (doc_.viewState != kPassesScreen && doc_.viewState != kSatellitesScreen)
+    return QWidget::wheelEvent(event);
+  Scroll(-event->angleDelta().y() / 40);
+}
+
+void VantrelView::Scroll(int rows) {
+  if (doc_.viewState == kPassesScreen) passes_->Scroll(rows);
+  if (doc_.viewState == kSatellitesScreen) {
+    const auto listed = static_cast<int>(ListedSatellites(doc_.interpreter().satellites()).size());
+    satellitesFirstRow_ = std::clamp(satellitesFirstRow_ + rows, 0, std::max(0, listed - 1));
+  }
   update();
 }
 

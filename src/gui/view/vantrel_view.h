@@ -71,6 +71,10 @@ class VantrelView : public QWidget {
   // File > Print: the print dialog, then Print.
   void OnFilePrint();
 
+  // The mouse wheel: moves the Satellites or Passes screen's list by rows
+  // (positive: down the list); nothing on the other screens.
+  void Scroll(int rows);
+
   // Options > Track History cleared: forget the chart's plotted positions.
   void ClearTrackHistory();
 
@@ -79,7 +83,7 @@ class VantrelView : public QWidget {
   void timerEvent(QTimerEvent* event) override;
   // On the Passes screen a click selects the pass of its row.
   void mousePressEvent(QMouseEvent* event) override;
-  // On the Passes screen the wheel scrolls the list, three rows a notch.
+  // Three rows a notch of the wheel.
   void wheelEvent(QWheelEvent* event) override;
 
  private:
@@ -89,6 +93,7 @@ class VantrelView : public QWidget {
   // Repaints the Passes screen each second, capture running or not, for
   // the live position of the pass in progress.
   int passesTimer_ = 0;
+  int satellitesFirstRow_ = 0;
 };
 
 }  // namespace vantrel
