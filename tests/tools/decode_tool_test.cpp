@@ -102,6 +102,7 @@ TEST_F(Tools, UnusableInputIsOneLineAndStatusTwo) {
       {"x.wav --polarity", "Option '--polarity' needs a value"},
       {"--table -- --table", "--table: cannot open"},  // "--" ends the options
       {"x.wav --colour red", "Unknown option '--colour'"},
+      {"--table -x.wav", "Unknown option '-x'"},  // not the option before it
       {"--iq x --iq-rate 1e6 --center-freq 0", "Bad --center-freq '0'"},
       {"--mqtt '[::1:1883' --station s x.wav", "Bad --mqtt '[::1:1883'"},
       {"--raw x.wav", "--raw needs --log-dir"},
