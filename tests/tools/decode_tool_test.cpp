@@ -106,7 +106,7 @@ TEST_F(Tools, UnusableInputIsOneLineAndStatusTwo) {
       {"--iq x --iq-rate 1e6 --center-freq 0", "Bad --center-freq '0'"},
       {"--mqtt '[::1:1883' --station s x.wav", "Bad --mqtt '[::1:1883'"},
       {"--raw x.wav", "--raw needs --log-dir"},
-      {"--chart nowhere/x.png quiet.wav", "cannot write chart nowhere/x.png"},
+      {"--chart nowhere/x.png quiet.wav", "Cannot write chart nowhere/x.png"},
       {"-", "Standard input can only be read as raw samples"},
       // Network feed settings that cannot work are refused before anything is sent
       // (which ones is tests/core's).
