@@ -198,10 +198,9 @@ TEST(NetworkFeed, ABrokerThatAcknowledgesNothingIsConnectedAgainAndToldOnce) {
     if (auto notice = feed->TakeNotice()) notices.push_back(*notice);
   broker.Signal(SIGCONT);
   EXPECT_EQ(feed->Drain(5000), 0u);
-  EXPECT_EQ(notices, std::vector<std::string>{
-                         "Network feed: the broker 127.0.0.1:" + std::to_string(broker.port) +
-                         " has acknowledged nothing for a minute; "
-                         "connecting again"});
+  EXPECT_EQ(notices,
+            std::vector<std::string>{"Network feed: 127.0.0.1:" + std::to_string(broker.port) +
+                                     " acknowledged nothing for a minute; reconnecting"});
 }
 
 }  // namespace

@@ -223,8 +223,8 @@ bool MqttFeed::AcknowledgementOverdue() {
   std::lock_guard lock(mutex_);
   if (!reportedSilent_) {
     reportedSilent_ = true;
-    notice_ = "Network feed: the broker " + settings_.host + ":" + std::to_string(settings_.port) +
-              " has acknowledged nothing for a minute; connecting again";
+    notice_ = "Network feed: " + settings_.host + ":" + std::to_string(settings_.port) +
+              " acknowledged nothing for a minute; reconnecting";
   }
   return true;
 }
