@@ -96,7 +96,7 @@ TEST_F(Tools, UnusableInputIsOneLineAndStatusTwo) {
   Wav("quiet.wav", std::vector<std::uint8_t>(4800, 128));
   const std::pair<std::string, std::string> rows[] = {
       {"cd.wav", "cd.wav: sample rate is 44100 Hz, 48000 Hz needed\n"},
-      {"notes.wav", "notes.wav: not a readable audio file"},
+      {"notes.wav", "notes.wav: not a readable audio file (format not recognised)\n"},
       {"missing.wav", "missing.wav: cannot open"},
       {"--polarity sideways x.wav", "Bad --polarity 'sideways'"},
       {"x.wav --polarity", "Option '--polarity' needs a value"},
