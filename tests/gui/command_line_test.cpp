@@ -31,13 +31,14 @@ TEST(CommandLine, HelpVersionAndMistakes) {
   }
 }
 
-// Device arguments and frequency correction for the settings, in one form.
+// Device arguments and ppm for the settings, in one form; IQ at the real passes' 9600 S/s.
 TEST(CommandLine, SdrDeviceAndCorrection) {
   const auto r =
-      ParseCommandLine({"vantrel", "--device", " serial=7 ,driver=rtlsdr", "--ppm", "-1"});
-  ASSERT_TRUE(r.options);
-  EXPECT_EQ(std::tuple(r.options->sdrDevice, r.options->sdrPpm),
-            std::tuple("driver=rtlsdr,serial=7", -1.0));
+      ParseCommandLine({"vantrel", "--device", " serial=7 ,driver=rtlsdr", "--ppm", "-1", "--input",
+                        "p.cf32", "--iq-format", "cf32", "--iq-rate", "9600"});
+  ASSERT_TRUE(r.options && r.options->iqRecording);
+  EXPECT_EQ(std::tuple(r.options->sdrDevice, r.options->sdrPpm, r.options->iqRecording->sampleRate),
+            std::tuple("driver=rtlsdr,serial=7", -1.0, 9600.0));
 }
 
 }  // namespace
