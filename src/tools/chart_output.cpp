@@ -57,7 +57,7 @@ bool WriteChartPng(VantrelDoc& doc, const Clock& clock, const std::string& path,
   }
   QImageWriter writer(QString::fromStdString(path), "png");
   if (!writer.write(image)) {
-    *error = "cannot write chart " + path + ": " + writer.errorString().toStdString();
+    *error = "Cannot write chart " + path + ": " + writer.errorString().toStdString();
     return false;
   }
   return true;

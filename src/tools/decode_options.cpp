@@ -107,8 +107,10 @@ bool ParseBroker(const std::string& text, DecodeOptions* options, std::string* e
 }
 
 // The option getopt_long has just refused: the argument before optind, as
-// the input files it steps over are moved behind the options.
+// the input files it steps over are moved behind the options. A short one
+// ('-x' of '-x.wav') leaves optind on its own argument, so it is named alone.
 std::string LastOption(int argc, char** argv) {
+  if (optopt > 0 && optopt < 256) return std::string("-") + static_cast<char>(optopt);
   const int index = optind - 1;
   return index >= 1 && index < argc ? argv[index] : "";
 }

@@ -10,6 +10,8 @@
 #include <functional>
 #include <iostream>
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "audio/recording_file.h"
 #include "base/text_encoding.h"
@@ -72,6 +74,21 @@ class JsonLines final : public PacketListener {
   std::vector<std::string> lines_;
 };
 
+// The feed's notice, or once its first connection, so that the user knows
+// the broker settings work; a notice of the same moment says more.
+std::optional<std::string> FeedNews(MqttFeed& feed) {
+  static bool toldConnected = false;
+  const bool connected = feed.HasConnected();  // before the notice it may have made
+  std::optional<std::string> notice = feed.TakeNotice();
+  if (!toldConnected && connected) {
+    toldConnected = true;
+    if (!notice)
+      notice = "Network feed: connected to the broker " + feed.settings().host + ":" +
+               std::to_string(feed.settings().port);
+  }
+  return notice;
+}
+
 // Each second's output: JSON objects or the decoded lines, and the feed's
 // news on standard error.
 // The progress line is taken away before anything else is written, as
@@ -85,7 +102,7 @@ void Output(const std::vector<std::string>& lines, JsonLines* json, MqttFeed* fe
     PrintLines(lines);
   if (feed == nullptr) return;
   feed->Tick(doc.clock().Now(), {doc.homeLatitude, doc.homeLongitude, source});
-  if (const auto notice = feed->TakeNotice()) {
+  if (const auto notice = FeedNews(*feed)) {
     meter.Clear();
     std::cerr << "vantrel-decode: " << *notice << '\n';
   }
@@ -143,10 +160,11 @@ int Finish(const DecodeOptions& options, VantrelDoc& doc, HeldClock& clock,
   if (!std::cout) return Fail("Cannot write to standard output");
   if (feed) {
     const std::size_t unsent = feed->Drain(kDrainMilliseconds);
-    if (const auto notice = feed->TakeNotice()) std::cerr << "vantrel-decode: " << *notice << '\n';
+    if (const auto notice = FeedNews(*feed)) std::cerr << "vantrel-decode: " << *notice << '\n';
     if (unsent > 0 || feed->Dropped() > 0 || feed->Refused() > 0) {
-      std::cerr << "vantrel-decode: Network feed: " << unsent << " messages unsent, "
-                << feed->Dropped() << " dropped from the full queue";
+      std::cerr << "vantrel-decode: Network feed: " << unsent
+                << (unsent == 1 ? " message" : " messages") << " unsent, " << feed->Dropped()
+                << " dropped from the full queue";
       if (feed->Refused() > 0) std::cerr << ", " << feed->Refused() << " refused";
       std::cerr << '\n';
       return kFeedIncomplete;

@@ -279,7 +279,7 @@ int main(int argc, char** argv) {
   double iqRate = 0.0;
   double snrDb = std::numeric_limits<double>::infinity();
   opterr = 0;
-  for (int c; (c = getopt_long(argc, argv, "h", kLong, nullptr)) != -1;) {
+  for (int c; (c = getopt_long(argc, argv, ":h", kLong, nullptr)) != -1;) {
     switch (c) {
       case 'a':
         options.amplitude = std::atof(optarg);
@@ -329,7 +329,7 @@ int main(int argc, char** argv) {
       case 'W':
         options.pulseWidth = std::atof(optarg);
         if (options.pulseWidth < 2.0 || options.pulseWidth > 10.0)
-          return Fail("bad --pulse-width: use 2 to 10 samples");
+          return Fail(std::string("Bad --pulse-width '") + optarg + "': use 2 to 10 samples");
         break;
       case 'R':
         chain.shape = vantrel::synth::PulseShape::RootRaisedCosine;
@@ -337,7 +337,9 @@ int main(int argc, char** argv) {
         break;
       case 'q':
         iqRate = std::atof(optarg);
-        if (iqRate < 1000.0) return Fail("bad --iq rate; see --help");
+        if (iqRate < 1000.0)
+          return Fail(std::string("Bad --iq '") + optarg +
+                      "': use 1000 samples per second or more");
         break;
       case 'S':
         snrDb = std::atof(optarg);
@@ -349,8 +351,13 @@ int main(int argc, char** argv) {
       case 'h':
         std::cout << kUsage;
         return 0;
-      default:
-        return Fail(std::string("bad option '") + argv[optind - 1] + "'; see --help");
+      case ':':
+        return Fail(std::string("Option '") + argv[optind - 1] + "' needs a value; see --help");
+      default:  // a short one ('-x' of '-x.wav') leaves optind on its own argument
+        return Fail("Unknown option '" +
+                    (optopt > 0 && optopt < 256 ? std::string("-") + static_cast<char>(optopt)
+                                                : std::string(argv[optind - 1])) +
+                    "'; see --help");
     }
   }
   if (band) {
@@ -358,7 +365,8 @@ int main(int argc, char** argv) {
     return WriteBand(argv[optind], length > 0 ? length : 20.0, options.seed);
   }
   if (iqRate > 0.0) {
-    if (argc - optind != (mix.empty() ? 2 : 1)) return Fail("need SCRIPT and OUTPUT; see --help");
+    if (argc - optind != (mix.empty() ? 2 : 1))
+      return Fail("SCRIPT and OUTPUT are needed; see --help");
     const std::string out = argv[argc - 1];
     std::vector<std::complex<float>> iq;
     std::string error;
@@ -390,7 +398,7 @@ int main(int argc, char** argv) {
     }
     --optind;  // OUTPUT stands where it would after a SCRIPT
   } else {
-    if (argc - optind != 2) return Fail("need SCRIPT and OUTPUT; see --help");
+    if (argc - optind != 2) return Fail("SCRIPT and OUTPUT are needed; see --help");
     if (!ReadScript(argv[optind], &segments, &error)) return Fail(error);
   }
 

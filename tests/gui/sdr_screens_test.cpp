@@ -33,7 +33,7 @@ TEST_F(SdrScreens, TheStatusPaneTellsTheChannelsAndTheLastPacketsPolarity) {
   EXPECT_EQ(view_.PolarityText(), "SDR: 1 channel");
   doc_.sdrCapture().display().spectrum.channels.resize(2);
   doc_.packetSource.demodulator = DemodulatorKind::Sdr;
-  EXPECT_EQ(view_.PolarityText(), "SDR: 2 channels, last packet upright");  // not the watch
+  EXPECT_EQ(view_.PolarityText(), "SDR: 2 channels, upright");  // not the watch
   doc_.soundCardSlot = 0;
   EXPECT_EQ(view_.PolarityText(), "Signal inverted");
 }

@@ -98,20 +98,21 @@ TEST_F(Tools, UnusableInputIsOneLineAndStatusTwo) {
   ASSERT_EQ(::mkfifo((dir_ / "fifo.tle").c_str(), 0600), 0);
   const std::pair<std::string, std::string> rows[] = {
       {"cd.wav", "cd.wav: sample rate is 44100 Hz, 48000 Hz needed\n"},
-      {"notes.wav", "notes.wav: not a readable audio file"},
+      {"notes.wav", "notes.wav: not a readable audio file (format not recognised)\n"},
       {"missing.wav", "missing.wav: cannot open"},
       {"--polarity sideways x.wav", "Bad --polarity 'sideways'"},
+      {"--filter b1A=1,b99=1 x.wav", "Bad --filter 'b99=1'"},
       {"x.wav --polarity", "Option '--polarity' needs a value"},
       {"--table -- --table", "--table: cannot open"},  // "--" ends the options
       {"x.wav --colour red", "Unknown option '--colour'"},
+      {"--table -x.wav", "Unknown option '-x'"},  // not the option before it
       {"--iq x --iq-rate 1e6 --center-freq 0", "Bad --center-freq '0'"},
       {"--mqtt '[::1:1883' --station s x.wav", "Bad --mqtt '[::1:1883'"},
       {"--raw x.wav", "--raw needs --log-dir"},
-      {"--chart nowhere/x.png quiet.wav", "cannot write chart nowhere/x.png"},
+      {"--chart nowhere/x.png quiet.wav", "Cannot write chart nowhere/x.png"},
       {"--chart c.png --tle fifo.tle quiet.wav", "fifo.tle: not a regular file"},  // not waited on
       {"-", "Standard input can only be read as raw samples"},
-      // Network feed settings that cannot work are refused before anything is sent
-      // (which ones is tests/core's).
+      // Feed settings that cannot work are refused before sending (which: tests/core).
       {"--mqtt h x.wav", "Network feed: a station name is needed\n"},
       {"", "No input file given"},
       {"a.wav b.wav", "More than one input file given"},
@@ -130,9 +131,8 @@ TEST_F(Tools, VersionAndBracketedIpv6Broker) {
   EXPECT_EQ(Decode("x.wav --version"), 0);
   EXPECT_EQ(out_, "vantrel-decode " VANTREL_VERSION "\n");
   // The brackets are not part of the host name given to the resolver.
-  EXPECT_EQ(
-      Decode("--mqtt [::1]:1 --station s " + Wav("q.wav", std::vector<std::uint8_t>(4800, 128))),
-      1);
+  const std::string quiet = Wav("q.wav", std::vector<std::uint8_t>(4800, 128));
+  EXPECT_EQ(Decode("--mqtt [::1]:1 --station s " + quiet), 1);
   EXPECT_EQ(err_.rfind("vantrel-decode: Network feed: cannot reach ::1:1 (", 0), 0u) << err_;
   EXPECT_EQ(err_.find("ookup"), std::string::npos) << err_;
 }

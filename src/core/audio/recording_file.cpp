@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "base/library_reason.h"
+
 namespace vantrel {
 
 RecordingInput::~RecordingInput() {
@@ -37,7 +39,7 @@ bool RecordingInput::Open(const std::string& path, bool raw, std::string* error,
   if (sound_ == nullptr) {
     if (FILE* probe = std::fopen(path.c_str(), "rb")) {
       std::fclose(probe);
-      *error = path + ": not a readable audio file (" + sf_strerror(nullptr) + ")";
+      *error = path + ": not a readable audio file (" + LibraryReason(sf_strerror(nullptr)) + ")";
     } else {
       *error = path + ": cannot open: " + std::strerror(errno);
     }

@@ -1,12 +1,12 @@
 #include "feed/mqtt_feed.h"
 
-#include <cctype>
 #include <chrono>
 #include <iterator>
 #include <thread>
 #include <utility>
 #include <vector>
 
+#include "base/library_reason.h"
 #include "feed/packet_json.h"
 
 namespace vantrel {
@@ -26,18 +26,6 @@ bool IsRefusal(int rc) {
   return rc == MOSQ_ERR_INVAL || rc == MOSQ_ERR_PAYLOAD_SIZE || rc == MOSQ_ERR_MALFORMED_UTF8 ||
          rc == MOSQ_ERR_OVERSIZE_PACKET || rc == MOSQ_ERR_QOS_NOT_SUPPORTED ||
          rc == MOSQ_ERR_RETAIN_NOT_SUPPORTED;
-}
-
-// A library's message inside one of ours: "The connection was lost." reads
-// "the connection was lost", so that no full stop ends up inside brackets.
-std::string Reason(const std::string& text) {
-  std::string reason = text;
-  while (!reason.empty() && (reason.back() == '.' || reason.back() == ' ')) reason.pop_back();
-  // "TLS ..." and other abbreviations keep their capitals.
-  if (reason.size() > 1 && std::isupper(static_cast<unsigned char>(reason[0])) &&
-      std::islower(static_cast<unsigned char>(reason[1])))
-    reason[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(reason[0])));
-  return reason;
 }
 
 std::string Dump(const nlohmann::ordered_json& object) {
@@ -83,7 +71,7 @@ MqttFeed::MqttFeed(FeedSettings settings, std::shared_ptr<FeedQueue> queue,
     // the packets would go out readable by anyone on the way.
     const int rc = setUpTls(client_);
     if (rc != MOSQ_ERR_SUCCESS) {
-      notice_ = "Network feed: TLS unavailable (" + Reason(mosquitto_strerror(rc)) +
+      notice_ = "Network feed: TLS unavailable (" + LibraryReason(mosquitto_strerror(rc)) +
                 "); not connecting without it";
       mosquitto_destroy(client_);
       client_ = nullptr;
@@ -188,7 +176,7 @@ void MqttFeed::Run() {
     if (!attempting) {
       const int rc = mosquitto_connect_async(client_, settings_.host.c_str(), settings_.port, 30);
       if (rc != MOSQ_ERR_SUCCESS) {
-        pause(Reason(mosquitto_strerror(rc)));
+        pause(LibraryReason(mosquitto_strerror(rc)));
         continue;
       }
       attempting = true;
@@ -200,7 +188,7 @@ void MqttFeed::Run() {
     }
     const int rc = mosquitto_loop(client_, 100, 1);
     if (rc != MOSQ_ERR_SUCCESS) {
-      pause(Reason(mosquitto_strerror(rc)));
+      pause(LibraryReason(mosquitto_strerror(rc)));
     } else if (linkLost_) {
       linkLost_ = false;
       pause("connection lost");
@@ -223,8 +211,8 @@ bool MqttFeed::AcknowledgementOverdue() {
   std::lock_guard lock(mutex_);
   if (!reportedSilent_) {
     reportedSilent_ = true;
-    notice_ = "Network feed: the broker " + settings_.host + ":" + std::to_string(settings_.port) +
-              " has acknowledged nothing for a minute; connecting again";
+    notice_ = "Network feed: " + settings_.host + ":" + std::to_string(settings_.port) +
+              " acknowledged nothing for a minute; reconnecting";
   }
   return true;
 }
@@ -250,7 +238,7 @@ void MqttFeed::SendQueued() {
       --inFlightCount_;
       ++refused_;
       notice_ = "Network feed: the MQTT library refused a message to " + message.topic + " (" +
-                Reason(mosquitto_strerror(rc)) + "); it is dropped";
+                LibraryReason(mosquitto_strerror(rc)) + "); it is dropped";
       continue;
     }
     if (rc != MOSQ_ERR_SUCCESS) {
@@ -283,7 +271,7 @@ void MqttFeed::HandleConnect(mosquitto*, void* self, int rc) {
   if (rc != 0) {
     // Refused (bad user, password or protocol): the loop drops the
     // connection and tries again later.
-    feed->SetState(false, Reason(mosquitto_connack_string(rc)));
+    feed->SetState(false, LibraryReason(mosquitto_connack_string(rc)));
     mosquitto_disconnect(feed->client_);
     return;
   }

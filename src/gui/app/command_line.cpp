@@ -4,6 +4,7 @@
 
 #include <QCommandLineParser>
 #include <QFile>
+#include <QRegularExpression>
 
 #include <cmath>
 
@@ -56,10 +57,22 @@ CommandLineResult ParseCommandLine(const QStringList& arguments) {
   const QCommandLineOption version = parser.addVersionOption();
 
   CommandLineResult result;
-  if (!parser.parse(arguments)) {
-    result.output = parser.errorText() + "\nTry 'vantrel --help'.\n";
+  // Mistakes are told in one line, in vantrel-decode's words.
+  const auto refuse = [&result](const QString& error) {
+    result.output = "vantrel: " + error + "\n";
     result.exitCode = 2;
     return result;
+  };
+  if (!parser.parse(arguments)) {
+    // Qt's parser splits "-x.wav" into short options: the first is named.
+    if (const QStringList unknown = parser.unknownOptionNames(); !unknown.isEmpty())
+      return refuse("Unknown option '" + QString(unknown[0].size() == 1 ? "-" : "--") + unknown[0] +
+                    "'; see --help");
+    const QRegularExpressionMatch missing =
+        QRegularExpression("^Missing value after '(.*)'\\.$").match(parser.errorText());
+    if (missing.hasMatch())
+      return refuse("Option '" + missing.captured(1) + "' needs a value; see --help");
+    return refuse(parser.errorText().chopped(parser.errorText().endsWith('.') ? 1 : 0));
   }
   if (parser.isSet(help)) {
     // The usage line names the program, whatever the process is called.
@@ -71,12 +84,9 @@ CommandLineResult ParseCommandLine(const QStringList& arguments) {
     result.output = "vantrel " VANTREL_VERSION "\n";
     return result;
   }
-  if (!parser.positionalArguments().isEmpty()) {
-    result.output = "Unexpected argument: " + parser.positionalArguments().first() +
-                    "\nTry 'vantrel --help'.\n";
-    result.exitCode = 2;
-    return result;
-  }
+  if (!parser.positionalArguments().isEmpty())
+    return refuse("Unexpected argument '" + parser.positionalArguments().first() +
+                  "': a recording is given with --input; see --help");
   CommandLineOptions options;
   options.inputFile = parser.value(input);
   if (parser.isSet(iqFormat) || parser.isSet(iqRate) || parser.isSet(centreFreq)) {
@@ -100,43 +110,30 @@ CommandLineResult ParseCommandLine(const QStringList& arguments) {
     else if (!centreRead || (recording.centreHz &&
                              !(std::isfinite(*recording.centreHz) && *recording.centreHz > 0.0)))
       error = "Bad --center-freq '" + parser.value(centreFreq) + "': use Hz, e.g. 137.5e6";
-    if (!error.isEmpty()) {
-      result.output = error + "\nTry 'vantrel --help'.\n";
-      result.exitCode = 2;
-      return result;
-    }
+    if (!error.isEmpty()) return refuse(error);
     recording.format = *format;
     options.iqRecording = recording;
   }
   if (parser.isSet(device)) {
     DeviceArguments arguments;
     std::string error;
-    if (!ParseDeviceArguments(parser.value(device).toStdString(), &arguments, &error)) {
-      result.output = QString::fromStdString(error) + "\nTry 'vantrel --help'.\n";
-      result.exitCode = 2;
-      return result;
-    }
+    if (!ParseDeviceArguments(parser.value(device).toStdString(), &arguments, &error))
+      return refuse(QString::fromStdString(error));
     options.sdrDevice = FormatDeviceArguments(arguments);
   }
   if (parser.isSet(ppm)) {
     bool read = false;
     const double value = parser.value(ppm).toDouble(&read);
-    if (!read || !(value >= kMinSdrPpm && value <= kMaxSdrPpm)) {
-      result.output = "Bad --ppm '" + parser.value(ppm) +
-                      "': use parts per million from -500 to 500\nTry 'vantrel --help'.\n";
-      result.exitCode = 2;
-      return result;
-    }
+    if (!read || !(value >= kMinSdrPpm && value <= kMaxSdrPpm))
+      return refuse("Bad --ppm '" + parser.value(ppm) +
+                    "': use parts per million from -500 to 500");
     options.sdrPpm = value;
   }
   options.start = parser.isSet(start);
   options.automation = parser.isSet(automation);
   options.headless = parser.isSet(headless);
-  if (options.headless && options.automation) {
-    result.output = "--headless and --automation do not go together\nTry 'vantrel --help'.\n";
-    result.exitCode = 2;
-    return result;
-  }
+  if (options.headless && options.automation)
+    return refuse("--headless and --automation do not go together");
   result.options = options;
   return result;
 }

@@ -90,7 +90,7 @@ MainFrame::MainFrame(VantrelDoc& doc, QString versionText, QWidget* parent)
   tleUpdates_ = new TleUpdateRunner(
       doc_,
       [this](const QString& notice) {
-        std::fprintf(stderr, "%s\n", notice.toLocal8Bit().constData());
+        std::fprintf(stderr, "vantrel: %s\n", notice.toLocal8Bit().constData());
         statusBar()->showMessage(notice);
       },
       this);

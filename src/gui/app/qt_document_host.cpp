@@ -43,7 +43,7 @@ void QtDocumentHost::ShowText(const QString& message) {
 
 void QtDocumentHost::ShowStatus(const std::string& text) {
   const QString line = QString::fromStdString(Cp1252ToUtf8(text));
-  std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
+  std::fprintf(stderr, "vantrel: %s\n", line.toLocal8Bit().constData());
   if (auto* window = qobject_cast<QMainWindow*>(frame_.data()))
     window->statusBar()->showMessage(line);
 }

@@ -128,15 +128,16 @@ QString VantrelView::PolarityText() const {
     return doc_.packetSearch().polarity() != 0 ? QStringLiteral("Signal inverted")
                                                : QStringLiteral("Signal upright");
   // An SDR band reads every channel both ways up at once: the pane tells the
-  // channels being followed and which way up the last packet was.
+  // channels being followed and which way up the last packet was, briefly,
+  // leaving the status bar room for a feed or capture message.
   const sdr::SpectrumSnapshot& spectrum = doc_.sdrCapture().display().spectrum;
   if (!doc_.captureRunning && spectrum.powerDb.empty()) return QStringLiteral("SDR source");
   const auto channels = static_cast<int>(spectrum.channels.size());
   QString text = channels == 1 ? QStringLiteral("SDR: 1 channel")
                                : QStringLiteral("SDR: %1 channels").arg(channels);
   if (doc_.packetSource.demodulator == DemodulatorKind::Sdr)
-    text += doc_.packetSource.polarity != 0 ? QStringLiteral(", last packet inverted")
-                                            : QStringLiteral(", last packet upright");
+    text += doc_.packetSource.polarity != 0 ? QStringLiteral(", inverted")
+                                            : QStringLiteral(", upright");
   return text;
 }
 
