@@ -129,14 +129,14 @@ TEST_F(Decoding, AbandonedPacketsLeaveNoTraceAndDoNotSkip) {
 TEST_F(Decoding, TodaysDownlinkBackToBackAndOtherTypesNowhereElse) {
   const Packet other = Hex("0A 48 B9 95 24 C2 21 A3 00 12");
   const std::string otherLine = "Packet 0x0A  0A 48 B9 95 24 C2 21 A3 00 12";
-  Decode({Hex("65 A8 F9 2C 00 C8 30 00 00 00"), other,
+  Decode({Hex("65 A8 F9 2C 00 40 30 00 00 00"), other,  // channel 64: the top of the band
           Hex("1F 2C 90 D0 CB C6 AD B4 C4 0C 00 00 00 00 00 00 00 40 32 03 78 05"),
           Hex("22 2C 2C 00 00 80 00 00 00 F0"), Hex("18 01 91 5A 10 0F 70 F3 1A 00")});
-  EXPECT_EQ(Got(), (Lines{"Spacecraft FM-44 137.5000MHz frame 03", otherLine,
+  EXPECT_EQ(Got(), (Lines{"Spacecraft FM-44 137.8000MHz frame 03", otherLine,
                           "Ephemeris  FM-44 wk. 1400, Tue, 10:11:12 pos. 45.000173 36.869898",
                           "Elements   FM-44 Ma 180.00001073\xB0 Mm  14.06250100/day ",
                           "Packet 0x18  18 01 91 5A 10 0F 70 F3 1A 00"}));
-  EXPECT_DOUBLE_EQ(doc_.interpreter().satellites()[44].frequency, 137.5);
+  EXPECT_DOUBLE_EQ(doc_.interpreter().satellites()[44].frequency, 137.8);
   EXPECT_EQ(doc_.interpreter().satellites()[44].positionTime, kMay12);
   EXPECT_EQ(doc_.interpreter().lastSatellite(), 44);
 

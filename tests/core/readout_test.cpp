@@ -40,7 +40,7 @@ TEST_F(Readout, GetSatData) {
               {12, 0, 4, 0.0},
               {12, 5, 6, std::monostate{}},
               {12, 7, kItemTime, "1970-01-01 00:00:00UTC"},
-              {44, 0, kItemName, "FM-44"},
+              {255, 0, kItemName, "FM-255"},
               {256, 0, kItemName, "FM-00"}};
   for (const auto& r : rows) {
     doc_.interpreter().SetLastSatellite(r.last);

@@ -280,7 +280,7 @@ TEST_F(Tools, StandardInputTakesRawSamplesFromTheSynthesizer) {
   std::ofstream(dir_ / "packets.txt") << "# check bytes given, then left to the tool\n"
                                          "65 A8 F9 0C 00 C8 30 00 00 00 58 9E\n"
                                          "pause 0.3\n"
-                                         "ephemeris 9 -34.50 139.00 775 2000 90123\n"
+                                         "ephemeris 9 -34.50 139.00 775 2000 169205\n"
                                          "1D 01 02 03 04 05 06 07 08 09\n";
   EXPECT_EQ(Shell("vantrel-synth --raw --noise 5 --idle-bits 3 packets.txt - | "
                   "vantrel-decode --raw-input --polarity upright -"),
@@ -288,7 +288,7 @@ TEST_F(Tools, StandardInputTakesRawSamplesFromTheSynthesizer) {
   // The decoder's formula gives nearly the geocentric latitude: 0.16 degrees off the one given.
   EXPECT_EQ(out_,
             "Spacecraft FM-12 137.5000MHz frame 03\n"
-            "Ephemeris  FM-09 wk. 2000, Mon, 01:02:03 pos. -34.340253 139.000006\n"
+            "Ephemeris  FM-09 wk. 2000, Mon, 23:00:05 pos. -34.340253 139.000006\n"
             "Network Control 010203040506070809\n");
 }
 
