@@ -5,6 +5,7 @@
 #include <QDesktopServices>
 #include <QLabel>
 #include <QMenuBar>
+#include <QRegularExpression>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
@@ -86,12 +87,14 @@ MainFrame::MainFrame(VantrelDoc& doc, QString versionText, QWidget* parent)
   feedTimer->start(kFeedSyncMs);
 
   // TLE updates end in one status line, also on standard error for
-  // unattended stations.
+  // unattended stations. The status bar names each address by its host, so
+  // that the outcome fits beside the pane; standard error keeps them whole.
   tleUpdates_ = new TleUpdateRunner(
       doc_,
       [this](const QString& notice) {
         std::fprintf(stderr, "vantrel: %s\n", notice.toLocal8Bit().constData());
-        statusBar()->showMessage(notice);
+        static const QRegularExpression address(QStringLiteral("https?://([^/\\s,;)]+)[^\\s,;)]*"));
+        statusBar()->showMessage(QString(notice).replace(address, QStringLiteral("\\1")));
       },
       this);
   host_->SetTleUpdateStarter([this] { tleUpdates_->UpdateNow(); });
