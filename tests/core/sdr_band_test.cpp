@@ -8,6 +8,7 @@
 #include <numbers>
 #include <sstream>
 
+#include "sdr/differential_demodulator.h"
 #include "sdr/sdr_receiver.h"
 #include "synth/band_synth.h"
 #include "synth/baseband_synth.h"
@@ -50,6 +51,17 @@ int Count(const std::vector<Packet>& sent, const std::vector<sdr::SdrPacket>& go
   int found = 0;
   for (const auto& p : got) found += std::count(sent.begin(), sent.end(), Bytes(p)) > 0;
   return found;
+}
+
+// The symbol interpolator is exact for a cubic, also across the ring's end.
+TEST(SdrBand, SymbolInterpolationIsExactForACubic) {
+  const auto f = [](double x) {
+    return sdr::Complex(float(x * x * x / 64 - x), float(1 - x * x / 8));
+  };
+  std::array<sdr::Complex, 8> ring;
+  for (int n = 4; n < 12; ++n) ring[static_cast<std::size_t>(n & 7)] = f(n);
+  for (const double at : {5.0, 5.25, 6.5, 6.875, 8.9})
+    EXPECT_LT(std::abs(sdr::InterpolateRing(ring.data(), 8, at) - f(at)), 1e-4f) << at;
 }
 
 TEST(SdrBand, EachSatelliteOfABandDecodesInEveryFormat) {
