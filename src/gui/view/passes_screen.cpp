@@ -118,7 +118,7 @@ void PassesScreen::Draw(QPainter& painter, const VantrelDoc& doc, QSize client) 
     return;
   }
   if (!table_.fileRead) {
-    line("The TLE file " + QString::fromStdString(doc.tleFile) + " could not be read.");
+    line("The TLE file could not be read: " + QString::fromStdString(table_.readError));
     return;
   }
   if (table_.setCount == 0) {
