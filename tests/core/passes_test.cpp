@@ -164,7 +164,8 @@ TEST(ElementSet, RefusesBrokenLines) {
       {l1, std::string(l2).replace(26, 7, "-000756")},
       {l1, std::string(l2).replace(8, 8, "190.0000")},
       {l1, std::string(l2).replace(52, 11, " 0.00000000")},
-      {std::string(l1).replace(53, 8, " 6x798-4"), l2}};
+      {std::string(l1).replace(53, 8, " 6x798-4"), l2},
+      {std::string(l1).replace(20, 12, "000.50000000"), l2}};  // no day 0 of a year
   for (const auto& [a, b] : refused) {
     error.clear();
     EXPECT_FALSE(ParseElementSet("X", a, b, &error)) << b;
